@@ -1,0 +1,41 @@
+# make run   installs what is missing, builds, creates demo/ and starts the station
+# make test  installs what is missing, builds and runs every test
+
+PACKAGES := cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libkainjow-mustache-dev \
+            libgtest-dev libgmock-dev libbenchmark-dev poppler-utils fonts-dejavu-core
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+JOBS := $(shell nproc)
+
+.PHONY: all deps build run test bench format clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing:$$missing"; \
+	    $(SUDO) apt-get update -qq && \
+	    $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
+	fi
+
+build: deps
+	cmake --preset default >/dev/null
+	cmake --build --preset default -j $(JOBS)
+
+test: build
+	ctest --preset default -j $(JOBS)
+
+run: build
+	@[ -d demo ] || ./build/suite/parvsetup --demo demo
+	cd demo/station && ../../build/src/app/punchwell
+
+bench: build
+	@for b in build/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+format:
+	find src suite tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,23 @@
+#pragma once
+// The station's only source of the date and time, and its only way to wait. Tests use a
+// fixed clock whose pauses only move its time on.
+
+#include <QDateTime>
+
+namespace pw {
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual QDateTime now() const = 0;
+    // Waits ms milliseconds while window events keep running.
+    virtual void pause(int ms) = 0;
+};
+
+class SystemClock : public Clock {
+public:
+    QDateTime now() const override;
+    void pause(int ms) override;
+};
+
+} // namespace pw

@@ -1,0 +1,43 @@
+#pragma once
+// Every message box, question, input box and file chooser of the station goes through
+// Dialogs, so that tests can read each box and answer it from a script.
+
+#include <QString>
+#include <optional>
+
+namespace pw {
+
+enum class Icon { None, Information, Question, Warning, Critical };
+enum class FileMode { Open, Save };
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // A box with one OK button.
+    virtual void message(const QString& text, const QString& title,
+                         Icon icon = Icon::Information) = 0;
+    // Yes and No, question icon, No is the default button (Enter answers No). True for Yes.
+    virtual bool ask_yes_no(const QString& text, const QString& title) = 0;
+    // Modal input box with OK and Cancel; Enter is OK. nullopt when cancelled.
+    virtual std::optional<QString> input(const QString& prompt, const QString& title,
+                                         const QString& default_text) = 0;
+    // File chooser starting in folder with name proposed. nullopt when cancelled.
+    // The save chooser never asks about replacing a file: callers ask themselves.
+    virtual std::optional<QString> choose_file(FileMode mode, const QString& title,
+                                               const QString& filter, const QString& folder,
+                                               const QString& name) = 0;
+};
+
+// The real boxes, parented to the active window.
+class QtDialogs : public Dialogs {
+public:
+    void message(const QString& text, const QString& title, Icon icon) override;
+    bool ask_yes_no(const QString& text, const QString& title) override;
+    std::optional<QString> input(const QString& prompt, const QString& title,
+                                 const QString& default_text) override;
+    std::optional<QString> choose_file(FileMode mode, const QString& title, const QString& filter,
+                                       const QString& folder, const QString& name) override;
+};
+
+} // namespace pw

@@ -1,0 +1,1 @@
+#include "punchrecord.h"

@@ -1,0 +1,70 @@
+#pragma once
+// The Settings record: the node's folders and numbers from parvnode.ini, the names derived
+// from them, the pay rules from the payroll table pr, the holiday list and the station's
+// tclock.ini. Filled by initnode and loadsettings; read everywhere.
+
+#include <QString>
+#include <QStringList>
+#include <array>
+
+namespace pw {
+
+class Station;
+
+inline constexpr auto kVersion = "21.12.28a";
+inline constexpr auto kTitle = "Parvela Punchwell - v21.12.28a";
+
+struct Settings {
+    // From parvnode.ini. Prefixes are used verbatim: name = prefix + file name.
+    QString mapdrive;
+    QString localdrive;
+    int nodenumber = 0;
+    int posunit = 0;
+
+    // Derived by initnode.
+    QString reportdb;  // "RPTnn.MDB", in the working folder
+    QString posholddb; // "HBPOSXnn.MDB", in the working folder
+    QString postempdb; // mapdrive + "HBPOSTMP.MDB"
+
+    // Derived by loadsettings.
+    QString configdb;
+    QString empdb;
+    QString punchdb;
+    QString tclockini;
+
+    int suitemissing = 0;
+
+    // From pr.
+    int nextprdate = 0;
+    int shiftlimit = 0;
+    int inrounding = 0;
+    int outrounding = 0;
+    QString managerpassword = QStringLiteral("zvt");
+    std::array<QString, 7> reasons; // 1 to 6; entry 0 unused
+    int wwstartday = 1;
+
+    // From holiday.dat: entry 0 the count as text, entries 1.. the keys MMDD.
+    std::array<QString, 367> holidays;
+
+    // From tclock.ini.
+    int receiptprinter = 0;
+    int printertype = 0;
+    int remotemode = 0;
+
+    int holiday_count() const;
+};
+
+// Fixed reason texts for reasons left empty, by number 1 to 6.
+QString default_reason(int n);
+
+// Reads parvnode.ini from the working folder. False (after telling the user) when missing.
+bool initnode(Station& st);
+// Sets suitemissing: 1 unless mapdrive + "parv.exe" is found.
+void checksuite(Station& st);
+// Reads pr, holiday.dat and tclock.ini (creating or completing tclock.ini).
+void loadsettings(Station& st);
+
+// The tclock.ini line: each number in list-print form, commas between, CR LF.
+QByteArray tclock_ini_line(int receiptprinter, int printertype, int remotemode);
+
+} // namespace pw

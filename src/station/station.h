@@ -1,0 +1,101 @@
+#pragma once
+// The one object that holds the station-wide values: the platform behind it, the working
+// folder, the Settings, the identified employee and job, the run-state of the main window
+// and the range values kept between report prompts. Windows and routines receive it by
+// reference; nothing of it is global.
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/files.h"
+#include "platform/printers.h"
+#include "platform/programs.h"
+#include "station/settings.h"
+
+#include <QString>
+
+namespace pw {
+
+
+struct Platform {
+    Dialogs& dialogs;
+    Clock& clock;
+    Printers& printers;
+    Programs& programs;
+    Files& files;
+};
+
+// The employee at the clock and the job chosen; cleared by clearscreen.
+struct Identified {
+    int entry_mode = 0;      // 0 typing the number, 1 the password and after
+    double number = 0;       // employee number at the last Ok
+    QString name;            // first name, blank, last name
+    qint64 password = 0;     // stored password, absolute value
+    int manager = 0;         // 1 when the password is 20000 or more
+    int open_punch = 0;      // 1 when an open punch was found
+    int job_code = 0;
+    double pay_rate = 0;
+    QString job_description;
+    // The open punch's values that the hours-so-far display needs.
+    int open_indate = 0;
+    QString open_adjtimein;
+    double open_breaktime = 0;
+    double open_breakreduction = 0;
+};
+
+struct RunState {
+    int alreadyrunning = 0; // -5 when another copy was found at start-up
+    int clearcountdown = 0;
+    int holidaytoday = 0;
+    int printeroff = 0;
+    int report_index = 0;
+};
+
+// Answers of the range prompts, offered again as defaults by the next prompt.
+struct Ranges {
+    double from_employee = 0;
+    double to_employee = 0;
+    int from_job = 0;
+    int to_job = 0;
+    QString from_time;
+    QString to_time;
+    int from_date = 0;
+    int to_date = 0;
+};
+
+class Station {
+public:
+    Station(Platform io, QString workdir);
+
+    Dialogs& dialogs() const { return io_.dialogs; }
+    Clock& clock() const { return io_.clock; }
+    Printers& printers() const { return io_.printers; }
+    Programs& programs() const { return io_.programs; }
+    Files& files() const { return io_.files; }
+
+    // The working folder: the folder of parvnode.ini, captured at start-up.
+    const QString& workdir() const { return workdir_; }
+    // A bare file name in the working folder.
+    QString local(const QString& name) const;
+    // A path as the Settings form it (prefix + name), made absolute against the working
+    // folder when the prefix is relative or empty, with the last component resolved in any
+    // letter case.
+    QString path(const QString& prefixed) const;
+    // mapdrive + name, as path() resolves it.
+    QString shared(const QString& name) const { return path(settings.mapdrive + name); }
+
+    // How long a database waits for another station's lock before it reports 3045.
+    int busy_timeout_ms = 3000;
+
+    Settings settings;
+    Identified who;
+    RunState run;
+    Ranges ranges;
+    QString todaytext; // MM-DD-YYYY
+    int today = 0;     // YYYYMMDD
+
+private:
+    Platform io_;
+    QString workdir_;
+};
+
+} // namespace pw

@@ -1,0 +1,148 @@
+#include "schema.h"
+
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+
+namespace suite {
+
+namespace {
+
+// Name and SQL type of each punch column, in table order.
+const QList<QPair<QString, QString>>& punch_layout() {
+    static const QList<QPair<QString, QString>> layout = {
+        {"tckindate", "integer default 0"},
+        {"tckempid", "integer default 0"},
+        {"tckjobcode", "integer default 0"},
+        {"tckjobdescription", "text"},
+        {"tckpayrate", "real default 0"},
+        {"tckbreaktime", "real default 0"},
+        {"tckbreakreduction", "real default 0"},
+        {"tcktimein", "text"},
+        {"tckoutdate", "integer default 0"},
+        {"tcktimeout", "text"},
+        {"tckreghours", "real default 0"},
+        {"tckothours", "real default 0"},
+        {"tckholidayothrs", "real default 0"},
+        {"tckvachours", "real default 0"},
+        {"tcksickhours", "real default 0"},
+        {"tckholidayhours", "real default 0"},
+        {"tcktips", "real default 0"},
+        {"tckadjreason", "text"},
+        {"tckexport", "integer default null"},
+        {"tcknode", "integer default 0"},
+        {"tckdept", "integer default 0"},
+        {"tckpayperiod", "integer default 0"},
+        {"tckadjtimein", "text"},
+        {"tckadjtimeout", "text"},
+        {"tckadjreghours", "real default 0"},
+        {"tckposted", "integer default 0"},
+        {"tckpostdate", "integer default 0"},
+        {"tckcomment", "text"},
+        {"tckstatus", "integer default 0"},
+    };
+    return layout;
+}
+
+QString punch_table_sql(const QString& table) {
+    QStringList cols;
+    for (const auto& [name, type] : punch_layout())
+        cols << name + " " + type;
+    return "create table " + table + " (" + cols.join(", ") + ")";
+}
+
+// Creates path and runs the statements in one transaction.
+bool create(const QString& path, const QStringList& statements) {
+    if (QFileInfo::exists(path))
+        return false;
+    const QString name = "suite-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
+        db.setDatabaseName(path);
+        ok = db.open();
+        if (ok) {
+            QSqlQuery q(db);
+            ok = q.exec("begin");
+            for (const QString& sql : statements)
+                ok = ok && q.exec(sql);
+            ok = ok && q.exec("commit");
+            if (!ok)
+                qWarning("suite: %s", qPrintable(q.lastError().text()));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+} // namespace
+
+const QStringList& punch_columns() {
+    static const QStringList names = [] {
+        QStringList n;
+        for (const auto& col : punch_layout())
+            n << col.first;
+        return n;
+    }();
+    return names;
+}
+
+bool create_punch_db(const QString& path) {
+    return create(path, {
+                            punch_table_sql("punch"),
+                            punch_table_sql("history"),
+                            "create index punch_emp_status on punch (tckempid, tckstatus)",
+                            "create index punch_emp_indate on punch (tckempid, tckindate)",
+                            "create index punch_indate on punch (tckindate)",
+                            "create index punch_status on punch (tckstatus)",
+                        });
+}
+
+bool create_emp_db(const QString& path) {
+    return create(path, {
+                            "create table empinfo (empid integer default 0, empfname text, "
+                            "emplname text, empmainname text, empstatus text, "
+                            "pword integer default 0, operator integer default 0, "
+                            "accessnum integer default 0)",
+                            "create index empinfo_id on empinfo (empid)",
+                            "create table empjobs (empid integer default 0, "
+                            "jobcode integer default 0, payrate real default 0, "
+                            "glacctnum integer default 0)",
+                            "create index empjobs_emp on empjobs (empid)",
+                            "create table jobs (jobcode integer default 0, jobdescription text, "
+                            "glacctnum integer default 0, breaktime real default 0, "
+                            "breakreduction real default 0)",
+                            "create index jobs_code on jobs (jobcode)",
+                        });
+}
+
+bool create_config_db(const QString& path) {
+    return create(path, {
+                            "create table pr (nextprdate integer default 0, "
+                            "shiftlimit integer default 0, inrounding integer default 0, "
+                            "outrounding integer default 0, plevel1 text, reason1 text, "
+                            "reason2 text, reason3 text, reason4 text, reason5 text, "
+                            "reason6 text, wwstartday integer default 1, "
+                            "otmultiplier real default 1.5, holidaymultiplier real default 1.5)",
+                            "insert into pr (nextprdate, plevel1) values (0, 'zvt')",
+                        });
+}
+
+bool create_pos_db(const QString& path) {
+    return create(path, {"create table xact (ticket integer default 0, server integer default 0, "
+                         "ord integer default 0, status integer default 0)"});
+}
+
+bool create_report_db(const QString& path) {
+    return create(path, {
+                            punch_table_sql("punch"),
+                            "create table headings (ctlcompname text, ctlselect text, "
+                            "ctlauxtitle text, ctlseq text, ctllinetop text)",
+                            "insert into headings (ctlcompname) values ('')",
+                        });
+}
+
+} // namespace suite

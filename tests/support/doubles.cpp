@@ -1,0 +1,100 @@
+#include "doubles.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace pw::test {
+
+QString ScriptedDialogs::take(const QString& fallback) {
+    return answers.isEmpty() ? fallback : answers.takeFirst();
+}
+
+void ScriptedDialogs::record(Box box) {
+    boxes << box;
+    if (on_box)
+        on_box(boxes.last());
+}
+
+void ScriptedDialogs::message(const QString& text, const QString& title, Icon icon) {
+    record({"message", title, text, icon, {}, "OK"});
+}
+
+bool ScriptedDialogs::ask_yes_no(const QString& text, const QString& title) {
+    const QString answer = take("No");
+    record({"question", title, text, Icon::Question, {}, answer});
+    return answer == "Yes";
+}
+
+std::optional<QString> ScriptedDialogs::input(const QString& prompt, const QString& title,
+                                              const QString& default_text) {
+    const QString answer = take(kCancel);
+    record({"input", title, prompt, Icon::None, default_text, answer});
+    if (answer == kCancel)
+        return std::nullopt;
+    return answer;
+}
+
+std::optional<QString> ScriptedDialogs::choose_file(FileMode, const QString& title,
+                                                    const QString& filter, const QString& folder,
+                                                    const QString& name) {
+    const QString answer = take(kCancel);
+    record({"file", title, filter + " | " + folder, Icon::None, name, answer});
+    if (answer == kCancel)
+        return std::nullopt;
+    return answer;
+}
+
+QStringList ScriptedDialogs::texts() const {
+    QStringList out;
+    for (const Box& b : boxes)
+        out << b.text;
+    return out;
+}
+
+QStringList ScriptedDialogs::titles() const {
+    QStringList out;
+    for (const Box& b : boxes)
+        out << b.title;
+    return out;
+}
+
+void TestClock::pause(int ms) {
+    paused_ms += ms;
+    time = time.addMSecs(ms);
+}
+
+void TestClock::set(const QString& when) {
+    time = QDateTime::fromString(when, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+bool RecordingPrinters::print_lines(const QString& printer, const QString& font,
+                                    const QStringList& lines) {
+    if (fail || !printer_names.contains(printer))
+        return false;
+    jobs << PrintJob{printer, font, lines};
+    return true;
+}
+
+bool RecordingPrograms::exists(const QString& name) const {
+    return QFileInfo(QDir(workdir_).filePath(name)).isFile();
+}
+
+int FaultyFiles::injected(const QString& path) {
+    const QString name = QFileInfo(path).fileName().toLower();
+    attempts[name] += 1;
+    return fail_names.value(name, 0);
+}
+
+int FaultyFiles::append(const QString& path, const QByteArray& bytes) {
+    if (const int code = injected(path))
+        return code;
+    return DiskFiles::append(path, bytes);
+}
+
+int FaultyFiles::write(const QString& path, const QByteArray& bytes) {
+    if (const int code = injected(path))
+        return code;
+    return DiskFiles::write(path, bytes);
+}
+
+} // namespace pw::test

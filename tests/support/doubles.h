@@ -1,0 +1,110 @@
+#pragma once
+// Test doubles of the platform: scripted boxes, a fixed clock, recording printers and
+// programs, and files whose writes can be made to fail.
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/files.h"
+#include "platform/printers.h"
+#include "platform/programs.h"
+
+#include <QList>
+#include <QMap>
+#include <QStringList>
+#include <functional>
+
+namespace pw::test {
+
+struct Box {
+    QString kind; // "message", "question", "input" or "file"
+    QString title;
+    QString text;
+    Icon icon = Icon::None;
+    QString default_text; // input: the default; file: the proposed name
+    QString answer;       // what the script answered ("OK", "Yes", "No", text, or kCancel)
+};
+
+inline const QString kCancel = QStringLiteral("<cancel>");
+
+// Answers boxes from a queue. Questions take "Yes" or "No" (an empty queue answers No, the
+// default button); inputs and file choosers take a text or kCancel (empty queue: cancel).
+class ScriptedDialogs : public Dialogs {
+public:
+    QList<Box> boxes;
+    QStringList answers;
+    // Runs while a box is "open", after it is recorded: lets a test act meanwhile.
+    std::function<void(const Box&)> on_box;
+
+    void message(const QString& text, const QString& title, Icon icon) override;
+    bool ask_yes_no(const QString& text, const QString& title) override;
+    std::optional<QString> input(const QString& prompt, const QString& title,
+                                 const QString& default_text) override;
+    std::optional<QString> choose_file(FileMode mode, const QString& title, const QString& filter,
+                                       const QString& folder, const QString& name) override;
+
+    QStringList texts() const;
+    QStringList titles() const;
+    const Box& last() const { return boxes.last(); }
+    void clear() { boxes.clear(); }
+
+private:
+    QString take(const QString& fallback);
+    void record(Box box);
+};
+
+// A clock that stands still until told; pauses move it on at once.
+class TestClock : public Clock {
+public:
+    QDateTime time = QDateTime(QDate(2004, 5, 24), QTime(8, 0, 0));
+    int paused_ms = 0;
+
+    QDateTime now() const override { return time; }
+    void pause(int ms) override;
+    // "yyyy-MM-dd HH:mm:ss"
+    void set(const QString& when);
+};
+
+struct PrintJob {
+    QString printer;
+    QString font;
+    QStringList lines;
+};
+
+class RecordingPrinters : public Printers {
+public:
+    QStringList printer_names = {QStringLiteral("Receipt"), QStringLiteral("Office")};
+    QList<PrintJob> jobs;
+    bool fail = false;
+
+    QStringList names() const override { return printer_names; }
+    bool print_lines(const QString& printer, const QString& font,
+                     const QStringList& lines) override;
+};
+
+class RecordingPrograms : public Programs {
+public:
+    explicit RecordingPrograms(QString workdir) : workdir_(std::move(workdir)) {}
+    QStringList started;
+
+    bool exists(const QString& name) const override;
+    void start(const QString& command_line) override { started << command_line; }
+
+private:
+    QString workdir_;
+};
+
+// Real files, except that appends and writes to a file whose name is in fail_names (any
+// letter case) fail with the given code. Counts the attempts per file name.
+class FaultyFiles : public DiskFiles {
+public:
+    QMap<QString, int> fail_names;       // lower-case file name -> error code
+    QMap<QString, int> attempts;         // lower-case file name -> appends and writes tried
+
+    int append(const QString& path, const QByteArray& bytes) override;
+    int write(const QString& path, const QByteArray& bytes) override;
+
+private:
+    int injected(const QString& path);
+};
+
+} // namespace pw::test

@@ -1,0 +1,47 @@
+#pragma once
+// A station on a temporary installation made by the suite stand-in, with every platform
+// double behind it. One per test; the folder goes away with it.
+
+#include "doubles.h"
+#include "installation.h"
+#include "station/station.h"
+
+#include <QTemporaryDir>
+#include <QVariantMap>
+
+namespace pw::test {
+
+class TestEnv {
+public:
+    explicit TestEnv(suite::Options options = {});
+
+    QTemporaryDir tmp;
+    suite::Installation inst;
+    ScriptedDialogs dialogs;
+    TestClock clock;
+    RecordingPrinters printers;
+    RecordingPrograms programs;
+    FaultyFiles files;
+    Station st;
+
+    QString data(const QString& name) const { return inst.data + name; }
+    QString station_file(const QString& name) const { return inst.station + name; }
+    QString empdb() const { return data("EMP.MDB"); }
+    QString punchdb() const { return data("PUNCHCLK.MDB"); }
+    QString configdb() const { return data("CONFIG.MDB"); }
+
+    // initnode, checksuite and loadsettings, as start-up runs them.
+    void load();
+
+    // Straight database access for arranging and checking, outside the station's code.
+    bool exec(const QString& db, const QString& sql) const;
+    QList<QVariantMap> rows(const QString& db, const QString& sql) const;
+    QVariant scalar(const QString& db, const QString& sql) const;
+    // Adds a punch row: columns left out take the table's defaults.
+    bool add_punch(const QVariantMap& values) const;
+
+    QByteArray read_file(const QString& path) const;
+    void write_file(const QString& path, const QByteArray& bytes) const;
+};
+
+} // namespace pw::test
