@@ -1,9 +1,13 @@
 #include "installation.h"
 
+#include "demo.h"
+#include "helptexts.h"
 #include "schema.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -12,6 +16,9 @@
 namespace suite {
 
 namespace {
+
+// The station's own release: a tcfilelist.txt naming it starts no self-update.
+constexpr char kStationVersion[] = "21.12.28a";
 
 QString folder(const QString& path) {
     QString abs = QDir(path).absolutePath();
@@ -23,42 +30,107 @@ void note(QStringList* report, const QString& line) {
         *report << line;
 }
 
+constexpr QFile::Permissions kExecutable =
+    QFile::ExeOwner | QFile::ExeUser | QFile::ExeGroup | QFile::ExeOther;
+
 bool write_file(const QString& path, const QByteArray& bytes, bool executable = false) {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    f.write(bytes);
+    const bool ok = f.write(bytes) == bytes.size() && f.flush();
     f.close();
-    if (executable)
-        f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
+    if (ok && executable)
+        f.setPermissions(f.permissions() | kExecutable);
+    return ok;
+}
+
+QByteArray crlf(const QString& text) {
+    QString t = text;
+    t.replace("\r\n", "\n").replace('\n', "\r\n");
+    return t.toUtf8();
+}
+
+// Files that hold a club's data or settings are only ever replaced on request.
+// Returns true when the file was made in this run.
+template <typename Make>
+bool make_kept(const QString& path, const Options& options, QStringList* report, Make make) {
+    const bool existed = QFileInfo::exists(path);
+    if (existed) {
+        if (!options.force) {
+            note(report, "kept " + path + " (exists; --force replaces it)");
+            return false;
+        }
+        if (!QFile::remove(path)) {
+            note(report, "could not replace " + path);
+            return false;
+        }
+    }
+    if (!make()) {
+        note(report, "could not create " + path);
+        return false;
+    }
+    note(report, (existed ? "replaced " : "created ") + path);
     return true;
 }
 
 using Creator = bool (*)(const QString&);
 
-void make_db(const QString& path, Creator create, const Options& options, QStringList* report) {
-    if (QFile::exists(path)) {
-        if (!options.force) {
-            note(report, "kept " + path + " (exists; --force replaces it)");
-            return;
-        }
-        QFile::remove(path);
-        note(report, "replaced " + path);
-    }
-    if (create(path))
-        note(report, "created " + path);
-    else
-        note(report, "could not create " + path);
+bool make_db(const QString& path, Creator create, const Options& options, QStringList* report) {
+    return make_kept(path, options, report, [&] { return create(path); });
 }
 
-// Runs fn on a fresh connection to db_path.
+bool make_text(const QString& path, const QString& text, const Options& options,
+               QStringList* report) {
+    return make_kept(path, options, report, [&] { return write_file(path, crlf(text)); });
+}
+
+// Programs and help texts come with the installation: always brought up to date.
+void install_file(const QString& path, const QByteArray& bytes, bool executable,
+                  QStringList* report) {
+    note(report, (write_file(path, bytes, executable) ? "wrote " : "could not write ") + path);
+}
+
+QByteArray stand_in(const QString& what) {
+    return "#!/bin/sh\n# Parvela stand-in: " + what.toUtf8() + "\nexit 0\n";
+}
+
+QString find_viewer(const Options& options) {
+    QString path = options.qwcedit;
+    if (path.isEmpty() && QCoreApplication::instance())
+        path = QCoreApplication::applicationDirPath() + "/qwcedit";
+    return !path.isEmpty() && QFileInfo(path).isExecutable() ? path : QString();
+}
+
+void install_viewer(const QString& dest, const Options& options, QStringList* report) {
+    const QString viewer = find_viewer(options);
+    if (!viewer.isEmpty()) {
+        QFile::remove(dest);
+        if (QFile::copy(viewer, dest)) {
+            QFile(dest).setPermissions(QFile(dest).permissions() | kExecutable);
+            note(report, "wrote " + dest + " (from " + viewer + ")");
+            return;
+        }
+    }
+    install_file(dest, stand_in("the text viewer was not built; help shows nothing."), true,
+                 report);
+}
+
+QString node_file(const Installation& inst, const Options& options) {
+    // Folder fields are quoted so that folder names with commas or blanks survive.
+    return "\"MAPDRIVE=" + inst.data + "\"\n\"LOCALDRIVE=" + inst.station +
+           "\"\nNODENUMBER=" + QString::number(options.nodenumber) +
+           "\nPOSUNIT=" + QString::number(options.posunit) + "\nCOMPUTERNAME=CLOCK" +
+           QString::number(options.nodenumber) + "\n";
+}
+
+// Runs fn on a fresh connection to an existing db_path.
 template <typename Fn> bool with_db(const QString& db_path, Fn fn) {
     const QString name = "suite-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
     bool ok = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
         db.setDatabaseName(db_path);
-        if (QFile::exists(db_path) && db.open()) {
+        if (QFileInfo(db_path).isFile() && db.open()) {
             ok = fn(db);
             db.close();
         }
@@ -67,12 +139,28 @@ template <typename Fn> bool with_db(const QString& db_path, Fn fn) {
     return ok;
 }
 
+bool insert(QSqlDatabase& db, const QString& table, const QVariantMap& values) {
+    QStringList marks(values.size(), "?");
+    QSqlQuery q(db);
+    q.prepare("insert into " + table + " (" + values.keys().join(", ") + ") values (" +
+              marks.join(", ") + ")");
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (q.exec())
+        return true;
+    qWarning("suite: %s", qPrintable(q.lastError().text()));
+    return false;
+}
+
 } // namespace
 
-bool exec_sql(const QString& db_path, const QString& sql) {
+bool exec_sql(const QString& db_path, const QString& sql, const QVariantList& params) {
     return with_db(db_path, [&](QSqlDatabase& db) {
         QSqlQuery q(db);
-        if (q.exec(sql))
+        q.prepare(sql);
+        for (const QVariant& v : params)
+            q.addBindValue(v);
+        if (q.exec())
             return true;
         qWarning("suite: %s", qPrintable(q.lastError().text()));
         return false;
@@ -80,17 +168,20 @@ bool exec_sql(const QString& db_path, const QString& sql) {
 }
 
 bool insert_row(const QString& db_path, const QString& table, const QVariantMap& values) {
+    return with_db(db_path, [&](QSqlDatabase& db) { return insert(db, table, values); });
+}
+
+bool insert_rows(const QString& db_path, const QString& table, const QList<QVariantMap>& rows) {
     return with_db(db_path, [&](QSqlDatabase& db) {
-        QStringList marks(values.size(), "?");
-        QSqlQuery q(db);
-        q.prepare("insert into " + table + " (" + values.keys().join(", ") + ") values (" +
-                  marks.join(", ") + ")");
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        if (q.exec())
-            return true;
-        qWarning("suite: %s", qPrintable(q.lastError().text()));
-        return false;
+        if (!db.transaction())
+            return false;
+        for (const QVariantMap& row : rows) {
+            if (!insert(db, table, row)) {
+                db.rollback();
+                return false;
+            }
+        }
+        return db.commit();
     });
 }
 
@@ -115,42 +206,50 @@ bool add_job(const QString& empdb, int jobcode, const QString& description, doub
 }
 
 bool add_empjob(const QString& empdb, int empid, int jobcode, double payrate, int glacctnum) {
-    return insert_row(empdb, "empjobs",
-                      {{"empid", empid},
-                       {"jobcode", jobcode},
-                       {"payrate", payrate},
-                       {"glacctnum", glacctnum}});
+    return insert_row(
+        empdb, "empjobs",
+        {{"empid", empid}, {"jobcode", jobcode}, {"payrate", payrate}, {"glacctnum", glacctnum}});
 }
 
-Installation create_installation(const QString& root, const Options& options,
-                                 QStringList* report) {
+Installation create_installation(const QString& root, const Options& options, QStringList* report) {
     Installation inst;
     QDir().mkpath(root + "/data");
     QDir().mkpath(root + "/station");
     inst.data = folder(root + "/data");
     inst.station = folder(root + "/station");
+    const QString& data = inst.data;
+    const QString& station = inst.station;
 
-    make_db(inst.data + "CONFIG.MDB", create_config_db, options, report);
-    make_db(inst.data + "EMP.MDB", create_emp_db, options, report);
-    make_db(inst.data + "PUNCHCLK.MDB", create_punch_db, options, report);
-    make_db(inst.data + "HBPOSTMP.MDB", create_pos_db, options, report);
-    make_db(inst.data + "rpt00.sys", create_report_db, options, report);
-    if (!QFile::exists(inst.station + "rpt00.sys"))
-        QFile::copy(inst.data + "rpt00.sys", inst.station + "rpt00.sys");
+    DemoTargets made;
+    made.config = make_db(data + "CONFIG.MDB", create_config_db, options, report);
+    made.emp = make_db(data + "EMP.MDB", create_emp_db, options, report);
+    made.punch = make_db(data + "PUNCHCLK.MDB", create_punch_db, options, report);
+    made.pos = make_db(data + "HBPOSTMP.MDB", create_pos_db, options, report);
+    make_db(data + "rpt00.sys", create_report_db, options, report);
 
-    write_file(inst.data + "parv.exe", "#!/bin/sh\n# Parvela stand-in: its presence means the "
-                                       "suite is reachable.\nexit 0\n",
-               true);
+    QString holidays;
+    if (options.demo)
+        holidays = demo_holidays().join('\n') + '\n';
+    make_text(data + "holiday.dat", holidays, options, report);
+    make_text(data + "punchwell.txt", options.demo ? "Welcome to Punchwell\n" : "", options,
+              report);
+    make_text(data + "tcfilelist.txt", QString(kStationVersion) + '\n', options, report);
 
-    // Fields are quoted so that folder names with commas or blanks survive.
-    const QByteArray node = "\"MAPDRIVE=" + inst.data.toUtf8() + "\"\r\n\"LOCALDRIVE=" +
-                            inst.station.toUtf8() + "\"\r\nNODENUMBER=" +
-                            QByteArray::number(options.nodenumber) +
-                            "\r\nPOSUNIT=" + QByteArray::number(options.posunit) +
-                            "\r\nCOMPUTERNAME=CLOCK" + QByteArray::number(options.nodenumber) +
-                            "\r\n";
-    write_file(inst.station + "parvnode.ini", node);
-    note(report, "wrote " + inst.station + "parvnode.ini");
+    install_file(data + "parv.exe", stand_in("its presence means the suite is reachable."), true,
+                 report);
+    if (options.demo) // switches the open sales-ticket check on, so the demo tickets show
+        install_file(data + "tillmar.exe", stand_in("the point-of-sale program."), true, report);
+
+    make_text(station + "parvnode.ini", node_file(inst, options), options, report);
+    make_db(station + "rpt00.sys", create_report_db, options, report);
+    install_file(station + "syncnwk.exe", stand_in("network clock synchronisation."), true, report);
+    install_file(station + "swupdate.exe", stand_in("software updater."), true, report);
+    install_viewer(station + "qwcedit.exe", options, report);
+    for (const HelpText& help : help_texts())
+        install_file(station + help.name, crlf(help.text), false, report);
+
+    if (options.demo)
+        add_demo_data(inst, options.today, made, report);
     return inst;
 }
 

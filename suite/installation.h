@@ -1,21 +1,30 @@
 #pragma once
 // What the suite's installer lays out for a station: a data folder (the mapdrive) with the
-// shared databases and files, and a station folder with parvnode.ini and the station's own
-// files. parvsetup and the tests use this same code.
+// shared databases and files, and a station folder with parvnode.ini, the station's own
+// files, the stand-in sibling programs and their help texts. parvsetup and the tests use this
+// same code.
+//
+// Rules: databases and text files that already exist are kept unless options.force; the
+// stand-in programs and help texts belong to the installation and are always rewritten.
+// Text files are UTF-8 with CR LF line ends.
 
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 #include <QVariantMap>
 
 namespace suite {
 
 struct Options {
     bool demo = false;  // add sample employees, jobs, punches, tickets and holidays
-    bool force = false; // replace databases that already exist
+    bool force = false; // replace databases and text files that already exist
     int nodenumber = 0;
     int posunit = 0;
     QDate today = QDate::currentDate(); // the demo's punches lead up to this day
+    // The built text viewer to install as qwcedit.exe. Empty: look for "qwcedit" beside the
+    // running program. When none is found a do-nothing script stands in.
+    QString qwcedit;
 };
 
 struct Installation {
@@ -23,20 +32,22 @@ struct Installation {
     QString station; // absolute, ending in "/": the working folder and LOCALDRIVE=
 };
 
-// Creates root/data/ and root/station/. Existing databases are kept unless options.force;
-// report (when given) gets one line per thing done or kept.
+// Creates root/data/ and root/station/. report (when given) gets one line per file:
+// "created", "kept" (with the reason), "replaced", "wrote" or "could not create".
 Installation create_installation(const QString& root, const Options& options,
                                  QStringList* report = nullptr);
 
-// Rows for tests and the demo. Each opens the database file, adds the row and closes it.
-// Values are column name -> value; columns left out take the table's defaults.
+// Rows for tests and the demo. Each opens the database file, works and closes it; a missing
+// file is an error, never a new database. Values are column name -> value; columns left
+// out take the table's defaults. insert_rows adds all rows or none.
 bool insert_row(const QString& db_path, const QString& table, const QVariantMap& values);
-bool exec_sql(const QString& db_path, const QString& sql);
+bool insert_rows(const QString& db_path, const QString& table, const QList<QVariantMap>& rows);
+bool exec_sql(const QString& db_path, const QString& sql, const QVariantList& params = {});
 
 bool add_employee(const QString& empdb, int empid, const QString& first, const QString& last,
                   qint64 pword, const QVariant& status = QStringLiteral("1"));
-bool add_job(const QString& empdb, int jobcode, const QString& description,
-             double breaktime = 0, double breakreduction = 0);
+bool add_job(const QString& empdb, int jobcode, const QString& description, double breaktime = 0,
+             double breakreduction = 0);
 bool add_empjob(const QString& empdb, int empid, int jobcode, double payrate, int glacctnum = 0);
 
 } // namespace suite

@@ -1,8 +1,10 @@
 // parvsetup [--demo] [--force] DIR: lays out a data folder and a station folder under DIR.
+#include "demo.h"
 #include "installation.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
+#include <algorithm>
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -10,14 +12,27 @@ int main(int argc, char** argv) {
     suite::Options options;
     options.demo = args.removeAll("--demo") > 0;
     options.force = args.removeAll("--force") > 0;
-    QTextStream out(stdout);
-    if (args.size() != 1) {
-        out << "usage: parvsetup [--demo] [--force] DIR\n";
+    if (args.size() != 1 || args.first().isEmpty() || args.first().startsWith('-')) {
+        QTextStream(stderr) << "usage: parvsetup [--demo] [--force] DIR\n";
         return 2;
     }
     QStringList report;
     suite::create_installation(args.first(), options, &report);
+    QTextStream out(stdout);
     for (const QString& line : report)
         out << line << "\n";
-    return 0;
+    if (options.demo) {
+        out << "\nDemo logins (employee number, password, name, role):\n";
+        for (const suite::DemoLogin& login : suite::demo_logins())
+            out << QStringLiteral("  %1  %2  %3  %4\n")
+                       .arg(login.empid, 4)
+                       .arg(login.password, -6)
+                       .arg(login.name, -16)
+                       .arg(login.role);
+        out << "Configuration password: zvt\n";
+    }
+    const bool failed = std::any_of(report.begin(), report.end(), [](const QString& line) {
+        return line.startsWith("could not");
+    });
+    return failed ? 1 : 0;
 }

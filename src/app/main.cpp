@@ -4,12 +4,13 @@
 #include "platform/files.h"
 #include "platform/printers.h"
 #include "platform/programs.h"
-#include "station/settings.h"
+#include "punch/identify.h"
+#include "station/startup.h"
 #include "station/station.h"
+#include "station/tclock.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QMainWindow>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -21,19 +22,9 @@ int main(int argc, char** argv) {
     pw::DiskFiles files;
     pw::Station st(pw::Platform{dialogs, clock, printers, programs, files}, workdir);
 
-    if (!pw::initnode(st))
+    pw::Tclock win;
+    pw::connect_punch_screen(st, win);
+    if (!pw::startup(st, win))
         return 0;
-    pw::checksuite(st);
-    if (st.settings.suitemissing == 1) {
-        dialogs.message(QStringLiteral("Punchwell cannot connect to Parvela.\r\nClick OK to close "
-                                       "Punchwell now."),
-                        QStringLiteral("Punchwell - Critical Problem"), pw::Icon::Information);
-        return 0;
-    }
-    pw::loadsettings(st);
-    QMainWindow window;
-    window.setWindowTitle(QString::fromLatin1(pw::kTitle));
-    window.resize(1024, 768);
-    window.show();
     return app.exec();
 }

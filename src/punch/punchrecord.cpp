@@ -1,1 +1,239 @@
 #include "punchrecord.h"
+
+#include "station/db.h"
+#include "station/station.h"
+
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <algorithm>
+#include <cmath>
+
+namespace pw {
+
+namespace {
+
+FieldType field_type(const QSqlField& field) {
+    switch (field.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Bool:
+        return FieldType::Integer;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return FieldType::Real;
+    default:
+        return FieldType::Text;
+    }
+}
+
+bool is_number(FieldType type) {
+    return type != FieldType::Text;
+}
+
+// Unset values (never read nor assigned) and NULLs are never written.
+bool writable(const QVariant& v) {
+    return v.isValid() && !v.isNull();
+}
+
+// Identifiers come from the table's own field list, but are quoted all the same.
+QString quoted(const QString& name) {
+    QString q = name;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+double round_to(double v, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    return std::round(v * scale) / scale;
+}
+
+// The value as its column stores it: whole numbers for integer columns, hours to two decimals
+// and the pay rate to four for real columns. Text that is no number is a type mismatch, as the
+// engine would report it.
+QVariant stored_value(const PunchBuffer& buf, int pos) {
+    const QVariant& v = buf.values[pos];
+    const FieldType type = buf.types.value(pos, FieldType::Text);
+    if (type == FieldType::Text)
+        return v.toString();
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    if (!ok || !std::isfinite(d))
+        throw DbError(13, QStringLiteral("Data type mismatch in field %1.").arg(buf.names[pos]));
+    if (type == FieldType::Integer)
+        return static_cast<qlonglong>(std::llround(d));
+    return round_to(d, pos == col::tckpayrate ? 4 : 2);
+}
+
+QString where_of(const PunchQuery& query) {
+    return QLatin1Char('(') + query.where + QLatin1Char(')');
+}
+
+bool empty_query(const PunchQuery& query) {
+    return query.where.trimmed().isEmpty();
+}
+
+} // namespace
+
+void set_today(Station& st) {
+    st.todaytext = st.clock().now().date().toString(QStringLiteral("MM-dd-yyyy"));
+    const QString& t = st.todaytext;
+    st.today = (t.mid(6, 4) + t.mid(0, 2) + t.mid(3, 2)).toInt();
+}
+
+double PunchBuffer::number(int pos) const {
+    return values.value(pos).toDouble();
+}
+int PunchBuffer::integer(int pos) const {
+    return static_cast<int>(std::llround(values.value(pos).toDouble()));
+}
+QString PunchBuffer::text(int pos) const {
+    return values.value(pos).toString();
+}
+
+void set_busy(PunchBuffer& buf) {
+    buf.busy = {true, true};
+}
+void clear_busy(PunchBuffer& buf) {
+    buf.busy = {false, false};
+}
+
+PunchQuery marker_query() {
+    return {QStringLiteral("tckindate = ?"), {kMarkerDate}};
+}
+
+QString punch_db_file(Station& st, const QString& path) {
+    if (path.isEmpty())
+        return {};
+    QString named = path;
+    if (!named.endsWith(QLatin1String(".MDB"), Qt::CaseInsensitive))
+        named += QLatin1String(".MDB");
+    const QString file = st.path(named);
+    if (!st.files().exists(file)) {
+        st.dialogs().message(QStringLiteral("The ") + named +
+                                 QStringLiteral(" database is missing.\r\n"
+                                                "Contact Quorwyn technical support for "
+                                                "assistance."),
+                             QStringLiteral("Uh-oh..."), Icon::Information);
+        return {};
+    }
+    return file;
+}
+
+RowResult read_punch_row(Db& db, const PunchQuery& query, PunchBuffer& buf) {
+    if (empty_query(query))
+        return RowResult::Skipped;
+    // rowid last, so that positions 0.. are the table's own columns.
+    QSqlQuery q = db.run(QStringLiteral("select *, rowid from punch where ") + where_of(query) +
+                             QStringLiteral(" order by rowid limit 1"),
+                         query.binds);
+    const bool found = fetch(q);
+    const QSqlRecord rec = q.record();
+    const int count = rec.count() - 1;
+
+    PunchBuffer fresh;
+    fresh.busy = buf.busy;
+    fresh.last_field_index = count - 1;
+    for (int i = 0; i < count; ++i) {
+        const FieldType type = field_type(rec.field(i));
+        fresh.names << rec.fieldName(i);
+        fresh.types << type;
+        QVariant v;
+        if (found) {
+            v = q.value(i);
+            if (is_number(type) && (v.isNull() || v.toString().isEmpty()))
+                v = type == FieldType::Integer ? QVariant(qlonglong(0)) : QVariant(0.0);
+            else if (v.isNull())
+                v = QVariant(QMetaType::fromType<QString>());
+        }
+        fresh.values << v;
+    }
+    if (found)
+        fresh.rowid = q.value(count).toLongLong();
+    q.finish();
+    buf = std::move(fresh);
+    return found ? RowResult::Done : RowResult::Quit;
+}
+
+RowResult write_punch_row(Db& db, const PunchQuery& query, const PunchBuffer& buf) {
+    if (empty_query(query))
+        return RowResult::Skipped;
+    QStringList names;
+    QVariantList binds;
+    const int count =
+        std::min<int>({buf.field_count(), int(buf.values.size()), int(buf.names.size())});
+    for (int i = 0; i < count; ++i) {
+        if (!writable(buf.values[i]))
+            continue;
+        names << quoted(buf.names[i]);
+        binds << stored_value(buf, i);
+    }
+
+    if (buf.adding()) {
+        if (names.isEmpty()) {
+            db.run(QStringLiteral("insert into punch default values"));
+        } else {
+            QStringList marks;
+            for (qsizetype i = 0; i < names.size(); ++i)
+                marks << QStringLiteral("?");
+            db.run(QStringLiteral("insert into punch (") + names.join(QLatin1String(", ")) +
+                       QStringLiteral(") values (") + marks.join(QLatin1String(", ")) +
+                       QLatin1Char(')'),
+                   binds);
+        }
+        return RowResult::Done;
+    }
+
+    // The row read, and only while it still matches (an open row closed meanwhile at another
+    // station must not be closed twice, nor its neighbour overwritten with its values). A
+    // buffer that was not read from a row updates the first match.
+    QString target;
+    QVariantList target_binds;
+    if (buf.rowid) {
+        target = QStringLiteral("rowid = ? and ") + where_of(query);
+        target_binds << *buf.rowid;
+    } else {
+        target = QStringLiteral("rowid = (select rowid from punch where ") + where_of(query) +
+                 QStringLiteral(" order by rowid limit 1)");
+    }
+    target_binds += query.binds;
+
+    if (names.isEmpty()) {
+        const QVariant hit =
+            db.scalar(QStringLiteral("select rowid from punch where ") + target, target_binds);
+        return hit.isValid() ? RowResult::Done : RowResult::Quit;
+    }
+    QStringList sets;
+    for (const QString& name : names)
+        sets << name + QStringLiteral(" = ?");
+    QSqlQuery q = db.run(QStringLiteral("update punch set ") + sets.join(QLatin1String(", ")) +
+                             QStringLiteral(" where ") + target,
+                         binds + target_binds);
+    return q.numRowsAffected() > 0 ? RowResult::Done : RowResult::Quit;
+}
+
+RowResult read_punch_row(Station& st, const QString& path, const PunchQuery& query,
+                         PunchBuffer& buf) {
+    if (path.isEmpty() || empty_query(query))
+        return RowResult::Skipped;
+    const QString file = punch_db_file(st, path);
+    if (file.isEmpty())
+        return RowResult::Missing;
+    Db db(file, DbMode::ReadOnly, st.busy_timeout_ms);
+    return read_punch_row(db, query, buf);
+}
+
+RowResult write_punch_row(Station& st, const QString& path, const PunchQuery& query,
+                          const PunchBuffer& buf) {
+    if (path.isEmpty() || empty_query(query))
+        return RowResult::Skipped;
+    const QString file = punch_db_file(st, path);
+    if (file.isEmpty())
+        return RowResult::Missing;
+    Db db(file, DbMode::ReadWrite, st.busy_timeout_ms);
+    return write_punch_row(db, query, buf);
+}
+
+} // namespace pw

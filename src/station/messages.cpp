@@ -5,13 +5,58 @@
 
 namespace pw {
 
+namespace {
+
+// The codes people meet most often, shown under every numbered-code box.
+const char* const kCodeLines[] = {
+    "    13 = An alpha character exists for a numeric field",
+    "    53 = A database is missing. Call Quorwyn.",
+    "3018 = Data field is missing. Call Quorwyn.",
+    "3021 = There is no data available",
+    "3022 = Duplicate: the number for this record already exists",
+    "3024 = Data file or table is missing. Run UPDATE",
+    "3043 = Exit Parvela, restart and try again.",
+    "3049 = Corrupt database - use the Database Repair Tool",
+    "3186-3188 = Another user is using this database. Try again later.",
+    "3000 or 8194 = A database is locked by another user. Try again later.",
+    "3420 = Close and restart the module to try again.",
+    "20500-20900 = Crystal Report errors. Try restarting the computer. ",
+};
+
+} // namespace
+
 bool askyesno(Station& st, const QString& text, const QString& title) {
     return st.dialogs().ask_yes_no(text, title);
 }
 
-void reporterror(Station&, int, const QString&) {}
-void reporterror(Station& st, const DbError& e) { reporterror(st, e.code(), e.description()); }
-void adminlog(Station&, const QString&) {}
-void pausesecond(Station& st) { st.clock().pause(1000); }
+void reporterror(Station& st, int code, const QString& description) {
+    if (code == 0)
+        return;
+    const QString first = QStringLiteral("Code ") + QString::number(code) + QStringLiteral(" - ") +
+                          description + QStringLiteral("\n\n");
+    QString text = first + QStringLiteral("FYI - other possible codes and their explanations\n");
+    for (const char* line : kCodeLines)
+        text += QString::fromLatin1(line) + u'\n';
+    text += QStringLiteral("Other codes - call Quorwyn");
+    st.dialogs().message(text, QStringLiteral("Parvela Codes"), Icon::Information);
+    adminlog(st, first);
+}
+
+void reporterror(Station& st, const DbError& e) {
+    reporterror(st, e.code(), e.description());
+}
+
+void adminlog(Station& st, const QString& text) {
+    const QDateTime now = st.clock().now();
+    const QString line = now.toString(QStringLiteral("MM-dd-yyyy")) + u'-' +
+                         now.toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("---") + text +
+                         QStringLiteral("\r\n");
+    // A log that cannot be written has nobody left to tell: the box has been shown already.
+    st.files().append(st.local(QStringLiteral("admlog.ini")), line.toUtf8());
+}
+
+void pausesecond(Station& st) {
+    st.clock().pause(1000);
+}
 
 } // namespace pw

@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
+#include "platform/keyboard.h"
 #include "platform/printers.h"
 #include "platform/programs.h"
 #include "station/settings.h"
@@ -22,6 +23,7 @@ struct Platform {
     Printers& printers;
     Programs& programs;
     Files& files;
+    Keyboard* keyboard = nullptr; // the Qt delivery when left out
 };
 
 // The employee at the clock and the job chosen; cleared by clearscreen.
@@ -71,6 +73,7 @@ public:
     Printers& printers() const { return io_.printers; }
     Programs& programs() const { return io_.programs; }
     Files& files() const { return io_.files; }
+    Keyboard& keyboard() const { return io_.keyboard ? *io_.keyboard : qt_keyboard_; }
 
     // The working folder: the folder of parvnode.ini, captured at start-up.
     const QString& workdir() const { return workdir_; }
@@ -95,6 +98,7 @@ public:
 
 private:
     Platform io_;
+    mutable QtKeyboard qt_keyboard_;
     QString workdir_;
 };
 

@@ -1,0 +1,207 @@
+#include "hours.h"
+
+#include "punchrecord.h"
+#include "station/db.h"
+#include "station/station.h"
+
+#include <cmath>
+
+namespace pw {
+
+namespace {
+
+constexpr qint64 kWeekCents = 40 * 100; // the weekly overtime threshold, in hundredths
+
+// Hours held as whole hundredths so that sums and differences stay exact (8.33, not
+// 8.329999). The nudge keeps a value stored as 0.28499999 rounding like the 0.285 it means.
+qint64 to_cents(double hours) {
+    return std::llround(hours * 100 + (hours < 0 ? -1e-7 : 1e-7));
+}
+
+double from_cents(qint64 cents) {
+    return static_cast<double>(cents) / 100;
+}
+
+// The leading whole number of two characters of a time text ("08" -> 8, "24" -> 24).
+int two_digits(const QString& time, int from) {
+    const QString part = time.mid(from, 2).trimmed();
+    int n = 0;
+    for (const QChar c : part) {
+        if (!c.isDigit())
+            break;
+        n = n * 10 + c.digitValue();
+    }
+    return n;
+}
+
+int yyyymmdd(const QDate& d) {
+    return d.year() * 10000 + d.month() * 100 + d.day();
+}
+
+QString hhmm00(int h, int m) {
+    return QStringLiteral("%1:%2:00")
+        .arg(h, 2, 10, QLatin1Char('0'))
+        .arg(m, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+QString round_time(const QString& time, int unit) {
+    if (unit < 2)
+        return time;
+    int h = two_digits(time, 0);
+    int m = two_digits(time, 3);
+    // The remainder of the minute within the hour: a unit that does not divide 60 starts
+    // again at every full hour.
+    const int r = m % unit;
+    if (r > 0) {
+        if (2 * r <= unit) // an exact half rounds down
+            m -= r;
+        else
+            m += unit - r;
+    }
+    if (m >= 60) {
+        h += 1;
+        m -= 60;
+    }
+    if (h > 23)
+        h = 0; // the caller decides which day a midnight belongs to
+    return hhmm00(h, m);
+}
+
+QString round_in_time(const Station& st, const QString& time) {
+    return round_time(time, st.settings.inrounding);
+}
+
+QString round_out_time(const Station& st, const QString& time) {
+    return round_time(time, st.settings.outrounding);
+}
+
+Elapsed elapsed_hours(int in_date, const QString& in_time, int out_date, const QString& out_time,
+                      int shiftlimit) {
+    const int in_h = two_digits(in_time, 0);
+    const int in_m = two_digits(in_time, 3);
+    const int out_h = two_digits(out_time, 0);
+    const int out_m = two_digits(out_time, 3);
+    int whole = 0;
+    int min = 0;
+    Elapsed result;
+    if (out_date == in_date) {
+        if (out_m >= in_m) {
+            whole = out_h - in_h;
+            min = out_m - in_m;
+        } else {
+            whole = out_h - in_h - 1;
+            min = out_m + 60 - in_m;
+        }
+    } else if (out_date > in_date) {
+        // Only one midnight is counted, however many days lie between; the shift limit is
+        // what catches a punch left open for days.
+        whole = 23 - in_h;
+        min = 60 - in_m;
+        if (min == 60) {
+            whole += 1;
+            min = 0;
+        }
+        whole += out_h;
+        min += out_m; // up to 118
+        if (shiftlimit >= 1 && whole >= shiftlimit) {
+            whole = 0;
+            min = 0;
+            result.limit_struck = true;
+        }
+    } else {
+        return result; // out before in: the clock was set back; nothing to count
+    }
+    // min / 60 to two decimals in whole hundredths: never an exact half, so no tie rule.
+    const qint64 cents = qint64(whole) * 100 + (qint64(min) * 10 + 3) / 6;
+    result.hours = from_cents(cents);
+    return result;
+}
+
+double break_reduced(double hours, double breaktime, double breakreduction) {
+    if (to_cents(hours) >= to_cents(breaktime))
+        return hours2(hours - breakreduction);
+    return hours;
+}
+
+double hours2(double hours) {
+    return from_cents(to_cents(hours));
+}
+
+OutStamp rounded_out(int in_date, const QDateTime& now, int outrounding) {
+    const QDate today = now.date();
+    const QString time = round_time(now.time().toString(QStringLiteral("HH:mm:ss")), outrounding);
+    if (time != QLatin1String("00:00:00"))
+        return {yyyymmdd(today), time};
+    // Midnight closes the day the clock is in when it rounds up from 23:xx, the day before
+    // once the clock has passed it. Putting it on the in date regardless would count a
+    // punch left open since an earlier day as a few hours and hide it from the shift limit,
+    // and would give a punch begun just after midnight 24 hours.
+    const int closing = yyyymmdd(now.time().hour() >= 12 ? today : today.addDays(-1));
+    if (closing >= in_date)
+        return {closing, QStringLiteral("24:00:00")};
+    return {yyyymmdd(today), time};
+}
+
+HoursSoFar calctime(Station& st) {
+    return calctime(st, st.who.open_indate, st.who.open_adjtimein, st.who.open_breaktime,
+                    st.who.open_breakreduction);
+}
+
+HoursSoFar calctime(Station& st, int in_date, const QString& in_time, double breaktime,
+                    double breakreduction) {
+    set_today(st);
+    const OutStamp out = rounded_out(in_date, st.clock().now(), st.settings.outrounding);
+    const Elapsed e = elapsed_hours(in_date, in_time, out.date, out.time, st.settings.shiftlimit);
+    return {break_reduced(e.hours, breaktime, breakreduction), e.limit_struck};
+}
+
+WeekBounds week_bounds(const QDate& today, int wwstartday) {
+    const int weekday = today.dayOfWeek() % 7 + 1; // 1 = Sunday ... 7 = Saturday
+    const int d = ((weekday - wwstartday) % 7 + 7) % 7 + 1;
+    return {yyyymmdd(today.addDays(-(d - 1))), yyyymmdd(today.addDays(7 - d))};
+}
+
+double week_sum(Db& punchdb, double employee, const WeekBounds& week) {
+    // Every status and job: hours already exported still belong to this week's 40.
+    const QVariant sum = punchdb.scalar(
+        QStringLiteral("select sum(tckadjreghours) from punch where tckempid = ? and tckindate "
+                       "between ? and ?"),
+        {employee, week.start, week.end});
+    return sum.isNull() ? 0.0 : sum.toDouble();
+}
+
+WeeklySplit weekly_split(double W, double H, bool holiday, bool enabled) {
+    const qint64 w = to_cents(W);
+    const qint64 h = to_cents(H);
+    WeeklySplit s;
+    s.reghours = from_cents(h);
+    s.hours = from_cents(h);
+    // On a holiday every hour the shift's row keeps is holiday hours, never adjusted regular.
+    auto keep = [&](qint64 cents) {
+        if (holiday)
+            s.holidayhours = from_cents(cents);
+        else
+            s.adjreghours = from_cents(cents);
+    };
+    if (enabled && w + h > kWeekCents && w < kWeekCents) {
+        // The shift crosses the line: its row keeps the hours up to 40, the rest go on a
+        // second row.
+        keep(kWeekCents - w);
+        s.overtime = from_cents(w + h - kWeekCents);
+        s.hours = from_cents(kWeekCents - w);
+    } else if (enabled && w >= kWeekCents) {
+        // The week was already full: the whole shift is overtime on its own row.
+        s.reghours = 0;
+        if (holiday)
+            s.holidayhours = from_cents(h);
+        else
+            s.othours = from_cents(h);
+    } else {
+        keep(h);
+    }
+    return s;
+}
+
+} // namespace pw

@@ -1,0 +1,71 @@
+#pragma once
+// Who stands at the clock and for which job: the identification screen of the main window.
+// The employee types a number and Ok, then a password and Ok; the station checks them
+// against the active employees, shows the buttons the employee may use, and lists either
+// the open punch (only Punch OUT then) or the employee's jobs to choose from.
+//
+// Rules: identification keeps only the values it read (st.who); no database or query stays
+// open while the employee decides. Database failures of an Ok end in the keypad's error box
+// and a cleared screen.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace pw {
+
+class DbError;
+class Station;
+class Tclock;
+
+// Resets the screen to "waiting for a number" and forgets the identified employee and job.
+void clearscreen(Station& st, Tclock& win);
+
+// A keypad key, 0 to 11: digits, 10 Start Over (and DONE), 11 Ok.
+void keypad_press(Station& st, Tclock& win, int index);
+// Ok: first the password prompt, then the check and the employee's screen.
+void identify(Station& st, Tclock& win);
+// The buttons of an identified employee.
+void showscreen(Station& st, Tclock& win);
+// Copies the selected line's job code, pay rate and description into st.who.
+void job_chosen(Station& st, Tclock& win);
+// '+', '-' or Qt::Key_Return typed in the job list.
+void job_list_key(Station& st, Tclock& win, int key);
+// The box for a database failure during Ok, then clearscreen.
+void keypad_error(Station& st, Tclock& win, const DbError& error);
+
+// The employee number as the station holds it: the typed number in single precision.
+double employee_number(const QString& typed);
+
+// Looks up the active employee st.who.number: sets st.who.name and returns the absolute
+// value of the stored password as decimal text, or "NOTFOUND". Throws DbError.
+QString lookupemployee(Station& st);
+
+struct OpenPunch {
+    int indate = 0;
+    QString adjtimein;
+    double breaktime = 0;
+    double breakreduction = 0;
+    int jobcode = 0;
+    QString jobdescription;
+};
+// The employee's first open punch, if any. Throws DbError.
+std::optional<OpenPunch> find_open_punch(Station& st, double employee);
+
+struct JobLine {
+    int jobcode = 0;
+    double payrate = 0;
+    QString description;
+};
+// The jobs assigned to the employee that may be punched (glacctnum below 1), by job code.
+// Throws DbError.
+QList<JobLine> employee_jobs(Station& st, double employee);
+
+// What the job list shows for an open punch.
+QStringList open_punch_lines(const OpenPunch& punch, bool over_limit);
+
+// Connects the window's signals to the identification routines.
+void connect_punch_screen(Station& st, Tclock& win);
+
+} // namespace pw

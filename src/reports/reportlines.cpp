@@ -1,0 +1,149 @@
+#include "reportlines.h"
+
+#include <QLocale>
+#include <QVariant>
+#include <cmath>
+
+namespace pw {
+
+namespace {
+
+// Two decimals; below 1 the integer digit is shown only when zero_digit. The minus sign
+// stands in front of the prefix, as the suite's formats place it; a value that rounds to
+// zero has none.
+QString two_decimals(double v, bool zero_digit, const QString& prefix) {
+    if (!std::isfinite(v))
+        v = 0;
+    QString digits = QString::number(std::fabs(v), 'f', 2);
+    const bool negative = v < 0 && digits != QLatin1String("0.00");
+    if (!zero_digit && digits.startsWith(QLatin1String("0.")))
+        digits.remove(0, 1);
+    return (negative ? QStringLiteral("-") : QString()) + prefix + digits;
+}
+
+double number(const QSqlRecord& row, const QString& field) {
+    return row.value(field).toDouble(); // null and text that is no number read as 0
+}
+
+QString text(const QSqlRecord& row, const QString& field) {
+    return row.isNull(field) ? QString() : row.value(field).toString();
+}
+
+// The first five characters of a "HH:MM:SS" time: hours and minutes.
+QString hhmm(const QSqlRecord& row, const QString& field) {
+    return text(row, field).left(5);
+}
+
+QString job(const QSqlRecord& row) {
+    return number_text(number(row, QStringLiteral("tckjobcode")));
+}
+
+QString in_date(const QSqlRecord& row) {
+    return report_date(number(row, QStringLiteral("tckindate")));
+}
+
+const QString kFiveBlanks = QStringLiteral("     ");
+
+} // namespace
+
+bool is_report_index(int index) {
+    return (index >= 0 && index <= 4) || index == 8 || (index >= 10 && index <= 16);
+}
+
+QString format_blank_hash(double v) {
+    return two_decimals(v, false, QStringLiteral(" "));
+}
+QString format_blank_zero(double v) {
+    return two_decimals(v, true, QStringLiteral(" "));
+}
+QString format_hash3(double v) {
+    return two_decimals(v, false, {});
+}
+QString format_hash5(double v) {
+    return two_decimals(v, false, {});
+}
+
+QString number_text(double v) {
+    if (!std::isfinite(v))
+        return QStringLiteral("0");
+    if (v == 0)
+        return QStringLiteral("0"); // never "-0"
+    return QString::number(v, 'f', QLocale::FloatingPointShortest);
+}
+
+QString report_date(double yyyymmdd) {
+    const QString digits = number_text(yyyymmdd);
+    return digits.mid(4, 2) + u'/' + digits.right(2);
+}
+
+QString report_out_date(double yyyymmdd) {
+    return yyyymmdd < 100 ? QStringLiteral("00/00") : report_date(yyyymmdd);
+}
+
+QStringList report_lines(int index, const QSqlRecord& row, const QString& name) {
+    const QString reason = kFiveBlanks + text(row, QStringLiteral("tckadjreason"));
+    switch (index) {
+    case kWhosPunchedIn:
+    case kRangeOfEmployees:
+    case kRangeOfJobs:
+    case kRecordedVsAdjusted:
+    case kPunchInTimeRange:
+    case kBadPunches:
+    case kPunchOutTimeRange: {
+        // The out-time report shows when the punch ended, still on the day it began.
+        const QString time = hhmm(row, index == kPunchOutTimeRange ? QStringLiteral("tcktimeout")
+                                                                   : QStringLiteral("tcktimein"));
+        return {job(row) + u'-' + in_date(row) + u'@' + time + u'-' + name, reason};
+    }
+    case kMyPunchesToday:
+    case kMyPunchesThisMonth:
+    case kMyPunchesLastMonth: {
+        const QString head = QStringLiteral("Job#") + job(row) + u'-';
+        return {
+            head + in_date(row) + QStringLiteral(" IN at:  ") + hhmm(row, "tcktimein") +
+                QStringLiteral("  ") + hhmm(row, "tckadjtimein"),
+            head + report_out_date(number(row, "tckoutdate")) + QStringLiteral(" OUT at: ") +
+                hhmm(row, "tcktimeout") + QStringLiteral("  ") + hhmm(row, "tckadjtimeout"),
+            head + in_date(row) + QStringLiteral(" Hours:  ") +
+                format_blank_hash(number(row, "tckreghours")) + QStringLiteral("  ") +
+                format_blank_hash(number(row, "tckadjreghours")),
+            reason,
+            QString(34, u'-'),
+        };
+    }
+    case kMyHoursThisMonth:
+    case kMyHoursLastMonth:
+    case kMyHoursThisQuarter:
+        return {QStringLiteral("Job #") + job(row) + u'-' + in_date(row) + u'-' +
+                    format_blank_zero(number(row, "tckreghours")) + QStringLiteral(" hrs") +
+                    QStringLiteral("  ") + format_blank_zero(number(row, "tckadjreghours")) +
+                    QStringLiteral(" hrs"),
+                reason};
+    default:
+        return {};
+    }
+}
+
+void ReportTotals::add(const QSqlRecord& row) {
+    rows += 1;
+    const double rate = number(row, QStringLiteral("tckpayrate"));
+    payrate_sum += std::isfinite(rate) ? std::llround(rate * 10000) : 0;
+    reghours += number(row, QStringLiteral("tckreghours"));
+    adjreghours += number(row, QStringLiteral("tckadjreghours"));
+}
+
+QStringList report_footer(int index, const ReportTotals& totals) {
+    if (index == kWhosPunchedIn) {
+        if (totals.rows == 0)
+            return {};
+        const double average = double(totals.payrate_sum) / 10000 / totals.rows;
+        return {QString(31, u'-'), QStringLiteral("Avg payrate/hr: $") + format_hash5(average)};
+    }
+    if (index == kMyHoursThisMonth || index == kMyHoursLastMonth || index == kMyHoursThisQuarter)
+        return {QString(35, u'-'), QStringLiteral("Total hours:   ") +
+                                       format_hash3(totals.reghours) + QString(6, u' ') +
+                                       format_hash3(totals.adjreghours)};
+    return {};
+}
+
+} // namespace pw

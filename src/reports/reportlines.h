@@ -1,0 +1,64 @@
+#pragma once
+// The text of the on-screen reports: the number formats of the report lines, the lines each
+// punch row becomes by report index, and the footers. Pure functions: the engine feeds them
+// rows and writes what they return.
+
+#include <QSqlRecord>
+#include <QString>
+#include <QStringList>
+
+namespace pw {
+
+// The report buttons of the two menus, by their index in the menu.
+enum ReportIndex {
+    kWhosPunchedIn = 0,
+    kRangeOfEmployees = 1,
+    kRangeOfJobs = 2,
+    kRecordedVsAdjusted = 3,
+    kPunchInTimeRange = 4,
+    kBadPunches = 8,
+    kMyPunchesToday = 10,
+    kMyPunchesThisMonth = 11,
+    kMyPunchesLastMonth = 12,
+    kMyHoursThisMonth = 13,
+    kMyHoursLastMonth = 14,
+    kMyHoursThisQuarter = 15,
+    kPunchOutTimeRange = 16,
+};
+
+bool is_report_index(int index);
+
+// The number formats, each rounding to two decimals with a decimal point and no thousands
+// separator. A negative number gets its minus sign in front of everything, blank included.
+QString format_blank_hash(double v); // " #.#0": 8.5 -> " 8.50", 0.5 -> " .50"
+QString format_blank_zero(double v); // " 0.#0": 8.5 -> " 8.50", 0.5 -> " 0.50"
+QString format_hash3(double v);      // "###.#0": 40.25 -> "40.25", 0 -> ".00"
+QString format_hash5(double v);      // "#####.#0": 11.25 -> "11.25", 0 -> ".00"
+
+// The shortest decimal text of a number: 12 -> "12", 12.5 -> "12.5".
+QString number_text(double v);
+
+// A YYYYMMDD date as "MM/DD" (characters 5 and 6, "/", the last two).
+QString report_date(double yyyymmdd);
+// The punch-out date the same way, "00/00" while the punch is open (below 100).
+QString report_out_date(double yyyymmdd);
+
+// The lines one punch row adds to the list of report index, name being the row's display
+// name. Null times and reasons read as empty text, null numbers as 0.
+QStringList report_lines(int index, const QSqlRecord& row, const QString& name);
+
+// What the footer needs, summed over the listed rows.
+struct ReportTotals {
+    int rows = 0;
+    qint64 payrate_sum = 0; // in ten-thousandths, as currency is kept
+    double reghours = 0;
+    double adjreghours = 0;
+
+    void add(const QSqlRecord& row);
+};
+
+// The lines after the last row: the average pay rate of "Who's Punched In?" (only when a row
+// was listed) and the hours totals of the hours reports (always).
+QStringList report_footer(int index, const ReportTotals& totals);
+
+} // namespace pw

@@ -1,0 +1,240 @@
+#include "startup.h"
+
+#include "platform/instance.h"
+#include "station/db.h"
+#include "station/fields.h"
+#include "station/settings.h"
+#include "station/station.h"
+#include "station/tclock.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace pw {
+
+namespace {
+
+const QString kRunMarker = QStringLiteral("punchwell.run");
+const QString kReleaseFile = QStringLiteral("tcfilelist.txt");
+
+// Files an older installation kept beside the station, in the order they are moved.
+const char* const kLocalFiles[] = {"tcimport.exe", "tclk00a.rpt",  "tclk01a.rpt", "tclk02a.rpt",
+                                   "tclk03a.rpt",  "tclk04a.rpt",  "tclk05a.rpt", "tclk06a.rpt",
+                                   "dbupdate.dat", "punchclk.mdb", "rpt00.sys"};
+
+void connect_station(Station& st, Tclock& win) {
+    QObject::connect(win.Timer1, &QTimer::timeout, &win, [&st, &win] { tick(st, win); });
+    QObject::connect(&win, &Tclock::close_clicked, &win, [&st, &win] { closestation(st, win); });
+    QObject::connect(&win, &Tclock::close_requested, &win, [&st, &win] { closestation(st, win); });
+}
+
+void stop_timer(Tclock& win) {
+    win.Timer1->stop();
+    win.Timer1->setInterval(0);
+}
+
+void remove_if_there(Station& st, const QString& path) {
+    if (st.files().exists(path))
+        st.files().remove(path);
+}
+
+} // namespace
+
+QString first_line(const QByteArray& bytes) {
+    QString text = QString::fromUtf8(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    const qsizetype end = text.indexOf(QLatin1Char('\n'));
+    QString line = end < 0 ? text : text.left(end);
+    if (line.endsWith(QLatin1Char('\r')))
+        line.chop(1);
+    return line;
+}
+
+void settopmost(QWidget& window, bool on) {
+    const bool shown = window.isVisible();
+    const QRect geometry = window.geometry();
+    window.setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    // Changing a window's flags hides it; put it back where it was.
+    if (shown) {
+        window.setGeometry(geometry);
+        window.show();
+    }
+}
+
+bool startup(Station& st, Tclock& win) {
+    connect_station(st, win);
+    // The network clock synchronisation runs at every start, whatever follows.
+    st.programs().start(QStringLiteral("syncnwk.exe"));
+
+    if (!initnode(st)) {
+        closestation(st, win);
+        return false;
+    }
+
+    auto guard = std::make_unique<InstanceGuard>(st.workdir());
+    if (!guard->acquire()) {
+        st.run.alreadyrunning = -5;
+        closestation(st, win);
+        return false;
+    }
+    win.instance = std::move(guard);
+
+    settopmost(win, true);
+
+    const QString reportdb = st.local(st.settings.reportdb);
+    const QString report_template = st.local(QStringLiteral("rpt00.sys"));
+    if (!st.settings.reportdb.isEmpty() && !st.files().exists(reportdb) &&
+        st.files().exists(report_template))
+        st.files().copy(report_template, reportdb);
+
+    checksuite(st);
+    if (st.settings.suitemissing == 1) {
+        st.dialogs().message(QStringLiteral("Punchwell cannot connect to Parvela.\r\n"
+                                            "Click OK to close Punchwell now."),
+                             QStringLiteral("Punchwell - Critical Problem"), Icon::Information);
+        closestation(st, win);
+        return false;
+    }
+
+    win.setWindowTitle(QString::fromLatin1(kTitle));
+    loadsettings(st);
+    // Shown with the manager panel; the menu sets import and export again when it opens.
+    if (st.settings.remotemode == 1)
+        win.cmdexport->setVisible(true);
+    checkholiday(st, win);
+    movelocalfiles(st);
+
+    win.Timer1->setInterval(1000);
+    win.Timer1->start();
+    win.show();
+
+    const QString now = st.clock().now().toString(QStringLiteral("HH:mm:ss"));
+    st.files().append(st.local(kRunMarker), now.toLatin1() + "\r\n");
+
+    win.request_clearscreen();
+    win.txtempid->setFocus();
+    return true;
+}
+
+void tick(Station& st, Tclock& win) {
+    const QDateTime now = st.clock().now();
+    const QString time = now.toString(QStringLiteral("HH:mm:ss"));
+    win.lbldate->setText(now.toString(QStringLiteral("MM-dd-yyyy")));
+    win.lbltime->setText(time);
+
+    if (time == QLatin1String("00:00:01"))
+        checkholiday(st, win);
+
+    const int minute = now.time().minute();
+    if (minute % 5 == 0)
+        showmessageline(st, win);
+    // Only while nobody is identifying: the updater closes the station.
+    if (minute % 11 == 0 && val(win.txtempid->text()) == 0 && checkupdate(st, win))
+        return;
+
+    if (st.run.clearcountdown > 0) {
+        st.run.clearcountdown += 1;
+        if (st.run.clearcountdown >= 4) {
+            st.run.clearcountdown = 0;
+            win.request_clearscreen();
+        }
+    }
+}
+
+void checkholiday(Station& st, Tclock& win) {
+    const double count = val(st.settings.holidays[0]);
+    if (count < 1)
+        return;
+    const QString date = st.clock().now().toString(QStringLiteral("MM-dd-yyyy"));
+    const QString key = date.left(2) + date.mid(3, 2);
+    const int last = count > 366 ? 366 : static_cast<int>(count);
+    st.run.holidaytoday = 0;
+    for (int i = 1; i <= last; ++i) {
+        if (st.settings.holidays[i] == key) {
+            st.run.holidaytoday = 1;
+            break;
+        }
+    }
+    win.lblholiday->setText(st.run.holidaytoday == 1 ? QStringLiteral("HOLIDAY HOURS TODAY")
+                                                     : QString());
+}
+
+void showmessageline(Station& st, Tclock& win) {
+    checksuite(st);
+    if (st.settings.suitemissing == 1)
+        return;
+    QString line;
+    if (const auto bytes = st.files().read(st.shared(QStringLiteral("punchwell.txt"))))
+        line = first_line(*bytes);
+    win.lblmsg->setText(line);
+}
+
+void movelocalfiles(Station& st) {
+    checksuite(st);
+    if (st.settings.suitemissing == 1)
+        return;
+    // Running from the suite's own folder: the files are where they belong.
+    if (st.files().exists(st.local(QStringLiteral("parv.exe"))))
+        return;
+    for (const char* name : kLocalFiles) {
+        const QString file = QString::fromLatin1(name);
+        const QString local = st.local(file);
+        if (!st.files().exists(local))
+            continue;
+        const QString shared = st.shared(file);
+        bool kept_safe = true;
+        if (!st.files().exists(shared))
+            kept_safe = st.files().copy(local, shared) == 0;
+        // The template stays: start-up makes the node's report database from it. A file
+        // that could not be copied stays too, so nothing is lost.
+        if (kept_safe && file != QLatin1String("rpt00.sys"))
+            st.files().remove(local);
+    }
+}
+
+bool newer_release(const QString& release) {
+    return QString::compare(release.trimmed(), QString::fromLatin1(kVersion), Qt::CaseSensitive) >
+           0;
+}
+
+bool checkupdate(Station& st, Tclock& win) {
+    checksuite(st);
+    if (st.settings.suitemissing != 0)
+        return false;
+    const QString published = st.shared(kReleaseFile);
+    if (!st.files().exists(published))
+        return false;
+    const auto bytes = st.files().read(published);
+    if (!bytes || !newer_release(first_line(*bytes)))
+        return false;
+
+    remove_if_there(st, st.local(kRunMarker));
+    remove_if_there(st, st.local(kReleaseFile));
+    st.files().copy(published, st.local(kReleaseFile));
+    stop_timer(win);
+    st.programs().start(QStringLiteral("swupdate.exe"));
+    closestation(st, win);
+    return true;
+}
+
+void closestation(Station& st, Tclock& win) {
+    if (win.closing())
+        return;
+    win.mark_closing();
+    if (st.run.alreadyrunning == -5)
+        st.dialogs().message(QStringLiteral("Punchwell is already running; you may reopen it\r\n"
+                                            "by clicking on the Punchwell icon in your taskbar."),
+                             QStringLiteral("FYI..."), Icon::Information);
+    stop_timer(win);
+    closealldata();
+    remove_if_there(st, st.local(kRunMarker));
+    win.instance.reset();
+    QCoreApplication::processEvents();
+    win.close();
+}
+
+} // namespace pw

@@ -1,0 +1,326 @@
+#include "tclock.h"
+
+#include "platform/instance.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace pw {
+
+namespace {
+
+// Sizes for a 1024x768 touch screen read from a step away.
+constexpr int kKeyWidth = 124;
+constexpr int kKeyHeight = 84;
+constexpr int kActionHeight = 64;
+
+QFont sized(const QWidget* w, int points, bool bold = false) {
+    QFont f = w->font();
+    f.setPointSize(points);
+    f.setBold(bold);
+    return f;
+}
+
+// Keeps its place in the layout while hidden, so the buttons and boxes the person is about
+// to touch do not jump when others appear.
+void keep_place(QWidget* w) {
+    QSizePolicy p = w->sizePolicy();
+    p.setRetainSizeWhenHidden(true);
+    w->setSizePolicy(p);
+}
+
+template <typename T> T* named(T* w, const char* name) {
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+QPushButton* action_button(QWidget* parent, const char* name, const QString& caption) {
+    auto* b = named(new QPushButton(caption, parent), name);
+    b->setFont(sized(b, 16, true));
+    b->setMinimumHeight(kActionHeight);
+    b->setMinimumWidth(130);
+    b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // Enter on a focused button presses it, as on the station's original screen.
+    b->setAutoDefault(true);
+    return b;
+}
+
+QLineEdit* entry_box(QWidget* parent, const char* name, const QString& placeholder) {
+    auto* e = named(new QLineEdit(parent), name);
+    e->setFont(sized(e, 24, true));
+    e->setMinimumHeight(56);
+    e->setPlaceholderText(placeholder);
+    return e;
+}
+
+} // namespace
+
+Tclock::Tclock(QWidget* parent)
+    : QWidget(parent) {
+    setObjectName(QStringLiteral("tclock"));
+    resize(1024, 768);
+    setMinimumSize(900, 660);
+
+    // Header: date, holiday banner, clock.
+    lbldate = named(new QLabel(this), "lbldate");
+    lbldate->setFont(sized(lbldate, 20, true));
+    lblholiday = named(new QLabel(this), "lblholiday");
+    lblholiday->setFont(sized(lblholiday, 22, true));
+    lblholiday->setAlignment(Qt::AlignCenter);
+    lblholiday->setStyleSheet(QStringLiteral("color: #b00000;"));
+    lbltime = named(new QLabel(this), "lbltime");
+    lbltime->setFont(sized(lbltime, 34, true));
+    lbltime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* header = new QHBoxLayout;
+    header->addWidget(lbldate, 1);
+    header->addWidget(lblholiday, 2);
+    header->addWidget(lbltime, 1);
+
+    // Identification boxes and the job list.
+    txtempid = entry_box(this, "txtempid", tr("Employee ID#"));
+    txtempid->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), txtempid));
+    txtempid->setContextMenuPolicy(Qt::NoContextMenu);
+    txtpassword = entry_box(this, "txtpassword", tr("Password"));
+    txtpassword->setEchoMode(QLineEdit::Password);
+    keep_place(txtpassword);
+    txtname = entry_box(this, "txtname", QString());
+    txtname->setReadOnly(true);
+    txtname->setFocusPolicy(Qt::NoFocus);
+    keep_place(txtname);
+    auto* boxes = new QHBoxLayout;
+    boxes->addWidget(txtempid);
+    boxes->addWidget(txtpassword);
+
+    lstjob = named(new QListWidget(this), "lstjob");
+    lstjob->setFont(sized(lstjob, 18));
+    // Lines tall enough to touch; twelve still fit (an open punch past the shift limit).
+    lstjob->setStyleSheet(QStringLiteral("QListWidget#lstjob::item { min-height: 32px; }"));
+    lstjob->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstpayrate = named(new QListWidget(this), "lstpayrate");
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSize(13);
+    lstpayrate->setFont(fixed);
+    lstpayrate->hide();
+    lstdescription = named(new QListWidget(this), "lstdescription");
+    lstdescription->hide();
+    auto* lists = new QGridLayout; // the report list takes the job list's place
+    lists->addWidget(lstjob, 0, 0);
+    lists->addWidget(lstpayrate, 0, 0);
+
+    auto* left = new QVBoxLayout;
+    left->addLayout(boxes);
+    left->addWidget(txtname);
+    left->addLayout(lists, 1);
+
+    // The keypad: 7 8 9 / 4 5 6 / 1 2 3 / Start Over 0 Ok.
+    frakeypad = named(new QFrame(this), "frakeypad");
+    auto* keys = new QGridLayout(frakeypad);
+    keys->setContentsMargins(0, 0, 0, 0);
+    keys->setSpacing(8);
+    for (int i = 0; i < 12; ++i) {
+        const QString caption = i < 10    ? QString::number(i)
+                                : i == 10 ? QStringLiteral("Start Over")
+                                          : QStringLiteral("Ok");
+        auto* key = new QPushButton(caption, frakeypad);
+        key->setObjectName(QStringLiteral("cmdkeypad%1").arg(i));
+        key->setFont(sized(key, i < 10 ? 28 : 15, true));
+        key->setMinimumSize(kKeyWidth, kKeyHeight);
+        // Equal keys whatever their captions.
+        key->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
+        // The typing box keeps the focus while the keypad is used.
+        key->setFocusPolicy(Qt::NoFocus);
+        connect(key, &QPushButton::clicked, this, [this, i] { emit keypad_pressed(i); });
+        cmdkeypad[i] = key;
+    }
+    for (int i = 1; i <= 9; ++i)
+        keys->addWidget(cmdkeypad[i], 2 - (i - 1) / 3, (i - 1) % 3);
+    keys->addWidget(cmdkeypad[10], 3, 0);
+    keys->addWidget(cmdkeypad[0], 3, 1);
+    keys->addWidget(cmdkeypad[11], 3, 2);
+    for (int c = 0; c < 3; ++c)
+        keys->setColumnStretch(c, 1);
+
+    // The report panel, in the keypad's place while a menu is open.
+    frareport = named(new QFrame(this), "frareport");
+    frareport->setFrameShape(QFrame::StyledPanel);
+    auto* panel = new QVBoxLayout(frareport);
+    report_area_ = new QVBoxLayout;
+    panel->addLayout(report_area_);
+    panel->addStretch(1);
+    cmdimport = action_button(frareport, "cmdimport", tr("Import Punches"));
+    cmdexport = action_button(frareport, "cmdexport", tr("Export Punches"));
+    for (QPushButton* b : {cmdimport, cmdexport})
+        b->setFont(sized(b, 13, true));
+    auto* exchange = new QHBoxLayout;
+    exchange->addWidget(cmdimport);
+    exchange->addWidget(cmdexport);
+    panel->addLayout(exchange);
+    cmdimport->hide();
+    cmdexport->hide();
+    frareport->hide();
+    connect(cmdimport, &QPushButton::clicked, this, &Tclock::import_clicked);
+    connect(cmdexport, &QPushButton::clicked, this, &Tclock::export_clicked);
+
+    auto* right = new QGridLayout;
+    right->addWidget(frakeypad, 0, 0);
+    right->addWidget(frareport, 0, 0);
+    right->setColumnMinimumWidth(0, 3 * kKeyWidth + 16);
+
+    auto* body = new QHBoxLayout;
+    body->addLayout(left, 3);
+    body->addLayout(right, 2);
+
+    // What an identified employee can do.
+    cmdpunchin = action_button(this, "cmdpunchin", tr("Punch IN"));
+    cmdpunchout = action_button(this, "cmdpunchout", tr("Punch OUT"));
+    cmdreport = action_button(this, "cmdreport", tr("Report"));
+    cmdmanager = action_button(this, "cmdmanager", tr("Manager"));
+    cmdprintertoggle = action_button(this, "cmdprintertoggle", QStringLiteral("Printer ON "));
+    cmddone = action_button(this, "cmddone", tr("DONE"));
+    cmdclose = action_button(this, "cmdclose", tr("Close"));
+    cmdclose->setFont(sized(cmdclose, 12));
+    cmdclose->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
+    cmdclose->setMinimumWidth(90);
+    cmdpunchin->setStyleSheet(QStringLiteral("QPushButton { color: #006400; }"));
+    cmdpunchout->setStyleSheet(QStringLiteral("QPushButton { color: #a00000; }"));
+    // Punch IN and Punch OUT share a place: an employee is offered one of them.
+    auto* actions = new QGridLayout;
+    actions->setHorizontalSpacing(10);
+    const QList<QList<QPushButton*>> places = {
+        {cmdpunchin, cmdpunchout}, {cmdreport}, {cmdmanager}, {cmdprintertoggle}, {cmddone}};
+    for (int column = 0; column < places.size(); ++column) {
+        for (QPushButton* b : places[column]) {
+            keep_place(b);
+            actions->addWidget(b, 0, column);
+        }
+        actions->setColumnStretch(column, 1);
+    }
+    actions->setColumnMinimumWidth(places.size(), 6);
+    actions->addWidget(cmdclose, 0, places.size() + 1);
+    connect(cmdpunchin, &QPushButton::clicked, this, &Tclock::punch_in_clicked);
+    connect(cmdpunchout, &QPushButton::clicked, this, &Tclock::punch_out_clicked);
+    connect(cmdreport, &QPushButton::clicked, this, &Tclock::report_clicked);
+    connect(cmdmanager, &QPushButton::clicked, this, &Tclock::manager_clicked);
+    connect(cmdprintertoggle, &QPushButton::clicked, this, &Tclock::printer_toggle_clicked);
+    connect(cmddone, &QPushButton::clicked, this, [this] { emit keypad_pressed(10); });
+    connect(cmdclose, &QPushButton::clicked, this, &Tclock::close_clicked);
+
+    lblmsg = named(new QLabel(this), "lblmsg");
+    lblmsg->setFont(sized(lblmsg, 16, true));
+    lblmsg->setAlignment(Qt::AlignCenter);
+    lblmsg->setMinimumHeight(36);
+    lblmsg->setFrameShape(QFrame::StyledPanel);
+    // Texts from files and the clock are shown as written, never as markup.
+    for (QLabel* l : {lbldate, lbltime, lblholiday, lblmsg})
+        l->setTextFormat(Qt::PlainText);
+
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(12, 8, 12, 8);
+    root->setSpacing(10);
+    root->addLayout(header);
+    root->addLayout(body, 1);
+    root->addLayout(actions);
+    root->addWidget(lblmsg);
+
+    // The wait notice floats over everything; it is placed, not laid out.
+    frawait = named(new QFrame(this), "frawait");
+    frawait->setFrameShape(QFrame::Box);
+    frawait->setLineWidth(2);
+    frawait->setAutoFillBackground(true);
+    frawait->setStyleSheet(QStringLiteral("QFrame#frawait { background: #fff8c0; }"));
+    auto* wait_text = new QLabel(tr("Please wait a moment..."), frawait);
+    wait_text->setFont(sized(wait_text, 22, true));
+    wait_text->setAlignment(Qt::AlignCenter);
+    auto* wait_layout = new QVBoxLayout(frawait);
+    wait_layout->addWidget(wait_text);
+    frawait->setFixedSize(480, 120);
+    frawait->hide();
+
+    Timer1 = named(new QTimer(this), "Timer1");
+
+    for (QWidget* w : {static_cast<QWidget*>(txtempid), static_cast<QWidget*>(txtpassword),
+                       static_cast<QWidget*>(lstjob)})
+        w->installEventFilter(this);
+    connect(lstjob, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            emit job_selected(row);
+    });
+}
+
+Tclock::~Tclock() = default;
+
+void Tclock::place_wait() {
+    frawait->move((width() - frawait->width()) / 2, (height() - frawait->height()) / 3);
+}
+
+void Tclock::show_wait(bool on) {
+    if (on) {
+        place_wait();
+        frawait->raise();
+    }
+    frawait->setVisible(on);
+    QCoreApplication::processEvents();
+}
+
+bool Tclock::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    const QString text = key->text();
+
+    if (watched == txtempid) {
+        // Digits, Backspace and Enter only; ';' (a card reader's end mark) is Enter.
+        if (enter || text == QLatin1String(";")) {
+            emit keypad_pressed(11);
+            return true;
+        }
+        if (key->key() == Qt::Key_Backspace)
+            return false;
+        const bool digit = text.size() == 1 && text[0] >= u'0' && text[0] <= u'9';
+        return !digit;
+    }
+    if (watched == txtpassword) {
+        if (enter) {
+            emit keypad_pressed(11);
+            return true;
+        }
+        return false;
+    }
+    if (watched == lstjob) {
+        if (enter) {
+            emit job_list_key(Qt::Key_Return);
+            return true;
+        }
+        if (text == QLatin1String("+") || text == QLatin1String("-")) {
+            emit job_list_key(text[0].unicode());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Tclock::closeEvent(QCloseEvent* event) {
+    if (!closing_)
+        emit close_requested();
+    event->accept();
+}
+
+void Tclock::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    place_wait();
+}
+
+} // namespace pw

@@ -1,0 +1,283 @@
+#include "env.h"
+#include "station/startup.h"
+#include "station/tclock.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace pw {
+namespace {
+
+const QString kAlreadyRunning = "Punchwell is already running; you may reopen it\r\n"
+                                "by clicking on the Punchwell icon in your taskbar.";
+
+struct Started {
+    test::TestEnv env;
+    Tclock win;
+    bool running = false;
+
+    explicit Started(suite::Options options = {})
+        : env(options) {}
+    bool start() { return running = startup(env.st, win); }
+    QString run_marker() const { return env.station_file("punchwell.run"); }
+    template <typename T> T* find(const char* name) {
+        return win.findChild<T*>(QString::fromLatin1(name));
+    }
+    void tick_at(const QString& when) {
+        env.clock.set(when);
+        tick(env.st, win);
+    }
+};
+
+TEST(Startup, FailuresShowTheirBoxAndNeverShowTheWindow) {
+    struct Case {
+        const char* what;
+        std::function<void(test::TestEnv&)> arrange;
+        QString title;
+        QString text;
+    };
+    const Case cases[] = {
+        {"node file missing",
+         [](test::TestEnv& e) { QFile::remove(e.station_file("parvnode.ini")); },
+         "Invalid Installation", "This node has not been initialized."},
+        {"suite missing", [](test::TestEnv& e) { QFile::remove(e.data("parv.exe")); },
+         "Punchwell - Critical Problem",
+         "Punchwell cannot connect to Parvela.\r\nClick OK to close Punchwell now."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Started s;
+        c.arrange(s.env);
+        EXPECT_FALSE(s.start());
+        ASSERT_EQ(s.env.dialogs.boxes.size(), 1);
+        EXPECT_EQ(s.env.dialogs.last().title, c.title);
+        EXPECT_EQ(s.env.dialogs.last().text, c.text);
+        EXPECT_FALSE(s.win.isVisible());
+        EXPECT_FALSE(s.win.Timer1->isActive());
+        EXPECT_FALSE(QFile::exists(s.run_marker()));
+        // The clock synchronisation starts before anything can fail.
+        EXPECT_EQ(s.env.programs.started, QStringList{"syncnwk.exe"});
+    }
+}
+
+TEST(Startup, ASecondCopyClosesAndDeletesTheMarkerOfTheFirst) {
+    Started first;
+    ASSERT_TRUE(first.start());
+    ASSERT_TRUE(QFile::exists(first.run_marker()));
+
+    test::TestEnv& env = first.env;
+    Station second_st(Platform{env.dialogs, env.clock, env.printers, env.programs, env.files},
+                      env.inst.station);
+    Tclock second;
+    EXPECT_FALSE(startup(second_st, second));
+    EXPECT_EQ(second_st.run.alreadyrunning, -5);
+    ASSERT_EQ(env.dialogs.boxes.size(), 1);
+    EXPECT_EQ(env.dialogs.last().title, "FYI...");
+    EXPECT_EQ(env.dialogs.last().text, kAlreadyRunning);
+    EXPECT_FALSE(second.isVisible());
+    EXPECT_FALSE(QFile::exists(first.run_marker()));
+    EXPECT_TRUE(first.win.isVisible());
+
+    // Once the first copy closes, a new one may start.
+    QTest::mouseClick(first.find<QPushButton>("cmdclose"), Qt::LeftButton);
+    EXPECT_FALSE(first.win.isVisible());
+    Station third_st(Platform{env.dialogs, env.clock, env.printers, env.programs, env.files},
+                     env.inst.station);
+    Tclock third;
+    EXPECT_TRUE(startup(third_st, third));
+}
+
+TEST(Startup, ShowsTheReadyWindowAndMarksTheRun) {
+    Started s;
+    QSignalSpy cleared(&s.win, &Tclock::clearscreen_requested);
+    ASSERT_TRUE(s.start());
+    EXPECT_TRUE(s.env.dialogs.boxes.isEmpty()) << s.env.dialogs.texts().join("|").toStdString();
+    EXPECT_TRUE(s.win.isVisible());
+    EXPECT_EQ(s.win.windowTitle(), "Parvela Punchwell - v21.12.28a");
+    EXPECT_TRUE(s.win.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(s.win.Timer1->isActive());
+    EXPECT_EQ(s.win.Timer1->interval(), 1000);
+    EXPECT_EQ(cleared.count(), 1);
+    EXPECT_EQ(s.env.read_file(s.run_marker()), "08:00:00\r\n");
+    EXPECT_TRUE(s.find<QPushButton>("cmdexport")->isHidden());
+
+    // Closing by the window's own close box runs the same close.
+    s.win.close();
+    EXPECT_FALSE(QFile::exists(s.run_marker()));
+    EXPECT_FALSE(s.win.Timer1->isActive());
+    EXPECT_TRUE(s.env.dialogs.boxes.isEmpty());
+}
+
+TEST(Startup, MakesTheNodeReportDatabaseOnlyWhenMissing) {
+    for (int node : {0, 7, 12}) {
+        SCOPED_TRACE(node);
+        suite::Options options;
+        options.nodenumber = node;
+        Started s(options);
+        const QString reportdb =
+            s.env.station_file(QString("RPT%1.MDB").arg(node, 2, 10, QChar('0')));
+        ASSERT_TRUE(s.start());
+        EXPECT_EQ(s.env.read_file(reportdb), s.env.read_file(s.env.station_file("rpt00.sys")));
+    }
+    Started kept;
+    kept.env.write_file(kept.env.station_file("RPT00.MDB"), "the node's own");
+    ASSERT_TRUE(kept.start());
+    EXPECT_EQ(kept.env.read_file(kept.env.station_file("RPT00.MDB")), "the node's own");
+}
+
+TEST(Startup, RemoteModeMarksExportVisibleInTheHiddenPanel) {
+    Started s;
+    s.env.write_file(s.env.station_file("tclock.ini"), " 0 , 0 , 1 \r\n");
+    ASSERT_TRUE(s.start());
+    auto* exportbutton = s.find<QPushButton>("cmdexport");
+    EXPECT_FALSE(exportbutton->isHidden());
+    EXPECT_FALSE(exportbutton->isVisible());
+    s.find<QFrame>("frareport")->show();
+    EXPECT_TRUE(exportbutton->isVisible());
+    EXPECT_FALSE(s.find<QPushButton>("cmdimport")->isVisible());
+}
+
+TEST(Startup, MovesAnOlderInstallationsFilesToTheDataFolder) {
+    Started s;
+    const QByteArray data_punches = s.env.read_file(s.env.punchdb());
+    s.env.write_file(s.env.station_file("punchclk.mdb"), "old local punches");
+    s.env.write_file(s.env.station_file("tclk00a.rpt"), "template");
+    s.env.write_file(s.env.station_file("dbupdate.dat"), "cannot go");
+    QDir().mkpath(s.env.data("dbupdate.dat")); // a folder in the way: the copy fails
+    ASSERT_TRUE(s.start());
+
+    EXPECT_FALSE(QFile::exists(s.env.station_file("punchclk.mdb")));
+    EXPECT_EQ(s.env.read_file(s.env.punchdb()), data_punches);
+    EXPECT_FALSE(QFile::exists(s.env.station_file("tclk00a.rpt")));
+    EXPECT_EQ(s.env.read_file(s.env.data("tclk00a.rpt")), "template");
+    EXPECT_EQ(s.env.read_file(s.env.station_file("dbupdate.dat")), "cannot go");
+    EXPECT_TRUE(QFile::exists(s.env.station_file("rpt00.sys")));
+
+    // Running from the suite's own folder moves nothing.
+    Started suite_folder;
+    suite_folder.env.write_file(suite_folder.env.station_file("parv.exe"), "");
+    suite_folder.env.write_file(suite_folder.env.station_file("tclk01a.rpt"), "stays");
+    ASSERT_TRUE(suite_folder.start());
+    EXPECT_TRUE(QFile::exists(suite_folder.env.station_file("tclk01a.rpt")));
+}
+
+TEST(Tick, ShowsTheClockAndRefreshesTheHolidayBannerAfterMidnight) {
+    Started s;
+    s.env.write_file(s.env.data("holiday.dat"), "0101\r\n0525,1225\r\n");
+    s.env.clock.set("2004-05-24 23:59:00");
+    ASSERT_TRUE(s.start());
+    auto* banner = s.find<QLabel>("lblholiday");
+    EXPECT_EQ(banner->text(), "");
+
+    s.tick_at("2004-05-25 00:00:00");
+    EXPECT_EQ(s.find<QLabel>("lbldate")->text(), "05-25-2004");
+    EXPECT_EQ(s.find<QLabel>("lbltime")->text(), "00:00:00");
+    EXPECT_EQ(banner->text(), "");
+    s.tick_at("2004-05-25 00:00:01");
+    EXPECT_EQ(banner->text(), "HOLIDAY HOURS TODAY");
+    EXPECT_EQ(s.env.st.run.holidaytoday, 1);
+    s.tick_at("2004-05-26 00:00:01");
+    EXPECT_EQ(banner->text(), "");
+    EXPECT_EQ(s.env.st.run.holidaytoday, 0);
+}
+
+TEST(Tick, RereadsTheMessageLineOnlyInEveryFifthMinute) {
+    Started s;
+    ASSERT_TRUE(s.start());
+    auto* line = s.find<QLabel>("lblmsg");
+    s.env.write_file(s.env.data("punchwell.txt"), "Staff meeting at 3\r\nnot shown\r\n");
+    s.tick_at("2004-05-24 08:05:30");
+    EXPECT_EQ(line->text(), "Staff meeting at 3");
+
+    s.env.write_file(s.env.data("punchwell.txt"), "Changed\r\n");
+    s.tick_at("2004-05-24 08:06:00");
+    EXPECT_EQ(line->text(), "Staff meeting at 3");
+    s.tick_at("2004-05-24 08:05:59");
+    EXPECT_EQ(line->text(), "Changed");
+
+    QFile::remove(s.env.data("punchwell.txt"));
+    s.tick_at("2004-05-24 08:10:00");
+    EXPECT_EQ(line->text(), "");
+}
+
+TEST(Tick, UpdatesOnlyToAReleaseThatSortsAfterItsOwn) {
+    const struct {
+        const char* release;
+        bool updates;
+    } cases[] = {
+        {"21.12.28b", true},
+        {"22.01.05a", true},
+        {"3.0", true},
+        {"21.12.28a", false},
+        {"21.12.28", false},
+        {"  21.12.28a  ", false},
+        {"\xEF\xBB\xBF"
+         "21.12.28a",
+         false}, // a byte-order mark is no newer release
+        {"", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.release);
+        Started s;
+        ASSERT_TRUE(s.start());
+        const QByteArray published = QByteArray(c.release) + "\r\nnotes\r\n";
+        s.env.write_file(s.env.data("tcfilelist.txt"), published);
+        s.tick_at("2004-05-24 09:11:00");
+        const bool started = s.env.programs.started.contains("swupdate.exe");
+        EXPECT_EQ(started, c.updates);
+        EXPECT_EQ(s.win.isVisible(), !c.updates);
+        EXPECT_EQ(s.win.Timer1->isActive(), !c.updates);
+        EXPECT_EQ(QFile::exists(s.run_marker()), !c.updates);
+        if (c.updates) {
+            EXPECT_EQ(s.env.read_file(s.env.station_file("tcfilelist.txt")), published);
+        }
+        EXPECT_TRUE(s.env.dialogs.boxes.isEmpty());
+    }
+}
+
+TEST(Tick, LooksForAReleaseOnlyInItsMinutesAndWhileNobodyIdentifies) {
+    const struct {
+        const char* when;
+        const char* typed;
+        bool updates;
+    } cases[] = {
+        {"2004-05-24 09:00:00", "", true},    {"2004-05-24 09:55:59", "", true},
+        {"2004-05-24 09:44:10", "0", true},   {"2004-05-24 09:10:00", "", false},
+        {"2004-05-24 09:12:00", "", false},   {"2004-05-24 09:56:00", "", false},
+        {"2004-05-24 09:11:00", "12", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.when) + " typed " + c.typed);
+        Started s;
+        ASSERT_TRUE(s.start());
+        s.env.write_file(s.env.data("tcfilelist.txt"), "21.12.28b\r\n");
+        QTest::keyClicks(s.find<QLineEdit>("txtempid"), c.typed);
+        s.tick_at(c.when);
+        EXPECT_EQ(s.env.programs.started.contains("swupdate.exe"), c.updates);
+    }
+}
+
+TEST(Tick, ClearsTheScreenOnTheThirdTickAfterAPunch) {
+    Started s;
+    ASSERT_TRUE(s.start());
+    QSignalSpy cleared(&s.win, &Tclock::clearscreen_requested);
+    s.env.st.run.clearcountdown = 1;
+    s.tick_at("2004-05-24 08:01:01");
+    s.tick_at("2004-05-24 08:01:02");
+    EXPECT_EQ(cleared.count(), 0);
+    s.tick_at("2004-05-24 08:01:03");
+    EXPECT_EQ(cleared.count(), 1);
+    EXPECT_EQ(s.env.st.run.clearcountdown, 0);
+    s.tick_at("2004-05-24 08:01:04");
+    EXPECT_EQ(cleared.count(), 1);
+}
+
+} // namespace
+} // namespace pw

@@ -1,0 +1,226 @@
+#include "demo.h"
+#include "env.h"
+#include "installation.h"
+#include "station/settings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace pw {
+namespace {
+
+// A Wednesday whose three weeks of punches run over Christmas and New Year.
+const QDate kToday(2024, 1, 10);
+
+suite::Options demo() {
+    suite::Options o;
+    o.demo = true;
+    o.today = kToday;
+    return o;
+}
+
+int count(const test::TestEnv& env, const QString& db, const QString& sql) {
+    return env.scalar(db, sql).toInt();
+}
+
+bool has_line(const QStringList& report, const QString& start, const QString& path) {
+    return std::any_of(report.begin(), report.end(),
+                       [&](const QString& l) { return l.startsWith(start) && l.contains(path); });
+}
+
+TEST(Installation, HasEveryFileOfTheLayout) {
+    test::TestEnv env;
+    for (const char* name : {"CONFIG.MDB", "EMP.MDB", "PUNCHCLK.MDB", "HBPOSTMP.MDB", "rpt00.sys",
+                             "holiday.dat", "punchwell.txt", "tcfilelist.txt"})
+        EXPECT_TRUE(QFileInfo(env.data(name)).isFile()) << name;
+    for (const char* name :
+         {"parvnode.ini", "rpt00.sys", "tclock0.txt", "tclock1.txt", "tchelp2.txt"})
+        EXPECT_TRUE(QFileInfo(env.station_file(name)).isFile()) << name;
+    for (const QString& program :
+         {env.data("parv.exe"), env.station_file("syncnwk.exe"), env.station_file("swupdate.exe"),
+          env.station_file("qwcedit.exe")})
+        EXPECT_TRUE(QFileInfo(program).isExecutable()) << program.toStdString();
+
+    // The station's own release: no self-update.
+    EXPECT_EQ(env.read_file(env.data("tcfilelist.txt")), "21.12.28a\r\n");
+    EXPECT_EQ(env.read_file(env.data("holiday.dat")), "");
+    for (const char* name : {"tclock0.txt", "tclock1.txt", "tchelp2.txt", "parvnode.ini"}) {
+        const QByteArray text = env.read_file(env.station_file(name));
+        EXPECT_GT(text.count("\r\n"), 2) << name;
+        EXPECT_EQ(text.count('\n'), text.count("\r\n")) << name << ": a bare LF";
+    }
+}
+
+TEST(Installation, PunchTablesHaveTheFixedColumnOrderAndIndexes) {
+    test::TestEnv env;
+    const QStringList expected = {
+        "tckindate",       "tckempid",     "tckjobcode",        "tckjobdescription",
+        "tckpayrate",      "tckbreaktime", "tckbreakreduction", "tcktimein",
+        "tckoutdate",      "tcktimeout",   "tckreghours",       "tckothours",
+        "tckholidayothrs", "tckvachours",  "tcksickhours",      "tckholidayhours",
+        "tcktips",         "tckadjreason", "tckexport",         "tcknode",
+        "tckdept",         "tckpayperiod", "tckadjtimein",      "tckadjtimeout",
+        "tckadjreghours",  "tckposted",    "tckpostdate",       "tckcomment",
+        "tckstatus"};
+    for (const QString& db : {env.punchdb(), env.data("rpt00.sys")}) {
+        const QStringList tables =
+            db == env.punchdb() ? QStringList{"punch", "history"} : QStringList{"punch"};
+        for (const QString& table : tables) {
+            QStringList columns;
+            for (const auto& row : env.rows(db, "pragma table_info(" + table + ")"))
+                columns << row["name"].toString();
+            EXPECT_EQ(columns, expected) << table.toStdString() << " in " << db.toStdString();
+        }
+    }
+    // A new punch leaves tckexport null: export counts from there.
+    ASSERT_TRUE(env.add_punch({{"tckempid", 7}}));
+    EXPECT_TRUE(env.scalar(env.punchdb(), "select tckexport from punch").isNull());
+
+    QSet<QString> indexes;
+    for (const auto& index : env.rows(env.punchdb(), "pragma index_list(punch)")) {
+        QStringList cols;
+        for (const auto& c :
+             env.rows(env.punchdb(), "pragma index_info(" + index["name"].toString() + ")"))
+            cols << c["name"].toString();
+        indexes << cols.join(',');
+    }
+    EXPECT_EQ(indexes, (QSet<QString>{"tckempid,tckstatus", "tckempid,tckindate", "tckindate",
+                                      "tckstatus"}));
+}
+
+TEST(Installation, ASecondRunKeepsTheClubsDataUnlessForced) {
+    test::TestEnv env;
+    const QString root = env.tmp.path();
+    ASSERT_TRUE(env.add_punch({{"tckempid", 7}, {"tckstatus", 1}}));
+    env.write_file(env.data("punchwell.txt"), "Staff meeting at 4\r\n");
+    env.write_file(env.station_file("syncnwk.exe"), "broken");
+
+    QStringList report;
+    suite::create_installation(root, {}, &report);
+    EXPECT_EQ(count(env, env.punchdb(), "select count(*) from punch"), 1);
+    EXPECT_TRUE(has_line(report, "kept", env.punchdb())) << report.join('\n').toStdString();
+    EXPECT_EQ(env.read_file(env.data("punchwell.txt")), "Staff meeting at 4\r\n");
+    // Programs are brought up to date on every run.
+    EXPECT_NE(env.read_file(env.station_file("syncnwk.exe")), "broken");
+
+    suite::Options force;
+    force.force = true;
+    report.clear();
+    suite::create_installation(root, force, &report);
+    EXPECT_EQ(count(env, env.punchdb(), "select count(*) from punch"), 0);
+    EXPECT_TRUE(has_line(report, "replaced", env.punchdb()));
+    EXPECT_EQ(env.read_file(env.data("punchwell.txt")), "");
+}
+
+TEST(Demo, TheStationReadsItsFoldersAndPayRules) {
+    test::TestEnv env(demo());
+    env.load();
+    const Settings& s = env.st.settings;
+    EXPECT_EQ(s.mapdrive, env.inst.data);
+    EXPECT_EQ(s.localdrive, env.inst.station);
+    for (const QString& prefix : {s.mapdrive, s.localdrive}) {
+        EXPECT_TRUE(QDir::isAbsolutePath(prefix)) << prefix.toStdString();
+        EXPECT_TRUE(prefix.endsWith('/')) << prefix.toStdString();
+    }
+    EXPECT_EQ(s.suitemissing, 0);
+    EXPECT_EQ(s.inrounding, 15);
+    EXPECT_EQ(s.outrounding, 15);
+    EXPECT_EQ(s.shiftlimit, 12);
+    EXPECT_EQ(s.wwstartday, 1);
+    EXPECT_EQ(s.holiday_count(), 3);
+}
+
+TEST(Demo, StaffHasAManagerAnInactiveEmployeeAndOneToThreeJobs) {
+    test::TestEnv env(demo());
+    int managers = 0;
+    for (const suite::DemoLogin& login : suite::demo_logins()) {
+        const auto rows = env.rows(
+            env.empdb(),
+            QString("select pword, empstatus from empinfo where empid = %1").arg(login.empid));
+        ASSERT_EQ(rows.size(), 1) << login.empid;
+        EXPECT_EQ(rows[0]["pword"].toLongLong(), login.password);
+        EXPECT_EQ(rows[0]["empstatus"].toString() == "1", login.role != "inactive");
+        if (login.role == "manager") {
+            ++managers;
+            EXPECT_GE(login.password, 20000);
+        } else {
+            EXPECT_LT(login.password, 20000);
+        }
+    }
+    EXPECT_GE(managers, 1);
+    EXPECT_EQ(count(env, env.empdb(), "select count(*) from empinfo where empstatus <> '1'"), 1);
+
+    QSet<int> jobs_per_employee;
+    for (const auto& row : env.rows(env.empdb(), "select count(*) as n from empjobs join jobs "
+                                                 "on empjobs.jobcode = jobs.jobcode "
+                                                 "group by empid"))
+        jobs_per_employee << row["n"].toInt();
+    EXPECT_TRUE(jobs_per_employee.contains(1) && jobs_per_employee.contains(2) &&
+                jobs_per_employee.contains(3));
+    EXPECT_EQ(count(env, env.empdb(),
+                    "select count(*) from jobs where breaktime = 6 and breakreduction = 0.5"),
+              3);
+    EXPECT_GT(count(env, env.data("HBPOSTMP.MDB"), "select count(*) from xact where ord = 0"), 0);
+}
+
+TEST(Demo, PunchesAreClosedConsistentlyWithOneStillOpen) {
+    test::TestEnv env(demo());
+    const int today = kToday.toString("yyyyMMdd").toInt();
+    const auto open = env.rows(env.punchdb(), "select * from punch where tckstatus = 1");
+    ASSERT_EQ(open.size(), 1);
+    EXPECT_EQ(open[0]["tckindate"].toInt(), today);
+    EXPECT_EQ(count(env, env.punchdb(), "select count(*) from punch where tckstatus = 3"), 1);
+    EXPECT_GT(count(env, env.punchdb(),
+                    "select count(*) from punch where tckstatus = 4 and "
+                    "tckadjreason = 'MGR APPROVED'"),
+              0);
+    // The club is closed on its holidays.
+    EXPECT_EQ(count(env, env.punchdb(),
+                    "select count(*) from punch where tckindate in (20231225, 20240101)"),
+              0);
+
+    const auto closed =
+        env.rows(env.punchdb(), "select * from punch where tckstatus in (2, 4) order by rowid");
+    ASSERT_GT(closed.size(), 40);
+    QMap<QPair<int, qint64>, double> weeks;
+    for (const auto& p : closed) {
+        const QDate in_day = QDate::fromString(p["tckindate"].toString(), "yyyyMMdd");
+        const QDate out_day = QDate::fromString(p["tckoutdate"].toString(), "yyyyMMdd");
+        const QTime in = QTime::fromString(p["tckadjtimein"].toString(), "HH:mm:ss");
+        const QTime out = QTime::fromString(p["tckadjtimeout"].toString(), "HH:mm:ss");
+        ASSERT_TRUE(in.isValid() && out.isValid() && in_day.isValid() && out_day.isValid());
+        EXPECT_LT(p["tckindate"].toInt(), today);
+        EXPECT_EQ(in.minute() % 15 + in.second() + out.minute() % 15 + out.second(), 0);
+        const double minutes = QDateTime(in_day, in).secsTo(QDateTime(out_day, out)) / 60.0;
+        double hours = std::round(minutes / 60 * 100) / 100;
+        if (hours >= p["tckbreaktime"].toDouble())
+            hours -= p["tckbreakreduction"].toDouble();
+        EXPECT_NEAR(p["tckadjreghours"].toDouble(), hours, 0.001)
+            << p["tckempid"].toInt() << " on " << p["tckindate"].toInt();
+        EXPECT_NEAR(p["tckreghours"].toDouble(), hours, 0.001);
+        weeks[{p["tckempid"].toInt(), in_day.toJulianDay() - in_day.dayOfWeek() % 7}] += hours;
+    }
+    // No week goes over 40 hours, so no punch would have needed an overtime row.
+    for (double week : weeks)
+        EXPECT_LE(week, 40.0);
+
+    // The same day gives the same punches.
+    test::TestEnv again(demo());
+    EXPECT_EQ(again.rows(again.punchdb(), "select * from punch order by rowid"),
+              env.rows(env.punchdb(), "select * from punch order by rowid"));
+}
+
+TEST(Demo, AKeptDatabaseDoesNotGetTheDemoRowsTwice) {
+    test::TestEnv env(demo());
+    const int punches = count(env, env.punchdb(), "select count(*) from punch");
+    QStringList report;
+    suite::create_installation(env.tmp.path(), demo(), &report);
+    EXPECT_EQ(count(env, env.punchdb(), "select count(*) from punch"), punches);
+    EXPECT_EQ(count(env, env.empdb(), "select count(*) from empinfo"), suite::demo_logins().size());
+}
+
+} // namespace
+} // namespace pw
