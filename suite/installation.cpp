@@ -235,6 +235,14 @@ Installation create_installation(const QString& root, const Options& options, QS
               report);
     make_text(data + "tcfilelist.txt", QString(kStationVersion) + '\n', options, report);
 
+    // Report templates: a club may edit them, so they are kept like its data.
+    for (const QString& name : QDir(":/templates").entryList(QDir::Files)) {
+        QFile resource(":/templates/" + name);
+        const QByteArray bytes =
+            resource.open(QIODevice::ReadOnly) ? resource.readAll() : QByteArray();
+        make_kept(data + name, options, report, [&] { return write_file(data + name, bytes); });
+    }
+
     install_file(data + "parv.exe", stand_in("its presence means the suite is reachable."), true,
                  report);
     if (options.demo) // switches the open sales-ticket check on, so the demo tickets show

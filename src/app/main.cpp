@@ -1,10 +1,10 @@
 // punchwell: the employee time clock station. Runs in the folder that holds parvnode.ini.
+#include "app/wiring.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/printers.h"
 #include "platform/programs.h"
-#include "punch/identify.h"
 #include "station/startup.h"
 #include "station/station.h"
 #include "station/tclock.h"
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     pw::Station st(pw::Platform{dialogs, clock, printers, programs, files}, workdir);
 
     pw::Tclock win;
-    pw::connect_punch_screen(st, win);
+    pw::wire_station(st, win);
     if (!pw::startup(st, win))
         return 0;
     return app.exec();

@@ -1,6 +1,9 @@
 #include "identify.h"
 
 #include "punch/hours.h"
+#include "punch/punchin.h"
+#include "punch/punchout.h"
+#include "punch/receipts.h"
 #include "station/db.h"
 #include "station/fields.h"
 #include "station/messages.h"
@@ -316,10 +319,13 @@ void connect_punch_screen(Station& st, Tclock& win) {
     QObject::connect(&win, &Tclock::job_list_key, &win,
                      [&st, &win](int key) { job_list_key(st, win, key); });
 
-    // Punch IN and Punch OUT connect here: Tclock::punch_in_clicked, punch_out_clicked.
+    QObject::connect(&win, &Tclock::punch_in_clicked, &win, [&st, &win] { punch_in(st, win); });
+    QObject::connect(&win, &Tclock::punch_out_clicked, &win, [&st, &win] { punch_out(st, win); });
+    QObject::connect(&win, &Tclock::printer_toggle_clicked, &win,
+                     [&st, &win] { toggle_printer(st, win); });
+    show_printer_state(st, win);
     // The report and manager menus connect to Tclock::report_clicked and manager_clicked,
-    // the receipt printer switch to printer_toggle_clicked, and export and import to
-    // export_clicked and import_clicked.
+    // and export and import to export_clicked and import_clicked.
 }
 
 } // namespace pw

@@ -149,6 +149,7 @@ TEST(Startup, MovesAnOlderInstallationsFilesToTheDataFolder) {
     const QByteArray data_punches = s.env.read_file(s.env.punchdb());
     s.env.write_file(s.env.station_file("punchclk.mdb"), "old local punches");
     s.env.write_file(s.env.station_file("tclk00a.rpt"), "template");
+    QFile::remove(s.env.data("tclk00a.rpt")); // the installation's own copy would be kept
     s.env.write_file(s.env.station_file("dbupdate.dat"), "cannot go");
     QDir().mkpath(s.env.data("dbupdate.dat")); // a folder in the way: the copy fails
     ASSERT_TRUE(s.start());

@@ -75,6 +75,25 @@ bool RecordingPrinters::print_lines(const QString& printer, const QString& font,
     return true;
 }
 
+void RecordingKeyboard::deliver(const QList<KeyEvent>& batch) {
+    ++batches;
+    for (const KeyEvent& e : batch) {
+        events << e;
+        if (!e.press)
+            continue;
+        if (e.vk == 20)
+            caps = !caps;
+        else if (e.vk == 144)
+            num = !num;
+        else if (e.vk == 145)
+            scroll = !scroll;
+    }
+}
+
+bool RecordingKeyboard::lock_on(int vk) const {
+    return vk == 20 ? caps : vk == 144 ? num : vk == 145 ? scroll : false;
+}
+
 bool RecordingPrograms::exists(const QString& name) const {
     return QFileInfo(QDir(workdir_).filePath(name)).isFile();
 }

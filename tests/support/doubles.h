@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
+#include "platform/keyboard.h"
 #include "platform/printers.h"
 #include "platform/programs.h"
 
@@ -91,6 +92,21 @@ public:
 
 private:
     QString workdir_;
+};
+
+// Records the key events instead of delivering them. The lock keys start as set here and
+// switch at each press of Caps Lock (20), Num Lock (144) or Scroll Lock (145), as a real
+// keyboard's do.
+class RecordingKeyboard : public Keyboard {
+public:
+    QList<KeyEvent> events;
+    int batches = 0;
+    bool caps = false;
+    bool num = false;
+    bool scroll = false;
+
+    void deliver(const QList<KeyEvent>& batch) override;
+    bool lock_on(int vk) const override;
 };
 
 // Real files, except that appends and writes to a file whose name is in fail_names (any

@@ -1,0 +1,310 @@
+#include "editordata.h"
+
+#include "punch/punchrecord.h"
+#include "reports/reportlines.h"
+#include "station/db.h"
+#include "station/fields.h"
+#include "station/station.h"
+
+#include <QSqlQuery>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace pw {
+
+namespace {
+
+// A where-clause with its values, in bind order.
+struct Where {
+    QString sql;
+    QVariantList binds;
+};
+
+// The editor's selection: the employee (when given), the date range with the out date no
+// later than its end (so open punches, out date 0, are included), listed statuses only, and
+// the job when one is chosen. status is the status condition, e.g. "tckstatus <= 4".
+Where selection(std::optional<double> employee, const EditorFilter& f, const QString& status) {
+    Where w;
+    QStringList parts;
+    if (employee) {
+        parts << QStringLiteral("tckempid = ?");
+        w.binds << *employee;
+    }
+    parts << QStringLiteral("tckindate >= ?") << QStringLiteral("tckindate <= ?")
+          << QStringLiteral("tckoutdate <= ?") << status;
+    w.binds << f.from_date << f.to_date << f.to_date;
+    if (f.job >= 1) {
+        parts << QStringLiteral("tckjobcode = ?");
+        w.binds << f.job;
+    }
+    w.sql = QStringLiteral(" where ") + parts.join(QStringLiteral(" and "));
+    return w;
+}
+
+const QString kListed = QStringLiteral("tckstatus <= 4");
+
+Db punch_db(Station& st, DbMode mode) {
+    return Db(st.path(st.settings.punchdb), mode, st.busy_timeout_ms);
+}
+
+QString text_of(const QVariant& v) {
+    return v.isNull() ? QString() : v.toString();
+}
+
+// A number stored in a 32-bit field: rounded, held to the field's range.
+int to_long(double v) {
+    if (std::isnan(v))
+        return 0;
+    return static_cast<int>(std::nearbyint(std::clamp(v, double(INT_MIN), double(INT_MAX))));
+}
+
+// The hours and tips columns that boxes 4 to 10 hold, in box order.
+const char* const kNumberColumns[] = {"tckadjreghours",  "tckothours",  "tckholidayhours",
+                                      "tckholidayothrs", "tckvachours", "tcksickhours",
+                                      "tcktips"};
+
+QStringList items(QSqlQuery& q) {
+    QStringList out;
+    while (fetch(q))
+        out << text_of(q.value(0)) + QStringLiteral(" - ") + text_of(q.value(1));
+    return out;
+}
+
+} // namespace
+
+QList<QVariant> list_employee_ids(Station& st, const EditorFilter& filter) {
+    const Where w = selection(std::nullopt, filter, kListed);
+    Db db = punch_db(st, DbMode::ReadOnly);
+    QSqlQuery q = db.run(QStringLiteral("select distinct tckempid from punch") + w.sql +
+                             QStringLiteral(" order by tckempid"),
+                         w.binds);
+    QList<QVariant> ids;
+    while (fetch(q))
+        ids << q.value(0);
+    return ids;
+}
+
+EmployeePunches read_employee_punches(Station& st, double employee, const EditorFilter& filter) {
+    const Where w = selection(employee, filter, kListed);
+    EmployeePunches out;
+    Db db = punch_db(st, DbMode::ReadOnly);
+    {
+        QSqlQuery q = db.run(QStringLiteral("select rowid as pw_rowid, * from punch") + w.sql +
+                                 QStringLiteral(" order by tckempid"),
+                             w.binds);
+        while (fetch(q))
+            out.rows << q.record();
+    }
+    const QVariant sum =
+        db.scalar(QStringLiteral("select sum(tckadjreghours) from punch") + w.sql, w.binds);
+    if (!sum.isNull())
+        out.total = sum.toDouble();
+    return out;
+}
+
+std::optional<double> sum_adjreghours(Station& st, double employee, const EditorFilter& filter) {
+    const Where w = selection(employee, filter, kListed);
+    Db db = punch_db(st, DbMode::ReadOnly);
+    const QVariant sum =
+        db.scalar(QStringLiteral("select sum(tckadjreghours) from punch") + w.sql, w.binds);
+    if (sum.isNull())
+        return std::nullopt;
+    return sum.toDouble();
+}
+
+QStringList job_items(Station& st) {
+    Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.busy_timeout_ms);
+    QSqlQuery q = db.run(QStringLiteral("select jobcode, jobdescription from jobs order by rowid"));
+    return items(q);
+}
+
+QStringList active_employee_items(Station& st) {
+    Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.busy_timeout_ms);
+    QSqlQuery q = db.run(QStringLiteral("select empid, empmainname from empinfo where empid > 0 "
+                                        "and cast(empstatus as real) = 1 order by emplname"));
+    return items(q);
+}
+
+QStringList employee_job_items(Station& st, double employee) {
+    Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.busy_timeout_ms);
+    QSqlQuery q = db.run(QStringLiteral("select empjobs.jobcode, jobs.jobdescription from empjobs "
+                                        "join jobs on empjobs.jobcode = jobs.jobcode "
+                                        "where empjobs.empid = ? order by empjobs.jobcode"),
+                         {employee});
+    return items(q);
+}
+
+std::optional<double> job_payrate(Station& st, double employee, int job) {
+    Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.busy_timeout_ms);
+    QSqlQuery q = db.run(
+        QStringLiteral("select payrate from empjobs where empid = ? and jobcode = ? limit 1"),
+        {employee, job});
+    if (!fetch(q))
+        return std::nullopt;
+    return q.value(0).toDouble();
+}
+
+QString job_item_description(const QString& item) {
+    return item.mid(item.indexOf(u'-') + 2);
+}
+
+QVariantMap saved_values(const PunchBoxes& boxes) {
+    QVariantMap v;
+    v.insert(QStringLiteral("tckadjtimein"), boxes[box::adjtimein]);
+    v.insert(QStringLiteral("tckadjtimeout"), boxes[box::adjtimeout]);
+    for (int k = box::adjreghours; k <= box::tips; ++k)
+        v.insert(QString::fromLatin1(kNumberColumns[k - box::adjreghours]), val(boxes[k]));
+    v.insert(QStringLiteral("tckadjreason"), boxes[box::reason]);
+    v.insert(QStringLiteral("tckstatus"), int(kApproved));
+    return v;
+}
+
+void save_punch(Station& st, const PunchKey& key, const PunchBoxes& boxes) {
+    const QVariantMap values = saved_values(boxes);
+    QStringList sets;
+    QVariantList binds;
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        sets << it.key() + QStringLiteral(" = ?");
+        binds << it.value();
+    }
+    binds << key.rowid << key.empid << key.indate << key.status;
+    Db db = punch_db(st, DbMode::ReadWrite);
+    Transaction t(db);
+    // The row as it was listed: a punch closed, exported or purged at another station since
+    // then must not get this window's older view written over it.
+    QSqlQuery q = db.run(QStringLiteral("update punch set ") + sets.join(QStringLiteral(", ")) +
+                             QStringLiteral(" where rowid = ? and tckempid is ? and "
+                                            "tckindate is ? and tckstatus = ?"),
+                         binds);
+    if (q.numRowsAffected() != 1)
+        throw DbError(3197, QStringLiteral("The punch record was changed or removed at another "
+                                           "station since it was listed."));
+    q.finish();
+    t.commit();
+}
+
+void add_new_punch(Station& st, const NewPunch& punch, const PunchBoxes& boxes) {
+    QVariantMap values = saved_values(boxes);
+    values.insert(QStringLiteral("tckempid"), punch.employee);
+    values.insert(QStringLiteral("tckjobcode"), punch.job);
+    values.insert(QStringLiteral("tckjobdescription"), punch.job_description.left(20));
+    values.insert(QStringLiteral("tckpayrate"), std::round(punch.payrate * 10000) / 10000);
+    values.insert(QStringLiteral("tckindate"), to_long(val(boxes[box::indate])));
+    values.insert(QStringLiteral("tckoutdate"), to_long(val(boxes[box::outdate])));
+    QStringList names;
+    QStringList marks;
+    QVariantList binds;
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        names << it.key();
+        marks << QStringLiteral("?");
+        binds << it.value();
+    }
+    Db db = punch_db(st, DbMode::ReadWrite);
+    Transaction t(db);
+    db.run(QStringLiteral("insert into punch (") + names.join(QStringLiteral(", ")) +
+               QStringLiteral(") values (") + marks.join(QStringLiteral(", ")) + u')',
+           binds);
+    t.commit();
+}
+
+ApproveResult approve_all(Station& st, double employee, const EditorFilter& filter,
+                          bool bad_confirmed) {
+    Db db = punch_db(st, DbMode::ReadWrite);
+    Transaction t(db);
+    if (!bad_confirmed) {
+        const Where bad = selection(employee, filter, QStringLiteral("tckstatus = 3"));
+        if (db.scalar(QStringLiteral("select count(*) from punch") + bad.sql, bad.binds).toInt() >
+            0)
+            return ApproveResult::BadPunchesFound; // rolled back: nothing changed
+    }
+    const Where w =
+        selection(employee, filter, QStringLiteral("tckstatus >= 2 and tckstatus <= 3"));
+    QVariantList binds{QStringLiteral("MGR APPROVED")};
+    binds += w.binds;
+    db.run(QStringLiteral("update punch set tckstatus = 4, tckadjreason = ?") + w.sql, binds);
+    t.commit();
+    return ApproveResult::Approved;
+}
+
+CalcResult calc_hours(const PunchBoxes& boxes, int shiftlimit) {
+    const double in_date = val(boxes[box::indate]);
+    const double out_date = val(boxes[box::outdate]);
+    const QString& in = boxes[box::adjtimein];
+    const QString& out = boxes[box::adjtimeout];
+    const double in_hour = val(in.mid(0, 2));
+    const double in_minute = val(in.mid(3, 2));
+    const double out_hour = val(out.mid(0, 2));
+    const double out_minute = val(out.mid(3, 2));
+
+    if (in_date == 0 || out_date == 0)
+        return {CalcOutcome::NoDates, {}};
+    // Hour 0 is how an hours-only adjustment is typed, though it is also the hour after
+    // midnight: the manager decides.
+    if (in_hour == 0 || out_hour == 0)
+        return {CalcOutcome::AskHoursOnly, {}};
+    if (in_date == out_date &&
+        (out_hour < in_hour || (out_hour == in_hour && out_minute < in_minute)))
+        return {CalcOutcome::OutBeforeIn, {}};
+
+    double h = 0;
+    double m = 0;
+    if (in_date == out_date) {
+        if (out_minute >= in_minute) {
+            h = out_hour - in_hour;
+            m = out_minute - in_minute;
+        } else {
+            h = out_hour - in_hour - 1;
+            m = out_minute + 60 - in_minute;
+        }
+    } else if (out_date > in_date) {
+        // Taken to end the next day, however many days lie between.
+        h = 23 - in_hour;
+        m = 60 - in_minute;
+        if (m == 60) {
+            h += 1;
+            m = 0;
+        }
+        h += out_hour;
+        m += out_minute;
+        if (h >= shiftlimit) {
+            h = 0;
+            m = 0;
+        }
+    } else {
+        return {CalcOutcome::OutDateEarlier, QStringLiteral(".00")};
+    }
+    const double cents = h * 100 + std::round(m / 60 * 100);
+    return {CalcOutcome::Hours, number_text(cents / 100)};
+}
+
+QString complete_punch_time(const QString& t) {
+    switch (t.size()) {
+    case 2:
+        return t + QStringLiteral(":00:00");
+    case 3:
+        return u'0' + t.left(1) + u':' + t.right(2) + QStringLiteral(":00");
+    case 4:
+        return t.left(2) + u':' + t.right(2) + QStringLiteral(":00");
+    case 5:
+        return t + QStringLiteral(":00");
+    case 6:
+        return t.left(2) + u':' + t.mid(2, 2) + u':' + t.right(2);
+    default:
+        return t;
+    }
+}
+
+bool time_format_ok(const QString& text) {
+    return text.size() >= 6 && text[2] == u':' && text[5] == u':';
+}
+
+QString complete_punch_date(const QString& text, const QString& year) {
+    return text.size() == 4 ? year + text : text;
+}
+
+QString format_total(double hours) {
+    return format_hash5(hours); // the same picture: digit placeholders limit nothing
+}
+
+} // namespace pw

@@ -1,0 +1,43 @@
+#pragma once
+// The transfer file of punches between a remote station and the main station (default name
+// "tcexport.csv"): one line per punch record, its columns in table order, every value in
+// double quotes with commas between, CR LF after each line. A number is written in its
+// list-print form (" 20040524 ", " 8.5 ", "-1 "), a text as stored with a double quote inside
+// it doubled, a NULL as Null. UTF-8.
+//
+// Reading takes these files and older ones alike: a value may be unquoted (blanks around it
+// dropped); in a quoted value a doubled quote is one quote, and a quote that is not followed
+// by the value's end is kept as it is (older files did not double them). A quoted value may
+// run over a line end. Each record is one line; blank lines are skipped.
+
+#include "punch/punchrecord.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+namespace pw {
+
+// One value as the file holds it, quotes not included.
+QString export_value(const QVariant& value);
+// One record's line, CR LF included.
+QByteArray export_line(const QVariantList& values);
+
+// The records of a transfer file, or the first line that is not one.
+struct TransferRecords {
+    QList<QStringList> records; // the raw values, quotes removed
+    QList<int> lines;           // the line each record starts on, counted from 1
+    int error_line = 0;         // 0 when the whole file was read
+    QString error;              // what is wrong on error_line
+};
+
+// Splits the file's text into records of field_count values each.
+TransferRecords read_transfer_file(const QString& text, int field_count);
+
+// One raw value as a column of type stores it: Null (any case) and blanks read as empty; a
+// text column gets the trimmed text, a number column its numeric value (0 for no number).
+QVariant import_value(const QString& raw, FieldType type);
+
+} // namespace pw

@@ -1,0 +1,217 @@
+#include "punchin.h"
+
+#include "punch/hours.h"
+#include "punch/punchrecord.h"
+#include "punch/receipts.h"
+#include "station/db.h"
+#include "station/messages.h"
+#include "station/settings.h"
+#include "station/station.h"
+#include "station/tclock.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <cmath>
+
+namespace pw {
+
+namespace {
+
+constexpr int kLogAttempts = 10;
+constexpr int kResultPauseMs = 2000;
+const QString kDashes = QString(38, QLatin1Char('-'));
+
+void yield() {
+    QCoreApplication::processEvents();
+}
+
+void tell(Station& st, const QString& text, const QString& title) {
+    st.dialogs().message(text, title, Icon::Information);
+}
+
+int yyyymmdd(const QDate& d) {
+    return d.year() * 10000 + d.month() * 100 + d.day();
+}
+
+// Pay rates are currency: compared in whole ten-thousandths, so 0.01 is a cent exactly.
+bool below_a_cent(double rate) {
+    return std::llround(rate * 10000) < 100;
+}
+
+} // namespace
+
+PunchScreen::PunchScreen(Tclock& win, QList<QPushButton*> hide)
+    : win_(win) {
+    for (QPushButton* b : hide) {
+        if (!b->isHidden())
+            hidden_ << b;
+        b->hide();
+    }
+}
+
+void PunchScreen::show_wait() {
+    win_.show_wait(true);
+    yield();
+}
+
+void PunchScreen::hide_wait() {
+    win_.show_wait(false);
+}
+
+void PunchScreen::disable_close() {
+    win_.cmdclose->setEnabled(false);
+}
+
+void PunchScreen::restore() {
+    for (QPushButton* b : hidden_)
+        b->show();
+    win_.cmdclose->setEnabled(true);
+    hide_wait();
+}
+
+void PunchScreen::finish() {
+    win_.cmdclose->setEnabled(true);
+    hide_wait();
+}
+
+BreakRule job_break_rule(Station& st, int job_code) {
+    Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.busy_timeout_ms);
+    QSqlQuery q = db.run(
+        QStringLiteral("select breaktime, breakreduction from jobs where jobcode = ?"), {job_code});
+    if (!fetch(q))
+        throw DbError(3021, QStringLiteral("No current record."));
+    return {q.value(0).toDouble(), q.value(1).toDouble()};
+}
+
+QByteArray punch_log_line(int date, const QString& time, double employee, int job_code,
+                          const QString& kind) {
+    const QChar sep = QLatin1Char('\\');
+    return (QString::number(date) + sep + time + sep + plain_number(employee) + sep +
+            QString::number(job_code) + sep + kind + QStringLiteral("\r\n"))
+        .toUtf8();
+}
+
+bool write_punch_log(Station& st, int date, const QString& time, double employee, int job_code,
+                     const QString& kind) {
+    const QString path = st.shared(QStringLiteral("tclog.clk"));
+    const QByteArray line = punch_log_line(date, time, employee, job_code, kind);
+    bool written = false;
+    for (int attempt = 1; attempt <= kLogAttempts; ++attempt) {
+        const int code = st.files().append(path, line);
+        if (code == 0) {
+            written = true;
+            break;
+        }
+        yield();
+        // An unreachable folder will not come back within seconds; a file another station
+        // holds open for a moment may.
+        if (code == 75 || attempt == kLogAttempts)
+            break;
+        pausesecond(st);
+    }
+    yield();
+    return written;
+}
+
+void punch_in(Station& st, Tclock& win) {
+    const Identified who = st.who;
+    if (who.job_code < 1) {
+        tell(st, QStringLiteral("Please select a job from the list."),
+             QStringLiteral("No job selected"));
+        win.lstjob->setFocus();
+        return;
+    }
+    if (below_a_cent(who.pay_rate)) {
+        tell(st,
+             QStringLiteral("No pay rate is assigned to this job.\nPlease contact your manager."),
+             QStringLiteral("Missing Pay Rate"));
+        return;
+    }
+
+    PunchScreen screen(win, {win.cmdpunchin, win.cmdreport, win.cmdprintertoggle, win.cmddone});
+    screen.show_wait();
+
+    checksuite(st);
+    if (st.settings.suitemissing == 1) {
+        tell(st,
+             QStringLiteral("Punchwell cannot connect to Parvela.\r\n"
+                            "You cannot punch in or out unless this\nproblem is corrected."),
+             QStringLiteral("Punchwell - Connection Problem"));
+        screen.restore();
+        return;
+    }
+    screen.disable_close();
+    st.programs().start(QStringLiteral("syncnwk.exe nowait"));
+    yield();
+
+    int punch_date = 0;
+    QString punch_time;
+    QString rounded;
+    try {
+        const BreakRule rule = job_break_rule(st, who.job_code);
+
+        PunchBuffer buf;
+        // The marker read learns the field list; any other outcome (the database missing,
+        // told already, or a row carrying the marker date) stops the punch.
+        if (read_punch_row(st, st.settings.punchdb, marker_query(), buf) != RowResult::Quit) {
+            screen.restore();
+            return;
+        }
+        set_busy(buf);
+        // One reading of the clock for the date and the time, so a punch at midnight cannot
+        // take the date of one day and the time of the next.
+        const QDateTime now = st.clock().now();
+        set_today(st);
+        punch_time = now.time().toString(QStringLiteral("HH:mm:ss"));
+        punch_date = yyyymmdd(now.date());
+        rounded = round_in_time(st, punch_time);
+
+        buf[col::tckindate] = punch_date;
+        buf[col::tckempid] = who.number;
+        buf[col::tckjobcode] = who.job_code;
+        buf[col::tckjobdescription] = who.job_description;
+        buf[col::tckpayrate] = who.pay_rate;
+        buf[col::tckbreaktime] = rule.breaktime;
+        buf[col::tckbreakreduction] = rule.breakreduction;
+        buf[col::tcktimein] = punch_time;
+        buf[col::tckadjtimein] = rounded;
+        buf[col::tckstatus] = int(kOpen);
+        if (write_punch_row(st, st.settings.punchdb, marker_query(), buf) != RowResult::Done) {
+            screen.restore();
+            return;
+        }
+        yield();
+        clear_busy(buf);
+    } catch (const DbError& e) {
+        reporterror(st, e);
+        screen.restore();
+        return;
+    }
+    yield();
+
+    win.lstjob->clear();
+    win.lstjob->addItems({QStringLiteral("Punched in for job #") + QString::number(who.job_code),
+                          QStringLiteral("at ") + rounded, kDashes});
+    write_punch_log(st, punch_date, punch_time, who.number, who.job_code, QStringLiteral("IN"));
+    // Time to read the result before the receipt question covers it.
+    st.clock().pause(kResultPauseMs);
+
+    if (st.settings.receiptprinter >= 0) {
+        screen.hide_wait();
+        ReceiptData receipt;
+        receipt.employee = who.number;
+        receipt.name = win.txtname->text();
+        receipt.job_code = who.job_code;
+        receipt.job_description = who.job_description;
+        receipt.date = punch_date;
+        receipt.time_in = rounded;
+        offer_receipt(st, ReceiptKind::In, receipt);
+    }
+    st.run.clearcountdown = 1;
+    screen.finish();
+    yield();
+}
+
+} // namespace pw

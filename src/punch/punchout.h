@@ -1,0 +1,50 @@
+#pragma once
+// Punch out: the Punch OUT button. Tells the employee about open sales tickets, finds the
+// open Punch record for the employee and job, stamps and rounds the out time, computes the
+// shift's hours under the pay rules, closes the record (status 2, or 3 when the shift limit
+// struck), puts weekly overtime beyond 40 hours on a second record, logs, shows the result
+// and offers a receipt.
+//
+// Rules: the close and the overtime record are one transaction, and the close only applies
+// while the record is still open: of two stations closing the same punch one succeeds and
+// the other is told the punch-in record cannot be found. A database failure shows the
+// numbered-code box and leaves the punch open as it was.
+
+#include "punch/punchrecord.h"
+
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+namespace pw {
+
+class Station;
+class Tclock;
+
+void punch_out(Station& st, Tclock& win);
+
+// The open row of the employee's punch for the job (status 1).
+PunchQuery open_punch_query(double employee, int job_code);
+
+// What the rules make of an open row closed at now, in a week that already holds W
+// adjusted regular hours.
+struct ShiftClose {
+    PunchBuffer shift;                   // the open row with its out time, hours and status
+    std::optional<PunchBuffer> overtime; // the second row, to be added, when OT > 0
+    int punch_date = 0;                  // today, YYYYMMDD
+    QString punch_time;                  // the clock time, unrounded
+    double hours = 0;                    // H after the weekly split
+    double overtime_hours = 0;           // OT
+};
+
+struct PayRules {
+    int outrounding = 0;
+    int shiftlimit = 0;
+    bool holiday = false;
+    bool weekly = true; // wwstartday 1 or more
+};
+
+ShiftClose close_shift(const PunchBuffer& open, const QDateTime& now, const PayRules& rules,
+                       double W);
+
+} // namespace pw

@@ -1,0 +1,99 @@
+#include "receipts.h"
+
+#include "station/fields.h"
+#include "station/messages.h"
+#include "station/settings.h"
+#include "station/station.h"
+#include "station/tclock.h"
+
+#include <QCoreApplication>
+#include <QPushButton>
+
+namespace pw {
+
+namespace {
+
+// Blank lines that carry the paper past the tear bar.
+constexpr int kFeedIn = 12;
+constexpr int kFeedOut = 10;
+
+QStringList feed(int count) {
+    QStringList lines;
+    for (int i = 0; i < count; ++i)
+        lines << QStringLiteral(" ");
+    return lines;
+}
+
+} // namespace
+
+QString plain_number(double value) {
+    return list_number(value).trimmed();
+}
+
+QStringList receipt_lines(ReceiptKind kind, const ReceiptData& d) {
+    const QString employee = plain_number(d.employee) + QStringLiteral(" - ") + d.name;
+    const QString job = QString::number(d.job_code) + QLatin1Char(' ') + d.job_description;
+    const QString date = QString::number(d.date);
+    if (kind == ReceiptKind::In) {
+        return QStringList{QStringLiteral("Punchwell Punch-IN Receipt"),
+                           QString(26, QLatin1Char('=')),
+                           QStringLiteral("Employee #: ") + employee,
+                           QStringLiteral("Job #:      ") + job,
+                           QStringLiteral("Date:       ") + date,
+                           QStringLiteral("Time IN:    ") + d.time_in} +
+               feed(kFeedIn);
+    }
+    QStringList lines{QStringLiteral("Punchwell Punch-OUT Receipt"),
+                      QString(27, QLatin1Char('=')),
+                      QStringLiteral("Employee #:   ") + employee,
+                      QStringLiteral("Job #:        ") + job,
+                      QStringLiteral("Date:         ") + date,
+                      QStringLiteral("Time IN:      ") + d.time_in,
+                      QStringLiteral("Time OUT:     ") + d.time_out,
+                      QStringLiteral("Hours:        ") + plain_number(d.hours)};
+    if (d.overtime > 0)
+        lines << QStringLiteral("Overtime hrs: ") + plain_number(d.overtime);
+    return lines + feed(kFeedOut);
+}
+
+QString receipt_font(int printertype) {
+    return printertype == 1 ? QStringLiteral("FontB11") : QStringLiteral("Printer 16cpi");
+}
+
+void offer_receipt(Station& st, ReceiptKind kind, const ReceiptData& data) {
+    if (st.settings.receiptprinter < 0)
+        return;
+    const bool in = kind == ReceiptKind::In;
+    const bool wanted =
+        in ? askyesno(st, QStringLiteral("Do you want a printed receipt of your punch-in record?"),
+                      QStringLiteral("Print Punch-In Receipt?"))
+           : askyesno(st, QStringLiteral("Do you want a printed receipt of your punch-out record?"),
+                      QStringLiteral("Print Punch-Out Receipt?"));
+    if (!wanted)
+        return;
+    // The punch is written already: a printer that is missing, offline or lacks the font
+    // costs the receipt, nothing more.
+    const QStringList printers = st.printers().names();
+    const int index = st.settings.receiptprinter;
+    if (index < printers.size())
+        st.printers().print_lines(printers[index], receipt_font(st.settings.printertype),
+                                  receipt_lines(kind, data));
+    QCoreApplication::processEvents();
+}
+
+void show_printer_state(Station& st, Tclock& win) {
+    // Green and red as the suite's other stations show them.
+    const bool off = st.run.printeroff == 1;
+    win.cmdprintertoggle->setText(off ? QStringLiteral("Printer OFF ")
+                                      : QStringLiteral("Printer ON "));
+    win.cmdprintertoggle->setStyleSheet(
+        off ? QStringLiteral("QPushButton { background: #ff0000; }")
+            : QStringLiteral("QPushButton { background: #00ff00; }"));
+}
+
+void toggle_printer(Station& st, Tclock& win) {
+    st.run.printeroff = st.run.printeroff == 1 ? 0 : 1;
+    show_printer_state(st, win);
+}
+
+} // namespace pw

@@ -1,0 +1,51 @@
+#pragma once
+// The short paper receipt offered after a punch, and the receipt printer switch of the main
+// window. The receipt goes to the printer the station's tclock.ini names by its place in the
+// system's printer list, in that printer's small device font, and is fed past the tear bar.
+//
+// Rules: the employee is asked first (No is the default); printing failures are ignored, the
+// punch having been written already. The switch only concerns list printing: the punch
+// receipts do not consult it.
+
+#include <QString>
+#include <QStringList>
+
+namespace pw {
+
+class Station;
+class Tclock;
+
+enum class ReceiptKind { In, Out };
+
+// What a receipt shows. overtime is printed only when above 0.
+struct ReceiptData {
+    double employee = 0;
+    QString name;
+    int job_code = 0;
+    QString job_description;
+    int date = 0; // YYYYMMDD
+    QString time_in;
+    QString time_out; // punch out only
+    double hours = 0; // punch out only
+    double overtime = 0;
+};
+
+// A number in its plain text form: no blanks, only the decimals it has (8.33, 4, 7.5).
+QString plain_number(double value);
+
+// The receipt's print lines, feed lines included.
+QStringList receipt_lines(ReceiptKind kind, const ReceiptData& data);
+
+// The device font a printertype takes: 1 "FontB11", any other "Printer 16cpi".
+QString receipt_font(int printertype);
+
+// Asks whether a receipt is wanted and prints it on the receipt printer on Yes. Nothing when
+// the station has no receipt printer (receiptprinter below 0).
+void offer_receipt(Station& st, ReceiptKind kind, const ReceiptData& data);
+
+// The printer switch: flips st.run.printeroff and shows it on the button.
+void toggle_printer(Station& st, Tclock& win);
+// Paints the switch for the current st.run.printeroff.
+void show_printer_state(Station& st, Tclock& win);
+
+} // namespace pw

@@ -1,0 +1,353 @@
+#include "menu.h"
+
+#include "punchreports.h"
+#include "reportengine.h"
+#include "reportlines.h"
+#include "station/settings.h"
+#include "station/station.h"
+#include "station/tclock.h"
+#include "workdb.h"
+
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+#include <QVBoxLayout>
+
+namespace pw {
+
+namespace {
+
+// The panel's three columns: the manager's buttons, the place of "Print Report", and the
+// employee's own buttons (10 to 15).
+constexpr int kLeftColumn = 0;
+constexpr int kPrintColumn = 1;
+constexpr int kOwnColumn = 2;
+constexpr int kButtonWidth = 196;
+constexpr int kPrintWidth = 136;
+// Twelve rows of the manager menu must fit beside the report list on a 1024x768 screen; the
+// six of the employee menu get the room of a keypad key.
+constexpr int kManagerRowHeight = 34;
+constexpr int kEmployeeRowHeight = 62;
+
+const QString kPrintLeft = QStringLiteral("Print Report -->");
+const QString kPrintRight = QStringLiteral("<-- Print Report");
+
+bool own_button(int index) {
+    return index >= kMyPunchesToday && index <= kMyHoursThisQuarter;
+}
+
+int row_of(int index) {
+    if (own_button(index))
+        return index - kMyPunchesToday;
+    return index <= 9 ? index : index - 6; // 16 and 17 go below 9
+}
+
+// A push button whose caption wraps onto a second line in a narrow column; text() stays the
+// caption as given.
+class WrapButton : public QPushButton {
+public:
+    WrapButton(const QString& caption, QWidget* parent)
+        : QPushButton(caption, parent) {}
+
+    QSize sizeHint() const override {
+        const QRect text = fontMetrics().boundingRect(
+            QRect(0, 0, kButtonWidth - 16, 1000), Qt::AlignCenter | Qt::TextWordWrap, this->text());
+        return {kButtonWidth, text.height() + 10};
+    }
+    QSize minimumSizeHint() const override { return {40, fontMetrics().height() + 6}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter p(this);
+        QStyleOptionButton opt;
+        initStyleOption(&opt);
+        const QString caption = opt.text;
+        opt.text.clear();
+        p.drawControl(QStyle::CE_PushButton, opt);
+        const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &opt, this);
+        p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                 QPalette::ButtonText));
+        p.drawText(area.adjusted(4, 0, -4, 0), Qt::AlignCenter | Qt::TextWordWrap, caption);
+    }
+};
+
+QFont sized(const QWidget* w, int points, bool bold) {
+    QFont f = w->font();
+    f.setPointSize(points);
+    f.setBold(bold);
+    return f;
+}
+
+} // namespace
+
+QString menu_caption(int index) {
+    static const std::array<const char*, kMenuButtons> captions = {
+        "Who's Punched In?",     "Range of Employees",
+        "Range of Jobs",         "Recorded vs Adjusted Punch Times",
+        "Punch IN Time Range",   "Sync Network Clock",
+        "Configuration",         "Edit Punches",
+        "\"Bad\" Punches",       "Help",
+        "My Punches - Today",    "My Punches This Month",
+        "My Punches Last Month", "My Hours This Month",
+        "My Hours Last Month",   "My Hours This Quarter",
+        "Punch OUT Time Range",  "Misc. Punch Reports"};
+    if (index < 0 || index >= kMenuButtons)
+        return {};
+    return QString::fromLatin1(captions[static_cast<size_t>(index)]);
+}
+
+ReportMenu::ReportMenu(Station& st, Tclock& win, MenuActions actions)
+    : QObject(&win)
+    , st_(st)
+    , win_(win)
+    , actions_(std::move(actions)) {
+    QFrame* panel = win.frareport;
+
+    lblmenuheading = new QLabel(QStringLiteral("Manager Options"), panel);
+    lblmenuheading->setObjectName(QStringLiteral("lblmenuheading"));
+    lblmenuheading->setFont(sized(lblmenuheading, 14, true));
+    lblmenuheading->setAlignment(Qt::AlignCenter);
+    win.report_area()->addWidget(lblmenuheading);
+
+    grid_ = new QGridLayout;
+    grid_->setHorizontalSpacing(6);
+    grid_->setVerticalSpacing(4);
+    grid_->setColumnMinimumWidth(kPrintColumn, kPrintWidth);
+    for (int i = 0; i < kMenuButtons; ++i) {
+        auto* b = new WrapButton(menu_caption(i), panel);
+        b->setObjectName(QStringLiteral("cmdmenu%1").arg(i));
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        b->setMinimumWidth(kButtonWidth);
+        grid_->addWidget(b, row_of(i), own_button(i) ? kOwnColumn : kLeftColumn);
+        connect(b, &QPushButton::clicked, this, [this, i] { menu_button_pressed(i); });
+        cmdmenu[static_cast<size_t>(i)] = b;
+    }
+
+    cmdprintlistbox = new QPushButton(QStringLiteral("Print Report"), panel);
+    cmdprintlistbox->setObjectName(QStringLiteral("cmdprintlistbox"));
+    cmdprintlistbox->setFont(sized(cmdprintlistbox, 10, true));
+    QSizePolicy keep(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    keep.setRetainSizeWhenHidden(true); // the buttons must not shift when it appears
+    cmdprintlistbox->setSizePolicy(keep);
+    cmdprintlistbox->setStyleSheet(QStringLiteral("QPushButton { color: #00308f; }"));
+    cmdprintlistbox->hide();
+    grid_->addWidget(cmdprintlistbox, 0, kPrintColumn);
+    connect(cmdprintlistbox, &QPushButton::clicked, this, [this] {
+        if (actions_.print_report)
+            actions_.print_report();
+    });
+    win.report_area()->addLayout(grid_);
+
+    // Placed over the buttons when "Configuration" is pressed, not laid out with them.
+    frapassword = new QFrame(panel);
+    frapassword->setObjectName(QStringLiteral("frapassword"));
+    frapassword->setFrameShape(QFrame::Box);
+    frapassword->setLineWidth(2);
+    frapassword->setAutoFillBackground(true);
+    frapassword->setStyleSheet(QStringLiteral("QFrame#frapassword { background: #fff8c0; }"));
+    lblpassword = new QLabel(QStringLiteral("Manager Password Required"), frapassword);
+    lblpassword->setObjectName(QStringLiteral("lblpassword"));
+    lblpassword->setFont(sized(lblpassword, 13, true));
+    txtmgrpassword = new QLineEdit(frapassword);
+    txtmgrpassword->setObjectName(QStringLiteral("txtmgrpassword"));
+    txtmgrpassword->setEchoMode(QLineEdit::Password);
+    txtmgrpassword->setFont(sized(txtmgrpassword, 20, true));
+    txtmgrpassword->setMinimumHeight(48);
+    txtmgrpassword->installEventFilter(this);
+    cmdpasswordok = new QPushButton(QStringLiteral("Ok"), frapassword);
+    cmdpasswordok->setObjectName(QStringLiteral("cmdpasswordok"));
+    cmdpasswordok->setFont(sized(cmdpasswordok, 16, true));
+    cmdpasswordok->setMinimumSize(96, 52);
+    cmdpasswordok->setAutoDefault(true); // Enter on the focused button presses it
+    auto* password_layout = new QVBoxLayout(frapassword);
+    password_layout->addWidget(lblpassword);
+    auto* password_row = new QHBoxLayout;
+    password_row->addWidget(txtmgrpassword, 1);
+    password_row->addWidget(cmdpasswordok);
+    password_layout->addLayout(password_row);
+    frapassword->setFixedSize(380, 124);
+    frapassword->hide();
+    connect(cmdpasswordok, &QPushButton::clicked, this, [this] { manager_password_entered(); });
+
+    set_menu_look(true);
+
+    connect(&win, &Tclock::manager_clicked, this, [this] { open_manager_menu(); });
+    connect(&win, &Tclock::report_clicked, this, [this] { open_employee_report_menu(); });
+    connect(&win, &Tclock::export_clicked, this, [this] {
+        if (actions_.export_punches)
+            actions_.export_punches();
+    });
+    connect(&win, &Tclock::import_clicked, this, [this] {
+        if (actions_.import_punches)
+            actions_.import_punches();
+    });
+}
+
+void ReportMenu::set_menu_look(bool manager) {
+    const int height = manager ? kManagerRowHeight : kEmployeeRowHeight;
+    for (QPushButton* b : cmdmenu) {
+        b->setFont(sized(b, manager ? 10 : 14, true));
+        b->setMinimumHeight(height);
+    }
+    cmdprintlistbox->setMinimumHeight(height);
+}
+
+void ReportMenu::open_manager_menu() {
+    for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 16, 17})
+        cmdmenu[static_cast<size_t>(i)]->show();
+    set_menu_look(true);
+    lblmenuheading->setText(QStringLiteral("Manager Options"));
+    // The panel takes the keypad's place.
+    win_.frakeypad->hide();
+    win_.frareport->show();
+    const bool remote = st_.settings.remotemode == 1;
+    win_.cmdexport->setVisible(remote);
+    win_.cmdimport->setVisible(!remote);
+    if (QWidget* misc = win_.findChild<QWidget*>(QStringLiteral("framiscpunch")))
+        misc->hide();
+    win_.cmdpunchin->hide();
+    win_.cmdpunchout->hide();
+    win_.cmdreport->hide();
+}
+
+void ReportMenu::open_employee_report_menu() {
+    for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 16, 17})
+        cmdmenu[static_cast<size_t>(i)]->hide();
+    cmdprintlistbox->hide();
+    grid_->removeWidget(cmdprintlistbox); // out of the manager's rows, which are hidden now
+    grid_->addWidget(cmdprintlistbox, row_of(kMyPunchesToday), kPrintColumn);
+    // Export and import are manager work; start-up marks Export shown on a remote station,
+    // which would otherwise offer it to every employee.
+    win_.cmdexport->hide();
+    win_.cmdimport->hide();
+    set_menu_look(false);
+    lblmenuheading->setText(QStringLiteral("Employee Report Options"));
+    win_.frakeypad->hide();
+    win_.frareport->show();
+}
+
+void ReportMenu::place_print_button(int index) {
+    cmdprintlistbox->hide();
+    grid_->removeWidget(cmdprintlistbox);
+    grid_->addWidget(cmdprintlistbox, row_of(index), kPrintColumn);
+    cmdprintlistbox->setText(own_button(index) ? kPrintLeft : kPrintRight);
+}
+
+void ReportMenu::show_report_list() {
+    QListWidget* list = win_.lstpayrate;
+    list->show();
+    list->raise();
+    win_.frakeypad->hide();
+    // Keys meant for the report must not move the job list hidden beneath it.
+    list->setFocus();
+}
+
+void ReportMenu::menu_button_pressed(int index) {
+    if (index < 0 || index >= kMenuButtons || busy_)
+        return;
+    checksuite(st_);
+    if (st_.settings.suitemissing == 1) {
+        st_.dialogs().message(
+            QStringLiteral("Punchwell cannot connect to Parvela.\r\n"
+                           "You cannot punch in or out unless this\nproblem is corrected."),
+            QStringLiteral("Punchwell - Connection Problem"), Icon::Information);
+        return;
+    }
+    place_print_button(index);
+    win_.lstpayrate->clear();
+    st_.run.report_index = index;
+
+    // A report waits in its prompts; a second press must not start another meanwhile.
+    busy_ = true;
+    struct Release {
+        bool& flag;
+        ~Release() { flag = false; }
+    } release{busy_};
+
+    if (is_report_index(index)) {
+        if (!make_report_database(st_))
+            return; // already reported; the old rows must not be printed as this report's
+        run_menu_report(index);
+        return;
+    }
+    switch (index) {
+    case 5:
+        if (st_.programs().exists(QStringLiteral("syncnwk.exe")))
+            st_.programs().start(QStringLiteral("syncnwk.exe new"));
+        break;
+    case 6:
+        show_password_frame();
+        break;
+    case 7:
+        if (actions_.open_editor)
+            actions_.open_editor();
+        break;
+    case 9:
+        st_.programs().start(QStringLiteral("qwcedit.exe tclock0.txt"));
+        break;
+    case 17:
+        if (actions_.show_misc)
+            actions_.show_misc(cmdmenu[17]->pos());
+        break;
+    default:
+        break;
+    }
+}
+
+void ReportMenu::run_menu_report(int index) {
+    std::optional<bool> offer;
+    if (own_button(index)) {
+        show_report_list();
+        offer = own_report(st_, *win_.lstpayrate, index);
+    } else {
+        // The prompts come first; the list takes its place once the limits are known.
+        const std::optional<ReportQuery> query = manager_query(st_, index);
+        if (!query)
+            return;
+        show_report_list();
+        offer = run_report(st_, *win_.lstpayrate, index, *query);
+    }
+    if (offer.value_or(false))
+        cmdprintlistbox->show();
+}
+
+void ReportMenu::show_password_frame() {
+    const QWidget* panel = win_.frareport;
+    frapassword->move((panel->width() - frapassword->width()) / 2,
+                      (panel->height() - frapassword->height()) / 2);
+    frapassword->raise();
+    frapassword->show();
+    txtmgrpassword->setFocus();
+}
+
+void ReportMenu::manager_password_entered() {
+    // Letter case does not matter; blanks do.
+    const bool right = txtmgrpassword->text().toUpper() == st_.settings.managerpassword.toUpper();
+    txtmgrpassword->clear();
+    frapassword->hide();
+    if (right && actions_.open_configuration)
+        actions_.open_configuration();
+}
+
+bool ReportMenu::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtmgrpassword && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            cmdpasswordok->setFocus();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+ReportMenu& connect_menus(Station& st, Tclock& win, MenuActions actions) {
+    return *new ReportMenu(st, win, std::move(actions));
+}
+
+} // namespace pw

@@ -1,0 +1,537 @@
+#include "editor/puncheditor.h"
+#include "editor/punchgrids.h"
+#include "env.h"
+#include "installation.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace pw {
+namespace {
+
+using test::kCancel;
+
+// Employees 7 (Ann Lee, jobs 12 and 14) and 9 (Bob Ray, job 12); employee 5 has punches but
+// no employee row. The range is May 2004, the shift limit 12.
+struct Editor : ::testing::Test {
+    test::TestEnv env;
+    Station& st = env.st;
+    std::unique_ptr<PunchEditor> ed;
+
+    void SetUp() override {
+        env.load();
+        st.settings.shiftlimit = 12;
+        const QString emp = env.empdb();
+        ASSERT_TRUE(suite::add_employee(emp, 7, "Ann", "Lee", 1234));
+        ASSERT_TRUE(suite::add_employee(emp, 9, "Bob", "Ray", 1234));
+        ASSERT_TRUE(suite::add_employee(emp, 11, "Cy", "Old", 1234, "0")); // inactive
+        ASSERT_TRUE(suite::add_job(emp, 12, "Bartender"));
+        ASSERT_TRUE(suite::add_job(emp, 14, "Banquet Server Night Shift"));
+        ASSERT_TRUE(suite::add_job(emp, 15, "Valet"));
+        ASSERT_TRUE(suite::add_empjob(emp, 7, 12, 9.5));
+        ASSERT_TRUE(suite::add_empjob(emp, 7, 14, 11.25));
+        ASSERT_TRUE(suite::add_empjob(emp, 9, 12, 8));
+    }
+
+    // A punch of employee 7 on job 12 in May, closed with 8 hours unless told otherwise.
+    void punch(int indate, int status, QVariantMap more = {}) {
+        QVariantMap v{{"tckempid", 7},
+                      {"tckjobcode", 12},
+                      {"tckindate", indate},
+                      {"tckoutdate", indate},
+                      {"tcktimein", "08:00:00"},
+                      {"tcktimeout", "16:00:00"},
+                      {"tckadjtimein", "08:00:00"},
+                      {"tckadjtimeout", "16:00:00"},
+                      {"tckreghours", 8},
+                      {"tckadjreghours", 8},
+                      {"tckstatus", status}};
+        for (auto it = more.cbegin(); it != more.cend(); ++it)
+            v.insert(it.key(), it.value());
+        ASSERT_TRUE(env.add_punch(v));
+    }
+
+    void open() {
+        env.dialogs.answers = QStringList{"20040501", "20040531"};
+        ed = std::make_unique<PunchEditor>(st);
+        ed->open();
+        ed->show();
+        env.dialogs.clear();
+    }
+    static void choose(QComboBox* c, int i) {
+        c->setCurrentIndex(i);
+        emit c->activated(i);
+    }
+    static int find(const QComboBox* c, const QString& start) {
+        for (int i = 0; i < c->count(); ++i)
+            if (c->itemText(i).startsWith(start))
+                return i;
+        return -1;
+    }
+    // Lists everyone and chooses employee 7.
+    void choose_ann() {
+        ed->go();
+        for (int r = 0; r < ed->Data1->rowCount(); ++r)
+            if (ed->Data1->row(r).id == "7")
+                ed->choose_employee(r);
+    }
+    int row_of(int indate) const {
+        for (int r = 0; r < ed->Data2->rowCount(); ++r)
+            if (ed->Data2->record(r).value("tckindate").toInt() == indate)
+                return r;
+        return -1;
+    }
+    QVariantMap stored(int indate) const {
+        const auto rows = env.rows(env.punchdb(), "select * from punch where tckindate = " +
+                                                      QString::number(indate));
+        return rows.isEmpty() ? QVariantMap() : rows.first();
+    }
+    void type(int k, const QString& text) { ed->txtpunch[k]->setText(text); }
+};
+
+TEST_F(Editor, OpeningAsksTheRangeAndFillsReasonsAndJobs) {
+    open();
+    EXPECT_EQ(ed->windowTitle(), "Punch Editor Date Range: 20040501 - 20040531");
+    EXPECT_TRUE(ed->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(ed->optreason[2]->text(), "Reallocate Hours");
+    EXPECT_EQ(ed->Combo1->currentText(), ""); // "Select Job Code" until chosen
+    EXPECT_EQ(ed->Combo1->itemText(0), "0 - All Jobs");
+    EXPECT_EQ(ed->Combo1->itemText(2), "14 - Banquet Server Night Shift");
+    EXPECT_FALSE(ed->fraedit1->isVisible());
+
+    env.dialogs.answers = QStringList{kCancel};
+    ed->cmdselectdates->click();
+    EXPECT_EQ(ed->windowTitle(), "Punch Editor Date Range: 0 - 0");
+}
+
+TEST_F(Editor, ListsAndPaintsByStatus) {
+    punch(20040503, 1, {{"tckoutdate", 0}, {"tcktimeout", QVariant()}, {"tckreghours", 0}});
+    punch(20040504, 2);
+    punch(20040505, 3, {{"tckreghours", 0}});
+    punch(20040506, 4);
+    punch(20040507, 4, {{"tckreghours", 0}});
+    punch(20040508, 2, {{"tckreghours", 13}});
+    punch(20040509, 5);
+    punch(20040610, 2); // outside the range
+    punch(20040504, 5, {{"tckempid", 9}});
+    punch(20040504, 2, {{"tckempid", 5}});
+    open();
+    ed->cmdgo->click();
+    ASSERT_EQ(ed->Data1->rowCount(), 2); // 9 has only an exported punch
+    EXPECT_EQ(ed->Data1->row(0).id, "5");
+    EXPECT_EQ(ed->Data1->row(0).name, "REDO");
+    EXPECT_EQ(env.dialogs.texts(), QStringList{"Invalid employee number!"});
+    EXPECT_EQ(ed->Data1->data(ed->Data1->index(1, 1)).toString(), "Ann Lee");
+    EXPECT_TRUE(ed->grid1->isVisible());
+
+    ed->choose_employee(1);
+    EXPECT_EQ(ed->cmdokayall->text(), "Global OK ALL punches for: \r\nAnn Lee");
+    EXPECT_TRUE(ed->grid2->isVisible() && ed->fraedit1->isVisible());
+    EXPECT_TRUE(ed->grid2->isColumnHidden(PunchGrid::kStatusColumn));
+    ASSERT_EQ(ed->Data2->rowCount(), 6);
+    const QStringList red{kForeRed}, green{kBackGreen}, both{kForeRed, kBackGreen};
+    EXPECT_EQ(ed->Data2->styles(row_of(20040503)), red); // open, 0 hours so far
+    EXPECT_EQ(ed->Data2->styles(row_of(20040504)), QStringList());
+    EXPECT_EQ(ed->Data2->styles(row_of(20040505)), red);
+    EXPECT_EQ(ed->Data2->styles(row_of(20040506)), green);
+    EXPECT_EQ(ed->Data2->styles(row_of(20040507)), both);
+    EXPECT_EQ(ed->Data2->styles(row_of(20040508)), red); // over the limit
+    const QModelIndex cell = ed->Data2->index(row_of(20040507), 4);
+    EXPECT_EQ(cell.data().toString(), "0");
+    EXPECT_EQ(cell.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(255, 0, 0));
+    EXPECT_EQ(cell.data(Qt::BackgroundRole).value<QBrush>().color(), QColor(0, 255, 0));
+    EXPECT_EQ(ed->Data2->index(row_of(20040503), 2).data().toString(), "0");
+    EXPECT_EQ(ed->txttotalhours->text(), "48.00"); // six punches of 8 adjusted hours
+
+    // A job filter lists only that job's punches; "0 - All Jobs" lists all again.
+    punch(20040511, 2, {{"tckjobcode", 14}, {"tckempid", 9}});
+    choose(ed->Combo1, find(ed->Combo1, "14 "));
+    ASSERT_EQ(ed->Data1->rowCount(), 1);
+    EXPECT_EQ(ed->Data1->row(0).name, "Bob Ray");
+    EXPECT_FALSE(ed->grid2->isVisible());
+    EXPECT_FALSE(ed->fraedit1->isVisible());
+    choose(ed->Combo1, 0);
+    EXPECT_EQ(ed->Data1->rowCount(), 3);
+}
+
+TEST_F(Editor, TotalShowsPointZeroZeroWhenAllHoursAreNull) {
+    punch(20040504, 2, {{"tckadjreghours", QVariant()}});
+    open();
+    choose_ann();
+    EXPECT_EQ(ed->txttotalhours->text(), ".00");
+}
+
+TEST_F(Editor, ChoosingAPunchFillsTheBoxesAndHelpLine) {
+    punch(20040503, 1, {{"tckoutdate", 0}, {"tckadjtimeout", QVariant()}});
+    punch(20040505, 3, {{"tcktips", 12.5}, {"tckadjreason", "Late"}});
+    open();
+    choose_ann();
+    ed->choose_punch(row_of(20040505));
+    const QStringList want{"20040505", "08:00:00", "20040505", "16:00:00", "8",    "0",
+                           "0",        "0",        "0",        "0",        "12.5", "Late"};
+    for (int k = 0; k < 12; ++k)
+        EXPECT_EQ(ed->txtpunch[k]->text(), want[k]) << k;
+    EXPECT_EQ(ed->helpwindow1->text(), "Bad Punch - total hours may exceed the shift limit");
+    EXPECT_TRUE(ed->cmdsave->isVisible());
+    ed->choose_punch(row_of(20040503));
+    EXPECT_EQ(ed->txtpunch[3]->text(), "");
+    EXPECT_EQ(ed->helpwindow1->text(), "Employee has not punched out yet");
+}
+
+TEST_F(Editor, SaveTakesTheReasonFromBoxOptionOrApproval) {
+    punch(20040504, 2);
+    punch(20040505, 3);
+    punch(20040506, 2);
+    open();
+    choose_ann();
+
+    ed->choose_punch(row_of(20040504));
+    type(1, "09:00:00");
+    type(4, "7");
+    type(10, "3.5");
+    type(11, "Late start");
+    ed->cmdsave->click();
+    QVariantMap r = stored(20040504);
+    EXPECT_EQ(r["tckadjtimein"], "09:00:00");
+    EXPECT_EQ(r["tckadjreghours"].toDouble(), 7);
+    EXPECT_EQ(r["tcktips"].toDouble(), 3.5);
+    EXPECT_EQ(r["tckadjreason"], "Late start");
+    EXPECT_EQ(r["tckstatus"].toInt(), 4);
+    EXPECT_EQ(r["tckindate"].toInt(), 20040504);
+    EXPECT_EQ(ed->txttotalhours->text(), "23.00");
+    EXPECT_EQ(ed->Data2->styles(row_of(20040504)), QStringList{kBackGreen});
+
+    ed->choose_punch(row_of(20040505));
+    ed->optreason[2]->click();
+    ed->txtpunch[11]->clear(); // the option's caption is taken even when the box is emptied
+    ed->cmdsave->click();
+    EXPECT_EQ(stored(20040505)["tckadjreason"], "Reallocate Hours");
+    EXPECT_FALSE(ed->optreason[2]->isChecked());
+
+    ed->choose_punch(row_of(20040506));
+    ed->cmdsave->click();
+    EXPECT_EQ(stored(20040506)["tckadjreason"], "MGR APPROVED");
+    EXPECT_TRUE(env.dialogs.boxes.isEmpty());
+}
+
+TEST_F(Editor, SaveRefusesAnOpenPunchAndOneChangedElsewhere) {
+    punch(20040503, 1, {{"tckoutdate", 0}, {"tckadjtimeout", QVariant()}});
+    punch(20040504, 2);
+    open();
+    choose_ann();
+    ed->choose_punch(row_of(20040503));
+    ed->cmdsave->click();
+    EXPECT_EQ(env.dialogs.last().text, "This is an open punch record; it cannot be saved \n"
+                                       "without a valid punch out date and time.");
+    EXPECT_EQ(stored(20040503)["tckstatus"].toInt(), 1);
+
+    // Punched out at another station after it was listed: the older view is not written.
+    env.exec(env.punchdb(), "update punch set tckstatus = 2, tckadjtimeout = '17:00:00' "
+                            "where tckindate = 20040503");
+    type(3, "16:00:00");
+    ed->cmdsave->click();
+    EXPECT_EQ(env.dialogs.last().title, "Parvela Codes");
+    EXPECT_TRUE(env.dialogs.last().text.startsWith("Code 3197"));
+    EXPECT_EQ(stored(20040503)["tckadjtimeout"], "17:00:00");
+
+    // Emptied boxes never overwrite the punch chosen before.
+    ed->choose_punch(row_of(20040504));
+    ed->clearedit();
+    ed->cmdsave->click();
+    EXPECT_EQ(stored(20040504)["tckstatus"].toInt(), 2);
+}
+
+TEST_F(Editor, HoursAdjustmentQuestionAndOutBeforeIn) {
+    open();
+    auto fill = [&](const QString& in, const QString& out) {
+        type(0, "20040524");
+        type(1, in);
+        type(2, "20040524");
+        type(3, out);
+        type(4, "5");
+    };
+    fill("00:30:00", "08:00:00");
+    env.dialogs.answers = QStringList{"No"};
+    ed->calchours();
+    EXPECT_EQ(env.dialogs.last().title, "Manager Override?");
+    EXPECT_EQ(env.dialogs.last().text, "Is this an hours adjustment without time settings?");
+    EXPECT_EQ(ed->badentry, 1);
+    EXPECT_EQ(ed->hoursonly, 0);
+    EXPECT_EQ(ed->txtpunch[1]->text(), "00:30:00");
+    env.dialogs.answers = QStringList{"Yes"};
+    ed->calchours();
+    EXPECT_EQ(ed->badentry, 0);
+    EXPECT_EQ(ed->hoursonly, 1);
+    EXPECT_EQ(ed->txtpunch[1]->text() + ed->txtpunch[3]->text(), "00:00:0000:00:00");
+    EXPECT_EQ(ed->txtpunch[4]->text(), "5"); // hours are left to the manager
+
+    fill("16:00:00", "08:00:00");
+    ed->calchours();
+    EXPECT_EQ(env.dialogs.last().text, "Clock out time cannot be before clock in time\n"
+                                       "on the same date.");
+    EXPECT_EQ(ed->badentry, 1);
+    EXPECT_EQ(ed->txtpunch[4]->text(), "5");
+    fill("08:00:00", "16:30:00");
+    ed->calchours();
+    EXPECT_EQ(ed->badentry, 0);
+    EXPECT_EQ(ed->txtpunch[4]->text(), "8.5");
+}
+
+TEST_F(Editor, BoxesShowFocusCompleteOnEnterAndCheckOnLeaving) {
+    punch(20040504, 2);
+    open();
+    choose_ann();
+    ed->choose_punch(row_of(20040504));
+    ed->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(ed.get()));
+    auto base = [](QLineEdit* e) { return e->palette().color(QPalette::Base); };
+
+    QLineEdit* indate = ed->txtpunch[0];
+    indate->setFocus();
+    EXPECT_EQ(base(indate), QColor(255, 255, 0));
+    EXPECT_EQ(ed->helpwindow1->text(),
+              "Type the date in YYYYMMDD format, or enter MMDD by itself.");
+    indate->setText("0504");
+    QTest::keyClick(indate, Qt::Key_Return);
+    EXPECT_EQ(indate->text(), "20040504"); // the clock's year in front
+    EXPECT_EQ(base(indate), QColor(255, 255, 255));
+
+    QLineEdit* in = ed->txtpunch[1];
+    ASSERT_TRUE(in->hasFocus());
+    in->clear();
+    QTest::keyClicks(in, "0830");
+    QTest::keyClick(in, Qt::Key_Return);
+    EXPECT_EQ(in->text(), "08:30:00");
+    EXPECT_TRUE(ed->txtpunch[2]->hasFocus());
+    EXPECT_EQ(ed->txtpunch[4]->text(), "7.5"); // recomputed on leaving: 08:30 to 16:00
+
+    QLineEdit* out = ed->txtpunch[3];
+    out->setFocus();
+    out->setText("8");
+    env.dialogs.clear();
+    QTest::keyClick(out, Qt::Key_Return);
+    EXPECT_EQ(out->text(), "8");
+    EXPECT_TRUE(ed->txtpunch[4]->hasFocus());
+    EXPECT_EQ(env.dialogs.texts(),
+              QStringList{"Invalid Time OUT entry. Must be in HH:MN:SC format"});
+    EXPECT_EQ(ed->badentry, 0); // only a new punch is marked bad by the format
+
+    // Another window coming to the front (a box of this window's own) checks nothing.
+    env.dialogs.clear();
+    ed->txtpunch[1]->clear();
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(ed->txtpunch[1], &away);
+    EXPECT_TRUE(env.dialogs.boxes.isEmpty());
+}
+
+TEST_F(Editor, NewPunchChecksInOrderThenAddsOneApprovedRow) {
+    ASSERT_TRUE(suite::add_employee(env.empdb(), 13, "Di", "Fox", 1234)); // no jobs
+    open();
+    ed->cmdcreate->click();
+    EXPECT_TRUE(ed->fraedit1->isVisible() && ed->cmdsavenew->isVisible() &&
+                ed->cmdcancelnew->isVisible() && ed->cboempnumber->isVisible());
+    EXPECT_FALSE(ed->cmdokayall->isVisible() || ed->cmdsave->isVisible() || ed->grid1->isVisible());
+    EXPECT_EQ(ed->newpunchmode, 1);
+    EXPECT_EQ(ed->txtpunch[0]->text() + ed->txtpunch[2]->text(), "2004050120040501");
+    EXPECT_EQ(ed->cboempnumber->count(), 3); // by last name, inactive Cy Old left out
+    EXPECT_EQ(ed->cboempnumber->itemText(0), "13 - Fox, Di");
+    EXPECT_EQ(ed->cboempnumber->currentText(), "");
+
+    auto save = [&](const QStringList& answers) {
+        env.dialogs.clear();
+        env.dialogs.answers = answers;
+        ed->cmdsavenew->click();
+        return env.dialogs.texts();
+    };
+    EXPECT_EQ(save({}), QStringList{"You must select an employee and his/her job."});
+    choose(ed->cboempnumber, find(ed->cboempnumber, "7 "));
+    EXPECT_EQ(ed->cboempjobs->itemText(1), "14 - Banquet Server Night Shift");
+    EXPECT_EQ(save({}), QStringList{"You must select a job for this employee."});
+    EXPECT_EQ(env.dialogs.last().title, "Oops...");
+
+    // Job choices: description and pay rate; a job he does not hold keeps the rate.
+    choose(ed->cboempnumber, find(ed->cboempnumber, "9 "));
+    choose(ed->cboempjobs, 0);
+    EXPECT_EQ(ed->pay_rate, 8);
+    choose(ed->cboempnumber, find(ed->cboempnumber, "13 "));
+    EXPECT_EQ(ed->cboempjobs->itemText(0), "12 - Bartender"); // left as it was
+    choose(ed->cboempjobs, 0);
+    EXPECT_EQ(ed->pay_rate, 8);
+    choose(ed->cboempnumber, find(ed->cboempnumber, "7 "));
+    choose(ed->cboempjobs, 1);
+    EXPECT_EQ(ed->job_description, "Banquet Server Night Shift");
+    EXPECT_EQ(ed->pay_rate, 11.25);
+
+    const QString before = "Clock out time cannot be before clock in time\non the same date.";
+    type(1, "16:00:00");
+    type(3, "08:00:00");
+    EXPECT_EQ(save({}), QStringList({before, "You must insert a reason for the punch record."}));
+    EXPECT_EQ(env.dialogs.last().title, "Missing reason");
+    type(11, "Forgot");
+    EXPECT_EQ(save({}), QStringList({before, "A required value is missing."}));
+
+    // Hours only: answered No, negative hours are refused; answered Yes they may be kept.
+    type(1, "00:00:00");
+    type(3, "00:00:00");
+    type(4, "-2");
+    type(5, "-1");
+    EXPECT_EQ(save({"No"}).last(), "Calculated hours is less than zero. Redo.");
+    EXPECT_EQ(save({"Yes", "No", "Yes"}),
+              QStringList({"Is this an hours adjustment without time settings?",
+                           "Regular Hours is less than zero.Save the record anyway?",
+                           "Regular Overtime Hours is less than zero.Save the record anyway?"}));
+    QVariantMap r = stored(20040501);
+    EXPECT_EQ(r["tckempid"].toInt(), 7);
+    EXPECT_EQ(r["tckjobcode"].toInt(), 14);
+    EXPECT_EQ(r["tckjobdescription"], "Banquet Server Night"); // 20 characters
+    EXPECT_EQ(r["tckpayrate"].toDouble(), 11.25);
+    EXPECT_EQ(r["tckoutdate"].toInt(), 20040501);
+    EXPECT_EQ(r["tckadjtimein"], "00:00:00");
+    EXPECT_EQ(r["tckadjreghours"].toDouble(), 0);
+    EXPECT_EQ(r["tckothours"].toDouble(), -1);
+    EXPECT_EQ(r["tckadjreason"], "Forgot");
+    EXPECT_EQ(r["tckstatus"].toInt(), 4);
+    EXPECT_TRUE(r["tcktimein"].isNull());
+    EXPECT_EQ(ed->txtpunch[0]->text(), "");
+    EXPECT_EQ(ed->hoursonly, 0);
+
+    // Extra hours beside regular hours need the manager's word.
+    auto fill = [&] {
+        type(0, "20040502");
+        type(1, "08:00:00");
+        type(2, "20040502");
+        type(3, "16:00:00");
+        type(8, "2");
+        type(11, "Vacation");
+    };
+    fill();
+    EXPECT_EQ(save({"No"}), QStringList{"Note: Extra hours in addition to regular hours have "
+                                        "been allocated.\nClick YES to verify this is correct; "
+                                        "click NO to cancel."});
+    EXPECT_TRUE(stored(20040502).isEmpty());
+    EXPECT_EQ(save({"Yes"}).size(), 1);
+    EXPECT_EQ(stored(20040502)["tckvachours"].toDouble(), 2);
+    EXPECT_EQ(stored(20040502)["tckadjreghours"].toDouble(), 8);
+
+    // Listed, it has 0 hours as punched: red, and green as approved.
+    choose_ann();
+    EXPECT_EQ(ed->Data2->styles(row_of(20040502)), QStringList({kForeRed, kBackGreen}));
+}
+
+TEST_F(Editor, CancelNewPunchEmptiesTheBoxesOnly) {
+    open();
+    ed->cmdcreate->click();
+    type(11, "Forgot");
+    ed->cmdcancelnew->click();
+    EXPECT_EQ(ed->txtpunch[11]->text(), "");
+    EXPECT_FALSE(ed->cboempnumber->isVisible());
+    EXPECT_TRUE(ed->cmdsavenew->isVisible() && ed->cmdcancelnew->isVisible());
+    EXPECT_EQ(ed->newpunchmode, 1);
+}
+
+TEST_F(Editor, ApproveAllAsksOnlyAboutBadPunches) {
+    punch(20040503, 1, {{"tckoutdate", 0}});
+    punch(20040504, 2);
+    punch(20040506, 4, {{"tckadjreason", "Late"}});
+    open();
+    choose_ann();
+    ed->cmdokayall->click();
+    EXPECT_TRUE(env.dialogs.boxes.isEmpty());
+    EXPECT_EQ(stored(20040503)["tckstatus"].toInt(), 1);
+    EXPECT_EQ(stored(20040504)["tckstatus"].toInt(), 4);
+    EXPECT_EQ(stored(20040504)["tckadjreason"], "MGR APPROVED");
+    EXPECT_EQ(stored(20040506)["tckadjreason"], "Late");
+    EXPECT_FALSE(ed->grid2->isVisible());
+    EXPECT_EQ(ed->txttotalhours->text(), "");
+
+    punch(20040508, 3);
+    punch(20040509, 2);
+    choose_ann();
+    env.dialogs.answers = QStringList{"No"};
+    ed->cmdokayall->click();
+    EXPECT_EQ(env.dialogs.last().title, "Bad Punches Exist");
+    EXPECT_EQ(env.dialogs.last().text, "This employee has some 'bad punches.' Do you still\n"
+                                       "want to approve everything?");
+    EXPECT_EQ(stored(20040508)["tckstatus"].toInt(), 3);
+    EXPECT_EQ(stored(20040509)["tckstatus"].toInt(), 2);
+    EXPECT_TRUE(ed->grid2->isVisible());
+
+    env.dialogs.answers = QStringList{"Yes"};
+    ed->cmdokayall->click();
+    EXPECT_EQ(stored(20040508)["tckstatus"].toInt(), 4);
+    EXPECT_EQ(stored(20040508)["tckadjreason"], "MGR APPROVED");
+    EXPECT_EQ(stored(20040509)["tckstatus"].toInt(), 4);
+}
+
+TEST_F(Editor, AnotherStationPunchesInAndOutWhileThePunchesAreShown) {
+    punch(20040503, 1, {{"tckoutdate", 0}});
+    punch(20040504, 2);
+    open();
+    choose_ann();
+    ed->choose_punch(row_of(20040504));
+    ASSERT_GT(ed->Data2->rowCount(), 0);
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other-station");
+        other.setDatabaseName(env.punchdb());
+        other.setConnectOptions("QSQLITE_BUSY_TIMEOUT=100");
+        ASSERT_TRUE(other.open());
+        QSqlQuery q(other);
+        EXPECT_TRUE(q.exec("begin immediate"));
+        EXPECT_TRUE(q.exec("insert into punch (tckempid, tckindate, tckstatus) "
+                           "values (9, 20040524, 1)"));
+        EXPECT_TRUE(q.exec("update punch set tckstatus = 2, tckoutdate = 20040503 "
+                           "where tckempid = 7 and tckstatus = 1"));
+        EXPECT_TRUE(q.exec("commit"));
+        q.finish();
+        other.close();
+    }
+    QSqlDatabase::removeDatabase("other-station");
+    EXPECT_EQ(env.scalar(env.punchdb(), "select count(*) from punch where tckstatus = 1").toInt(),
+              1);
+}
+
+TEST_F(Editor, HelpStartsTheViewerAndExitLeavesNoDatabaseOpen) {
+    punch(20040504, 2);
+    env.dialogs.answers = QStringList{"20040501", "20040531"};
+    QPointer<PunchEditor> w = open_punch_editor(st, nullptr);
+    ASSERT_TRUE(w && w->isVisible());
+    w->go();
+    w->choose_employee(0);
+    w->cmdhelp->click();
+    EXPECT_EQ(env.programs.started, QStringList{"qwcedit.exe tchelp2.txt"});
+    w->cmdexit->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(w.isNull());
+    for (const QString& name : QSqlDatabase::connectionNames())
+        EXPECT_FALSE(name.startsWith("pw-db-")) << name.toStdString();
+}
+
+TEST_F(Editor, ADatabaseFailureShowsTheCodeAndChangesNothing) {
+    punch(20040504, 2);
+    open();
+    ed->go();
+    ASSERT_EQ(ed->Data1->rowCount(), 1);
+    ASSERT_TRUE(QFile::rename(env.punchdb(), env.punchdb() + ".away"));
+    ed->go();
+    EXPECT_EQ(env.dialogs.last().title, "Parvela Codes");
+    EXPECT_TRUE(env.dialogs.last().text.startsWith("Code 53"));
+    EXPECT_EQ(ed->Data1->rowCount(), 1);
+    ed->choose_employee(0);
+    EXPECT_EQ(env.dialogs.boxes.size(), 2);
+    EXPECT_FALSE(ed->grid2->isVisible());
+}
+
+} // namespace
+} // namespace pw

@@ -1,0 +1,304 @@
+#include "env.h"
+#include "exchange/exchange.h"
+#include "exchange/transferfile.h"
+#include "installation.h"
+
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace pw {
+namespace {
+
+using test::kCancel;
+
+TEST(TransferFile, ValuesAndLines) {
+    const struct {
+        QVariant value;
+        const char* text;
+    } values[] = {
+        // Numbers in list-print form, whatever column they come from.
+        {20040524, " 20040524 "},
+        {8.5, " 8.5 "},
+        {8.33, " 8.33 "},
+        {-1, "-1 "},
+        {0.0, " 0 "},
+        // Text as stored, quotes doubled; NULL of any type is Null.
+        {QString(""), ""},
+        {QString("Bar, \"Main\""), "Bar, \"\"Main\"\""},
+        {QVariant(QMetaType::fromType<QString>()), "Null"},
+        {QVariant(QMetaType::fromType<qlonglong>()), "Null"},
+    };
+    for (const auto& v : values)
+        EXPECT_EQ(export_value(v.value), v.text) << v.text;
+    EXPECT_EQ(export_line({1, QString("a\"b"), QVariant()}),
+              QByteArray("\" 1 \",\"a\"\"b\",\"Null\"\r\n"));
+}
+
+TEST(TransferFile, ReadsRecordsOrNamesTheFirstBadLine) {
+    const struct {
+        const char* text;
+        QList<QStringList> records;
+        int error_line;
+    } cases[] = {
+        // The export's own form, with blank lines and a last line without its CR LF.
+        {"\"1\",\" 2 \"\r\n\r\n\"a\"\"b\",\"\"\r\n  \n\"x\",\"y\"",
+         {{"1", " 2 "}, {"a\"b", ""}, {"x", "y"}},
+         0},
+        // Unquoted values; a quote that does not end its value (older files) is kept.
+        {" 7 , abc \n\"He\"s\",\"Null\"\n", {{"7", "abc"}, {"He\"s", "Null"}}, 0},
+        // A quoted line break belongs to its value; lines go on counting after it.
+        {"\"a\nb\",\"c\"\n\"d\"\n", {}, 3},
+        // Cut in the middle of a record, too many values, a quote left open.
+        {"\"1\",\"2\"\r\n\"3\"", {}, 2},
+        {"\"1\",\"2\"\r\n\"1\",\"2\",\"3\"\r\n", {}, 2},
+        {"\"1\",\"2\"\r\n\"1\",\"2", {}, 2},
+        {"", {}, 0},
+    };
+    for (const auto& c : cases) {
+        const TransferRecords r = read_transfer_file(QString::fromUtf8(c.text), 2);
+        EXPECT_EQ(r.error_line, c.error_line) << c.text;
+        if (c.error_line == 0)
+            EXPECT_EQ(r.records, c.records) << c.text;
+        else
+            EXPECT_FALSE(r.error.isEmpty());
+    }
+    EXPECT_EQ(read_transfer_file("\"a\nb\",\"c\"\n", 2).records,
+              QList<QStringList>({{"a\nb", "c"}}));
+
+    // Null and blanks arrive as empty text or 0; numbers by their leading value.
+    EXPECT_EQ(import_value(" 8.5 ", FieldType::Real), QVariant(8.5));
+    EXPECT_EQ(import_value("Null", FieldType::Integer), QVariant(0.0));
+    EXPECT_EQ(import_value("NULL", FieldType::Text), QVariant(QString("")));
+    EXPECT_EQ(import_value("  Bar  ", FieldType::Text), QVariant(QString("Bar")));
+    EXPECT_EQ(import_value("abc", FieldType::Integer), QVariant(0.0));
+}
+
+// A record of every column; texts all set, so that every value makes the round trip.
+QVariantMap full_punch(int indate, const QString& adjtimein, const QString& description) {
+    return {{"tckindate", indate},
+            {"tckempid", 12},
+            {"tckjobcode", 3},
+            {"tckjobdescription", description},
+            {"tckpayrate", 8.5},
+            {"tckbreaktime", 0.5},
+            {"tckbreakreduction", 0.25},
+            {"tcktimein", "09:02:10"},
+            {"tckoutdate", indate},
+            {"tcktimeout", "17:01:00"},
+            {"tckreghours", 7.5},
+            {"tckothours", 0.33},
+            {"tckholidayothrs", 0},
+            {"tckvachours", 0},
+            {"tcksickhours", 0},
+            {"tckholidayhours", 0},
+            {"tcktips", 12.25},
+            {"tckadjreason", ""},
+            {"tcknode", 2},
+            {"tckdept", 0},
+            {"tckpayperiod", 20040531},
+            {"tckadjtimein", adjtimein},
+            {"tckadjtimeout", "17:00:00"},
+            {"tckadjreghours", 7.5},
+            {"tckposted", 0},
+            {"tckpostdate", 0},
+            {"tckcomment", "late"},
+            {"tckstatus", 2}};
+}
+
+struct Exchange : ::testing::Test {
+    test::TestEnv env;
+    QTimer timer;
+    QString file;
+    void SetUp() override {
+        env.load();
+        file = env.station_file("tcexport.csv");
+        timer.setInterval(0);
+    }
+    // A whole export of 20040501 to 20040531, 08:00:00 to 12:00:00, then the given answers.
+    void do_export(QStringList more = {}) {
+        env.dialogs.answers = QStringList{"tcexport.csv", "Yes"};
+        if (QFile::exists(file))
+            env.dialogs.answers << more.takeFirst(); // "Replace existing file?"
+        env.dialogs.answers << QStringList{"20040501", "20040531", "08:00:00", "12:00:00"} << more;
+        env.dialogs.clear();
+        export_punches(env.st, timer);
+    }
+    QList<QVariantMap> punches(const test::TestEnv& e, const QString& where = "1") const {
+        return e.rows(e.punchdb(), "select * from punch where " + where + " order by rowid");
+    }
+    void expect_timer_running() const {
+        EXPECT_TRUE(timer.isActive());
+        EXPECT_EQ(timer.interval(), 1000);
+    }
+};
+
+TEST_F(Exchange, ExportWritesExactLinesAndMarksThem) {
+    ASSERT_TRUE(env.add_punch(full_punch(20040515, "09:00:00", "Bar")));
+    ASSERT_TRUE(env.add_punch(full_punch(20040516, "10:00:00", "Bar, \"Main\"")));
+    // Stopped from the first question that follows the choice on, until the end.
+    bool stopped_at_end = false;
+    env.dialogs.on_box = [&](const test::Box& b) {
+        if (b.title == "Done")
+            stopped_at_end = !timer.isActive();
+    };
+    do_export();
+
+    const QByteArray rest = " \",\" 12 \",\" 3 \",\"Bar\",\" 8.5 \",\" 0.5 \",\" 0.25 \","
+                            "\"09:02:10\",\" 2004051X \",\"17:01:00\",\" 7.5 \",\" 0.33 \","
+                            "\" 0 \",\" 0 \",\" 0 \",\" 0 \",\" 12.25 \",\"\",\"Null\",\" 2 \","
+                            "\" 0 \",\" 20040531 \",\"09:00:00\",\"17:00:00\",\" 7.5 \",\" 0 \","
+                            "\" 0 \",\"late\",\" 2 \"\r\n";
+    QByteArray first = "\" 20040515" + rest;
+    first.replace("2004051X", "20040515");
+    QByteArray second = "\" 20040516" + rest;
+    second.replace("2004051X", "20040516")
+        .replace("\"Bar\"", "\"Bar, \"\"Main\"\"\"")
+        .replace("\"09:00:00\"", "\"10:00:00\"");
+    EXPECT_EQ(env.read_file(file), first + second);
+
+    for (const QVariantMap& p : punches(env)) {
+        EXPECT_EQ(p["tckstatus"].toInt(), 5);
+        EXPECT_EQ(p["tckexport"].toInt(), 1);
+    }
+    EXPECT_EQ(env.dialogs.last().text, "Punchwell export complete.");
+    EXPECT_TRUE(stopped_at_end);
+    expect_timer_running();
+    EXPECT_EQ(env.dialogs.boxes[0].default_text, "tcexport.csv");
+    EXPECT_EQ(env.dialogs.boxes[1].text, "Click YES to export the tcexport.csv\n"
+                                         "click NO to cancel the export.");
+}
+
+TEST_F(Exchange, RoundTripOntoAnotherStation) {
+    ASSERT_TRUE(env.add_punch(full_punch(20040515, "09:00:00", "Bar, \"Main\"")));
+    ASSERT_TRUE(env.add_punch(full_punch(20040520, "11:00:00", "Kitchen")));
+    const QList<QVariantMap> before = punches(env);
+    test::TestEnv other;
+    other.load();
+    auto import_file = [&] {
+        other.dialogs.answers = QStringList{file, "Yes"};
+        other.dialogs.clear();
+        import_punches(other.st, timer);
+        EXPECT_EQ(other.dialogs.last().text, "Import Complete");
+        expect_timer_running();
+    };
+    auto expect_arrived = [&](const char* where, int status, int exported) {
+        const QList<QVariantMap> got = punches(other, where);
+        ASSERT_EQ(got.size(), before.size());
+        for (qsizetype i = 0; i < got.size(); ++i) {
+            QVariantMap want = before[i];
+            want["tckstatus"] = status;
+            want["tckexport"] = exported;
+            for (auto it = want.cbegin(); it != want.cend(); ++it)
+                EXPECT_EQ(got[i][it.key()].toString(), it.value().toString())
+                    << it.key().toStdString();
+        }
+    };
+
+    do_export();
+    import_file();
+    expect_arrived("tckexport = 1", 2, 1);
+
+    // The second round re-exports them (status 5, tckexport 1) into a fresh file.
+    do_export({"Yes", "Yes", "Yes"}); // replace, reexport, prior export
+    EXPECT_EQ(env.scalar(env.punchdb(), "select min(tckexport) from punch").toInt(), 2);
+    import_file();
+    expect_arrived("tckexport = 2", 4, 2);
+    EXPECT_EQ(punches(other).size(), 4);
+}
+
+TEST_F(Exchange, DailyWindowReexportAndAppending) {
+    ASSERT_TRUE(env.add_punch(full_punch(20040515, "13:00:00", "Late")));
+    ASSERT_TRUE(env.add_punch(full_punch(20040515, "09:00:00", "Early")));
+    ASSERT_TRUE(env.add_punch(full_punch(20040430, "09:00:00", "April")));
+    do_export();
+    const QByteArray once = env.read_file(file);
+    EXPECT_EQ(once.count("\r\n"), 1);
+    EXPECT_TRUE(once.contains("Early"));
+    EXPECT_EQ(punches(env, "tckstatus = 5").size(), 1);
+
+    // No to replacing: the caution, then the same record again after the first line.
+    do_export({"No", "Yes", "Yes"});
+    EXPECT_EQ(env.dialogs.titles().mid(2, 2),
+              QStringList({"Confirm export file", "** CAUTION **"}));
+    EXPECT_TRUE(env.dialogs.titles().contains("Reexport records?"));
+    EXPECT_TRUE(env.dialogs.titles().contains("Prior Export"));
+    const QByteArray twice = env.read_file(file);
+    EXPECT_TRUE(twice.startsWith(once));
+    EXPECT_TRUE(twice.mid(once.size()).contains("Early"));
+    EXPECT_TRUE(twice.mid(once.size()).endsWith("\" 5 \"\r\n"));
+    EXPECT_EQ(punches(env, "tckexport = 2").size(), 1);
+    EXPECT_EQ(punches(env, "tckexport is null").size(), 2);
+}
+
+TEST_F(Exchange, EveryWayOutRunsTheTimerAndMarksNothing) {
+    ASSERT_TRUE(env.add_punch(full_punch(20040515, "09:00:00", "Bar")));
+    const QStringList ways[] = {
+        {kCancel},                                                         // file dialog
+        {"tcexport.csv", "No"},                                            // confirmation
+        {"tcexport.csv", "Yes", kCancel},                                  // date prompt
+        {"tcexport.csv", "Yes", "20040501", "20040531", "08:00", kCancel}, // time prompt
+        {"tcexport.csv", "Yes", "20040601", "20040630", "08", "12", "No"}, // nothing, no re-export
+    };
+    for (const QStringList& answers : ways) {
+        timer.stop();
+        timer.setInterval(0);
+        env.dialogs.answers = answers;
+        export_punches(env.st, timer);
+        expect_timer_running();
+        EXPECT_FALSE(QFile::exists(file)) << answers.join(',').toStdString();
+    }
+    // Neither a failed write nor a failed marking leaves anything marked or written.
+    env.files.fail_names["tcexport.csv"] = 57;
+    bool stopped = false;
+    env.dialogs.on_box = [&](const test::Box& b) {
+        if (b.title == "Parvela Codes")
+            stopped = !timer.isActive();
+    };
+    do_export();
+    EXPECT_TRUE(stopped);
+    env.files.fail_names.clear();
+    ASSERT_TRUE(env.exec(env.punchdb(), "create trigger frozen before update on punch "
+                                        "begin select raise(abort, 'punch is frozen'); end"));
+    do_export();
+    EXPECT_EQ(env.dialogs.titles().last(), "Parvela Codes");
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_EQ(punches(env, "tckstatus = 2 and tckexport is null").size(), 1);
+    expect_timer_running();
+}
+
+TEST_F(Exchange, ImportAddsAllOrNothing) {
+    const QByteArray line = export_line(
+        {20040515, 12, 3,  "Bar", 8.5, 0, 0, "09:00:00", 20040515,   "17:00:00", 8, 0, 0,  0, 0,
+         0,        0,  "", 5,     0,   0, 0, "09:00:00", "17:00:00", 8,          0, 0, "", 5});
+    auto import = [&](const QByteArray& bytes) {
+        env.write_file(file, bytes);
+        env.dialogs.answers = QStringList{"tcexport.csv", "Yes"};
+        env.dialogs.clear();
+        import_punches(env.st, timer);
+        expect_timer_running();
+        return env.dialogs.last().text;
+    };
+
+    EXPECT_EQ(import(""), "Import Complete");
+    EXPECT_EQ(punches(env).size(), 0);
+
+    const QString damaged = import(line + line.left(40));
+    EXPECT_TRUE(damaged.contains("Line 2 of tcexport.csv")) << damaged.toStdString();
+    EXPECT_EQ(punches(env).size(), 0);
+
+    EXPECT_EQ(import(line + line), "Import Complete");
+    EXPECT_EQ(import(line + line), "Import Complete");
+    const QList<QVariantMap> got = punches(env);
+    ASSERT_EQ(got.size(), 4);
+    EXPECT_EQ(got[0]["tckstatus"].toInt(), 4);
+    EXPECT_EQ(got[0]["tckexport"].toInt(), 6);
+
+    QFile::remove(file);
+    env.dialogs.answers = QStringList{"tcexport.csv", "Yes"};
+    import_punches(env.st, timer);
+    EXPECT_EQ(env.dialogs.last().text, "Selected import file is missing. Redo.");
+    EXPECT_EQ(env.dialogs.last().title, "Oops...");
+}
+
+} // namespace
+} // namespace pw

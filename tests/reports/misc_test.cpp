@@ -1,0 +1,177 @@
+#include "env.h"
+#include "installation.h"
+#include "punch/punchrecord.h"
+#include "reports/miscreports.h"
+#include "reports/reportviewer.h"
+#include "reports/workdb.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTextDocument>
+#include <gtest/gtest.h>
+
+namespace pw {
+namespace {
+
+// The frame on a station whose clock stands on 2005-05-24, with ANN LEE (7) and BOB KING (8).
+struct Misc : ::testing::Test {
+    test::TestEnv env;
+    Station& st = env.st;
+    MiscPunchFrame frame{st};
+
+    void SetUp() override {
+        env.clock.set("2005-05-24 10:15:00");
+        env.load();
+        ASSERT_TRUE(suite::add_employee(env.empdb(), 7, "ANN", "LEE", 1234));
+        ASSERT_TRUE(suite::add_employee(env.empdb(), 8, "BOB", "KING", 1234));
+        frame.show();
+    }
+    void TearDown() override {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<ReportViewer*>(w))
+                delete w;
+    }
+    // Job code tells the punches apart.
+    void punch(int job, int empid, int indate, int status, const QVariant& reason = {}) {
+        ASSERT_TRUE(env.add_punch({{"tckjobcode", job},
+                                   {"tckempid", empid},
+                                   {"tckindate", indate},
+                                   {"tcktimein", "08:00:00"},
+                                   {"tckstatus", status},
+                                   {"tckadjreason", reason}}));
+    }
+    void print(const QString& from, const QString& to, int option = kMiscAll) {
+        frame.from_box()->setText(from);
+        frame.to_box()->setText(to);
+        frame.findChild<QRadioButton*>(QStringLiteral("optmiscpunch%1").arg(option))
+            ->setChecked(true);
+        env.dialogs.clear();
+        frame.findChild<QPushButton*>("cmdprintmisc")->click();
+    }
+    QList<int> printed_jobs() const {
+        QList<int> jobs;
+        for (const QVariantMap& r :
+             env.rows(work_db_path(st), "select tckjobcode from punch order by rowid"))
+            jobs << r.value("tckjobcode").toInt();
+        return jobs;
+    }
+    QVariantMap headings() const {
+        return env.rows(work_db_path(st), "select * from headings").value(0);
+    }
+};
+
+TEST_F(Misc, EachOptionSelectsItsPunches) {
+    punch(1, 8, 20050510, kOpen);
+    punch(2, 7, 20050512, kClosed);
+    punch(3, 7, 20050511, kBad);
+    punch(4, 7, 20050513, kApproved, "MGR APPROVED"); // a bad punch a manager approved
+    punch(5, 7, 20050514, kExported, "MGR APPROVED"); // approved, exported later
+    punch(6, 8, 20050509, kApproved, "Forgot to punch out");
+    punch(7, 8, 20050508, kExported, "Left early");
+    punch(8, 7, 20050601, kClosed); // after the range
+    punch(9, 7, 20050430, kBad);    // before it
+
+    const struct {
+        int option;
+        QList<int> jobs; // by employee, then date
+        const char* title;
+    } cases[] = {
+        {kMiscAll, {3, 2, 4, 5, 7, 6, 1}, "All Punches"},
+        {kMiscApproved, {4, 5}, "Approved Punches Only"},
+        {kMiscNotApproved, {3, 2, 1}, "Punches Not Yet Approved"},
+        {kMiscAdjusted, {7, 6}, "Adjusted Punches"},
+        {kMiscBad, {3}, "Bad Punches"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        frame.show();
+        print("20050501", "20050531", c.option);
+        EXPECT_TRUE(env.dialogs.boxes.isEmpty());
+        EXPECT_EQ(printed_jobs(), c.jobs);
+        EXPECT_EQ(headings().value("ctlauxtitle"), c.title);
+        EXPECT_EQ(headings().value("ctlseq"), "From 20050501 to 20050531");
+        EXPECT_EQ(headings().value("ctlselect"), "10:15:00");
+        EXPECT_TRUE(frame.isHidden());
+        ReportViewer* viewer = find_report_viewer();
+        ASSERT_TRUE(viewer);
+        EXPECT_TRUE(viewer->source_path().endsWith("tclk01b.rpt"));
+        const QString text = viewer->document()->toPlainText();
+        EXPECT_TRUE(text.contains(c.title));
+        EXPECT_TRUE(text.contains("From 20050501 to 20050531"));
+    }
+    // The report shows each punch's status and reason.
+    const QString text = find_report_viewer()->document()->toPlainText();
+    EXPECT_TRUE(text.contains("Bad")) << text.toStdString();
+    EXPECT_TRUE(text.contains("ANN LEE"));
+}
+
+TEST_F(Misc, DatesAreCheckedAndSwapped) {
+    punch(1, 7, 20050115, kClosed);
+
+    // FROM after TO: swapped, written back, and the report covers the range.
+    print("20050131", "20050101");
+    EXPECT_EQ(frame.from_box()->text(), "20050101");
+    EXPECT_EQ(frame.to_box()->text(), "20050131");
+    EXPECT_EQ(headings().value("ctlseq"), "From 20050101 to 20050131");
+    EXPECT_EQ(printed_jobs(), QList<int>{1});
+
+    // A date before 20050101 is refused: the boxes read FROM and TO again.
+    for (const auto& [from, to] : {std::pair{"20041231", "20050105"}, {"20050105", "x"}}) {
+        frame.show();
+        print(from, to);
+        ASSERT_EQ(env.dialogs.boxes.size(), 1);
+        EXPECT_EQ(env.dialogs.last().text, "Invalid from or to date. Redo.");
+        EXPECT_EQ(env.dialogs.last().title, "Oops...");
+        EXPECT_EQ(frame.from_box()->text(), "FROM");
+        EXPECT_EQ(frame.to_box()->text(), "TO");
+        EXPECT_TRUE(frame.isVisible());
+    }
+
+    // Nothing in the range: the frame stays.
+    print("20050201", "20050228");
+    ASSERT_EQ(env.dialogs.boxes.size(), 1);
+    EXPECT_EQ(env.dialogs.last().text, "No records match your selection criteria.");
+    EXPECT_EQ(env.dialogs.last().title, "Oops...");
+    EXPECT_TRUE(frame.isVisible());
+
+    // A missing template: its message, titled with its path; the frame stays.
+    ASSERT_TRUE(QFile::remove(env.data("tclk01b.rpt")));
+    print("20050101", "20050131");
+    ASSERT_EQ(env.dialogs.boxes.size(), 1);
+    EXPECT_EQ(env.dialogs.last().title, env.data("TCLK01B.RPT"));
+    EXPECT_TRUE(frame.isVisible());
+}
+
+TEST_F(Misc, DateBoxesInARealWindow) {
+    frame.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    QLineEdit* from = frame.from_box();
+    QLineEdit* to = frame.to_box();
+
+    // Focus empties a box; Enter moves on to the next one through a synthesised Tab, and four
+    // characters left behind get the year in front.
+    QTest::mouseClick(to, Qt::LeftButton);
+    to->setText("TO");
+    QTest::mouseClick(from, Qt::LeftButton);
+    ASSERT_TRUE(from->hasFocus());
+    EXPECT_EQ(from->text(), "");
+    QTest::keyClicks(from, "0524");
+    QTest::keyClick(from, Qt::Key_Return);
+    EXPECT_TRUE(to->hasFocus());
+    EXPECT_EQ(from->text(), "20050524");
+    EXPECT_EQ(to->text(), "");
+    QTest::keyClicks(to, "20050601");
+    QTest::keyClick(to, Qt::Key_Enter);
+    EXPECT_FALSE(to->hasFocus());
+    EXPECT_EQ(to->text(), "20050601");
+
+    // A double-click hides the frame.
+    QTest::mouseDClick(&frame, Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_TRUE(frame.isHidden());
+}
+
+} // namespace
+} // namespace pw
