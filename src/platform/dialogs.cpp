@@ -25,8 +25,14 @@ QMessageBox::Icon qt_icon(Icon icon) {
     return QMessageBox::NoIcon;
 }
 
-// Our windows stay on top; a box must stay above them.
-void keep_on_top(QWidget& w) { w.setWindowFlag(Qt::WindowStaysOnTopHint, true); }
+// Our windows stay on top, so a box must stay above them; and it is answered with a finger
+// on a touch screen, so its text and buttons are large.
+void keep_on_top(QWidget& w) {
+    w.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    w.setStyleSheet(QStringLiteral("* { font-size: 15pt; } "
+                                   "QPushButton { min-width: 120px; min-height: 48px; } "
+                                   "QLineEdit { min-height: 40px; }"));
+}
 
 } // namespace
 
