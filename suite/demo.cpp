@@ -189,6 +189,19 @@ const Person& person(int empid) {
     return staff().first();
 }
 
+// What punch in writes of the employee, the job and the day.
+QVariantMap punched_in(const Person& p, const Job& j, const QDate& day) {
+    return {
+        {"tckindate", ymd(day)},
+        {"tckempid", p.empid},
+        {"tckjobcode", j.code},
+        {"tckjobdescription", QString(j.description)},
+        {"tckpayrate", payrate(p, j.code)},
+        {"tckbreaktime", j.breaktime},
+        {"tckbreakreduction", j.breakreduction},
+    };
+}
+
 // One shift as punch out closes it: times as punched and rounded, hours after the break.
 struct Closed {
     QVariantMap row;
@@ -224,14 +237,8 @@ Closed close_shift(const Person& p, const Shift& s, const QDate& day, bool forgo
     Closed c;
     c.hours = h.hours;
     c.bad = h.bad;
-    c.row = {
-        {"tckindate", ymd(day)},
-        {"tckempid", p.empid},
-        {"tckjobcode", j.code},
-        {"tckjobdescription", QString(j.description)},
-        {"tckpayrate", payrate(p, j.code)},
-        {"tckbreaktime", j.breaktime},
-        {"tckbreakreduction", j.breakreduction},
+    c.row = punched_in(p, j, day);
+    c.row.insert({
         {"tcktimein", clock_text(in_min, in_sec)},
         {"tckoutdate", ymd(out_day)},
         {"tcktimeout", clock_text(out_min, out_sec)},
@@ -240,26 +247,19 @@ Closed close_shift(const Person& p, const Shift& s, const QDate& day, bool forgo
         {"tckadjtimeout", adj_out_text},
         {"tckadjreghours", h.hours},
         {"tckstatus", h.bad ? 3 : 2},
-    };
+    });
     return c;
 }
 
 QVariantMap open_punch(const QDate& today) {
-    const Person& p = person(kOpenEmp);
-    const Job& j = job(kOpenJob);
     const int in_min = QTime::fromString(kOpenTime, "HH:mm:ss").msecsSinceStartOfDay() / 60000;
-    return {
-        {"tckindate", ymd(today)},
-        {"tckempid", p.empid},
-        {"tckjobcode", j.code},
-        {"tckjobdescription", QString(j.description)},
-        {"tckpayrate", payrate(p, j.code)},
-        {"tckbreaktime", j.breaktime},
-        {"tckbreakreduction", j.breakreduction},
+    QVariantMap row = punched_in(person(kOpenEmp), job(kOpenJob), today);
+    row.insert({
         {"tcktimein", QString(kOpenTime)},
         {"tckadjtimein", clock_text(rounded(in_min), 0)},
         {"tckstatus", 1},
-    };
+    });
+    return row;
 }
 
 QList<QVariantMap> punches(const QDate& today) {

@@ -7,8 +7,6 @@
 #include "station/station.h"
 
 #include <QSqlQuery>
-#include <algorithm>
-#include <climits>
 #include <cmath>
 
 namespace pw {
@@ -50,13 +48,6 @@ Db punch_db(Station& st, DbMode mode) {
 
 QString text_of(const QVariant& v) {
     return v.isNull() ? QString() : v.toString();
-}
-
-// A number stored in a 32-bit field: rounded, held to the field's range.
-int to_long(double v) {
-    if (std::isnan(v))
-        return 0;
-    return static_cast<int>(std::nearbyint(std::clamp(v, double(INT_MIN), double(INT_MAX))));
 }
 
 // The hours and tips columns that boxes 4 to 10 hold, in box order.
@@ -297,10 +288,6 @@ QString complete_punch_time(const QString& t) {
 
 bool time_format_ok(const QString& text) {
     return text.size() >= 6 && text[2] == u':' && text[5] == u':';
-}
-
-QString complete_punch_date(const QString& text, const QString& year) {
-    return text.size() == 4 ? year + text : text;
 }
 
 QString format_total(double hours) {

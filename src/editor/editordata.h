@@ -122,8 +122,6 @@ CalcResult calc_hours(const PunchBoxes& boxes, int shiftlimit);
 QString complete_punch_time(const QString& text);
 // True when the text has ':' as its 3rd and 6th characters.
 bool time_format_ok(const QString& text);
-// A date box's text of four characters (MMDD) gets year (4 characters) in front.
-QString complete_punch_date(const QString& text, const QString& year);
 
 // The total box: "######.#0" (7.5 gives "7.50", 0 gives ".00").
 QString format_total(double hours);

@@ -26,8 +26,6 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <climits>
-#include <cmath>
 
 namespace pw {
 
@@ -113,21 +111,6 @@ void set_base(QLineEdit* e, const QColor& c) {
     QPalette p = e->palette();
     p.setColor(QPalette::Base, c);
     e->setPalette(p);
-}
-
-// A stored value as a box shows it: numbers in their plain form, NULL as an empty box.
-QString box_text(const QVariant& v) {
-    if (v.isNull())
-        return {};
-    if (v.typeId() == QMetaType::Double)
-        return number_text(v.toDouble());
-    return v.toString();
-}
-
-int to_long(double v) {
-    if (std::isnan(v))
-        return 0;
-    return static_cast<int>(std::nearbyint(std::clamp(v, double(INT_MIN), double(INT_MAX))));
 }
 
 // A list filled anew shows its prompt text until a choice is made.
@@ -390,7 +373,7 @@ void PunchEditor::choose_punch(int row) {
         return;
     const QSqlRecord& r = Data2->record(row);
     for (int k = 0; k < 12; ++k)
-        txtpunch[k]->setText(box_text(r.value(QString::fromLatin1(kBoxes[k].field))));
+        txtpunch[k]->setText(value_text(r.value(QString::fromLatin1(kBoxes[k].field))));
     const int status = r.value(QStringLiteral("tckstatus")).toInt();
     helpwindow1->clear();
     if (status == kOpen)
@@ -690,7 +673,7 @@ void PunchEditor::box_focus_out(int k) {
     QLineEdit* e = txtpunch[k];
     if (k == box::indate || k == box::outdate) {
         set_today(st_);
-        e->setText(complete_punch_date(e->text(), st_.todaytext.right(4)));
+        e->setText(complete_date(e->text(), st_.today / 10000));
         calchours();
     } else if (k == box::adjtimein || k == box::adjtimeout) {
         if (!time_format_ok(e->text())) {

@@ -12,29 +12,43 @@ namespace {
 
 const char* const kPunchColumns[] = {"tckindate",  "tcktimein",   "tckoutdate",
                                      "tcktimeout", "tckreghours", "tckstatus"};
-const char* const kPunchCaptions[] = {"In-date",  "Time IN", "Out-Date",
-                                      "Time OUT", "Hours",   "tckstatus"};
-
-QVariant caption(const char* const* captions, int count, int section, Qt::Orientation o, int role) {
-    if (o != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= count)
-        return {};
-    return QString::fromLatin1(captions[section]);
-}
 
 } // namespace
+
+QString value_text(const QVariant& v) {
+    if (v.isNull())
+        return {};
+    if (v.typeId() == QMetaType::Double)
+        return number_text(v.toDouble());
+    return v.toString();
+}
+
+CaptionedGrid::CaptionedGrid(QStringList captions, QObject* parent)
+    : QAbstractTableModel(parent)
+    , captions_(std::move(captions)) {}
+
+int CaptionedGrid::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(row_total());
+}
+
+int CaptionedGrid::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(captions_.size());
+}
+
+QVariant CaptionedGrid::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= captions_.size())
+        return {};
+    return captions_[section];
+}
+
+EmployeeGrid::EmployeeGrid(QObject* parent)
+    : CaptionedGrid({QStringLiteral("Emp ID#"), QStringLiteral("Name")}, parent) {}
 
 void EmployeeGrid::set_rows(QList<Row> rows) {
     beginResetModel();
     rows_ = std::move(rows);
     endResetModel();
-}
-
-int EmployeeGrid::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(rows_.size());
-}
-
-int EmployeeGrid::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 2;
 }
 
 QVariant EmployeeGrid::data(const QModelIndex& index, int role) const {
@@ -44,10 +58,11 @@ QVariant EmployeeGrid::data(const QModelIndex& index, int role) const {
     return index.column() == 0 ? r.id : r.name;
 }
 
-QVariant EmployeeGrid::headerData(int section, Qt::Orientation orientation, int role) const {
-    static const char* const captions[] = {"Emp ID#", "Name"};
-    return caption(captions, 2, section, orientation, role);
-}
+PunchGrid::PunchGrid(QObject* parent)
+    : CaptionedGrid({QStringLiteral("In-date"), QStringLiteral("Time IN"),
+                     QStringLiteral("Out-Date"), QStringLiteral("Time OUT"),
+                     QStringLiteral("Hours"), QStringLiteral("tckstatus")},
+                    parent) {}
 
 void PunchGrid::set_rows(QList<QSqlRecord> rows, int shiftlimit) {
     beginResetModel();
@@ -65,12 +80,7 @@ void PunchGrid::update_row(int r, const QVariantMap& values) {
 }
 
 QString PunchGrid::cell(int r, int column) const {
-    const QVariant v = rows_[r].value(QString::fromLatin1(kPunchColumns[column]));
-    if (v.isNull())
-        return {};
-    if (v.typeId() == QMetaType::Double)
-        return number_text(v.toDouble());
-    return v.toString();
+    return value_text(rows_[r].value(QString::fromLatin1(kPunchColumns[column])));
 }
 
 QStringList PunchGrid::styles(int r) const {
@@ -82,14 +92,6 @@ QStringList PunchGrid::styles(int r) const {
     if (status == QLatin1String("4"))
         out << kBackGreen;
     return out;
-}
-
-int PunchGrid::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(rows_.size());
-}
-
-int PunchGrid::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 6;
 }
 
 QVariant PunchGrid::data(const QModelIndex& index, int role) const {
@@ -118,10 +120,6 @@ QVariant PunchGrid::data(const QModelIndex& index, int role) const {
     default:
         return {};
     }
-}
-
-QVariant PunchGrid::headerData(int section, Qt::Orientation orientation, int role) const {
-    return caption(kPunchCaptions, 6, section, orientation, role);
 }
 
 } // namespace pw

@@ -23,8 +23,31 @@ inline constexpr int kStyleRole = Qt::UserRole + 1;
 inline const QString kForeRed = QStringLiteral("forered");
 inline const QString kBackGreen = QStringLiteral("backgreen");
 
+// A stored value as the editor shows it: reals in their plain form (8.33, 20040524), NULL as
+// empty text.
+QString value_text(const QVariant& v);
+
+// A flat table of rows under fixed column captions.
+class CaptionedGrid : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    CaptionedGrid(QStringList captions, QObject* parent);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+protected:
+    virtual qsizetype row_total() const = 0;
+
+private:
+    QStringList captions_;
+};
+
 // "Emp ID#" and "Name".
-class EmployeeGrid : public QAbstractTableModel {
+class EmployeeGrid : public CaptionedGrid {
     Q_OBJECT
 
 public:
@@ -33,30 +56,29 @@ public:
         QString name;
     };
 
-    using QAbstractTableModel::QAbstractTableModel;
+    explicit EmployeeGrid(QObject* parent = nullptr);
 
     void set_rows(QList<Row> rows);
     void clear() { set_rows({}); }
     const Row& row(int r) const { return rows_[r]; }
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation,
-                        int role = Qt::DisplayRole) const override;
+
+protected:
+    qsizetype row_total() const override { return rows_.size(); }
 
 private:
     QList<Row> rows_;
 };
 
 // "In-date", "Time IN", "Out-Date", "Time OUT", "Hours" and the hidden "tckstatus".
-class PunchGrid : public QAbstractTableModel {
+class PunchGrid : public CaptionedGrid {
     Q_OBJECT
 
 public:
     static constexpr int kStatusColumn = 5;
 
-    using QAbstractTableModel::QAbstractTableModel;
+    explicit PunchGrid(QObject* parent = nullptr);
 
     // The punch rows as read (whole records) and the shift limit that the paint compares.
     void set_rows(QList<QSqlRecord> rows, int shiftlimit);
@@ -68,11 +90,10 @@ public:
     // The style names of row r by the painting rules.
     QStringList styles(int r) const;
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation,
-                        int role = Qt::DisplayRole) const override;
+
+protected:
+    qsizetype row_total() const override { return rows_.size(); }
 
 private:
     QString cell(int r, int column) const;

@@ -6,13 +6,6 @@ namespace pw {
 
 namespace {
 
-bool is_blank(QChar c) {
-    return c == u' ' || c == u'\t';
-}
-bool is_line_end(QChar c) {
-    return c == u'\r' || c == u'\n';
-}
-
 // Walks the text value by value, counting lines.
 class TransferReader {
 public:

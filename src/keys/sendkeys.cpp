@@ -232,8 +232,8 @@ public:
                 release_held();
                 break;
             case '{': {
-                const auto spec = take_brace(chars, i);
-                if (!spec || !send_spec(*spec))
+                const auto braced = take_brace(chars, i);
+                if (!braced || !send_braced(*braced))
                     i = chars.size(); // the rest of the text is not sent
                 break;
             }
@@ -272,18 +272,18 @@ private:
             --close;
         if (close == i)
             return std::nullopt;
-        const QString spec = QString::fromStdU32String(chars.substr(i, close - 1 - i));
+        const QString braced = QString::fromStdU32String(chars.substr(i, close - 1 - i));
         i = close;
-        return spec;
+        return braced;
     }
 
     // False when a repeat count of 0 ends the text.
-    bool send_spec(const QString& spec) {
-        QString key = spec;
+    bool send_braced(const QString& braced) {
+        QString key = braced;
         double count = 1;
-        if (const qsizetype blank = spec.indexOf(u' '); blank >= 0) {
-            key = spec.left(blank);
-            count = leading_number(spec.mid(blank + 1));
+        if (const qsizetype blank = braced.indexOf(u' '); blank >= 0) {
+            key = braced.left(blank);
+            count = leading_number(braced.mid(blank + 1));
             if (count == 0)
                 return false;
             count = std::min(count, kMaxRepeat);

@@ -34,10 +34,6 @@ int two_digits(const QString& time, int from) {
     return n;
 }
 
-int yyyymmdd(const QDate& d) {
-    return d.year() * 10000 + d.month() * 100 + d.day();
-}
-
 QString hhmm00(int h, int m) {
     return QStringLiteral("%1:%2:00")
         .arg(h, 2, 10, QLatin1Char('0'))

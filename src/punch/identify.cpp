@@ -3,6 +3,7 @@
 #include "punch/hours.h"
 #include "punch/punchin.h"
 #include "punch/punchout.h"
+#include "punch/punchscreen.h"
 #include "punch/receipts.h"
 #include "station/db.h"
 #include "station/fields.h"
@@ -11,7 +12,6 @@
 #include "station/station.h"
 #include "station/tclock.h"
 
-#include <QCoreApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -22,12 +22,7 @@ namespace pw {
 namespace {
 
 const QString kNotFound = QStringLiteral("NOTFOUND");
-const QString kDashes = QString(38, QLatin1Char('-'));
 const QString kOops = QStringLiteral("Oops...");
-
-void tell(Station& st, const QString& text, const QString& title) {
-    st.dialogs().message(text, title, Icon::Information);
-}
 
 QString line_of(const QListWidget* list, int row) {
     const QListWidgetItem* item = list->item(row);
@@ -49,10 +44,6 @@ QString rate_text(double rate) {
     if (text.endsWith(QLatin1Char('.')))
         text.chop(1);
     return text;
-}
-
-void yield() {
-    QCoreApplication::processEvents();
 }
 
 void show_open_punch(Station& st, Tclock& win, const OpenPunch& punch) {
@@ -127,7 +118,7 @@ void clearscreen(Station& st, Tclock& win) {
     win.lstjob->addItems(
         {QStringLiteral("Enter employee ID# and"), QStringLiteral("then select OK.")});
     win.txtempid->setFocus();
-    yield();
+    let_events_run();
 }
 
 void keypad_press(Station& st, Tclock& win, int index) {
@@ -145,14 +136,8 @@ void keypad_press(Station& st, Tclock& win, int index) {
 }
 
 void identify(Station& st, Tclock& win) {
-    checksuite(st);
-    if (st.settings.suitemissing == 1) {
-        tell(st,
-             QStringLiteral("Punchwell cannot connect to Parvela.\r\n"
-                            "You cannot punch in or out unless this\nproblem is corrected."),
-             QStringLiteral("Punchwell - Connection Problem"));
+    if (!suite_reachable(st))
         return;
-    }
     if (st.who.entry_mode == 0) {
         st.who.entry_mode = 1;
         win.txtpassword->show();
@@ -200,7 +185,7 @@ void showscreen(Station& st, Tclock& win) {
     win.cmddone->show();
     win.cmdprintertoggle->setVisible(st.settings.receiptprinter >= 0);
     win.cmdmanager->setVisible(st.who.manager == 1);
-    yield();
+    let_events_run();
 }
 
 QString lookupemployee(Station& st) {
@@ -220,7 +205,7 @@ QString lookupemployee(Station& st) {
             result = QString::number(static_cast<qint64>(std::llround(pword)));
         }
     }
-    yield();
+    let_events_run();
     return result;
 }
 

@@ -2,14 +2,13 @@
 
 #include "punch/hours.h"
 #include "punch/punchrecord.h"
-#include "punch/receipts.h"
+#include "punch/punchscreen.h"
 #include "station/db.h"
 #include "station/messages.h"
 #include "station/settings.h"
 #include "station/station.h"
 #include "station/tclock.h"
 
-#include <QCoreApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -20,20 +19,6 @@ namespace pw {
 namespace {
 
 constexpr int kLogAttempts = 10;
-constexpr int kResultPauseMs = 2000;
-const QString kDashes = QString(38, QLatin1Char('-'));
-
-void yield() {
-    QCoreApplication::processEvents();
-}
-
-void tell(Station& st, const QString& text, const QString& title) {
-    st.dialogs().message(text, title, Icon::Information);
-}
-
-int yyyymmdd(const QDate& d) {
-    return d.year() * 10000 + d.month() * 100 + d.day();
-}
 
 // Pay rates are currency: compared in whole ten-thousandths, so 0.01 is a cent exactly.
 bool below_a_cent(double rate) {
@@ -41,40 +26,6 @@ bool below_a_cent(double rate) {
 }
 
 } // namespace
-
-PunchScreen::PunchScreen(Tclock& win, QList<QPushButton*> hide)
-    : win_(win) {
-    for (QPushButton* b : hide) {
-        if (!b->isHidden())
-            hidden_ << b;
-        b->hide();
-    }
-}
-
-void PunchScreen::show_wait() {
-    win_.show_wait(true);
-    yield();
-}
-
-void PunchScreen::hide_wait() {
-    win_.show_wait(false);
-}
-
-void PunchScreen::disable_close() {
-    win_.cmdclose->setEnabled(false);
-}
-
-void PunchScreen::restore() {
-    for (QPushButton* b : hidden_)
-        b->show();
-    win_.cmdclose->setEnabled(true);
-    hide_wait();
-}
-
-void PunchScreen::finish() {
-    win_.cmdclose->setEnabled(true);
-    hide_wait();
-}
 
 BreakRule job_break_rule(Station& st, int job_code) {
     Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.busy_timeout_ms);
@@ -104,14 +55,14 @@ bool write_punch_log(Station& st, int date, const QString& time, double employee
             written = true;
             break;
         }
-        yield();
+        let_events_run();
         // An unreachable folder will not come back within seconds; a file another station
         // holds open for a moment may.
         if (code == 75 || attempt == kLogAttempts)
             break;
         pausesecond(st);
     }
-    yield();
+    let_events_run();
     return written;
 }
 
@@ -133,18 +84,13 @@ void punch_in(Station& st, Tclock& win) {
     PunchScreen screen(win, {win.cmdpunchin, win.cmdreport, win.cmdprintertoggle, win.cmddone});
     screen.show_wait();
 
-    checksuite(st);
-    if (st.settings.suitemissing == 1) {
-        tell(st,
-             QStringLiteral("Punchwell cannot connect to Parvela.\r\n"
-                            "You cannot punch in or out unless this\nproblem is corrected."),
-             QStringLiteral("Punchwell - Connection Problem"));
+    if (!suite_reachable(st)) {
         screen.restore();
         return;
     }
     screen.disable_close();
     st.programs().start(QStringLiteral("syncnwk.exe nowait"));
-    yield();
+    let_events_run();
 
     int punch_date = 0;
     QString punch_time;
@@ -182,36 +128,26 @@ void punch_in(Station& st, Tclock& win) {
             screen.restore();
             return;
         }
-        yield();
+        let_events_run();
         clear_busy(buf);
     } catch (const DbError& e) {
         reporterror(st, e);
         screen.restore();
         return;
     }
-    yield();
+    let_events_run();
 
-    win.lstjob->clear();
-    win.lstjob->addItems({QStringLiteral("Punched in for job #") + QString::number(who.job_code),
-                          QStringLiteral("at ") + rounded, kDashes});
+    screen.show_result(QStringLiteral("Punched in"), who.job_code, rounded);
     write_punch_log(st, punch_date, punch_time, who.number, who.job_code, QStringLiteral("IN"));
-    // Time to read the result before the receipt question covers it.
-    st.clock().pause(kResultPauseMs);
 
-    if (st.settings.receiptprinter >= 0) {
-        screen.hide_wait();
-        ReceiptData receipt;
-        receipt.employee = who.number;
-        receipt.name = win.txtname->text();
-        receipt.job_code = who.job_code;
-        receipt.job_description = who.job_description;
-        receipt.date = punch_date;
-        receipt.time_in = rounded;
-        offer_receipt(st, ReceiptKind::In, receipt);
-    }
-    st.run.clearcountdown = 1;
-    screen.finish();
-    yield();
+    ReceiptData receipt;
+    receipt.employee = who.number;
+    receipt.name = win.txtname->text();
+    receipt.job_code = who.job_code;
+    receipt.job_description = who.job_description;
+    receipt.date = punch_date;
+    receipt.time_in = rounded;
+    screen.offer_receipt_and_finish(st, ReceiptKind::In, receipt);
 }
 
 } // namespace pw

@@ -2,17 +2,15 @@
 // Punch in: the Punch IN button. Writes one new open Punch record for the identified
 // employee and the chosen job (the clock time as it was and as rounded, the job's break rule
 // and the pay rate copied in), appends a line to the punch log, shows the result and offers
-// a receipt. Also the punch log and the screen state that punch in and punch out share.
+// a receipt. Also the punch log, which punch out writes too.
 //
 // Rules: the values of the identified employee are taken once at the start, so nothing
 // that runs meanwhile (a keypad press, the tick) changes the punch being written. A database
 // failure shows the numbered-code box and writes nothing. A punch log that cannot be written
 // never undoes the punch.
 
-#include <QList>
+#include <QByteArray>
 #include <QString>
-
-class QPushButton;
 
 namespace pw {
 
@@ -36,24 +34,5 @@ QByteArray punch_log_line(int date, const QString& time, double employee, int jo
 // the folder cannot be reached (error 75). True when the line was written.
 bool write_punch_log(Station& st, int date, const QString& time, double employee, int job_code,
                      const QString& kind);
-
-// The main window while a punch is written: the buttons that could start another action are
-// hidden and the Close button disabled; restore() puts the screen back when a punch stops
-// early, finish() ends a punch that went through (its result stays on the screen until the
-// countdown clears it).
-class PunchScreen {
-public:
-    PunchScreen(Tclock& win, QList<QPushButton*> hide);
-    // The wait notice, placed and drawn before the work starts.
-    void show_wait();
-    void hide_wait();
-    void disable_close();
-    void restore();
-    void finish();
-
-private:
-    Tclock& win_;
-    QList<QPushButton*> hidden_;
-};
 
 } // namespace pw

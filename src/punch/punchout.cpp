@@ -2,7 +2,7 @@
 
 #include "punch/hours.h"
 #include "punch/punchin.h"
-#include "punch/receipts.h"
+#include "punch/punchscreen.h"
 #include "punch/tickets.h"
 #include "station/db.h"
 #include "station/messages.h"
@@ -10,29 +10,12 @@
 #include "station/station.h"
 #include "station/tclock.h"
 
-#include <QCoreApplication>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 
 namespace pw {
 
 namespace {
-
-constexpr int kResultPauseMs = 2000;
-const QString kDashes = QString(38, QLatin1Char('-'));
-
-void yield() {
-    QCoreApplication::processEvents();
-}
-
-void tell(Station& st, const QString& text, const QString& title) {
-    st.dialogs().message(text, title, Icon::Information);
-}
-
-int yyyymmdd(const QDate& d) {
-    return d.year() * 10000 + d.month() * 100 + d.day();
-}
 
 enum class Outcome { Closed, NotOpen, Missing };
 
@@ -123,21 +106,16 @@ void punch_out(Station& st, Tclock& win) {
     const Identified who = st.who;
     PunchScreen screen(win, {win.cmdpunchout, win.cmdreport, win.cmdprintertoggle, win.cmddone});
     screen.disable_close();
-    yield();
+    let_events_run();
 
-    checksuite(st);
-    if (st.settings.suitemissing == 1) {
-        tell(st,
-             QStringLiteral("Punchwell cannot connect to Parvela.\r\n"
-                            "You cannot punch in or out unless this\nproblem is corrected."),
-             QStringLiteral("Punchwell - Connection Problem"));
+    if (!suite_reachable(st)) {
         screen.restore();
         return;
     }
     screen.show_wait();
     check_open_tickets(st, who.number);
     st.programs().start(QStringLiteral("syncnwk.exe nowait"));
-    yield();
+    let_events_run();
 
     const PunchQuery query = open_punch_query(who.number, who.job_code);
     const PayRules rules{st.settings.outrounding, st.settings.shiftlimit, st.run.holidaytoday == 1,
@@ -168,37 +146,27 @@ void punch_out(Station& st, Tclock& win) {
              QStringLiteral("Uh-oh..."));
         // What the screen shows of the punch is no longer true: clear it shortly, as after
         // a punch.
-        st.run.clearcountdown = 1;
-        screen.finish();
+        screen.finish(st);
         return;
     }
 
-    yield();
+    let_events_run();
     const PunchBuffer& row = closed.shift;
     write_punch_log(st, closed.punch_date, closed.punch_time, who.number, who.job_code,
                     QStringLiteral("OUT"));
-    win.lstjob->clear();
-    win.lstjob->addItems({QStringLiteral("Punched out for job #") + QString::number(who.job_code),
-                          QStringLiteral("at ") + row.text(col::tckadjtimeout), kDashes});
-    st.clock().pause(kResultPauseMs);
+    screen.show_result(QStringLiteral("Punched out"), who.job_code, row.text(col::tckadjtimeout));
 
-    if (st.settings.receiptprinter >= 0) {
-        screen.hide_wait();
-        ReceiptData receipt;
-        receipt.employee = who.number;
-        receipt.name = win.txtname->text();
-        receipt.job_code = row.integer(col::tckjobcode);
-        receipt.job_description = row.text(col::tckjobdescription);
-        receipt.date = closed.punch_date;
-        receipt.time_in = row.text(col::tckadjtimein);
-        receipt.time_out = row.text(col::tckadjtimeout);
-        receipt.hours = closed.hours;
-        receipt.overtime = closed.overtime_hours;
-        offer_receipt(st, ReceiptKind::Out, receipt);
-    }
-    st.run.clearcountdown = 1;
-    screen.finish();
-    yield();
+    ReceiptData receipt;
+    receipt.employee = who.number;
+    receipt.name = win.txtname->text();
+    receipt.job_code = row.integer(col::tckjobcode);
+    receipt.job_description = row.text(col::tckjobdescription);
+    receipt.date = closed.punch_date;
+    receipt.time_in = row.text(col::tckadjtimein);
+    receipt.time_out = row.text(col::tckadjtimeout);
+    receipt.hours = closed.hours;
+    receipt.overtime = closed.overtime_hours;
+    screen.offer_receipt_and_finish(st, ReceiptKind::Out, receipt);
 }
 
 } // namespace pw

@@ -75,12 +75,30 @@ bool empty_query(const PunchQuery& query) {
     return query.where.trimmed().isEmpty();
 }
 
+// Opens the punch database at path for one read or write, unless there is nothing to do or
+// the file is missing (the user has been told then).
+template <typename Work>
+RowResult on_punch_db(Station& st, const QString& path, const PunchQuery& query, DbMode mode,
+                      Work work) {
+    if (path.isEmpty() || empty_query(query))
+        return RowResult::Skipped;
+    const QString file = punch_db_file(st, path);
+    if (file.isEmpty())
+        return RowResult::Missing;
+    Db db(file, mode, st.busy_timeout_ms);
+    return work(db);
+}
+
 } // namespace
 
 void set_today(Station& st) {
-    st.todaytext = st.clock().now().date().toString(QStringLiteral("MM-dd-yyyy"));
-    const QString& t = st.todaytext;
-    st.today = (t.mid(6, 4) + t.mid(0, 2) + t.mid(3, 2)).toInt();
+    const QDate today = st.clock().now().date();
+    st.todaytext = today.toString(QStringLiteral("MM-dd-yyyy"));
+    st.today = yyyymmdd(today);
+}
+
+int yyyymmdd(const QDate& day) {
+    return day.year() * 10000 + day.month() * 100 + day.day();
 }
 
 double PunchBuffer::number(int pos) const {
@@ -216,24 +234,14 @@ RowResult write_punch_row(Db& db, const PunchQuery& query, const PunchBuffer& bu
 
 RowResult read_punch_row(Station& st, const QString& path, const PunchQuery& query,
                          PunchBuffer& buf) {
-    if (path.isEmpty() || empty_query(query))
-        return RowResult::Skipped;
-    const QString file = punch_db_file(st, path);
-    if (file.isEmpty())
-        return RowResult::Missing;
-    Db db(file, DbMode::ReadOnly, st.busy_timeout_ms);
-    return read_punch_row(db, query, buf);
+    return on_punch_db(st, path, query, DbMode::ReadOnly,
+                       [&](Db& db) { return read_punch_row(db, query, buf); });
 }
 
 RowResult write_punch_row(Station& st, const QString& path, const PunchQuery& query,
                           const PunchBuffer& buf) {
-    if (path.isEmpty() || empty_query(query))
-        return RowResult::Skipped;
-    const QString file = punch_db_file(st, path);
-    if (file.isEmpty())
-        return RowResult::Missing;
-    Db db(file, DbMode::ReadWrite, st.busy_timeout_ms);
-    return write_punch_row(db, query, buf);
+    return on_punch_db(st, path, query, DbMode::ReadWrite,
+                       [&](Db& db) { return write_punch_row(db, query, buf); });
 }
 
 } // namespace pw

@@ -9,6 +9,7 @@
 // matches the where-clause, so a row closed meanwhile at another station is left alone. Values
 // that are null or unset are never written. Database failures are thrown as DbError.
 
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -65,6 +66,8 @@ inline constexpr int kMarkerDate = 33331231;
 
 // st.todaytext = MM-DD-YYYY and st.today = YYYYMMDD, from the station's clock.
 void set_today(Station& st);
+// A day as the punch dates hold it: YYYYMMDD.
+int yyyymmdd(const QDate& day);
 
 // How a column stores its values, from its declared type.
 enum class FieldType { Integer, Real, Text };

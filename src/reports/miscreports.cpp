@@ -20,8 +20,6 @@
 #include <QRadioButton>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <cmath>
-#include <limits>
 #include <vector>
 
 namespace pw {
@@ -29,13 +27,6 @@ namespace pw {
 namespace {
 
 const QString kApprovedReason = QStringLiteral("MGR APPROVED");
-
-int whole_number(const QString& text) {
-    const double v = std::nearbyint(val(text));
-    // Beyond the range of a date either way; kept in range so nothing overflows.
-    return int(std::clamp(v, double(std::numeric_limits<int>::min()),
-                          double(std::numeric_limits<int>::max())));
-}
 
 std::vector<QVariantList> read_matching(Station& st, const ReportQuery& query) {
     std::vector<QVariantList> rows;
@@ -138,16 +129,12 @@ ReportQuery misc_query(int option, int from, int to) {
 }
 
 MiscDates misc_dates(const QString& from_text, const QString& to_text) {
-    MiscDates d{whole_number(from_text), whole_number(to_text)};
+    MiscDates d{to_long(val(from_text)), to_long(val(to_text))};
     if (d.to < d.from) {
         std::swap(d.from, d.to);
         d.swapped = true;
     }
     return d;
-}
-
-QString complete_misc_date(const QString& text, int year) {
-    return text.size() == 4 ? QString::number(year).rightJustified(4, u'0').right(4) + text : text;
 }
 
 bool print_misc_report(Station& st, int option, int from, int to) {
@@ -233,7 +220,7 @@ bool MiscPunchFrame::eventFilter(QObject* watched, QEvent* event) {
         break;
     }
     case QEvent::FocusOut:
-        box->setText(complete_misc_date(box->text(), st_.clock().now().date().year()));
+        box->setText(complete_date(box->text(), st_.clock().now().date().year()));
         break;
     case QEvent::KeyPress: {
         const int key = static_cast<QKeyEvent*>(event)->key();

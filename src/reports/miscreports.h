@@ -45,9 +45,6 @@ struct MiscDates {
 };
 MiscDates misc_dates(const QString& from_text, const QString& to_text);
 
-// A date box's text on leaving it: four characters get the year in front.
-QString complete_misc_date(const QString& text, int year);
-
 // Makes the work database fresh, copies the matching punches into it, writes the heading
 // row and shows the report. False when nothing was shown (no match, template missing, a
 // failure), after telling the user.

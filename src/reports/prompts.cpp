@@ -6,9 +6,6 @@
 #include "station/station.h"
 
 #include <QSqlQuery>
-#include <algorithm>
-#include <climits>
-#include <cmath>
 #include <utility>
 
 namespace pw {
@@ -28,13 +25,6 @@ std::optional<QString> ask(Station& st, const QString& instruction, const QStrin
     return trimmed;
 }
 
-// A value stored in a 32-bit field: rounded half to even and held to the field's range.
-int to_long(double v) {
-    if (std::isnan(v))
-        return 0;
-    return static_cast<int>(std::nearbyint(std::clamp(v, double(INT_MIN), double(INT_MAX))));
-}
-
 QString positive_default(double v) {
     return v > 0 ? number_text(v) : QString();
 }
@@ -45,9 +35,7 @@ std::optional<QString> ask_date(Station& st, const QString& instruction, const Q
         std::optional<QString> answer = ask(st, instruction, title, {});
         if (!answer)
             return std::nullopt;
-        if (answer->size() == 4)
-            answer =
-                QString::number(st.clock().now().date().year()).rightJustified(4, u'0') + *answer;
+        answer = complete_date(*answer, st.clock().now().date().year());
         if (answer->size() == 8)
             return answer;
     }

@@ -33,15 +33,14 @@ QString date_title(int index) {
     }
 }
 
-// The punch-in or punch-out time report: dates, then times, then employees.
-ReportQuery time_range_query(const Station& st, const QString& time_column) {
-    const Ranges& r = st.ranges;
-    return {QStringLiteral("select * from punch where (tckindate between ? and ?) and (") +
-                time_column +
-                QStringLiteral(" between ? and ? and tckempid between ? and ?) order by "
-                               "tckempid, tckindate, ") +
-                time_column,
-            {r.from_date, r.to_date, r.from_time, r.to_time, r.from_employee, r.to_employee}};
+// The punches of the date range whose column lies between from and to, and more conditions
+// with their values when given.
+ReportQuery range_query(const Ranges& r, const QString& column, const QVariant& from,
+                        const QVariant& to, const QString& order, const QString& more = {},
+                        const QVariantList& more_binds = {}) {
+    return {QStringLiteral("select * from punch where tckindate between ? and ? and ") + column +
+                QStringLiteral(" between ? and ?") + more + QStringLiteral(" order by ") + order,
+            QVariantList{r.from_date, r.to_date, from, to} + more_binds};
 }
 
 } // namespace
@@ -53,9 +52,8 @@ DateBounds this_month_bounds(const QDate& today) {
 
 DateBounds last_month_bounds(const QDate& today) {
     if (today.month() > 1) {
-        // Today less a month and the day: day 00 of the month before (20040315 -> 20040200).
-        const int yyyymmdd = yyyymm00(today.year(), today.month()) + today.day();
-        const int s = yyyymmdd - 100 - today.day();
+        // Day 00 of the month before (20040315 -> 20040200).
+        const int s = yyyymm00(today.year(), today.month()) - 100;
         return {s, s + 32};
     }
     // January: day 00 to day 31 of the December before.
@@ -88,25 +86,26 @@ std::optional<ReportQuery> manager_query(Station& st, int index) {
     case kRangeOfEmployees:
         if (!ask_employee_range(st))
             return std::nullopt;
-        return ReportQuery{
-            QStringLiteral("select * from punch where tckindate between ? and ? and tckempid "
-                           "between ? and ? order by tckindate, tckempid"),
-            {r.from_date, r.to_date, r.from_employee, r.to_employee}};
+        return range_query(r, QStringLiteral("tckempid"), r.from_employee, r.to_employee,
+                           QStringLiteral("tckindate, tckempid"));
     case kRangeOfJobs:
     case kRecordedVsAdjusted: // the same list; only its printed form differs
         if (!ask_job_range(st))
             return std::nullopt;
-        return ReportQuery{
-            QStringLiteral("select * from punch where tckindate between ? and ? and tckjobcode "
-                           "between ? and ? order by tckjobcode, tckempid, tckindate"),
-            {r.from_date, r.to_date, r.from_job, r.to_job}};
+        return range_query(r, QStringLiteral("tckjobcode"), r.from_job, r.to_job,
+                           QStringLiteral("tckjobcode, tckempid, tckindate"));
     case kPunchInTimeRange:
     case kPunchOutTimeRange:
         if (!ask_time_range(st) || !ask_employee_range(st))
             return std::nullopt;
-        // Both select by the punch-in date, also for punches that ended after midnight.
-        return time_range_query(st, index == kPunchInTimeRange ? QStringLiteral("tcktimein")
-                                                               : QStringLiteral("tcktimeout"));
+        {
+            // Both select by the punch-in date, also for punches that ended after midnight.
+            const QString time = index == kPunchInTimeRange ? QStringLiteral("tcktimein")
+                                                            : QStringLiteral("tcktimeout");
+            return range_query(r, time, r.from_time, r.to_time, "tckempid, tckindate, " + time,
+                               QStringLiteral(" and tckempid between ? and ?"),
+                               {r.from_employee, r.to_employee});
+        }
     case kBadPunches:
         return ReportQuery{QStringLiteral("select * from punch where tckstatus = ? and "
                                           "tckindate between ? and ? order by tckindate"),

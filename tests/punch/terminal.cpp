@@ -17,10 +17,9 @@ namespace pw::test {
 Terminal::Terminal(suite::Options options)
     : env(std::move(options)) {
     EXPECT_TRUE(suite::add_employee(env.empdb(), 9, "Ann", "Lee", 1));
-    EXPECT_TRUE(suite::add_job(env.empdb(), 10, "Bartender"));
-    EXPECT_TRUE(suite::add_job(env.empdb(), 20, "Cook"));
-    EXPECT_TRUE(suite::add_empjob(env.empdb(), 9, 10, 8.25));
-    EXPECT_TRUE(suite::add_empjob(env.empdb(), 9, 20, 9.5));
+    emp("insert into jobs (jobcode, jobdescription) values (10, 'Bartender'), (20, 'Cook'), "
+        "(30, 'Server')");
+    emp("insert into empjobs (empid, jobcode, payrate) values (9, 10, 8.25), (9, 20, 9.5)");
 }
 
 void Terminal::start() {
@@ -29,17 +28,11 @@ void Terminal::start() {
     win.Timer1->stop();
 }
 
-void Terminal::login(const QString& number, const QString& password) {
-    type_login(win, number, password);
-}
-
 void type_login(Tclock& win, const QString& number, const QString& password) {
-    auto* id = win.findChild<QLineEdit*>("txtempid");
-    auto* pw = win.findChild<QLineEdit*>("txtpassword");
-    QTest::keyClicks(id, number);
-    QTest::keyClick(id, Qt::Key_Return);
-    QTest::keyClicks(pw, password);
-    QTest::keyClick(pw, Qt::Key_Return);
+    QTest::keyClicks(win.txtempid, number);
+    QTest::keyClick(win.txtempid, Qt::Key_Return);
+    QTest::keyClicks(win.txtpassword, password);
+    QTest::keyClick(win.txtpassword, Qt::Key_Return);
 }
 
 Peer::Peer(const TestEnv& env, Clock& clock, Printers& printers)
@@ -60,16 +53,27 @@ QPushButton* Terminal::button(const char* name) {
     return b;
 }
 
-void Terminal::click(const char* name) {
-    QTest::mouseClick(button(name), Qt::LeftButton);
+bool Terminal::click_while_closed(const char* name) {
+    bool closed = true;
+    env.dialogs.on_box = [&](const Box&) { closed = closed && !win.cmdclose->isEnabled(); };
+    click(name);
+    env.dialogs.on_box = nullptr;
+    return closed;
 }
 
 QStringList Terminal::lines() {
     QStringList out;
-    auto* list = win.findChild<QListWidget*>("lstjob");
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
+    for (int i = 0; i < win.lstjob->count(); ++i)
+        out << win.lstjob->item(i)->text();
     return out;
+}
+
+void Terminal::emp(const QString& sql, const QVariantList& params) {
+    EXPECT_TRUE(suite::exec_sql(env.empdb(), sql, params)) << sql.toStdString();
+}
+
+void Terminal::config(const QString& sql, const QVariantList& params) {
+    EXPECT_TRUE(suite::exec_sql(env.configdb(), sql, params)) << sql.toStdString();
 }
 
 QList<QVariantMap> Terminal::punches() const {
@@ -85,25 +89,43 @@ QStringList Terminal::log() const {
 }
 
 void Terminal::open_punch(const QVariantMap& values) {
-    QVariantMap row = {{"tckempid", 9},
-                       {"tckjobcode", 10},
-                       {"tckjobdescription", "Bartender"},
-                       {"tckpayrate", 8.25},
-                       {"tckindate", 20040524},
-                       {"tcktimein", "08:00:00"},
-                       {"tckadjtimein", "08:00:00"},
-                       {"tckstatus", 1}};
-    for (auto it = values.begin(); it != values.end(); ++it)
-        row[it.key()] = it.value();
-    ASSERT_TRUE(env.add_punch(row));
+    ASSERT_TRUE(env.add_punch(merged(kOpenPunch, values)));
 }
 
 void Terminal::worked(int indate, double adjreghours, double employee) {
-    ASSERT_TRUE(env.add_punch({{"tckempid", employee},
-                               {"tckjobcode", 20},
-                               {"tckindate", indate},
-                               {"tckadjreghours", adjreghours},
-                               {"tckstatus", 2}}));
+    ASSERT_TRUE(
+        env.add_punch(fields(QString("jobcode=20 status=5 empid=%1 indate=%2 adjreghours=%3")
+                                 .arg(employee)
+                                 .arg(indate)
+                                 .arg(adjreghours))));
+}
+
+void Terminal::expect_waiting() {
+    EXPECT_EQ(lines(), kWaiting);
+    EXPECT_EQ(win.txtempid->text(), "");
+    EXPECT_TRUE(win.txtpassword->isHidden());
+    EXPECT_TRUE(win.txtname->isHidden());
+    for (const char* b : {"cmdpunchin", "cmdpunchout", "cmddone", "cmdmanager"})
+        EXPECT_TRUE(button(b)->isHidden()) << b;
+    EXPECT_EQ(env.st.who.number, 0);
+    EXPECT_EQ(env.st.who.entry_mode, 0);
+}
+
+QVariantMap merged(QVariantMap a, const QVariantMap& b) {
+    for (auto it = b.begin(); it != b.end(); ++it)
+        a[it.key()] = it.value();
+    return a;
+}
+
+QVariantMap fields(const QString& text) {
+    QVariantMap m;
+    for (const QString& f : text.split(' ', Qt::SkipEmptyParts)) {
+        const QString value = f.section('=', 1);
+        bool number = false;
+        const double d = value.toDouble(&number);
+        m["tck" + f.section('=', 0, 0)] = number ? QVariant(d) : QVariant(value);
+    }
+    return m;
 }
 
 void expect_punch(const QVariantMap& row, const QVariantMap& want) {
@@ -111,19 +133,10 @@ void expect_punch(const QVariantMap& row, const QVariantMap& want) {
                                              "tckadjreason",      "tckadjtimein", "tckadjtimeout",
                                              "tckcomment",        "tckexport"};
     for (const QString& name : suite::punch_columns()) {
-        const QVariant got = row.value(name);
-        const QVariant expected = want.contains(name)           ? want.value(name)
-                                  : text_columns.contains(name) ? QVariant()
-                                                                : QVariant(0);
-        if (expected.isNull()) {
-            EXPECT_TRUE(got.isNull())
-                << name.toStdString() << " = " << got.toString().toStdString();
-        } else if (expected.typeId() == QMetaType::QString) {
-            EXPECT_EQ(got.toString(), expected.toString()) << name.toStdString();
-        } else {
-            EXPECT_FALSE(got.isNull()) << name.toStdString();
-            EXPECT_DOUBLE_EQ(got.toDouble(), expected.toDouble()) << name.toStdString();
-        }
+        const QVariant expected =
+            want.value(name, text_columns.contains(name) ? QVariant() : QVariant(0));
+        EXPECT_EQ(row.value(name).isNull(), expected.isNull()) << name.toStdString();
+        EXPECT_EQ(row.value(name).toString(), expected.toString()) << name.toStdString();
     }
 }
 

@@ -1,17 +1,22 @@
 #pragma once
 // A clock station as a person meets it: the main window on a temporary installation, with
 // the punch screen connected, driven by typing and clicking. Employee 9 "Ann Lee"
-// (password 1) may work as Bartender (job 10, 8.25) and Cook (job 20, 9.5).
+// (password 1) may work as Bartender (job 10, 8.25) and Cook (job 20, 9.5); job 30 "Server"
+// exists too.
 
 #include "env.h"
+#include "station/db.h"
 #include "station/tclock.h"
 
+#include <QPushButton>
 #include <QStringList>
+#include <QTest>
 #include <QVariantMap>
 
-class QPushButton;
-
 namespace pw::test {
+
+// Types the number and the password, each followed by Enter.
+void type_login(Tclock& win, const QString& number = "9", const QString& password = "1");
 
 class Terminal {
 public:
@@ -22,22 +27,28 @@ public:
 
     // Start-up as the program runs it; the timer is stopped so ticks come only from tick().
     void start();
-    void login(const QString& number = "9", const QString& password = "1");
+    void login(const QString& number = "9", const QString& password = "1") {
+        type_login(win, number, password);
+    }
     QPushButton* button(const char* name);
-    void click(const char* name);
+    void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+    // Clicks; true when each box that came up meanwhile found the Close button disabled.
+    bool click_while_closed(const char* name);
     QStringList lines();
+    // Runs sql on the employee or configuration database.
+    void emp(const QString& sql, const QVariantList& params = {});
+    void config(const QString& sql, const QVariantList& params = {});
     // The punch rows in the order they were added.
     QList<QVariantMap> punches() const;
     // The lines of mapdrive tclog.clk, each with its CR LF.
     QStringList log() const;
     // An open punch of employee 9 for job 10 (Bartender) unless the values say otherwise.
-    void open_punch(const QVariantMap& values);
-    // A closed punch of employee 9 on indate holding adjusted regular hours.
+    void open_punch(const QVariantMap& values = {});
+    // An exported punch of employee 9 (job 20) on indate holding adjusted regular hours.
     void worked(int indate, double adjreghours, double employee = 9);
+    // The screen waiting for a number, nobody identified.
+    void expect_waiting();
 };
-
-// Types the number and the password, each followed by Enter.
-void type_login(Tclock& win, const QString& number = "9", const QString& password = "1");
 
 // Another station on the same installation, with its own boxes and the clock and printers
 // given, its punch screen connected and cleared (no start-up: the single-copy lock is for
@@ -52,10 +63,29 @@ public:
     Tclock win;
 };
 
+// Another station holding an exclusive lock on a database while this lives.
+struct DbLock {
+    explicit DbLock(const QString& path)
+        : db(path) {
+        db.run("begin exclusive");
+    }
+    Db db;
+};
+
 // Every punch column as expected: those named in `want` with their values, every other one
 // at the table's default (numbers 0, text and tckexport NULL).
 void expect_punch(const QVariantMap& row, const QVariantMap& want);
 
+QVariantMap merged(QVariantMap a, const QVariantMap& b);
+// Punch columns written short: "adjtimein=06:00:00 status=1" (a value that is no number is
+// text).
+QVariantMap fields(const QString& text);
+
 inline const QString kDashes(38, '-');
+// The open punch that open_punch() adds.
+inline const QVariantMap kOpenPunch = fields("empid=9 jobcode=10 jobdescription=Bartender "
+                                             "payrate=8.25 indate=20040524 timein=08:00:00 "
+                                             "adjtimein=08:00:00 status=1");
+inline const QStringList kWaiting = {"Enter employee ID# and", "then select OK."};
 
 } // namespace pw::test

@@ -30,10 +30,6 @@ TEST(ReportLines, NumberFormats) {
         EXPECT_EQ(format_hash3(c.v), c.hash) << c.v;
         EXPECT_EQ(format_hash5(c.v), c.hash) << c.v;
     }
-    EXPECT_EQ(number_text(12.5), "12.5");
-    EXPECT_EQ(number_text(20040524), "20040524");
-    EXPECT_EQ(report_date(20040524), "05/24");
-    EXPECT_EQ(report_out_date(0), "00/00");
 }
 
 TEST(ReportLines, OwnReportDateBounds) {

@@ -6,7 +6,6 @@
 #include "station/startup.h"
 #include "station/tclock.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QFontMetrics>
 #include <QLabel>
@@ -21,10 +20,12 @@ namespace {
 
 const QString kConnection = "Punchwell cannot connect to Parvela.\r\n"
                             "You cannot punch in or out unless this\nproblem is corrected.";
+const QString kCut34(34, u'-');
+const QString kCut35(35, u'-');
 
-// The running station on its main window with the menus built in; ANN LEE (7, password 1234)
-// is an employee and BOB KING (8, password 20000) a manager. The actions the menu hands on
-// are counted.
+// The running station on its main window with the menus built in, the clock on 2004-05-24
+// 08:00:00; ANN LEE (7, password 1234) is an employee and BOB KING (8, password 20000) a
+// manager. The actions the menu hands on are recorded by name.
 class MenuScreen : public ::testing::Test {
 protected:
     test::TestEnv env;
@@ -41,23 +42,24 @@ protected:
         ASSERT_TRUE(suite::add_empjob(env.empdb(), 7, 12, 10));
         ASSERT_TRUE(suite::add_empjob(env.empdb(), 8, 12, 12.5));
         connect_punch_screen(st, win);
-        MenuActions actions;
-        actions.open_editor = [this] { started_actions << "editor"; };
-        actions.open_configuration = [this] { started_actions << "configuration"; };
-        actions.print_report = [this] { started_actions << "print"; };
-        actions.show_misc = [this](QPoint at) {
-            started_actions << "misc";
-            misc_at = at;
+        auto record = [this](const char* name) {
+            return [this, name] { started_actions << name; };
         };
-        actions.export_punches = [this] { started_actions << "export"; };
-        actions.import_punches = [this] { started_actions << "import"; };
+        MenuActions actions{record("editor"),
+                            record("configuration"),
+                            record("print"),
+                            [this](QPoint at) {
+                                started_actions << "misc";
+                                misc_at = at;
+                            },
+                            record("export"),
+                            record("import")};
         menu = &connect_menus(st, win, std::move(actions));
         ASSERT_TRUE(startup(st, win));
         env.programs.started.clear(); // the clock sync of start-up
         st.settings.outrounding = 0;
         st.settings.shiftlimit = 0;
     }
-
     void login(const QString& number, const QString& password) {
         QTest::keyClicks(win.txtempid, number);
         QTest::keyClick(win.txtempid, Qt::Key_Return);
@@ -72,6 +74,7 @@ protected:
     }
     // Presses menu button index with the prompts answered from answers.
     void press(int index, const QStringList& answers = {}) {
+        env.dialogs.clear();
         env.dialogs.answers = answers;
         click(menu->cmdmenu[index]);
         QCoreApplication::processEvents(); // lets the panel lay out the print button
@@ -89,10 +92,13 @@ protected:
             out << win.lstpayrate->item(i)->text();
         return out;
     }
-    void punch(const QVariantMap& values) {
-        QVariantMap row = {{"tckempid", 7}, {"tckjobcode", 12}, {"tckstatus", 2}};
-        row.insert(values);
-        ASSERT_TRUE(env.add_punch(row));
+    // Adds punches on job 12: the named columns, then one text of values per punch.
+    void punches(const QString& columns, const QStringList& values) {
+        ASSERT_TRUE(env.exec(env.punchdb(), "insert into punch (tckjobcode, " + columns +
+                                                ") values (12, " + values.join("), (12, ") + ")"));
+    }
+    QList<QVariantMap> work_rows() const {
+        return env.rows(work_db_path(st), "select * from punch order by rowid");
     }
 };
 
@@ -110,10 +116,8 @@ TEST_F(MenuScreen, EachMenuShowsItsButtons) {
     click(win.cmdreport);
     EXPECT_EQ(visible_buttons(), own);
     EXPECT_EQ(menu->lblmenuheading->text(), "Employee Report Options");
-    EXPECT_TRUE(win.frareport->isVisible());
     EXPECT_FALSE(win.frakeypad->isVisible());
-    EXPECT_FALSE(win.cmdexport->isVisible());
-    EXPECT_FALSE(win.cmdimport->isVisible());
+    EXPECT_FALSE(win.cmdexport->isVisible() || win.cmdimport->isVisible());
     EXPECT_TRUE(win.cmdpunchin->isVisible()); // the punch buttons stay
     click(win.cmddone);
     EXPECT_FALSE(win.frareport->isVisible());
@@ -130,8 +134,7 @@ TEST_F(MenuScreen, EachMenuShowsItsButtons) {
         EXPECT_EQ(menu->lblmenuheading->text(), "Manager Options");
         EXPECT_EQ(win.cmdexport->isVisible(), remote == 1);
         EXPECT_EQ(win.cmdimport->isVisible(), remote == 0);
-        EXPECT_FALSE(win.cmdpunchin->isVisible());
-        EXPECT_FALSE(win.cmdreport->isVisible());
+        EXPECT_FALSE(win.cmdpunchin->isVisible() || win.cmdreport->isVisible());
         click(remote == 1 ? win.cmdexport : win.cmdimport);
         click(win.cmddone);
     }
@@ -139,11 +142,19 @@ TEST_F(MenuScreen, EachMenuShowsItsButtons) {
 }
 
 TEST_F(MenuScreen, PrintReportStandsBesideThePressedButton) {
-    punch({{"tckempid", 8}, {"tckindate", 20040510}, {"tcktimein", "08:00:00"}});
-    open_manager();
+    punches("tckempid, tckindate, tcktimein, tckstatus", {"8, 20040510, '08:00:00', 2"});
     QPushButton* print = menu->cmdprintlistbox;
 
+    // An employee sees it only with a receipt printer.
+    login("7", "1234");
+    click(win.cmdreport);
+    st.settings.receiptprinter = -1;
+    press(13);
+    EXPECT_FALSE(print->isVisible());
+    click(win.cmddone);
+
     // An own report (right-hand column): to the left, pointing right.
+    open_manager();
     press(13);
     ASSERT_TRUE(print->isVisible());
     EXPECT_EQ(print->text(), "Print Report -->");
@@ -178,7 +189,6 @@ TEST_F(MenuScreen, AMissingSuiteBlocksEveryButton) {
 
     for (int i = 0; i < kMenuButtons; ++i) {
         SCOPED_TRACE(i);
-        env.dialogs.clear();
         press(i, {"0501", "0531", "1", "99"});
         ASSERT_EQ(env.dialogs.boxes.size(), 1);
         EXPECT_EQ(env.dialogs.last().text, kConnection);
@@ -211,14 +221,11 @@ TEST_F(MenuScreen, ConfigurationWantsTheManagerPasswordInAnyLetterCase) {
         EXPECT_LE((frame->geometry().center() - win.frareport->rect().center()).manhattanLength(),
                   2);
         EXPECT_EQ(win.focusWidget(), menu->txtmgrpassword);
-
         // Enter only moves on to Ok.
         QTest::keyClicks(menu->txtmgrpassword, c.typed);
         QTest::keyClick(menu->txtmgrpassword, Qt::Key_Return);
-        EXPECT_TRUE(frame->isVisible());
         EXPECT_EQ(win.focusWidget(), menu->cmdpasswordok);
         EXPECT_TRUE(started_actions.isEmpty());
-
         click(menu->cmdpasswordok);
         EXPECT_FALSE(frame->isVisible());
         EXPECT_EQ(menu->txtmgrpassword->text(), "");
@@ -230,14 +237,12 @@ TEST_F(MenuScreen, ConfigurationWantsTheManagerPasswordInAnyLetterCase) {
 TEST_F(MenuScreen, ActionButtonsStartTheirProgramsAndLeaveTheWorkDatabase) {
     open_manager();
     env.write_file(work_db_path(st), "kept");
-
     press(5);
     press(9);
     EXPECT_EQ(env.programs.started, QStringList({"syncnwk.exe new", "qwcedit.exe tclock0.txt"}));
     ASSERT_TRUE(QFile::remove(env.station_file("syncnwk.exe")));
     press(5);
     EXPECT_EQ(env.programs.started.size(), 2); // no clock sync without its program
-
     press(7);
     press(17);
     EXPECT_EQ(started_actions, QStringList({"editor", "misc"}));
@@ -252,46 +257,127 @@ TEST_F(MenuScreen, ActionButtonsStartTheirProgramsAndLeaveTheWorkDatabase) {
     EXPECT_NE(env.read_file(work_db_path(st)), "kept");
 }
 
-TEST_F(MenuScreen, ReportsRunThroughTheWindow) {
-    punch({{"tckindate", 20040524},
-           {"tcktimein", "06:00:00"},
-           {"tckpayrate", 10.0},
-           {"tckstatus", 1}});
-    punch({{"tckempid", 8},
-           {"tckindate", 20040524},
-           {"tcktimein", "07:00:00"},
-           {"tckpayrate", 12.5},
-           {"tckstatus", 1}});
-    punch({{"tckempid", 8},
-           {"tckindate", 20040503},
-           {"tcktimein", "08:00:00"},
-           {"tckadjtimein", "08:00:00"},
-           {"tckoutdate", 20040503},
-           {"tcktimeout", "16:00:00"},
-           {"tckadjtimeout", "16:00:00"},
-           {"tckreghours", 8.0},
-           {"tckadjreghours", 8.0},
-           {"tckadjreason", "MGR APPROVED"}});
+TEST_F(MenuScreen, WhosPunchedInListsOpenPunchesWithTheAveragePayRate) {
     open_manager();
-
     press(0);
-    EXPECT_EQ(lines(), QStringList({"12-05/24@06:00-ANN LEE", "     ", "12-05/24@07:00-BOB KING",
-                                    "     ", QString(31, '-'), "Avg payrate/hr: $11.25"}));
+    EXPECT_TRUE(lines().isEmpty()); // no open punch: no average line either
+
+    punches("tckempid, tckindate, tcktimein, tckpayrate, tckstatus, tckadjreason",
+            {"7, 20040524, '06:03:41', 10.0, 1, null", "7, 20040523, '05:00:00', 99.0, 2, null",
+             "8, 20040524, '07:00:00', 12.5, 1, 'Forgot to punch in'"});
+    ASSERT_TRUE(env.exec(env.punchdb(), "update punch set tckjobcode = 3 where tckempid = 8"));
+    press(0);
+    EXPECT_EQ(lines(), QStringList({"3-05/24@07:00-BOB KING", "     Forgot to punch in",
+                                    "12-05/24@06:03-ANN LEE", "     ", QString(31, u'-'),
+                                    "Avg payrate/hr: $11.25"}));
+    EXPECT_TRUE(env.dialogs.boxes.isEmpty());
     EXPECT_TRUE(win.lstpayrate->isVisible());
-    EXPECT_FALSE(win.frakeypad->isVisible());
     const QFontMetrics pitch(win.lstpayrate->font()); // the columns line up
     EXPECT_EQ(pitch.horizontalAdvance("i"), pitch.horizontalAdvance("W"));
 
-    press(1, {"0501", "0531", "8", "8"});
-    EXPECT_EQ(env.dialogs.titles().mid(0, 2), QStringList({"FROM Date - Range of Employees Report",
-                                                           "TO Date - Range of Employees Report"}));
-    EXPECT_EQ(lines(), QStringList({"12-05/03@08:00-BOB KING", "     MGR APPROVED",
-                                    "12-05/24@07:00-BOB KING", "     "}));
-    // The work database holds exactly the listed rows, every column as in the punch table.
-    const auto source = env.rows(env.punchdb(), "select * from punch where tckempid = 8 "
-                                                "order by tckindate");
-    const auto copies = env.rows(work_db_path(st), "select * from punch order by rowid");
-    EXPECT_EQ(copies, source);
+    // The copies hold the listed rows in list order, column by column, except that the hours
+    // are those run until now (08:00): 1.00 from 07:00, 1.95 from 06:03.
+    const auto source = env.rows(env.punchdb(), "select * from punch where tckstatus = 1 "
+                                                "order by tckjobcode");
+    auto copies = work_rows();
+    ASSERT_EQ(copies.size(), 2);
+    EXPECT_DOUBLE_EQ(copies[0].take("tckreghours").toDouble(), 1.00);
+    EXPECT_DOUBLE_EQ(copies[1].take("tckreghours").toDouble(), 1.95);
+    for (int r = 0; r < 2; ++r) {
+        QVariantMap want = source[r];
+        want.remove("tckreghours");
+        EXPECT_EQ(copies[r], want);
+    }
+}
+
+TEST_F(MenuScreen, ManagerReportsSelectTheirRangesWithBoundValues) {
+    punches("tckempid, tckindate, tcktimein, tckstatus, tckoutdate, tcktimeout",
+            {"7, 20040524, '08:00:00', 2, 0, null", "7, 20040524, '12:00:01', 3, 0, null",
+             "99, 20040524, '06:00:00', 2, 0, null",
+             "8, 20040524, '22:00:00', 2, 20040525, '06:10:00'",
+             "99, 20040524, '07:00:00', 2, 0, null", "7, 20040430, '08:00:00', 3, 0, null",
+             "99, 20040501, '08:00:00', 2, 0, null"});
+    open_manager();
+    const QString blank = "     ";
+    const struct {
+        int index;
+        QStringList answers;
+        QStringList lines;
+    } cases[] = {
+        // An employee number with no employee row is listed as REDO.
+        {1,
+         {"0524", "0524", "1", "99"},
+         {"12-05/24@08:00-ANN LEE", blank, "12-05/24@12:00-ANN LEE", blank,
+          "12-05/24@22:00-BOB KING", blank, "12-05/24@06:00-REDO", blank, "12-05/24@07:00-REDO",
+          blank}},
+        // Both time bounds belong to the range.
+        {4,
+         {"0524", "0524", "08:00:00", "12:00:01", "1", "99"},
+         {"12-05/24@08:00-ANN LEE", blank, "12-05/24@12:00-ANN LEE", blank}},
+        // Ended after midnight: listed with the day it began and the time it ended.
+        {16, {"0524", "0524", "06", "07", "8", "8"}, {"12-05/24@06:10-BOB KING", blank}},
+        // A quote in a time is only a character of the value: nothing matches.
+        {4, {"0524", "0524", "'':'':''", "'':'':''", "1", "99"}, {}},
+        {8, {"20040501", "20040531"}, {"12-05/24@12:00-ANN LEE", blank}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answers.join(' ').toStdString());
+        press(c.index, c.answers);
+        EXPECT_EQ(lines(), c.lines);
+        EXPECT_EQ(work_rows().size(), c.lines.size() / 2);
+        EXPECT_TRUE(env.dialogs.texts().filter("Code").isEmpty());
+    }
+    EXPECT_EQ(env.dialogs.titles(),
+              QStringList({"FROM Date - Bad Punch Report", "TO Date - Bad Punch Report"}));
+    EXPECT_EQ(env.scalar(env.punchdb(), "select count(*) from punch").toInt(), 7);
+
+    // One message for each row without an employee; the work database holds the listed rows in
+    // date order, every column as in the punch table.
+    press(1, {"0501", "0531", "1", "99"});
+    EXPECT_EQ(env.dialogs.texts().filter("Invalid employee number!").size(), 3);
+    EXPECT_EQ(work_rows(), env.rows(env.punchdb(), "select * from punch where tckindate between "
+                                                   "20040501 and 20040531 and tckempid between 1 "
+                                                   "and 99 order by tckindate, tckempid"));
+}
+
+TEST_F(MenuScreen, OwnReportsShowInOutHoursAndAnOpenPunch) {
+    punches("tckempid, tckindate, tcktimein, tckadjtimein, tckoutdate, tcktimeout, tckadjtimeout, "
+            "tckreghours, tckadjreghours, tckadjreason, tckstatus",
+            {"7, 20040503, '08:00:00', '08:00:00', 20040503, '16:20:00', '16:30:00', 8.33, 8.5, "
+             "'Added hours', 2",
+             "7, 20040524, '06:03:41', '06:00:00', 0, null, null, 0, 0, null, 1",
+             "7, 20040523, '22:00:00', null, 20040524, '06:00:00', null, 8.0, 0, null, 2",
+             "7, 20040430, null, null, 0, null, null, 0, 0, null, 2",   // last month
+             "8, 20040410, null, null, 0, null, null, 0, 0, null, 2"}); // none of BOB's in May
+    login("7", "1234");
+    click(win.cmdreport);
+
+    press(11);
+    EXPECT_EQ(lines(),
+              QStringList({"Job#12-05/03 IN at:  08:00  08:00", "Job#12-05/03 OUT at: 16:20  16:30",
+                           "Job#12-05/03 Hours:   8.33   8.50", "     Added hours", kCut34,
+                           "Job#12-05/23 IN at:  22:00  ", "Job#12-05/24 OUT at: 06:00  ",
+                           "Job#12-05/23 Hours:   8.00   .00", "     ", kCut34,
+                           "Job#12-05/24 IN at:  06:03  06:00", "Job#12-00/00 OUT at:   ",
+                           "Job#12-05/24 Hours:   .00   .00", "     ", kCut34}));
+
+    // Today: the open punch of today, not the one that began yesterday.
+    press(10);
+    EXPECT_EQ(lines().mid(0, 2),
+              QStringList({"Job#12-05/24 IN at:  06:03  06:00", "Job#12-00/00 OUT at:   "}));
+    EXPECT_EQ(lines().size(), 5);
+
+    press(13);
+    EXPECT_EQ(lines(), QStringList({"Job #12-05/03- 8.33 hrs   8.50 hrs", "     Added hours",
+                                    "Job #12-05/23- 8.00 hrs   0.00 hrs", "     ",
+                                    "Job #12-05/24- 0.00 hrs   0.00 hrs", "     ", kCut35,
+                                    "Total hours:   16.33      8.50"}));
+    EXPECT_EQ(work_rows().size(), 3);
+
+    click(win.cmddone);
+    open_manager();
+    press(13);
+    EXPECT_EQ(lines(), QStringList({kCut35, "Total hours:   .00      .00"}));
 }
 
 } // namespace

@@ -49,8 +49,7 @@ TEST(Startup, FailuresShowTheirBoxAndNeverShowTheWindow) {
          "Invalid Installation", "This node has not been initialized."},
         {"suite missing", [](test::TestEnv& e) { QFile::remove(e.data("parv.exe")); },
          "Punchwell - Critical Problem",
-         "Punchwell cannot connect to Parvela.\r\nClick OK to close Punchwell now."},
-    };
+         "Punchwell cannot connect to Parvela.\r\nClick OK to close Punchwell now."}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Started s;
@@ -208,31 +207,38 @@ TEST(Tick, RereadsTheMessageLineOnlyInEveryFifthMinute) {
     EXPECT_EQ(line->text(), "");
 }
 
-TEST(Tick, UpdatesOnlyToAReleaseThatSortsAfterItsOwn) {
+// Only to a release that sorts after its own (a byte-order mark is no newer release), only in
+// every eleventh minute, and not while a number is typed (0 is none).
+TEST(Tick, UpdatesToANewerReleaseInItsMinutesWhileNobodyIdentifies) {
     const struct {
         const char* release;
+        const char* when; // 2004-05-24
+        const char* typed;
         bool updates;
-    } cases[] = {
-        {"21.12.28b", true},
-        {"22.01.05a", true},
-        {"3.0", true},
-        {"21.12.28a", false},
-        {"21.12.28", false},
-        {"  21.12.28a  ", false},
-        {"\xEF\xBB\xBF"
-         "21.12.28a",
-         false}, // a byte-order mark is no newer release
-        {"", false},
-    };
+    } cases[] = {{"21.12.28b", "09:11:00", "", true},
+                 {"22.01.05a", "09:11:00", "", true},
+                 {"3.0", "09:11:00", "", true},
+                 {"21.12.28a", "09:11:00", "", false},
+                 {"21.12.28", "09:11:00", "", false},
+                 {"  21.12.28a  ", "09:11:00", "", false},
+                 {"\uFEFF21.12.28a", "09:11:00", "", false},
+                 {"", "09:11:00", "", false},
+                 {"21.12.28b", "09:00:00", "", true},
+                 {"21.12.28b", "09:55:59", "", true},
+                 {"21.12.28b", "09:44:10", "0", true},
+                 {"21.12.28b", "09:10:00", "", false},
+                 {"21.12.28b", "09:12:00", "", false},
+                 {"21.12.28b", "09:56:00", "", false},
+                 {"21.12.28b", "09:11:00", "12", false}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.release);
+        SCOPED_TRACE(std::string(c.release) + " at " + c.when + " typed " + c.typed);
         Started s;
         ASSERT_TRUE(s.start());
         const QByteArray published = QByteArray(c.release) + "\r\nnotes\r\n";
         s.env.write_file(s.env.data("tcfilelist.txt"), published);
-        s.tick_at("2004-05-24 09:11:00");
-        const bool started = s.env.programs.started.contains("swupdate.exe");
-        EXPECT_EQ(started, c.updates);
+        QTest::keyClicks(s.find<QLineEdit>("txtempid"), c.typed);
+        s.tick_at(QString("2004-05-24 ") + c.when);
+        EXPECT_EQ(s.env.programs.started.contains("swupdate.exe"), c.updates);
         EXPECT_EQ(s.win.isVisible(), !c.updates);
         EXPECT_EQ(s.win.Timer1->isActive(), !c.updates);
         EXPECT_EQ(QFile::exists(s.run_marker()), !c.updates);
@@ -240,28 +246,6 @@ TEST(Tick, UpdatesOnlyToAReleaseThatSortsAfterItsOwn) {
             EXPECT_EQ(s.env.read_file(s.env.station_file("tcfilelist.txt")), published);
         }
         EXPECT_TRUE(s.env.dialogs.boxes.isEmpty());
-    }
-}
-
-TEST(Tick, LooksForAReleaseOnlyInItsMinutesAndWhileNobodyIdentifies) {
-    const struct {
-        const char* when;
-        const char* typed;
-        bool updates;
-    } cases[] = {
-        {"2004-05-24 09:00:00", "", true},    {"2004-05-24 09:55:59", "", true},
-        {"2004-05-24 09:44:10", "0", true},   {"2004-05-24 09:10:00", "", false},
-        {"2004-05-24 09:12:00", "", false},   {"2004-05-24 09:56:00", "", false},
-        {"2004-05-24 09:11:00", "12", false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.when) + " typed " + c.typed);
-        Started s;
-        ASSERT_TRUE(s.start());
-        s.env.write_file(s.env.data("tcfilelist.txt"), "21.12.28b\r\n");
-        QTest::keyClicks(s.find<QLineEdit>("txtempid"), c.typed);
-        s.tick_at(c.when);
-        EXPECT_EQ(s.env.programs.started.contains("swupdate.exe"), c.updates);
     }
 }
 
