@@ -19,7 +19,7 @@ int code_of(const std::function<void()>& work) {
     return 0;
 }
 
-TEST(Db, EngineErrorsGetTheStationsCodes) {
+TEST(Db, EngineErrorsGetTheStationsCodesAndTransactionsRollBack) {
     test::TestEnv env;
     const QString missing = env.data("NOPE.MDB");
     EXPECT_EQ(code_of([&] { Db db(missing); }), 53);
@@ -29,6 +29,13 @@ TEST(Db, EngineErrorsGetTheStationsCodes) {
     EXPECT_EQ(code_of([&] { db.run("select * from nosuch"); }), 3024);
     EXPECT_EQ(code_of([&] { db.run("select nosuch from punch"); }), 3018);
     EXPECT_EQ(code_of([&] { db.run("select count(*) from punch"); }), 0);
+
+    // A transaction left without commit rolls back.
+    {
+        Transaction t(db);
+        db.run("insert into punch (tckempid) values (?)", {7});
+    }
+    EXPECT_EQ(env.scalar(env.punchdb(), "select count(*) from punch").toInt(), 0);
 }
 
 TEST(Db, ALockHeldByAnotherStationIs3045) {
@@ -46,16 +53,6 @@ TEST(Db, ALockHeldByAnotherStationIs3045) {
     other.close();
     other = QSqlDatabase();
     QSqlDatabase::removeDatabase("other-station");
-}
-
-TEST(Db, TransactionRollsBackWhenLeftWithoutCommit) {
-    test::TestEnv env;
-    {
-        Db db(env.punchdb());
-        Transaction t(db);
-        db.run("insert into punch (tckempid) values (?)", {7});
-    }
-    EXPECT_EQ(env.scalar(env.punchdb(), "select count(*) from punch").toInt(), 0);
 }
 
 } // namespace

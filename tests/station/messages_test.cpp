@@ -27,6 +27,9 @@ const QString kCodesBox =
 
 TEST(Reporterror, ShowsTheCodesBoxAndLogsTheFirstLine) {
     test::TestEnv env;
+    reporterror(env.st, 0, "no error: no box, no log");
+    EXPECT_TRUE(env.dialogs.boxes.isEmpty());
+    EXPECT_FALSE(QFile::exists(env.station_file("admlog.ini")));
     reporterror(env.st, DbError(3021, "No current record."));
     ASSERT_EQ(env.dialogs.boxes.size(), 1);
     EXPECT_EQ(env.dialogs.last().text, kCodesBox);
@@ -41,13 +44,6 @@ TEST(Reporterror, ShowsTheCodesBoxAndLogsTheFirstLine) {
     EXPECT_TRUE(
         env.read_file(env.station_file("admlog.ini"))
             .endsWith("\n\n\r\n12-31-2004-23:59:58---Code 53 - Could not find file.\n\n\r\n"));
-}
-
-TEST(Reporterror, NoErrorShowsAndLogsNothing) {
-    test::TestEnv env;
-    reporterror(env.st, 0, "whatever");
-    EXPECT_TRUE(env.dialogs.boxes.isEmpty());
-    EXPECT_FALSE(QFile::exists(env.station_file("admlog.ini")));
 }
 
 } // namespace

@@ -114,7 +114,7 @@ TEST(Startup, ShowsTheReadyWindowAndMarksTheRun) {
     EXPECT_TRUE(s.env.dialogs.boxes.isEmpty());
 }
 
-TEST(Startup, MakesTheNodeReportDatabaseOnlyWhenMissing) {
+TEST(Startup, MakesTheNodeReportDatabaseWhenMissing) {
     for (int node : {0, 7, 12}) {
         SCOPED_TRACE(node);
         suite::Options options;
@@ -125,26 +125,14 @@ TEST(Startup, MakesTheNodeReportDatabaseOnlyWhenMissing) {
         ASSERT_TRUE(s.start());
         EXPECT_EQ(s.env.read_file(reportdb), s.env.read_file(s.env.station_file("rpt00.sys")));
     }
-    Started kept;
-    kept.env.write_file(kept.env.station_file("RPT00.MDB"), "the node's own");
-    ASSERT_TRUE(kept.start());
-    EXPECT_EQ(kept.env.read_file(kept.env.station_file("RPT00.MDB")), "the node's own");
 }
 
-TEST(Startup, RemoteModeMarksExportVisibleInTheHiddenPanel) {
+// An older remote station: its own report database stays, its files move to the data folder,
+// and Export is marked shown in the panel that stays hidden until asked for.
+TEST(Startup, KeepsAndMovesAnOlderRemoteInstallationsFiles) {
     Started s;
+    s.env.write_file(s.env.station_file("RPT00.MDB"), "the node's own");
     s.env.write_file(s.env.station_file("tclock.ini"), " 0 , 0 , 1 \r\n");
-    ASSERT_TRUE(s.start());
-    auto* exportbutton = s.find<QPushButton>("cmdexport");
-    EXPECT_FALSE(exportbutton->isHidden());
-    EXPECT_FALSE(exportbutton->isVisible());
-    s.find<QFrame>("frareport")->show();
-    EXPECT_TRUE(exportbutton->isVisible());
-    EXPECT_FALSE(s.find<QPushButton>("cmdimport")->isVisible());
-}
-
-TEST(Startup, MovesAnOlderInstallationsFilesToTheDataFolder) {
-    Started s;
     const QByteArray data_punches = s.env.read_file(s.env.punchdb());
     s.env.write_file(s.env.station_file("punchclk.mdb"), "old local punches");
     s.env.write_file(s.env.station_file("tclk00a.rpt"), "template");
@@ -153,12 +141,19 @@ TEST(Startup, MovesAnOlderInstallationsFilesToTheDataFolder) {
     QDir().mkpath(s.env.data("dbupdate.dat")); // a folder in the way: the copy fails
     ASSERT_TRUE(s.start());
 
+    EXPECT_EQ(s.env.read_file(s.env.station_file("RPT00.MDB")), "the node's own");
     EXPECT_FALSE(QFile::exists(s.env.station_file("punchclk.mdb")));
     EXPECT_EQ(s.env.read_file(s.env.punchdb()), data_punches);
     EXPECT_FALSE(QFile::exists(s.env.station_file("tclk00a.rpt")));
     EXPECT_EQ(s.env.read_file(s.env.data("tclk00a.rpt")), "template");
     EXPECT_EQ(s.env.read_file(s.env.station_file("dbupdate.dat")), "cannot go");
     EXPECT_TRUE(QFile::exists(s.env.station_file("rpt00.sys")));
+
+    auto* exportbutton = s.find<QPushButton>("cmdexport");
+    EXPECT_FALSE(exportbutton->isHidden() || exportbutton->isVisible());
+    s.find<QFrame>("frareport")->show();
+    EXPECT_TRUE(exportbutton->isVisible());
+    EXPECT_FALSE(s.find<QPushButton>("cmdimport")->isVisible());
 
     // Running from the suite's own folder moves nothing.
     Started suite_folder;
@@ -168,14 +163,15 @@ TEST(Startup, MovesAnOlderInstallationsFilesToTheDataFolder) {
     EXPECT_TRUE(QFile::exists(suite_folder.env.station_file("tclk01a.rpt")));
 }
 
-TEST(Tick, ShowsTheClockAndRefreshesTheHolidayBannerAfterMidnight) {
+// The clock, the holiday banner refreshed after midnight, the message line reread in every
+// fifth minute, and the screen cleared on the third tick after a punch.
+TEST(Tick, ShowsTheClockAndRefreshesBannerMessageLineAndScreen) {
     Started s;
     s.env.write_file(s.env.data("holiday.dat"), "0101\r\n0525,1225\r\n");
     s.env.clock.set("2004-05-24 23:59:00");
     ASSERT_TRUE(s.start());
     auto* banner = s.find<QLabel>("lblholiday");
     EXPECT_EQ(banner->text(), "");
-
     s.tick_at("2004-05-25 00:00:00");
     EXPECT_EQ(s.find<QLabel>("lbldate")->text(), "05-25-2004");
     EXPECT_EQ(s.find<QLabel>("lbltime")->text(), "00:00:00");
@@ -186,82 +182,65 @@ TEST(Tick, ShowsTheClockAndRefreshesTheHolidayBannerAfterMidnight) {
     s.tick_at("2004-05-26 00:00:01");
     EXPECT_EQ(banner->text(), "");
     EXPECT_EQ(s.env.st.run.holidaytoday, 0);
-}
 
-TEST(Tick, RereadsTheMessageLineOnlyInEveryFifthMinute) {
-    Started s;
-    ASSERT_TRUE(s.start());
     auto* line = s.find<QLabel>("lblmsg");
     s.env.write_file(s.env.data("punchwell.txt"), "Staff meeting at 3\r\nnot shown\r\n");
-    s.tick_at("2004-05-24 08:05:30");
+    s.tick_at("2004-05-26 08:05:30");
     EXPECT_EQ(line->text(), "Staff meeting at 3");
-
     s.env.write_file(s.env.data("punchwell.txt"), "Changed\r\n");
-    s.tick_at("2004-05-24 08:06:00");
+    s.tick_at("2004-05-26 08:06:00");
     EXPECT_EQ(line->text(), "Staff meeting at 3");
-    s.tick_at("2004-05-24 08:05:59");
+    s.tick_at("2004-05-26 08:05:59");
     EXPECT_EQ(line->text(), "Changed");
-
     QFile::remove(s.env.data("punchwell.txt"));
-    s.tick_at("2004-05-24 08:10:00");
+    s.tick_at("2004-05-26 08:10:00");
     EXPECT_EQ(line->text(), "");
+
+    QSignalSpy cleared(&s.win, &Tclock::clearscreen_requested);
+    s.env.st.run.clearcountdown = 1;
+    for (int second = 1; second <= 4; ++second) {
+        s.tick_at(QString("2004-05-26 08:07:0%1").arg(second));
+        EXPECT_EQ(cleared.count(), second >= 3 ? 1 : 0) << second;
+    }
+    EXPECT_EQ(s.env.st.run.clearcountdown, 0);
 }
 
 // Only to a release that sorts after its own (a byte-order mark is no newer release), only in
 // every eleventh minute, and not while a number is typed (0 is none).
 TEST(Tick, UpdatesToANewerReleaseInItsMinutesWhileNobodyIdentifies) {
-    const struct {
-        const char* release;
-        const char* when; // 2004-05-24
-        const char* typed;
-        bool updates;
-    } cases[] = {{"21.12.28b", "09:11:00", "", true},
-                 {"22.01.05a", "09:11:00", "", true},
-                 {"3.0", "09:11:00", "", true},
-                 {"21.12.28a", "09:11:00", "", false},
-                 {"21.12.28", "09:11:00", "", false},
-                 {"  21.12.28a  ", "09:11:00", "", false},
-                 {"\uFEFF21.12.28a", "09:11:00", "", false},
-                 {"", "09:11:00", "", false},
-                 {"21.12.28b", "09:00:00", "", true},
-                 {"21.12.28b", "09:55:59", "", true},
-                 {"21.12.28b", "09:44:10", "0", true},
-                 {"21.12.28b", "09:10:00", "", false},
-                 {"21.12.28b", "09:12:00", "", false},
-                 {"21.12.28b", "09:56:00", "", false},
-                 {"21.12.28b", "09:11:00", "12", false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.release) + " at " + c.when + " typed " + c.typed);
+    auto updates = [](const char* release, const char* when, const char* typed = "") {
         Started s;
-        ASSERT_TRUE(s.start());
-        const QByteArray published = QByteArray(c.release) + "\r\nnotes\r\n";
+        EXPECT_TRUE(s.start());
+        const QByteArray published = QByteArray(release) + "\r\nnotes\r\n";
         s.env.write_file(s.env.data("tcfilelist.txt"), published);
-        QTest::keyClicks(s.find<QLineEdit>("txtempid"), c.typed);
-        s.tick_at(QString("2004-05-24 ") + c.when);
-        EXPECT_EQ(s.env.programs.started.contains("swupdate.exe"), c.updates);
-        EXPECT_EQ(s.win.isVisible(), !c.updates);
-        EXPECT_EQ(s.win.Timer1->isActive(), !c.updates);
-        EXPECT_EQ(QFile::exists(s.run_marker()), !c.updates);
-        if (c.updates) {
+        QTest::keyClicks(s.find<QLineEdit>("txtempid"), typed);
+        s.tick_at(QString("2004-05-24 ") + when);
+        // Updating closes the station; anything else leaves it running.
+        const bool updated = s.env.programs.started.contains("swupdate.exe");
+        EXPECT_EQ(s.win.isVisible(), !updated);
+        EXPECT_EQ(s.win.Timer1->isActive(), !updated);
+        EXPECT_EQ(QFile::exists(s.run_marker()), !updated);
+        if (updated) {
             EXPECT_EQ(s.env.read_file(s.env.station_file("tcfilelist.txt")), published);
         }
         EXPECT_TRUE(s.env.dialogs.boxes.isEmpty());
-    }
-}
-
-TEST(Tick, ClearsTheScreenOnTheThirdTickAfterAPunch) {
-    Started s;
-    ASSERT_TRUE(s.start());
-    QSignalSpy cleared(&s.win, &Tclock::clearscreen_requested);
-    s.env.st.run.clearcountdown = 1;
-    s.tick_at("2004-05-24 08:01:01");
-    s.tick_at("2004-05-24 08:01:02");
-    EXPECT_EQ(cleared.count(), 0);
-    s.tick_at("2004-05-24 08:01:03");
-    EXPECT_EQ(cleared.count(), 1);
-    EXPECT_EQ(s.env.st.run.clearcountdown, 0);
-    s.tick_at("2004-05-24 08:01:04");
-    EXPECT_EQ(cleared.count(), 1);
+        return updated;
+    };
+    const std::pair<const char*, bool> releases[] = {
+        {"21.12.28b", true},        {"22.01.05a", true}, {"3.0", true},
+        {"21.12.28a", false},       {"21.12.28", false}, {"  21.12.28a  ", false},
+        {"\uFEFF21.12.28a", false}, {"", false}};
+    for (const auto& [release, newer] : releases)
+        EXPECT_EQ(updates(release, "09:11:00"), newer) << release;
+    const std::pair<const char*, bool> times[] = {{"09:00:00", true},
+                                                  {"09:55:59", true},
+                                                  {"09:10:00", false},
+                                                  {"09:12:00", false},
+                                                  {"09:56:00", false}};
+    for (const auto& [when, due] : times)
+        EXPECT_EQ(updates("21.12.28b", when), due) << when;
+    EXPECT_TRUE(updates("21.12.28b", "09:44:10", "0"));
+    EXPECT_FALSE(updates("21.12.28b", "09:11:00", "12"));
 }
 
 } // namespace
