@@ -44,6 +44,15 @@ int DiskFiles::write(const QString& path, const QByteArray& bytes) {
     return f.commit() ? 0 : 57;
 }
 
+int DiskFiles::replace(const QString& path, const QByteArray& bytes) {
+    QSaveFile f(path); // no direct-write fallback: the old file is never half overwritten
+    if (!f.open(QIODevice::WriteOnly))
+        return open_error(path);
+    if (f.write(bytes) != bytes.size())
+        return 57;
+    return f.commit() ? 0 : 57;
+}
+
 int DiskFiles::copy(const QString& from, const QString& to) {
     if (!QFileInfo(from).isFile())
         return 53;

@@ -18,6 +18,9 @@ public:
     virtual int append(const QString& path, const QByteArray& bytes) = 0;
     // Replaces the file's content; the data is flushed to disk before this returns.
     virtual int write(const QString& path, const QByteArray& bytes) = 0;
+    // Writes the bytes to a temporary file in path's folder, flushes it and renames it over
+    // path. Never writes path in place: on any failure path stays as it was.
+    virtual int replace(const QString& path, const QByteArray& bytes) = 0;
     virtual int copy(const QString& from, const QString& to) = 0;
     virtual int remove(const QString& path) = 0;
 };
@@ -28,6 +31,7 @@ public:
     std::optional<QByteArray> read(const QString& path) const override;
     int append(const QString& path, const QByteArray& bytes) override;
     int write(const QString& path, const QByteArray& bytes) override;
+    int replace(const QString& path, const QByteArray& bytes) override;
     int copy(const QString& from, const QString& to) override;
     int remove(const QString& path) override;
 };

@@ -50,23 +50,6 @@ double round_to(double v, int decimals) {
     return std::round(v * scale) / scale;
 }
 
-// The value as its column stores it: whole numbers for integer columns, hours to two decimals
-// and the pay rate to four for real columns. Text that is no number is a type mismatch, as the
-// engine would report it.
-QVariant stored_value(const PunchBuffer& buf, int pos) {
-    const QVariant& v = buf.values[pos];
-    const FieldType type = buf.types.value(pos, FieldType::Text);
-    if (type == FieldType::Text)
-        return v.toString();
-    bool ok = false;
-    const double d = v.toDouble(&ok);
-    if (!ok || !std::isfinite(d))
-        throw DbError(13, QStringLiteral("Data type mismatch in field %1.").arg(buf.names[pos]));
-    if (type == FieldType::Integer)
-        return static_cast<qlonglong>(std::llround(d));
-    return round_to(d, pos == col::tckpayrate ? 4 : 2);
-}
-
 QString where_of(const PunchQuery& query) {
     return QLatin1Char('(') + query.where + QLatin1Char(')');
 }
@@ -104,6 +87,18 @@ int yyyymmdd(const QDate& day) {
 double PunchBuffer::number(int pos) const {
     return values.value(pos).toDouble();
 }
+QVariant stored_value(const QVariant& v, FieldType type, int pos, const QString& name) {
+    if (type == FieldType::Text)
+        return v.toString();
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    if (!ok || !std::isfinite(d))
+        throw DbError(13, QStringLiteral("Data type mismatch in field %1.").arg(name));
+    if (type == FieldType::Integer)
+        return static_cast<qlonglong>(std::llround(d));
+    return round_to(d, pos == col::tckpayrate ? 4 : 2);
+}
+
 int PunchBuffer::integer(int pos) const {
     return static_cast<int>(std::llround(values.value(pos).toDouble()));
 }
@@ -186,7 +181,7 @@ RowResult write_punch_row(Db& db, const PunchQuery& query, const PunchBuffer& bu
         if (!writable(buf.values[i]))
             continue;
         names << quoted(buf.names[i]);
-        binds << stored_value(buf, i);
+        binds << stored_value(buf.values[i], buf.types.value(i, FieldType::Text), i, buf.names[i]);
     }
 
     if (buf.adding()) {

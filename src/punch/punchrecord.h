@@ -72,6 +72,11 @@ int yyyymmdd(const QDate& day);
 // How a column stores its values, from its declared type.
 enum class FieldType { Integer, Real, Text };
 
+// v as a column of type at position pos stores it: whole numbers for integer columns, hours
+// to two decimals and the pay rate to four for real columns. Throws DbError 13 naming the
+// column when a number column gets no finite number.
+QVariant stored_value(const QVariant& v, FieldType type, int pos, const QString& name);
+
 // One punch row by position. A value is unset (invalid QVariant) until read or assigned; a
 // text field read as NULL stays a null QVariant so that writing it back leaves it NULL.
 struct PunchBuffer {

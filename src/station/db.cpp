@@ -96,15 +96,24 @@ Db::~Db() {
 }
 
 QSqlQuery Db::run(const QString& sql, const QVariantList& binds) {
+    QSqlQuery q = prepare(sql);
+    exec(q, binds);
+    return q;
+}
+
+QSqlQuery Db::prepare(const QString& sql) {
     QSqlQuery q(QSqlDatabase::database(name_, false));
     q.setForwardOnly(true);
     if (!q.prepare(sql))
         throw to_db_error(q.lastError());
-    for (const QVariant& v : binds)
-        q.addBindValue(v);
+    return q;
+}
+
+void exec(QSqlQuery& q, const QVariantList& binds) {
+    for (int i = 0; i < binds.size(); ++i)
+        q.bindValue(i, binds[i]);
     if (!q.exec())
         throw to_db_error(q.lastError());
-    return q;
 }
 
 QVariant Db::scalar(const QString& sql, const QVariantList& binds) {

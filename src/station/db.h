@@ -46,6 +46,9 @@ public:
     // Prepares sql, binds the values in order and runs it. The query is forward-only; read
     // it and let it go out of scope before the Db closes.
     QSqlQuery run(const QString& sql, const QVariantList& binds = {});
+    // Prepares sql once, for statements that run for every row of a long operation; run it
+    // with pw::exec. Throws DbError.
+    QSqlQuery prepare(const QString& sql);
     // The first column of the first row, or a null QVariant when there is no row.
     QVariant scalar(const QString& sql, const QVariantList& binds = {});
 
@@ -72,6 +75,9 @@ private:
     Db& db_;
     bool done_ = false;
 };
+
+// Runs a prepared query (again) with these values bound in order. Throws DbError.
+void exec(QSqlQuery& q, const QVariantList& binds);
 
 // Moves q to its next row: false at the end, DbError when the engine failed on the way.
 bool fetch(QSqlQuery& q);

@@ -116,4 +116,10 @@ int FaultyFiles::write(const QString& path, const QByteArray& bytes) {
     return DiskFiles::write(path, bytes);
 }
 
+int FaultyFiles::replace(const QString& path, const QByteArray& bytes) {
+    if (const int code = injected(path))
+        return code;
+    return DiskFiles::replace(path, bytes);
+}
+
 } // namespace pw::test

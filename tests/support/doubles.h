@@ -109,15 +109,16 @@ public:
     bool lock_on(int vk) const override;
 };
 
-// Real files, except that appends and writes to a file whose name is in fail_names (any
+// Real files, except that writes of any kind to a file whose name is in fail_names (any
 // letter case) fail with the given code. Counts the attempts per file name.
 class FaultyFiles : public DiskFiles {
 public:
     QMap<QString, int> fail_names;       // lower-case file name -> error code
-    QMap<QString, int> attempts;         // lower-case file name -> appends and writes tried
+    QMap<QString, int> attempts;         // lower-case file name -> writes tried
 
     int append(const QString& path, const QByteArray& bytes) override;
     int write(const QString& path, const QByteArray& bytes) override;
+    int replace(const QString& path, const QByteArray& bytes) override;
 
 private:
     int injected(const QString& path);
