@@ -9,9 +9,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QHash>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTimer>
+#include <algorithm>
 
 namespace pw {
 
@@ -19,12 +21,26 @@ namespace {
 
 const QString kConfirmTitle = QStringLiteral("Confirm export file");
 
+QString punches(int n) {
+    return n == 1 ? QStringLiteral("1 punch") : QStringLiteral("%1 punches").arg(n);
+}
+
 // The daily window: the dates limit the in day, the times the adjusted in time of every day.
-PunchQuery export_query(const ExportRange& r, bool reexport) {
+// Statuses as a list, so that an index leading with tckstatus serves the selection.
+PunchQuery export_query(const ExportRange& r, const QVariantList& statuses) {
+    QStringList marks;
+    for (qsizetype i = 0; i < statuses.size(); ++i)
+        marks << QStringLiteral("?");
     return {QStringLiteral("(tckindate >= ? and tckadjtimein >= ?) and "
-                           "(tckindate <= ? and tckadjtimein <= ?) and tckstatus ") +
-                (reexport ? QStringLiteral("= ?") : QStringLiteral("< ?")),
-            {r.from_date, r.from_time, r.to_date, r.to_time, int(kExported)}};
+                           "(tckindate <= ? and tckadjtimein <= ?) and tckstatus in (") +
+                marks.join(u',') + u')',
+            QVariantList{r.from_date, r.from_time, r.to_date, r.to_time} + statuses};
+}
+
+// Open punches stay until they are punched out; a reexport takes the exported ones again.
+PunchQuery export_query(const ExportRange& r, bool reexport) {
+    return export_query(r, reexport ? QVariantList{int(kExported)}
+                                    : QVariantList{int(kClosed), int(kBad), int(kApproved)});
 }
 
 // The working folder, ending in "/", as the local folder prefix.
@@ -35,14 +51,6 @@ QString folder_prefix(const QString& folder) {
 // The chosen name made absolute against the working folder, where the station stands.
 QString chosen_path(const Station& st, const QString& name) {
     return QDir(st.workdir()).filePath(name);
-}
-
-// Puts the file back as it was before the export wrote to it.
-void restore_file(Station& st, const QString& path, const std::optional<QByteArray>& before) {
-    if (before)
-        st.files().write(path, *before);
-    else
-        st.files().remove(path);
 }
 
 } // namespace
@@ -79,50 +87,86 @@ ExportResult write_export(Station& st, const QString& db_file, const ExportRange
     Db db(db_file, DbMode::ReadWrite, st.busy_timeout_ms);
     // Taken before the rows are read: what is written is exactly what gets marked.
     Transaction t(db);
+    ExportResult result;
+    const PunchQuery open = export_query(range, QVariantList{int(kOpen)});
+    result.open_left =
+        db.scalar(QStringLiteral("select count(*) from punch where ") + open.where, open.binds)
+            .toInt();
     QByteArray lines;
-    QList<qint64> rowids;
     {
-        QSqlQuery q = db.run(QStringLiteral("select *, rowid from punch where ") + query.where +
+        QSqlQuery q = db.run(QStringLiteral("select * from punch where ") + query.where +
                                  QStringLiteral(" order by rowid"),
                              query.binds);
+        const int columns = q.record().count();
+        QVariantList values;
         while (fetch(q)) {
-            const int columns = q.record().count() - 1;
-            QVariantList values;
+            values.clear();
             for (int i = 0; i < columns; ++i)
                 values << q.value(i);
             lines += export_line(values);
-            rowids << q.value(columns).toLongLong();
+            ++result.written;
         }
     }
-    if (rowids.isEmpty())
-        return {};
+    if (result.written == 0)
+        return result;
+    const QSqlQuery marked = db.run(QStringLiteral("update punch set tckstatus = ?, "
+                                                   "tckexport = coalesce(tckexport, 0) + 1 "
+                                                   "where ") +
+                                        query.where,
+                                    QVariantList{int(kExported)} + query.binds);
+    if (marked.numRowsAffected() != result.written)
+        throw DbError(3021, QStringLiteral("The punches changed while they were exported."));
 
-    const std::optional<QByteArray> before =
-        st.files().exists(path) ? st.files().read(path) : std::nullopt;
-    ExportResult result;
-    result.file_error = replace ? st.files().write(path, lines) : st.files().append(path, lines);
+    // The whole file is completed under a temporary name and renamed into place just before
+    // the commit: a failure on the way marks nothing and leaves the old file as it was.
+    std::optional<QByteArray> before;
+    if (st.files().exists(path) && !(before = st.files().read(path))) {
+        result.file_error = 75;
+        return result;
+    }
+    result.file_error = st.files().replace(path, replace || !before ? lines : *before + lines);
     if (result.file_error)
         return result;
     try {
-        for (const qint64 rowid : rowids)
-            db.run(QStringLiteral("update punch set tckstatus = ?, "
-                                  "tckexport = coalesce(tckexport, 0) + 1 where rowid = ?"),
-                   {int(kExported), rowid});
         t.commit();
     } catch (const DbError&) {
         // Unmarked records must not stay in the file, or the next export sends them twice.
-        restore_file(st, path, before);
+        if (before)
+            st.files().replace(path, *before);
+        else
+            st.files().remove(path);
         throw;
     }
-    result.written = int(rowids.size());
     return result;
 }
 
-ImportResult import_records(Station& st, const QString& db_file, const QString& text) {
+namespace {
+
+// What makes a punch the same punch at both stations: employee, in date, recorded in time,
+// job and node. A shift that crossed the weekly 40 hours leaves two rows under one key (the
+// shift and its overtime row), so keys are counted, not merely looked up.
+QVariantList punch_key(const QVariantList& row) {
+    return {row[col::tckempid], row[col::tckindate], row[col::tcktimein].toString(),
+            row[col::tckjobcode], row[col::tcknode]};
+}
+
+// Two lines of one file for the same punch: equal but for what a reexport changes.
+bool same_line(const QVariantList& a, const QVariantList& b) {
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (i != col::tckstatus && i != col::tckexport && a[i] != b[i])
+            return false;
+    return true;
+}
+
+} // namespace
+
+ImportResult import_records(Station& st, const QString& db_file, const QByteArray& bytes) {
     Db db(db_file, DbMode::ReadWrite, st.busy_timeout_ms);
     PunchBuffer layout;
     read_punch_row(db, marker_query(), layout);
-    const TransferRecords file = read_transfer_file(text, layout.field_count());
+    if (layout.field_count() < col::count)
+        throw DbError(3018, QStringLiteral("The punch table lacks columns."));
+    const ImportRecords file = read_import_file(bytes, {layout.names, layout.types});
     ImportResult result;
     if (file.error_line > 0) {
         result.error_line = file.error_line;
@@ -130,16 +174,51 @@ ImportResult import_records(Station& st, const QString& db_file, const QString& 
         return result;
     }
 
+    QStringList names, marks;
+    for (const QString& name : std::as_const(layout.names)) {
+        names << u'"' + name + u'"';
+        marks << QStringLiteral("?");
+    }
     Transaction t(db);
-    for (const QStringList& record : file.records) {
-        PunchBuffer row = layout;
-        for (int i = 0; i < row.field_count(); ++i)
-            row[i] = import_value(record[i], row.types[i]);
-        if (row.integer(col::tckstatus) == kExported)
-            row[col::tckstatus] = int(kApproved);
-        row[col::tckexport] = row.number(col::tckexport) + 1;
-        set_busy(row);
-        write_punch_row(db, marker_query(), row);
+    QSqlQuery insert = db.prepare(QStringLiteral("insert into punch (") + names.join(u',') +
+                                  QStringLiteral(") values (") + marks.join(u',') + u')');
+    QSqlQuery held = db.prepare(
+        QStringLiteral("select count(*) from punch where tckempid = ? and tckindate = ? and "
+                       "coalesce(tcktimein, '') = ? and coalesce(tckjobcode, 0) = ? and "
+                       "coalesce(tcknode, 0) = ?"));
+    // Per key: how many rows the table held before this import, and this file's distinct
+    // lines. The first lines of a key are the ones the table holds: the export writes a
+    // shift before its overtime row and the import keeps the file's order.
+    struct Seen {
+        int held = 0;
+        QList<QVariantList> lines;
+    };
+    QHash<QString, Seen> seen;
+    for (QVariantList row : file.records) {
+        const QVariantList key = punch_key(row);
+        QString id;
+        for (const QVariant& v : key)
+            id += v.toString() + u'\x1f';
+        auto it = seen.find(id);
+        if (it == seen.end()) {
+            exec(held, key);
+            it = seen.insert(id, {fetch(held) ? held.value(0).toInt() : 0, {}});
+            held.finish();
+        }
+        if (std::any_of(it->lines.cbegin(), it->lines.cend(),
+                        [&](const QVariantList& l) { return same_line(l, row); })) {
+            ++result.already_there; // the same line twice in the file: added once
+            continue;
+        }
+        it->lines << row;
+        if (it->lines.size() <= it->held) {
+            ++result.already_there;
+            continue;
+        }
+        if (row[col::tckstatus].toInt() == kExported)
+            row[col::tckstatus] = qlonglong(kApproved);
+        row[col::tckexport] = row[col::tckexport].toLongLong() + 1;
+        exec(insert, row);
         ++result.added;
     }
     t.commit();
@@ -184,6 +263,7 @@ void export_punches(Station& st, QTimer& timer) {
     const QString db_file = punch_db_file(st, st.settings.punchdb);
     if (db_file.isEmpty())
         return;
+    ExportResult result;
     try {
         bool reexport = false;
         ExportChoice found;
@@ -212,7 +292,7 @@ void export_punches(Station& st, QTimer& timer) {
                                                     "to continue?"),
                                      QStringLiteral("Prior Export")))
             return;
-        const ExportResult result = write_export(st, db_file, range, reexport, path, replace);
+        result = write_export(st, db_file, range, reexport, path, replace);
         if (result.file_error) {
             reporterror(st, result.file_error,
                         QStringLiteral("The export file could not be written: ") + path);
@@ -223,8 +303,13 @@ void export_punches(Station& st, QTimer& timer) {
         return;
     }
     QCoreApplication::processEvents();
-    st.dialogs().message(QStringLiteral("Punchwell export complete."), QStringLiteral("Done"),
-                         Icon::Information);
+    QString done = QStringLiteral("Punchwell export complete.");
+    if (result.open_left > 0)
+        done += QStringLiteral("\n\n") + punches(result.open_left) +
+                (result.open_left == 1 ? QStringLiteral(" still open in the range was")
+                                       : QStringLiteral(" still open in the range were")) +
+                QStringLiteral(" left for a later export.");
+    st.dialogs().message(done, QStringLiteral("Done"), Icon::Information);
 }
 
 void import_punches(Station& st, QTimer& timer) {
@@ -258,8 +343,9 @@ void import_punches(Station& st, QTimer& timer) {
         reporterror(st, 75, QStringLiteral("The import file could not be read: ") + path);
         return;
     }
+    ImportResult result;
     try {
-        const ImportResult result = import_records(st, db_file, QString::fromUtf8(*bytes));
+        result = import_records(st, db_file, *bytes);
         if (result.error_line > 0) {
             st.dialogs().message(QStringLiteral("The import file is damaged; nothing was "
                                                 "imported.\r\nLine ") +
@@ -273,8 +359,10 @@ void import_punches(Station& st, QTimer& timer) {
         return;
     }
     QCoreApplication::processEvents();
-    st.dialogs().message(QStringLiteral("Import Complete"), QStringLiteral("Punchwell"),
-                         Icon::Information);
+    st.dialogs().message(QStringLiteral("Import Complete\n") + punches(result.added) +
+                             QStringLiteral(" added, ") + punches(result.already_there) +
+                             QStringLiteral(" already there."),
+                         QStringLiteral("Punchwell"), Icon::Information);
 }
 
 } // namespace pw

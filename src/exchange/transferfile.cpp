@@ -2,6 +2,12 @@
 
 #include "station/fields.h"
 
+#include <QDate>
+#include <algorithm>
+#include <cfloat>
+#include <climits>
+#include <cmath>
+
 namespace pw {
 
 namespace {
@@ -109,7 +115,84 @@ private:
     int line_ = 1;
 };
 
+// Hands every record of field_count values to take(values, line), which may stop the
+// reading by returning false. Returns the line that is no record (with why), or 0.
+template <typename Take>
+int each_record(const QString& text, int field_count, QString& why, Take take) {
+    TransferReader reader(text);
+    QStringList values;
+    while (reader.next_record()) {
+        const int line = reader.line();
+        values.clear();
+        if (!reader.read_values(values)) {
+            why = QStringLiteral("ends inside a quoted value");
+            return line;
+        }
+        if (values.size() != field_count) {
+            why = QStringLiteral("holds %1 values where a punch record has %2")
+                      .arg(values.size())
+                      .arg(field_count);
+            return line;
+        }
+        if (!take(values, line))
+            return line;
+    }
+    return 0;
+}
+
+// The largest pay rate the suite's currency columns hold.
+constexpr double kCurrencyMax = 922337203685477.5807;
+
+bool is_date_column(int pos) {
+    return pos == col::tckindate || pos == col::tckoutdate;
+}
+
+bool is_day(double n) {
+    if (n == 0)
+        return true;
+    if (n < 10000101 || n > 99991231)
+        return false;
+    const int d = int(n);
+    return QDate(d / 10000, d / 100 % 100, d % 100).isValid();
+}
+
+// Why value (import_value's number) does not fit the column, or empty when it does.
+QString misfit(const QVariant& value, FieldType type, int pos) {
+    if (type == FieldType::Text)
+        return {};
+    const double d = value.toDouble();
+    if (type == FieldType::Real) {
+        const double most = pos == col::tckpayrate ? kCurrencyMax : double(FLT_MAX);
+        return std::isfinite(d) && std::fabs(d) <= most ? QString()
+                                                        : QStringLiteral("a number it cannot hold");
+    }
+    const double n = std::round(d);
+    if (!std::isfinite(n) || n < double(INT_MIN) || n > double(INT_MAX))
+        return QStringLiteral("a number it cannot hold");
+    if (is_date_column(pos) && !is_day(n))
+        return QStringLiteral("which is no date");
+    return {};
+}
+
 } // namespace
+
+const TransferLayout& punch_transfer_layout() {
+    using T = FieldType;
+    static const TransferLayout layout{
+        {"tckindate",       "tckempid",     "tckjobcode",        "tckjobdescription",
+         "tckpayrate",      "tckbreaktime", "tckbreakreduction", "tcktimein",
+         "tckoutdate",      "tcktimeout",   "tckreghours",       "tckothours",
+         "tckholidayothrs", "tckvachours",  "tcksickhours",      "tckholidayhours",
+         "tcktips",         "tckadjreason", "tckexport",         "tcknode",
+         "tckdept",         "tckpayperiod", "tckadjtimein",      "tckadjtimeout",
+         "tckadjreghours",  "tckposted",    "tckpostdate",       "tckcomment",
+         "tckstatus"},
+        {T::Integer, T::Integer, T::Integer, T::Text,    T::Real,    T::Real,    T::Real, T::Text,
+         T::Integer, T::Text,    T::Real,    T::Real,    T::Real,    T::Real,    T::Real, T::Real,
+         T::Real,    T::Text,    T::Integer, T::Integer, T::Integer, T::Integer, T::Text, T::Text,
+         T::Real,    T::Integer, T::Integer, T::Text,    T::Integer}};
+    return layout;
+}
 
 QString export_value(const QVariant& value) {
     if (value.isNull())
@@ -131,25 +214,14 @@ QByteArray export_line(const QVariantList& values) {
 
 TransferRecords read_transfer_file(const QString& text, int field_count) {
     TransferRecords out;
-    TransferReader reader(text);
-    while (reader.next_record()) {
-        const int line = reader.line();
-        QStringList values;
-        if (!reader.read_values(values)) {
-            out.error_line = line;
-            out.error = QStringLiteral("ends inside a quoted value");
-            return out;
-        }
-        if (values.size() != field_count) {
-            out.error_line = line;
-            out.error = QStringLiteral("holds %1 values where a punch record has %2")
-                            .arg(values.size())
-                            .arg(field_count);
-            return out;
-        }
-        out.records << values;
-        out.lines << line;
-    }
+    out.error_line =
+        each_record(text, field_count, out.error, [&](const QStringList& values, int line) {
+            out.records << values;
+            out.lines << line;
+            return true;
+        });
+    if (out.error_line > 0)
+        out.records.clear();
     return out;
 }
 
@@ -160,6 +232,36 @@ QVariant import_value(const QString& raw, FieldType type) {
     if (type == FieldType::Text)
         return text;
     return val(text);
+}
+
+ImportRecords read_import_file(const QByteArray& bytes, const TransferLayout& layout) {
+    const int count = int(std::min(layout.names.size(), layout.types.size()));
+    ImportRecords out;
+    out.error_line = each_record(
+        QString::fromUtf8(bytes), count, out.error, [&](const QStringList& raws, int line) {
+            QVariantList values;
+            for (int i = 0; i < count; ++i) {
+                const QVariant v = import_value(raws[i], layout.types[i]);
+                const QString why = misfit(v, layout.types[i], i);
+                if (!why.isEmpty()) {
+                    QString shown = raws[i].trimmed();
+                    if (shown.size() > 24)
+                        shown = shown.left(24) + QStringLiteral("...");
+                    out.error =
+                        QStringLiteral("has \"%1\" in %2, %3").arg(shown, layout.names[i], why);
+                    return false;
+                }
+                values << stored_value(v, layout.types[i], i, layout.names[i]);
+            }
+            out.records << values;
+            out.lines << line;
+            return true;
+        });
+    if (out.error_line > 0) {
+        out.records.clear();
+        out.lines.clear();
+    }
+    return out;
 }
 
 } // namespace pw

@@ -9,6 +9,10 @@
 // dropped); in a quoted value a doubled quote is one quote, and a quote that is not followed
 // by the value's end is kept as it is (older files did not double them). A quoted value may
 // run over a line end. Each record is one line; blank lines are skipped.
+//
+// An import refuses the whole file when a value does not fit its column: an integer beyond
+// 32 bits, a real that is no finite single-precision number (a pay rate beyond the currency
+// range), an in or out date that is neither 0 nor a real YYYYMMDD day.
 
 #include "punch/punchrecord.h"
 
@@ -17,6 +21,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <QVariantList>
 
 namespace pw {
 
@@ -39,5 +44,26 @@ TransferRecords read_transfer_file(const QString& text, int field_count);
 // One raw value as a column of type stores it: Null (any case) and blanks read as empty; a
 // text column gets the trimmed text, a number column its numeric value (0 for no number).
 QVariant import_value(const QString& raw, FieldType type);
+
+// The columns a transfer file carries, in table order.
+struct TransferLayout {
+    QStringList names;
+    QList<FieldType> types;
+};
+// The punch table as the suite creates it, for readers without a database at hand.
+const TransferLayout& punch_transfer_layout();
+
+// An import file's records, each value as its column stores it, or the first line that
+// cannot be imported.
+struct ImportRecords {
+    QList<QVariantList> records;
+    QList<int> lines;   // the line each record starts on, counted from 1
+    int error_line = 0; // 0 when every record can be imported
+    QString error;      // what is wrong on error_line, naming the field
+};
+
+// Reads an import file's bytes (UTF-8) into records for layout. Needs no database nor
+// window; on error no record is returned.
+ImportRecords read_import_file(const QByteArray& bytes, const TransferLayout& layout);
 
 } // namespace pw

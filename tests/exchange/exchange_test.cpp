@@ -50,6 +50,37 @@ TEST(TransferFile, ReadsRecordsOrNamesTheFirstBadLine) {
     EXPECT_EQ(import_value("abc", FieldType::Integer), QVariant(0.0));
 }
 
+TEST(TransferFile, RefusesAValueThatDoesNotFitItsColumn) {
+    const TransferLayout& layout = punch_transfer_layout();
+    QStringList good(col::count, " 0 ");
+    good[col::tckindate] = " 20040229 ";
+    const struct {
+        int pos;
+        const char* raw; // nullptr: the record reads
+        const char* error;
+    } cases[] = {
+        {col::tckempid, "1e400", "has \"1e400\" in tckempid, a number it cannot hold"},
+        {col::tckstatus, "-2147483649", "in tckstatus, a number it cannot hold"},
+        {col::tckjobcode, "2147483647", nullptr},
+        {col::tckreghours, "1e39", "in tckreghours, a number it cannot hold"},
+        {col::tckpayrate, "1e15", "in tckpayrate, a number it cannot hold"},
+        {col::tckpayrate, "999999999.99995", nullptr},
+        {col::tckindate, "20030229", "in tckindate, which is no date"},
+        {col::tckoutdate, "99999999", "in tckoutdate, which is no date"},
+        {col::tckoutdate, "Null", nullptr},
+        {col::tcktimein, "1e400", nullptr},
+    };
+    for (const auto& c : cases) {
+        QStringList bad = good;
+        bad[c.pos] = c.raw;
+        const QByteArray text = (good.join(',') + "\r\n" + bad.join(',') + "\r\n").toUtf8();
+        const ImportRecords r = read_import_file(text, layout);
+        EXPECT_EQ(r.error_line, c.error ? 2 : 0) << c.raw;
+        EXPECT_EQ(r.records.size(), c.error ? 0 : 2) << c.raw;
+        EXPECT_TRUE(r.error.contains(c.error ? c.error : "")) << r.error.toStdString();
+    }
+}
+
 struct Exchange : ::testing::Test {
     test::TestEnv env;
     QTimer timer;
@@ -61,12 +92,13 @@ struct Exchange : ::testing::Test {
     }
     // A record of every column but tckexport, in table order; texts all set, so that every
     // value makes the round trip.
-    void add_full_punch(int indate, const QString& adjtimein, const QString& description) {
+    void add_full_punch(int indate, const QString& adjtimein, const QString& description,
+                        int status = 2) {
         const QVariantList values = {indate, 12,         3,      description, 8.5,       0.5,
                                      0.25,   "09:02:10", indate, "17:01:00",  7.5,       0.33,
                                      0,      0,          0,      0,           12.25,     "",
                                      {},     2,          0,      20040531,    adjtimein, "17:00:00",
-                                     7.5,    0,          0,      "late",      2};
+                                     7.5,    0,          0,      "late",      status};
         const auto columns = env.rows(env.punchdb(), "pragma table_info(punch)");
         QVariantMap row;
         for (qsizetype i = 0; i < values.size(); ++i)
@@ -127,11 +159,13 @@ TEST_F(Exchange, ExactLinesMarkedAfterTheWriteAndARoundTripOntoAnotherStation) {
     // Imported on another station: every column as it was, but status and tckexport.
     test::TestEnv other;
     other.load();
-    auto import_and_expect = [&](const char* where, int status, int exported) {
+    const QString all_new = "Import Complete\n2 punches added, 0 punches already there.";
+    auto import_and_expect = [&](const char* where, int status, int exported,
+                                 const QString& message) {
         other.dialogs.answers = QStringList{file, "Yes"};
         other.dialogs.clear();
         import_punches(other.st, timer);
-        EXPECT_EQ(other.dialogs.last().text, "Import Complete");
+        EXPECT_EQ(other.dialogs.last().text, message);
         expect_timer_running();
         const QList<QVariantMap> got = punches(other, where);
         ASSERT_EQ(got.size(), before.size());
@@ -144,20 +178,25 @@ TEST_F(Exchange, ExactLinesMarkedAfterTheWriteAndARoundTripOntoAnotherStation) {
                     << it.key().toStdString();
         }
     };
-    import_and_expect("tckexport = 1", 2, 1);
+    import_and_expect("tckexport = 1", 2, 1, all_new);
 
-    // The second round re-exports them (status 5, tckexport 1) into a fresh file.
+    // The second round re-exports them (status 5, tckexport 1) into a fresh file. The main
+    // station holds them already: nothing is doubled.
     do_export({"Yes", "Yes", "Yes"}); // replace, reexport, prior export
     EXPECT_EQ(env.scalar(env.punchdb(), "select min(tckexport) from punch").toInt(), 2);
-    import_and_expect("tckexport = 2", 4, 2);
-    EXPECT_EQ(punches(other).size(), 4);
+    import_and_expect("1", 2, 1, "Import Complete\n0 punches added, 2 punches already there.");
+    ASSERT_TRUE(other.exec(other.punchdb(), "delete from punch"));
+    import_and_expect("1", 4, 2, all_new);
 }
 
 TEST_F(Exchange, DailyWindowReexportAndAppending) {
     add_full_punch(20040515, "13:00:00", "Late");
     add_full_punch(20040515, "09:00:00", "Early");
     add_full_punch(20040430, "09:00:00", "April");
+    add_full_punch(20040520, "10:00:00", "Open", 1);
     do_export();
+    EXPECT_EQ(env.dialogs.last().text, "Punchwell export complete.\n\n1 punch still open in "
+                                       "the range was left for a later export.");
     const QByteArray once = env.read_file(file);
     EXPECT_EQ(once.count("\r\n"), 1);
     EXPECT_TRUE(once.contains("Early"));
@@ -174,7 +213,8 @@ TEST_F(Exchange, DailyWindowReexportAndAppending) {
     EXPECT_TRUE(twice.mid(once.size()).contains("Early"));
     EXPECT_TRUE(twice.mid(once.size()).endsWith("\" 5 \"\r\n"));
     EXPECT_EQ(punches(env, "tckexport = 2").size(), 1);
-    EXPECT_EQ(punches(env, "tckexport is null").size(), 2);
+    EXPECT_EQ(punches(env, "tckexport is null").size(), 3);
+    EXPECT_EQ(punches(env, "tckstatus = 1").size(), 1);
 }
 
 TEST_F(Exchange, EveryWayOutRunsTheTimerAndMarksNothing) {
@@ -194,21 +234,25 @@ TEST_F(Exchange, EveryWayOutRunsTheTimerAndMarksNothing) {
         expect_timer_running();
         EXPECT_FALSE(QFile::exists(file)) << answers.join(',').toStdString();
     }
-    // Neither a failed write nor a failed marking leaves anything marked or written.
-    env.files.fail_names["tcexport.csv"] = 57;
+    // A failed write, rename or marking leaves nothing marked and the old file as it was.
+    env.write_file(file, "OLD\r\n");
     bool stopped = false;
     env.dialogs.on_box = [&](const test::Box& b) {
         if (b.title == "Parvela Codes")
             stopped = !timer.isActive();
     };
-    do_export();
+    env.files.fail_names["tcexport.csv"] = 57;
+    do_export({"No"}); // added to the old file
     EXPECT_TRUE(stopped);
     env.files.fail_names.clear();
+    env.dialogs.answers = {"gone/tcexport.csv", "Yes", "20040501", "20040531", "08", "12"};
+    export_punches(env.st, timer);
+    EXPECT_EQ(env.dialogs.titles().last(), "Parvela Codes");
     ASSERT_TRUE(env.exec(env.punchdb(), "create trigger frozen before update on punch "
                                         "begin select raise(abort, 'punch is frozen'); end"));
-    do_export();
+    do_export({"Yes"});
     EXPECT_EQ(env.dialogs.titles().last(), "Parvela Codes");
-    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_EQ(env.read_file(file), "OLD\r\n");
     EXPECT_EQ(punches(env, "tckstatus = 2 and tckexport is null").size(), 1);
     expect_timer_running();
 }
@@ -226,19 +270,33 @@ TEST_F(Exchange, ImportAddsAllOrNothing) {
         return env.dialogs.last().text;
     };
 
-    EXPECT_EQ(import(""), "Import Complete");
-    EXPECT_EQ(punches(env).size(), 0);
-
-    const QString damaged = import(line + line.left(40));
-    EXPECT_TRUE(damaged.contains("Line 2 of tcexport.csv")) << damaged.toStdString();
-    EXPECT_EQ(punches(env).size(), 0);
-
-    EXPECT_EQ(import(line + line), "Import Complete");
-    EXPECT_EQ(import(line + line), "Import Complete");
+    // The shift's overtime row: the same punch key, other hours.
+    QByteArray overtime = line;
+    overtime.replace("\" 8 \",\" 0 \"", "\" 0 \",\" 2 \"");
+    QByteArray overflow = line;
+    overflow.replace("\" 12 \"", "\"1e400\"");
+    const struct {
+        QByteArray bytes;
+        QString message;
+        int rows;
+    } cases[] = {
+        {"", "Import Complete\n0 punches added, 0 punches already there.", 0},
+        {line + line.left(40), "Line 2 of tcexport.csv holds 6 values", 0},
+        {line + overflow, "Line 2 of tcexport.csv has \"1e400\" in tckempid", 0},
+        // A line repeated in one file (an appended reexport) is one punch.
+        {line + line, "Import Complete\n1 punch added, 1 punch already there.", 1},
+        {line + overtime + line, "Import Complete\n1 punch added, 2 punches already there.", 2},
+        {overtime + line, "Import Complete\n0 punches added, 2 punches already there.", 2},
+    };
+    for (const auto& c : cases) {
+        const QString got = import(c.bytes);
+        EXPECT_TRUE(got.contains(c.message)) << got.toStdString();
+        EXPECT_EQ(punches(env).size(), c.rows) << got.toStdString();
+    }
     const QList<QVariantMap> got = punches(env);
-    ASSERT_EQ(got.size(), 4);
     EXPECT_EQ(got[0]["tckstatus"].toInt(), 4);
     EXPECT_EQ(got[0]["tckexport"].toInt(), 6);
+    EXPECT_EQ(got[1]["tckothours"].toDouble(), 2);
 
     QFile::remove(file);
     env.dialogs.answers = QStringList{"tcexport.csv", "Yes"};
