@@ -1,5 +1,6 @@
 #include "editordata.h"
 
+#include "punch/hours.h"
 #include "punch/punchrecord.h"
 #include "reports/reportlines.h"
 #include "station/db.h"
@@ -238,35 +239,16 @@ CalcResult calc_hours(const PunchBoxes& boxes, int shiftlimit) {
         (out_hour < in_hour || (out_hour == in_hour && out_minute < in_minute)))
         return {CalcOutcome::OutBeforeIn, {}};
 
-    double h = 0;
-    double m = 0;
-    if (in_date == out_date) {
-        if (out_minute >= in_minute) {
-            h = out_hour - in_hour;
-            m = out_minute - in_minute;
-        } else {
-            h = out_hour - in_hour - 1;
-            m = out_minute + 60 - in_minute;
-        }
-    } else if (out_date > in_date) {
-        // Taken to end the next day, however many days lie between.
-        h = 23 - in_hour;
-        m = 60 - in_minute;
-        if (m == 60) {
-            h += 1;
-            m = 0;
-        }
-        h += out_hour;
-        m += out_minute;
-        if (h >= shiftlimit) {
-            h = 0;
-            m = 0;
-        }
-    } else {
+    if (out_date < in_date)
         return {CalcOutcome::OutDateEarlier, QStringLiteral(".00")};
-    }
-    const double cents = h * 100 + std::round(m / 60 * 100);
-    return {CalcOutcome::Hours, number_text(cents / 100)};
+    // The clock's arithmetic, with every day between the dates counted; the shift limit
+    // zeroes an overnight punch here even at 0.
+    const qint64 days =
+        in_date == out_date
+            ? 0
+            : std::max<qint64>(1, days_between(std::llround(in_date), std::llround(out_date)));
+    const Elapsed e = elapsed_span(days, in_hour, in_minute, out_hour, out_minute, shiftlimit);
+    return {CalcOutcome::Hours, number_text(e.hours)};
 }
 
 QString complete_punch_time(const QString& t) {

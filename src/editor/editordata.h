@@ -113,8 +113,8 @@ struct CalcResult {
     CalcOutcome outcome = CalcOutcome::NoDates;
     QString hours_text;
 };
-// Overnight shifts are taken to end the next day and are zeroed once their whole hours reach
-// the shift limit (a limit of 0 zeroes every one); same-day shifts are never limited.
+// Overnight shifts count every day between the dates and are zeroed once their whole hours
+// reach the shift limit (a limit of 0 zeroes every one); same-day shifts are never limited.
 CalcResult calc_hours(const PunchBoxes& boxes, int shiftlimit);
 
 // A time box's text completed by its length on Enter ("0830" gives "08:30:00"); other

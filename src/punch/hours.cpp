@@ -2,8 +2,10 @@
 
 #include "punchrecord.h"
 #include "station/db.h"
+#include "station/settings.h"
 #include "station/station.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace pw {
@@ -65,67 +67,79 @@ QString round_time(const QString& time, int unit) {
     return hhmm00(h, m);
 }
 
-QString round_in_time(const Station& st, const QString& time) {
-    return round_time(time, st.settings.inrounding);
+qint64 days_between(qint64 from, qint64 to) {
+    const QDate a = day_of(from);
+    const QDate b = day_of(to);
+    if (a.isValid() && b.isValid())
+        return a.daysTo(b);
+    return to > from ? 1 : (to == from ? 0 : -1);
 }
 
-QString round_out_time(const Station& st, const QString& time) {
-    return round_time(time, st.settings.outrounding);
-}
-
-Elapsed elapsed_hours(int in_date, const QString& in_time, int out_date, const QString& out_time,
-                      int shiftlimit) {
-    const int in_h = two_digits(in_time, 0);
-    const int in_m = two_digits(in_time, 3);
-    const int out_h = two_digits(out_time, 0);
-    const int out_m = two_digits(out_time, 3);
-    int whole = 0;
-    int min = 0;
+Elapsed elapsed_span(qint64 days, double in_hour, double in_minute, double out_hour,
+                     double out_minute, std::optional<double> limit) {
     Elapsed result;
-    if (out_date == in_date) {
-        if (out_m >= in_m) {
-            whole = out_h - in_h;
-            min = out_m - in_m;
+    if (days < 0)
+        return result; // out before in: the clock was set back; nothing to count
+    double whole = 0;
+    double min = 0;
+    if (days == 0) {
+        if (out_minute >= in_minute) {
+            whole = out_hour - in_hour;
+            min = out_minute - in_minute;
         } else {
-            whole = out_h - in_h - 1;
-            min = out_m + 60 - in_m;
+            whole = out_hour - in_hour - 1;
+            min = out_minute + 60 - in_minute;
         }
-    } else if (out_date > in_date) {
-        // Only one midnight is counted, however many days lie between; the shift limit is
-        // what catches a punch left open for days.
-        whole = 23 - in_h;
-        min = 60 - in_m;
+    } else {
+        whole = 23 - in_hour;
+        min = 60 - in_minute;
         if (min == 60) {
             whole += 1;
             min = 0;
         }
-        whole += out_h;
-        min += out_m; // up to 118
-        if (shiftlimit >= 1 && whole >= shiftlimit) {
-            whole = 0;
-            min = 0;
+        // A punch left open for days has run every one of them: the limit must see them all.
+        whole += out_hour + 24.0 * double(days - 1);
+        min += out_minute; // up to 118
+        if (limit && whole >= *limit) {
             result.limit_struck = true;
+            return result;
         }
-    } else {
-        return result; // out before in: the clock was set back; nothing to count
     }
-    // min / 60 to two decimals in whole hundredths: never an exact half, so no tie rule.
-    const qint64 cents = qint64(whole) * 100 + (qint64(min) * 10 + 3) / 6;
-    result.hours = from_cents(cents);
+    // min / 60 to two decimals in whole hundredths: whole minutes never make an exact half.
+    const double cents = whole * 100 + std::round(min * 100 / 60);
+    // Rounded out before rounded in on one day (units of their own) is no time worked.
+    result.hours = cents > 0 ? cents / 100 : 0.0;
     return result;
 }
 
-double break_reduced(double hours, double breaktime, double breakreduction) {
-    if (to_cents(hours) >= to_cents(breaktime))
-        return hours2(hours - breakreduction);
-    return hours;
+Elapsed elapsed_hours(int in_date, const QString& in_time, int out_date, const QString& out_time,
+                      int shiftlimit) {
+    return elapsed_span(days_between(in_date, out_date), two_digits(in_time, 0),
+                        two_digits(in_time, 3), two_digits(out_time, 0), two_digits(out_time, 3),
+                        shiftlimit >= 1 ? std::optional<double>(shiftlimit) : std::nullopt);
+}
+
+double after_break(const Elapsed& shift, double breaktime, double breakreduction) {
+    if (shift.limit_struck)
+        return 0; // a zeroed shift stays 0: there is no break to take off it
+    if (to_cents(shift.hours) < to_cents(breaktime))
+        return shift.hours;
+    return std::max(0.0, hours2(shift.hours - breakreduction));
 }
 
 double hours2(double hours) {
     return from_cents(to_cents(hours));
 }
 
-OutStamp rounded_out(int in_date, const QDateTime& now, int outrounding) {
+Stamp rounded_in(const QDateTime& now, int inrounding) {
+    const QString clock = now.time().toString(QStringLiteral("HH:mm:ss"));
+    const QString time = round_time(clock, inrounding);
+    // Rounded up past midnight: the shift starts on the next day, as its week and pay do.
+    const QDate day = two_digits(time, 0) < now.time().hour() ? now.date().addDays(1) : now.date();
+    return {yyyymmdd(day), time};
+}
+
+Stamp rounded_out(int in_date, const QDateTime& now, int outrounding) {
     const QDate today = now.date();
     const QString time = round_time(now.time().toString(QStringLiteral("HH:mm:ss")), outrounding);
     if (time != QLatin1String("00:00:00"))
@@ -134,10 +148,11 @@ OutStamp rounded_out(int in_date, const QDateTime& now, int outrounding) {
     // once the clock has passed it. Putting it on the in date regardless would count a
     // punch left open since an earlier day as a few hours and hide it from the shift limit,
     // and would give a punch begun just after midnight 24 hours.
-    const int closing = yyyymmdd(now.time().hour() >= 12 ? today : today.addDays(-1));
+    const QDate midnight = now.time().hour() >= 12 ? today.addDays(1) : today;
+    const int closing = yyyymmdd(midnight.addDays(-1));
     if (closing >= in_date)
         return {closing, QStringLiteral("24:00:00")};
-    return {yyyymmdd(today), time};
+    return {yyyymmdd(midnight), time};
 }
 
 HoursSoFar calctime(Station& st) {
@@ -148,15 +163,23 @@ HoursSoFar calctime(Station& st) {
 HoursSoFar calctime(Station& st, int in_date, const QString& in_time, double breaktime,
                     double breakreduction) {
     set_today(st);
-    const OutStamp out = rounded_out(in_date, st.clock().now(), st.settings.outrounding);
+    const Stamp out = rounded_out(in_date, st.clock().now(), st.settings.outrounding);
     const Elapsed e = elapsed_hours(in_date, in_time, out.date, out.time, st.settings.shiftlimit);
-    return {break_reduced(e.hours, breaktime, breakreduction), e.limit_struck};
+    return {after_break(e, breaktime, breakreduction), e.limit_struck};
 }
 
-WeekBounds week_bounds(const QDate& today, int wwstartday) {
-    const int weekday = today.dayOfWeek() % 7 + 1; // 1 = Sunday ... 7 = Saturday
+bool holiday_on(Station& st, int date) {
+    const std::optional<QStringList> keys = holiday_keys(st);
+    if (!keys)
+        return false;
+    const QString key = QStringLiteral("%1").arg(date % 10000, 4, 10, QLatin1Char('0'));
+    return keys->contains(key);
+}
+
+WeekBounds week_bounds(const QDate& day, int wwstartday) {
+    const int weekday = day.dayOfWeek() % 7 + 1; // 1 = Sunday ... 7 = Saturday
     const int d = ((weekday - wwstartday) % 7 + 7) % 7 + 1;
-    return {yyyymmdd(today.addDays(-(d - 1))), yyyymmdd(today.addDays(7 - d))};
+    return {yyyymmdd(day.addDays(-(d - 1))), yyyymmdd(day.addDays(7 - d))};
 }
 
 double week_sum(Db& punchdb, double employee, const WeekBounds& week) {

@@ -46,21 +46,6 @@ QString rate_text(double rate) {
     return text;
 }
 
-void show_open_punch(Station& st, Tclock& win, const OpenPunch& punch) {
-    st.who.open_indate = punch.indate;
-    st.who.open_adjtimein = punch.adjtimein;
-    st.who.open_breaktime = punch.breaktime;
-    st.who.open_breakreduction = punch.breakreduction;
-    const HoursSoFar so_far = calctime(st);
-    st.who.job_code = punch.jobcode;
-    st.who.job_description = punch.jobdescription;
-    win.lstjob->addItems(open_punch_lines(punch, so_far.over_limit));
-    win.cmdpunchin->hide();
-    st.who.open_punch = 1;
-    if (!win.cmdpunchout->isHidden())
-        win.cmdpunchout->setFocus();
-}
-
 void show_jobs(Station& st, Tclock& win) {
     win.cmdpunchout->hide();
     win.lstjob->addItems({QStringLiteral("Select Job Below"), kDashes});
@@ -178,6 +163,23 @@ void identify(Station& st, Tclock& win) {
     }
 }
 
+void show_open_punch(Station& st, Tclock& win, const OpenPunch& punch) {
+    st.who.open_indate = punch.indate;
+    st.who.open_adjtimein = punch.adjtimein;
+    st.who.open_breaktime = punch.breaktime;
+    st.who.open_breakreduction = punch.breakreduction;
+    const HoursSoFar so_far = calctime(st);
+    st.who.job_code = punch.jobcode;
+    st.who.job_description = punch.jobdescription;
+    win.lstjob->clear();
+    win.lstjob->addItems(open_punch_lines(punch, so_far));
+    win.cmdpunchin->hide();
+    win.cmdpunchout->show(); // hidden when the job list was shown instead
+    st.who.open_punch = 1;
+    if (!win.cmdpunchout->isHidden())
+        win.cmdpunchout->setFocus();
+}
+
 void showscreen(Station& st, Tclock& win) {
     win.cmdpunchin->show();
     win.cmdpunchout->show();
@@ -211,6 +213,10 @@ QString lookupemployee(Station& st) {
 
 std::optional<OpenPunch> find_open_punch(Station& st, double employee) {
     Db db(st.path(st.settings.punchdb), DbMode::ReadOnly, st.busy_timeout_ms);
+    return find_open_punch(db, employee);
+}
+
+std::optional<OpenPunch> find_open_punch(Db& db, double employee) {
     QSqlQuery q = db.run(QStringLiteral("select tckindate, tckadjtimein, tckbreaktime, "
                                         "tckbreakreduction, tckjobcode, tckjobdescription "
                                         "from punch where tckempid = ? and tckstatus = 1"),
@@ -241,12 +247,14 @@ QList<JobLine> employee_jobs(Station& st, double employee) {
     return jobs;
 }
 
-QStringList open_punch_lines(const OpenPunch& punch, bool over_limit) {
+QStringList open_punch_lines(const OpenPunch& punch, const HoursSoFar& so_far) {
     QStringList lines{QStringLiteral("Currently punched in on"),
                       QString::number(punch.indate) + QStringLiteral(" at ") + punch.adjtimein,
                       QStringLiteral("Job# ") + QString::number(punch.jobcode),
-                      punch.jobdescription, kDashes};
-    if (over_limit)
+                      punch.jobdescription,
+                      QStringLiteral("Hours so far: ") + plain_number(so_far.hours),
+                      kDashes};
+    if (so_far.over_limit)
         lines << QStringLiteral("You may have forgotten to")
               << QStringLiteral("punch out. You must punch")
               << QStringLiteral("out now before you can") << QStringLiteral("punch in again.")

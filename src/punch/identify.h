@@ -15,7 +15,9 @@
 
 namespace pw {
 
+class Db;
 class DbError;
+struct HoursSoFar;
 class Station;
 class Tclock;
 
@@ -50,8 +52,13 @@ struct OpenPunch {
     int jobcode = 0;
     QString jobdescription;
 };
-// The employee's first open punch, if any. Throws DbError.
+// The employee's first open punch (any job), if any. Throws DbError.
 std::optional<OpenPunch> find_open_punch(Station& st, double employee);
+// The same on a database the caller has opened (punch in checks inside its transaction).
+std::optional<OpenPunch> find_open_punch(Db& db, double employee);
+
+// The job list shows the open punch with its hours so far; only Punch OUT is offered.
+void show_open_punch(Station& st, Tclock& win, const OpenPunch& punch);
 
 struct JobLine {
     int jobcode = 0;
@@ -62,8 +69,8 @@ struct JobLine {
 // Throws DbError.
 QList<JobLine> employee_jobs(Station& st, double employee);
 
-// What the job list shows for an open punch.
-QStringList open_punch_lines(const OpenPunch& punch, bool over_limit);
+// What the job list shows for an open punch that has run so_far.
+QStringList open_punch_lines(const OpenPunch& punch, const HoursSoFar& so_far);
 
 // Connects the window's signals to the identification routines.
 void connect_punch_screen(Station& st, Tclock& win);

@@ -1,6 +1,7 @@
 #include "punchin.h"
 
 #include "punch/hours.h"
+#include "punch/identify.h"
 #include "punch/punchrecord.h"
 #include "punch/punchscreen.h"
 #include "station/db.h"
@@ -92,9 +93,9 @@ void punch_in(Station& st, Tclock& win) {
     st.programs().start(QStringLiteral("syncnwk.exe nowait"));
     let_events_run();
 
-    int punch_date = 0;
     QString punch_time;
-    QString rounded;
+    Stamp in;
+    std::optional<OpenPunch> already;
     try {
         const BreakRule rule = job_break_rule(st, who.job_code);
 
@@ -105,16 +106,20 @@ void punch_in(Station& st, Tclock& win) {
             screen.restore();
             return;
         }
+        const QString file = punch_db_file(st, st.settings.punchdb);
+        if (file.isEmpty()) {
+            screen.restore();
+            return;
+        }
         set_busy(buf);
         // One reading of the clock for the date and the time, so a punch at midnight cannot
         // take the date of one day and the time of the next.
         const QDateTime now = st.clock().now();
         set_today(st);
         punch_time = now.time().toString(QStringLiteral("HH:mm:ss"));
-        punch_date = yyyymmdd(now.date());
-        rounded = round_in_time(st, punch_time);
+        in = rounded_in(now, st.settings.inrounding);
 
-        buf[col::tckindate] = punch_date;
+        buf[col::tckindate] = in.date;
         buf[col::tckempid] = who.number;
         buf[col::tckjobcode] = who.job_code;
         buf[col::tckjobdescription] = who.job_description;
@@ -122,11 +127,18 @@ void punch_in(Station& st, Tclock& win) {
         buf[col::tckbreaktime] = rule.breaktime;
         buf[col::tckbreakreduction] = rule.breakreduction;
         buf[col::tcktimein] = punch_time;
-        buf[col::tckadjtimein] = rounded;
+        buf[col::tckadjtimein] = in.time;
         buf[col::tckstatus] = int(kOpen);
-        if (write_punch_row(st, st.settings.punchdb, marker_query(), buf) != RowResult::Done) {
-            screen.restore();
-            return;
+        {
+            // The check and the insert share the write lock: of two stations punching the
+            // same employee in at once, the second finds the first one's punch.
+            Db db(file, DbMode::ReadWrite, st.busy_timeout_ms);
+            Transaction tx(db);
+            already = find_open_punch(db, who.number);
+            if (!already) {
+                write_punch_row(db, marker_query(), buf);
+                tx.commit();
+            }
         }
         let_events_run();
         clear_busy(buf);
@@ -135,18 +147,28 @@ void punch_in(Station& st, Tclock& win) {
         screen.restore();
         return;
     }
+    if (already) {
+        screen.restore();
+        tell(st,
+             QStringLiteral("You are already punched in.\nPunch out first, then punch in again."),
+             QStringLiteral("Oops..."));
+        show_open_punch(st, win, *already);
+        return;
+    }
     let_events_run();
 
-    screen.show_result(QStringLiteral("Punched in"), who.job_code, rounded);
-    write_punch_log(st, punch_date, punch_time, who.number, who.job_code, QStringLiteral("IN"));
+    // The result, the log and the receipt give the punch's date and times as the row holds
+    // them.
+    screen.show_result(QStringLiteral("Punched in"), who.job_code, in.time);
+    write_punch_log(st, in.date, punch_time, who.number, who.job_code, QStringLiteral("IN"));
 
     ReceiptData receipt;
     receipt.employee = who.number;
     receipt.name = win.txtname->text();
     receipt.job_code = who.job_code;
     receipt.job_description = who.job_description;
-    receipt.date = punch_date;
-    receipt.time_in = rounded;
+    receipt.date = in.date;
+    receipt.time_in = in.time;
     screen.offer_receipt_and_finish(st, ReceiptKind::In, receipt);
 }
 

@@ -21,17 +21,21 @@ enum class Outcome { Closed, NotOpen, Missing };
 
 // Closes the row that was read, in one transaction with the overtime row and with the week
 // sum taken under the same lock. NotOpen when another station closed it since it was read.
+// The week is the one holding the shift's in date: reports and later week sums count the
+// shift there, so its overtime must be decided there too.
 Outcome write_close(Station& st, const PunchBuffer& open, const PunchQuery& query,
                     const QDateTime& now, const PayRules& rules, double employee,
                     ShiftClose& result) {
     const QString file = punch_db_file(st, st.settings.punchdb);
     if (file.isEmpty())
         return Outcome::Missing;
+    QDate shift_day = day_of(open.integer(col::tckindate));
+    if (!shift_day.isValid())
+        shift_day = now.date();
     Db db(file, DbMode::ReadWrite, st.busy_timeout_ms);
     Transaction tx(db);
-    const double W = rules.weekly
-                         ? week_sum(db, employee, week_bounds(now.date(), st.settings.wwstartday))
-                         : 0.0;
+    const double W =
+        rules.weekly ? week_sum(db, employee, week_bounds(shift_day, st.settings.wwstartday)) : 0.0;
     result = close_shift(open, now, rules, W);
     if (write_punch_row(db, query, result.shift) != RowResult::Done)
         return Outcome::NotOpen; // rolled back: nothing of this close is kept
@@ -58,7 +62,7 @@ ShiftClose close_shift(const PunchBuffer& open, const QDateTime& now, const PayR
     c.punch_date = yyyymmdd(now.date());
     row[col::tcktimeout] = c.punch_time;
     // A rounded midnight ends the day it closes at "24:00:00".
-    const OutStamp out = rounded_out(row.integer(col::tckindate), now, rules.outrounding);
+    const Stamp out = rounded_out(row.integer(col::tckindate), now, rules.outrounding);
     row[col::tckoutdate] = out.date;
     row[col::tckadjtimeout] = out.time;
     row[col::tckstatus] = int(kClosed);
@@ -68,7 +72,7 @@ ShiftClose close_shift(const PunchBuffer& open, const QDateTime& now, const PayR
     if (e.limit_struck)
         row[col::tckstatus] = int(kBad);
     const double H =
-        break_reduced(e.hours, row.number(col::tckbreaktime), row.number(col::tckbreakreduction));
+        after_break(e, row.number(col::tckbreaktime), row.number(col::tckbreakreduction));
     row[col::tckreghours] = H;
     if (rules.holiday) {
         row[col::tckadjreghours] = 0.0;
@@ -118,8 +122,8 @@ void punch_out(Station& st, Tclock& win) {
     let_events_run();
 
     const PunchQuery query = open_punch_query(who.number, who.job_code);
-    const PayRules rules{st.settings.outrounding, st.settings.shiftlimit, st.run.holidaytoday == 1,
-                         st.settings.wwstartday >= 1};
+    PayRules rules{st.settings.outrounding, st.settings.shiftlimit, false,
+                   st.settings.wwstartday >= 1};
     ShiftClose closed;
     Outcome outcome = Outcome::Missing;
     try {
@@ -128,6 +132,8 @@ void punch_out(Station& st, Tclock& win) {
         if (read == RowResult::Done) {
             const QDateTime now = st.clock().now();
             set_today(st);
+            // The day the shift belongs to decides its holiday hours, as it decides its week.
+            rules.holiday = holiday_on(st, open.integer(col::tckindate));
             outcome = write_close(st, open, query, now, rules, who.number, closed);
         } else if (read == RowResult::Quit) {
             outcome = Outcome::NotOpen;

@@ -26,8 +26,8 @@ void punch_out(Station& st, Tclock& win);
 // The open row of the employee's punch for the job (status 1).
 PunchQuery open_punch_query(double employee, int job_code);
 
-// What the rules make of an open row closed at now, in a week that already holds W
-// adjusted regular hours.
+// What the rules make of an open row closed at now, in a week (the one holding the row's in
+// date) that already holds W adjusted regular hours.
 struct ShiftClose {
     PunchBuffer shift;                   // the open row with its out time, hours and status
     std::optional<PunchBuffer> overtime; // the second row, to be added, when OT > 0
@@ -40,8 +40,8 @@ struct ShiftClose {
 struct PayRules {
     int outrounding = 0;
     int shiftlimit = 0;
-    bool holiday = false;
-    bool weekly = true; // wwstartday 1 or more
+    bool holiday = false; // the shift's in date is a holiday
+    bool weekly = true;   // wwstartday 1 or more
 };
 
 ShiftClose close_shift(const PunchBuffer& open, const QDateTime& now, const PayRules& rules,

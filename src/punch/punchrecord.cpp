@@ -84,6 +84,12 @@ int yyyymmdd(const QDate& day) {
     return day.year() * 10000 + day.month() * 100 + day.day();
 }
 
+QDate day_of(qint64 yyyymmdd) {
+    if (yyyymmdd < 10000101 || yyyymmdd > 99991231)
+        return {};
+    return QDate(int(yyyymmdd / 10000), int(yyyymmdd / 100 % 100), int(yyyymmdd % 100));
+}
+
 double PunchBuffer::number(int pos) const {
     return values.value(pos).toDouble();
 }

@@ -68,6 +68,8 @@ inline constexpr int kMarkerDate = 33331231;
 void set_today(Station& st);
 // A day as the punch dates hold it: YYYYMMDD.
 int yyyymmdd(const QDate& day);
+// The day a YYYYMMDD number names; invalid when it names none.
+QDate day_of(qint64 yyyymmdd);
 
 // How a column stores its values, from its declared type.
 enum class FieldType { Integer, Real, Text };

@@ -87,10 +87,14 @@ bool run_report(Station& st, QListWidget& list, int index, const ReportQuery& qu
             for (int i = 0; i < row.count(); ++i)
                 copy << row.value(i);
             if (index == kWhosPunchedIn && copy.size() > col::tckreghours) {
-                // The printed list shows how long each open punch has run until now.
+                // The printed list shows how long each open punch has run until now, from
+                // the rounded in time (the in date is that time's day, which may be the day
+                // after the clock's), or the recorded one on a row that has none.
+                QString in_time = row.value(QStringLiteral("tckadjtimein")).toString();
+                if (in_time.isEmpty())
+                    in_time = row.value(QStringLiteral("tcktimein")).toString();
                 const HoursSoFar so_far =
-                    calctime(st, row.value(QStringLiteral("tckindate")).toInt(),
-                             row.value(QStringLiteral("tcktimein")).toString(),
+                    calctime(st, row.value(QStringLiteral("tckindate")).toInt(), in_time,
                              row.value(QStringLiteral("tckbreaktime")).toDouble(),
                              row.value(QStringLiteral("tckbreakreduction")).toDouble());
                 copy[col::tckreghours] = so_far.hours;

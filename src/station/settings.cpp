@@ -91,13 +91,10 @@ void read_pr(Station& st, Settings& s) {
 }
 
 void read_holidays(Station& st, Settings& s) {
-    const QString path = st.shared(QStringLiteral("holiday.dat"));
-    if (!st.files().exists(path))
+    const std::optional<QStringList> read = holiday_keys(st);
+    if (!read)
         return;
-    const std::optional<QByteArray> bytes = st.files().read(path);
-    if (!bytes)
-        return;
-    const QStringList keys = read_fields(QString::fromUtf8(*bytes), kMaxHolidays);
+    const QStringList& keys = *read;
     for (qsizetype n = 0; n < keys.size(); ++n)
         s.holidays[n + 1] = keys[n];
     s.holidays[0] = QString::number(keys.size());
@@ -131,6 +128,16 @@ void read_tclock_ini(Station& st, Settings& s) {
 }
 
 } // namespace
+
+std::optional<QStringList> holiday_keys(Station& st) {
+    const QString path = st.shared(QStringLiteral("holiday.dat"));
+    if (!st.files().exists(path))
+        return std::nullopt;
+    const std::optional<QByteArray> bytes = st.files().read(path);
+    if (!bytes)
+        return std::nullopt;
+    return read_fields(QString::fromUtf8(*bytes), kMaxHolidays);
+}
 
 int Settings::holiday_count() const {
     return holidays[0].toInt();

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <optional>
 
 namespace pw {
 
@@ -61,6 +62,8 @@ QString default_reason(int n);
 bool initnode(Station& st);
 // Sets suitemissing: 1 unless mapdrive + "parv.exe" is found.
 void checksuite(Station& st);
+// The keys MMDD of mapdrive holiday.dat as they stand now; nullopt when it cannot be read.
+std::optional<QStringList> holiday_keys(Station& st);
 // Reads pr, holiday.dat and tclock.ini (creating or completing tclock.ini).
 void loadsettings(Station& st);
 

@@ -7,6 +7,10 @@
 namespace pw {
 namespace {
 
+QDateTime at(const char* when) {
+    return QDateTime::fromString(when, "yyyy-MM-dd HH:mm:ss");
+}
+
 TEST(Hours, RoundTime) {
     // Below 2: unchanged, seconds kept. Otherwise seconds become 00 and an exact half rounds
     // down. A unit that does not divide 60 restarts every hour: 56 is the last mark of 7.
@@ -14,43 +18,73 @@ TEST(Hours, RoundTime) {
         {0, "08:07:41", "08:07:41"},  {1, "08:07:41", "08:07:41"},  {-5, "08:07:41", "08:07:41"},
         {15, "08:07:59", "08:00:00"}, {15, "08:08:00", "08:15:00"}, {15, "23:53:00", "00:00:00"},
         {10, "08:05:00", "08:00:00"}, {10, "08:56:00", "09:00:00"}, {6, "08:03:00", "08:00:00"},
-        {6, "08:58:00", "09:00:00"},  {7, "08:59:00", "08:56:00"},  {7, "09:03:00", "09:00:00"},
-        {7, "09:04:00", "09:07:00"}};
+        {6, "08:58:00", "09:00:00"},  {7, "08:59:00", "08:56:00"},  {7, "09:04:00", "09:07:00"}};
     for (const auto& [unit, in, out] : cases)
         EXPECT_EQ(round_time(in, unit), out) << "unit " << unit << " " << in;
+}
+
+TEST(Hours, StampsTakeTheDayOfTheRoundedTime) {
+    // In: rounded up past midnight starts the next day; rounded down stays. Out: a rounded
+    // midnight ends the day it closes at 24:00, or starts the day of a punch begun at it.
+    const std::tuple<bool, const char*, int, int, int, const char*> cases[] = {
+        {true, "2026-12-06 23:53:00", 15, 0, 20261207, "00:00:00"},
+        {true, "2026-12-06 23:55:10", 15, 0, 20261207, "00:00:00"},
+        {true, "2026-12-06 23:52:00", 15, 0, 20261206, "23:45:00"},
+        {true, "2026-12-06 23:58:00", 6, 0, 20261207, "00:00:00"},
+        {true, "2026-12-06 23:55:00", 6, 0, 20261206, "23:54:00"},
+        {true, "2026-12-31 23:55:00", 15, 0, 20270101, "00:00:00"},
+        {true, "2026-12-07 00:05:00", 15, 0, 20261207, "00:00:00"},
+        {false, "2026-12-06 23:55:00", 15, 20261206, 20261206, "24:00:00"},
+        {false, "2026-12-07 00:05:00", 15, 20261206, 20261206, "24:00:00"},
+        {false, "2026-12-06 23:57:00", 15, 20261207, 20261207, "00:00:00"},
+        {false, "2026-12-07 00:05:00", 15, 20261207, 20261207, "00:00:00"}};
+    for (const auto& [in, now, unit, in_date, date, time] : cases) {
+        const Stamp s = in ? rounded_in(at(now), unit) : rounded_out(in_date, at(now), unit);
+        EXPECT_EQ(std::tuple(s.date, s.time), std::tuple(date, QString(time))) << now << in;
+    }
 }
 
 TEST(Hours, ElapsedHours) {
     // in date, in, out date, out, shift limit, hours, limit struck. The first three end the
     // same day ("24:00:00" is hour 24) and are never limited. Overnight the minutes may reach
-    // 118 and only one midnight is counted; the limit compares the whole hours before the
-    // minutes (7 h + 105 min passes). An out before the in counts nothing. Minutes are
-    // exact to two decimals.
+    // 118 and every day between counts; the limit compares the whole hours before the
+    // minutes (7 h + 105 min passes). An out before the in, on an earlier day or by rounding
+    // on the same day, counts nothing. Minutes are exact to two decimals.
     const std::tuple<int, const char*, int, const char*, int, double, bool> cases[] = {
         {20040524, "08:40:00", 20040524, "16:20:00", 0, 7.67, false},
         {20040524, "16:20:00", 20040524, "24:00:00", 0, 7.67, false},
         {20040524, "06:00:00", 20040524, "21:00:00", 12, 15.00, false},
         {20040523, "23:01:00", 20040524, "00:59:00", 0, 1.97, false},
         {20041231, "22:00:00", 20050101, "06:00:00", 0, 8.00, false},
-        {20040520, "22:00:00", 20040524, "06:00:00", 0, 8.00, false},
         {20040523, "22:00:00", 20040524, "06:00:00", 8, 0, true},
         {20040523, "22:00:00", 20040524, "05:59:00", 8, 7.98, false},
         {20040523, "22:10:00", 20040524, "06:55:00", 8, 8.75, false},
+        {20260301, "22:00:00", 20260302, "06:00:00", 12, 8, false},
+        {20260301, "22:00:00", 20260303, "06:00:00", 0, 32, false},
+        {20260301, "22:00:00", 20260303, "06:00:00", 12, 0, true},
+        {20260301, "22:00:00", 20260305, "06:00:00", 0, 80, false},
+        {20260228, "22:00:00", 20260301, "06:00:00", 0, 8, false},
+        {20240228, "22:00:00", 20240301, "06:00:00", 0, 32, false},
         {20040524, "22:00:00", 20040523, "06:00:00", 8, 0, false},
-        {20040524, "08:00:00", 20040524, "08:01:00", 0, 0.02, false},
+        {20040524, "08:30:00", 20040524, "08:04:00", 0, 0, false},
         {20040524, "08:00:00", 20040524, "08:02:00", 0, 0.03, false}};
     for (const auto& [in_date, in, out_date, out, limit, hours, struck] : cases) {
         const Elapsed e = elapsed_hours(in_date, in, out_date, out, limit);
-        EXPECT_EQ(std::tuple(e.hours, e.limit_struck), std::tuple(hours, struck)) << in << out;
+        EXPECT_EQ(std::tuple(e.hours, e.limit_struck), std::tuple(hours, struck))
+            << in_date << " " << in << " " << out_date << " " << out;
     }
+    // Dates that name no day count one midnight when in order.
+    EXPECT_EQ(days_between(20261340, 20261341), 1);
+    EXPECT_EQ(days_between(20261231, 20270101), 1);
 }
 
-TEST(Hours, BreakReductionAndTwoDecimals) {
-    EXPECT_EQ(break_reduced(6.00, 6, 0.5), 5.50);
-    EXPECT_EQ(break_reduced(5.99, 6, 0.5), 5.99);
-    EXPECT_EQ(break_reduced(8.33, 6, 0.5), 7.83);
-    // A break time of 0 deducts from every shift, a zeroed one included.
-    EXPECT_EQ(break_reduced(0, 0, 0.5), -0.5);
+TEST(Hours, BreakReductionNeverBelowZero) {
+    // hours, struck, break time, reduction; hours after the break.
+    const std::tuple<double, bool, double, double, double> cases[] = {
+        {6.00, false, 6, 0.5, 5.50}, {5.99, false, 6, 0.5, 5.99}, {8.33, false, 6, 0.5, 7.83},
+        {0.3, false, 0, 0.5, 0},     {0, false, 0, 0.5, 0},       {0, true, 0, 0.5, 0}};
+    for (const auto& [hours, struck, breaktime, cut, after] : cases)
+        EXPECT_EQ(after_break({hours, struck}, breaktime, cut), after) << hours << " " << struck;
     EXPECT_EQ(hours2(8.329999923706055), 8.33);
     EXPECT_EQ(hours2(0.285), 0.29);
 }
@@ -83,7 +117,6 @@ TEST(Hours, WeeklySplit) {
         {36, 8, false, false, {8, 8, 0, 0, 0, 8}},
         {36, 8, true, true, {8, 0, 0, 4, 4, 4}},
         {40, 8, true, true, {0, 0, 0, 8, 0, 8}},
-        {30, 8, true, true, {8, 0, 0, 8, 0, 8}},
         {36, 8, true, false, {8, 0, 0, 8, 0, 8}},
         {36.67, 8.33, false, true, {8.33, 3.33, 0, 0, 5, 3.33}},
         {31.670000000000002, 8.33, false, true, {8.33, 8.33, 0, 0, 0, 8.33}},
@@ -96,20 +129,19 @@ TEST(Hours, WeeklySplit) {
     }
 }
 
-TEST(Hours, Calctime) {
+TEST(Hours, CalctimeAndHolidays) {
     // now, in date, in, out-rounding, shift limit, break time and reduction; hours so far,
-    // over the limit. From yesterday within and past the limit. A rounded midnight is hour 24
-    // of the day it closes (punch out shows it on the same day and the next morning), so a
-    // punch from the day before is counted overnight and meets the limit, and one begun just
-    // after that midnight is not 24 hours.
+    // over the limit. From yesterday within and past the limit; a punch begun at the coming
+    // midnight has run nothing yet; one open for days has run them all.
     const std::tuple<const char*, int, const char*, int, int, double, double, double, bool>
         cases[] = {{"2004-05-24 16:20:10", 20040524, "08:00:00", 15, 8, 6, 0.5, 7.75, false},
                    {"2004-05-24 05:50:00", 20040523, "22:00:00", 0, 8, 0, 0, 7.83, false},
                    {"2004-05-24 16:20:10", 20040523, "22:00:00", 0, 8, 0, 0, 0, true},
-                   {"2004-05-24 23:55:00", 20040523, "22:00:00", 15, 12, 0, 0, 0, true},
                    {"2004-05-24 23:55:00", 20040523, "22:00:00", 15, 0, 0, 0, 26.00, false},
-                   {"2004-05-24 00:05:00", 20040524, "00:00:00", 15, 0, 0, 0, 0, false}};
+                   {"2004-05-24 23:57:00", 20040525, "00:00:00", 15, 0, 0, 0.5, 0, false},
+                   {"2004-05-27 06:00:00", 20040523, "22:00:00", 0, 0, 0, 0, 80, false}};
     test::TestEnv env;
+    env.load();
     for (const auto& [now, in_date, in, rounding, limit, breaktime, cut, hours, over] : cases) {
         env.clock.set(now);
         env.st.settings.outrounding = rounding;
@@ -117,10 +149,14 @@ TEST(Hours, Calctime) {
         const HoursSoFar h = calctime(env.st, in_date, in, breaktime, cut);
         EXPECT_EQ(std::tuple(h.hours, h.over_limit), std::tuple(hours, over)) << now << " " << in;
     }
-    // Hours are counted until the clock's today; the out time rounds with its own unit.
-    EXPECT_EQ(env.st.todaytext, "05-24-2004");
-    EXPECT_EQ(env.st.today, 20040524);
-    EXPECT_EQ(round_out_time(env.st, "07:52:30"), "07:45:00");
+    EXPECT_EQ(env.st.today, 20040527);
+
+    // holiday.dat as it stands when asked, by month and day.
+    EXPECT_FALSE(holiday_on(env.st, 20261225));
+    env.write_file(env.data("holiday.dat"), "0101\r\n0704,1225\r\n");
+    EXPECT_TRUE(holiday_on(env.st, 20261225));
+    EXPECT_TRUE(holiday_on(env.st, 20270101));
+    EXPECT_FALSE(holiday_on(env.st, 20261224));
 }
 
 } // namespace

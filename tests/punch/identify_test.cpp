@@ -156,9 +156,9 @@ TEST(Identify, AnOpenPunchOffersOnlyPunchOut) {
     t.login();
     EXPECT_EQ(t.lines(),
               (QStringList{"Currently punched in on", "20040523 at 22:00:00", "Job# 30", "Server",
-                           kDashes, "You may have forgotten to", "punch out. You must punch",
-                           "out now before you can", "punch in again.", kDashes,
-                           "Choose Punch Out now or", "select Done to cancel."}));
+                           "Hours so far: 0", kDashes, "You may have forgotten to",
+                           "punch out. You must punch", "out now before you can", "punch in again.",
+                           kDashes, "Choose Punch Out now or", "select Done to cancel."}));
     EXPECT_FALSE(t.button("cmdpunchin")->isVisible());
     EXPECT_TRUE(t.button("cmdpunchout")->hasFocus());
     EXPECT_EQ(t.env.st.who.job_code, 30);

@@ -1,0 +1,382 @@
+#include "punch/identify.h"
+#include "reports/punchreports.h"
+#include "reports/workdb.h"
+#include "station/startup.h"
+#include "terminal.h"
+
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <optional>
+#include <tuple>
+
+namespace pw {
+namespace {
+
+using test::expect_punch;
+using test::fields;
+using test::kDashes;
+using test::merged;
+using test::Terminal;
+
+QList<QVariantMap> shift_rows(const Terminal& t) {
+    return t.env.rows(t.env.punchdb(),
+                      "select * from punch where tckempid = 9 and tckjobcode = 10 order by rowid");
+}
+
+QStringList with_feed(QStringList lines, int feed) {
+    return lines + QStringList(feed, " ");
+}
+
+// Employee 9 punches in for job 10 and out again through the window, each on the clock's
+// time of the case; between the two, at the out time, the identification screen and "Who's
+// Punched In?" show the open punch. Defaults: no rounding, no shift limit, week from Sunday,
+// job 10 without a break rule (null, copied as 0); holidays 0101 and 1225.
+TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
+    const struct {
+        const char* what;
+        const char* rules;            // pr's pay rules; after ";" job 10's break rule
+        const char* worked;           // "YYYYMMDD=hours" already on a day
+        const char *in_at, *out_at;   // the clock at Punch IN and at Punch OUT
+        const char *in, *out;         // "indate adjtimein" and "outdate adjtimeout status"
+        const char *hours, *overtime; // the shift's hours; the overtime row's, if any
+        const char *so_far, *receipt; // hours so far; the receipt's hours and overtime
+    } cases[] = {
+        {"in 23:53 rounded up by 15 starts the next day", "inrounding = 15, shiftlimit = 12", "",
+         "2026-12-06 23:53:00", "2026-12-07 06:00:00", "20261207 00:00:00", "20261207 06:00:00 2",
+         "reghours=6 adjreghours=6", "", "6", "6"},
+        {"in 23:58 rounded up by 6", "inrounding = 6", "", "2026-12-06 23:58:10",
+         "2026-12-07 06:00:00", "20261207 00:00:00", "20261207 06:00:00 2",
+         "reghours=6 adjreghours=6", "", "6", "6"},
+        {"in 23:55 rounded down by 6 stays", "inrounding = 6", "", "2026-12-06 23:55:00",
+         "2026-12-07 06:00:00", "20261206 23:54:00", "20261207 06:00:00 2",
+         "reghours=6.1 adjreghours=6.1", "", "6.1", "6.1"},
+        {"in 23:52 rounded down by 15, struck by a limit of 6", "inrounding = 15, shiftlimit = 6",
+         "", "2026-12-06 23:52:00", "2026-12-07 06:00:00", "20261206 23:45:00",
+         "20261207 06:00:00 3", "", "", "0", "0"},
+        {"Saturday night, W 40 in its week from Sunday", "", "20261201=40", "2026-12-05 22:00:00",
+         "2026-12-06 06:00:00", "20261205 22:00:00", "20261206 06:00:00 2", "othours=8", "", "8",
+         "8"},
+        {"Saturday night, W 36", "", "20261201=36", "2026-12-05 22:00:00", "2026-12-06 06:00:00",
+         "20261205 22:00:00", "20261206 06:00:00 2", "reghours=8 adjreghours=4", "othours=4", "8",
+         "4 4"},
+        {"Saturday night, W 0 (40 in the week it ends in)", "", "20261207=40",
+         "2026-12-05 22:00:00", "2026-12-06 06:00:00", "20261205 22:00:00", "20261206 06:00:00 2",
+         "reghours=8 adjreghours=8", "", "8", "8"},
+        {"Saturday night, weeks from Monday: Sunday's 36 count", "wwstartday = 2", "20261206=36",
+         "2026-12-05 22:00:00", "2026-12-06 06:00:00", "20261205 22:00:00", "20261206 06:00:00 2",
+         "reghours=8 adjreghours=4", "othours=4", "8", "4 4"},
+        {"a zeroed shift stays 0 with break 0 and reduction 0.5",
+         "shiftlimit = 12; breaktime = 0, breakreduction = 0.5", "", "2026-12-05 22:00:00",
+         "2026-12-06 10:00:00", "20261205 22:00:00", "20261206 10:00:00 3", "breakreduction=0.5",
+         "", "0", "0"},
+        {"4 minutes, in rounded up by 30, out unrounded: 0",
+         "inrounding = 30; breaktime = 0, breakreduction = 0.5", "", "2026-12-07 08:16:00",
+         "2026-12-07 08:20:05", "20261207 08:30:00", "20261207 08:20:05 2", "breakreduction=0.5",
+         "", "0", "0"},
+        {"open 1 day, limit 12", "shiftlimit = 12", "", "2026-03-01 22:00:00",
+         "2026-03-02 06:00:00", "20260301 22:00:00", "20260302 06:00:00 2",
+         "reghours=8 adjreghours=8", "", "8", "8"},
+        {"open 2 days, limit 12", "shiftlimit = 12", "", "2026-03-01 22:00:00",
+         "2026-03-03 06:00:00", "20260301 22:00:00", "20260303 06:00:00 3", "", "", "0", "0"},
+        {"open 4 days, no limit: every hour, over the 40", "", "", "2026-03-01 22:00:00",
+         "2026-03-05 06:00:00", "20260301 22:00:00", "20260305 06:00:00 2",
+         "reghours=80 adjreghours=40", "othours=40", "80", "40 40"},
+        {"Christmas Day into the next: holiday hours", "", "", "2026-12-25 14:00:00",
+         "2026-12-26 00:30:00", "20261225 14:00:00", "20261226 00:30:00 2",
+         "reghours=10.5 holidayhours=10.5", "", "10.5", "10.5"},
+        {"Christmas Day crossing the 40", "", "20261221=36", "2026-12-25 14:00:00",
+         "2026-12-26 00:30:00", "20261225 14:00:00", "20261226 00:30:00 2",
+         "reghours=10.5 holidayhours=4", "holidayhours=6.5", "10.5", "4 6.5"},
+        {"Christmas Eve into Christmas: regular hours", "", "", "2026-12-24 18:00:00",
+         "2026-12-25 02:00:00", "20261224 18:00:00", "20261225 02:00:00 2",
+         "reghours=8 adjreghours=8", "", "8", "8"},
+        {"Christmas Eve crossing the 40", "", "20261221=36", "2026-12-24 18:00:00",
+         "2026-12-25 02:00:00", "20261224 18:00:00", "20261225 02:00:00 2",
+         "reghours=8 adjreghours=4", "othours=4", "8", "4 4"},
+        {"in unrounded, out 00:05 rounded to yesterday's 24:00", "outrounding = 15", "",
+         "2026-12-06 21:58:10", "2026-12-07 00:05:00", "20261206 21:58:10", "20261206 24:00:00 2",
+         "reghours=2.03 adjreghours=2.03", "", "2.03", "2.03"},
+        {"wwstartday 0: never overtime", "wwstartday = 0", "20261207=36", "2026-12-07 08:00:00",
+         "2026-12-07 16:00:00", "20261207 08:00:00", "20261207 16:00:00 2",
+         "reghours=8 adjreghours=8", "", "8", "8"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Terminal t;
+        const QStringList rules = QString(c.rules).split(';');
+        if (!rules[0].isEmpty())
+            t.config("update pr set " + rules[0]);
+        t.emp("update jobs set breaktime = null, breakreduction = null");
+        if (rules.size() > 1)
+            t.emp("update jobs set " + rules[1]);
+        t.env.write_file(t.env.data("holiday.dat"), "0101,1225\r\n");
+        if (*c.worked)
+            t.worked(QString(c.worked).left(8).toInt(), QString(c.worked).mid(9).toDouble());
+        t.env.clock.set(c.in_at);
+        t.start();
+        t.login();
+        t.env.dialogs.answers << "Yes";
+        t.click("cmdpunchin");
+        clearscreen(t.env.st, t.win);
+
+        const QStringList i = QString(c.in).split(' '), o = QString(c.out).split(' ');
+        const QString timein = QString(c.in_at).mid(11), timeout = QString(c.out_at).mid(11);
+        const QVariantMap in = fields(QString("empid=9 jobcode=10 jobdescription=Bartender "
+                                              "payrate=8.25 status=1 indate=%1 timein=%2 "
+                                              "adjtimein=%3")
+                                          .arg(i[0], timein, i[1]));
+        t.env.clock.set(c.out_at);
+        // What the screens show of the open punch at the out time.
+        t.login();
+        ASSERT_GE(t.lines().size(), 6);
+        EXPECT_EQ(t.lines().mid(1, 5),
+                  (QStringList{i[0] + " at " + i[1], "Job# 10", "Bartender",
+                               QString("Hours so far: ") + c.so_far, kDashes}));
+        EXPECT_EQ(t.lines().contains("You may have forgotten to"), o[2] == "3");
+        QListWidget report;
+        manager_report(t.env.st, report, kWhosPunchedIn);
+        ASSERT_GE(report.count(), 1);
+        EXPECT_TRUE(report.item(0)->text().startsWith(
+            QString("10-%1/%2@%3-").arg(i[0].mid(4, 2), i[0].right(2), timein.left(5))))
+            << report.item(0)->text().toStdString();
+        EXPECT_EQ(t.env.scalar(work_db_path(t.env.st), "select tckreghours from punch").toDouble(),
+                  QString(c.so_far).toDouble());
+
+        t.env.dialogs.answers << "Yes";
+        t.click("cmdpunchout");
+        const QVariantMap out =
+            merged(in, fields(QString("export=0 outdate=%1 timeout=%2 adjtimeout=%3 status=%4")
+                                  .arg(o[0], timeout, o[1], o[2])));
+        const QList<QVariantMap> rows = shift_rows(t);
+        ASSERT_EQ(rows.size(), *c.overtime ? 2 : 1);
+        expect_punch(rows[0], merged(out, fields(c.hours)));
+        if (*c.overtime)
+            expect_punch(rows[1], merged(out, fields(c.overtime)));
+
+        const QString today = QString(c.out_at).left(10).remove('-');
+        EXPECT_EQ(t.lines(), (QStringList{"Punched out for job #10", "at " + o[1], kDashes}));
+        EXPECT_EQ(t.log(), (QStringList{i[0] + "\\" + timein + "\\9\\10\\IN\r\n",
+                                        today + "\\" + timeout + "\\9\\10\\OUT\r\n"}));
+        const QStringList paid = QString(c.receipt).split(' ');
+        QStringList receipt = {"Punchwell Punch-OUT Receipt", "===========================",
+                               "Employee #:   9 - Ann Lee",   "Job #:        10 Bartender",
+                               "Date:         " + today,      "Time IN:      " + i[1],
+                               "Time OUT:     " + o[1],       "Hours:        " + paid[0]};
+        if (paid.size() > 1)
+            receipt << "Overtime hrs: " + paid[1];
+        ASSERT_EQ(t.env.printers.jobs.size(), 2);
+        EXPECT_EQ(t.env.printers.jobs[0].lines,
+                  with_feed({"Punchwell Punch-IN Receipt", "==========================",
+                             "Employee #: 9 - Ann Lee", "Job #:      10 Bartender",
+                             "Date:       " + i[0], "Time IN:    " + i[1]},
+                            12));
+        EXPECT_EQ(t.env.printers.jobs[1].lines, with_feed(receipt, 10));
+    }
+}
+
+TEST(PunchIn, ShowsTheResultLogsItAndOffersAReceipt) {
+    // A failing punch log: tried ten times a second apart, but only once when the folder
+    // cannot be reached; the punch stands. The result stays up for two seconds, then the
+    // screen clears on the third tick.
+    const std::tuple<int, int, int> cases[] = {{0, 1, 2000}, {57, 10, 9000 + 2000}, {75, 1, 2000}};
+    for (const auto& [log_error, attempts, paused] : cases) {
+        SCOPED_TRACE(log_error);
+        Terminal t;
+        t.worked(20040517, 8); // no longer open: not in the way
+        t.env.files.fail_names["tclog.clk"] = log_error;
+        t.start();
+        t.login();
+        t.env.dialogs.answers << "Yes";
+        EXPECT_TRUE(t.click_while_closed("cmdpunchin"));
+        EXPECT_EQ(t.punches().size(), 2);
+        EXPECT_EQ(t.lines(), (QStringList{"Punched in for job #10", "at 08:00:00", kDashes}));
+        EXPECT_EQ(t.env.files.attempts["tclog.clk"], attempts);
+        EXPECT_EQ(t.log().size(), log_error ? 0 : 1);
+        EXPECT_EQ(t.env.programs.started.last(), "syncnwk.exe nowait");
+        EXPECT_EQ(t.env.dialogs.texts(),
+                  QStringList{"Do you want a printed receipt of your punch-in record?"});
+        EXPECT_EQ(t.env.dialogs.titles(), QStringList{"Print Punch-In Receipt?"});
+        EXPECT_EQ(t.env.clock.paused_ms, paused);
+        EXPECT_TRUE(t.win.frawait->isHidden());
+        for (const char* b : {"cmdpunchin", "cmdreport", "cmdprintertoggle", "cmddone"})
+            EXPECT_TRUE(t.button(b)->isHidden()) << b;
+        for (int i = 0; i < 3; ++i)
+            tick(t.env.st, t.win);
+        EXPECT_EQ(t.lines(), test::kWaiting);
+    }
+}
+
+TEST(PunchIn, NeedsAJobAndAPayRate) {
+    // Three jobs: none is chosen until the employee picks one.
+    Terminal t;
+    ASSERT_TRUE(suite::add_empjob(t.env.empdb(), 9, 30, 0.0099));
+    t.start();
+    t.login();
+    t.click("cmdpunchin");
+    EXPECT_EQ(t.env.dialogs.titles(), QStringList{"No job selected"});
+    EXPECT_EQ(t.env.dialogs.texts(), QStringList{"Please select a job from the list."});
+    EXPECT_TRUE(t.win.lstjob->hasFocus());
+
+    // Below a cent is no pay rate; a cent is one.
+    t.win.lstjob->setCurrentRow(4);
+    t.click("cmdpunchin");
+    EXPECT_EQ(t.env.dialogs.last().title, "Missing Pay Rate");
+    EXPECT_EQ(t.env.dialogs.last().text,
+              "No pay rate is assigned to this job.\nPlease contact your manager.");
+    EXPECT_TRUE(t.button("cmdpunchin")->isVisible());
+    EXPECT_TRUE(t.punches().isEmpty());
+    t.click("cmddone");
+    t.emp("update empjobs set payrate = 0.01 where jobcode = 30");
+    t.login();
+    t.win.lstjob->setCurrentRow(4);
+    t.click("cmdpunchin");
+    ASSERT_EQ(t.punches().size(), 1);
+    EXPECT_DOUBLE_EQ(t.punches()[0]["tckpayrate"].toDouble(), 0.01);
+}
+
+TEST(PunchInAndOut, FailuresChangeNothing) {
+    const auto remove = [](const char* name) {
+        return [name](Terminal& t) { QFile::remove(t.env.data(name)); };
+    };
+    const auto punchdb = [](const char* sql) {
+        return [sql](Terminal& t) { suite::exec_sql(t.env.punchdb(), sql); };
+    };
+    const QString gone = "The <db> database is missing.\r\nContact Quorwyn technical support for "
+                         "assistance.";
+    const QString no_suite = "Punchwell cannot connect to Parvela.\r\n";
+    const QString no_row = "Punchwell was unable to locate the punch-in record.";
+    const struct {
+        const char *button, *what;
+        std::function<void(Terminal&)> harm;
+        QString title, text;     // the text's start, <db> for the punch database's path
+        bool waited = true;      // the wait notice was up when the box came
+        bool screen_back = true; // the buttons return; else the screen clears shortly
+        bool locked = false;     // another station holds the punch database meanwhile
+    } cases[] = {
+        {"cmdpunchin", "punch database missing", remove("PUNCHCLK.MDB"), "Uh-oh...", gone},
+        {"cmdpunchin", "job gone from jobs",
+         [](Terminal& t) { t.emp("delete from jobs where jobcode = 10"); }, "Parvela Codes",
+         "Code 3021 - "},
+        {"cmdpunchin", "suite unreachable", remove("parv.exe"), "Punchwell - Connection Problem",
+         no_suite},
+        {"cmdpunchout", "closed meanwhile elsewhere",
+         punchdb("update punch set tckstatus = 2 where tckempid = 9"), "Uh-oh...", no_row, true,
+         false},
+        {"cmdpunchout", "punch database missing", remove("PUNCHCLK.MDB"), "Uh-oh...", gone},
+        {"cmdpunchout", "overtime row refused",
+         punchdb("create trigger full before insert on punch when new.tckothours > 0 begin "
+                 "select raise(abort, 'disk full'); end"),
+         "Parvela Codes", "Code "},
+        {"cmdpunchout", "suite unreachable", remove("parv.exe"), "Punchwell - Connection Problem",
+         no_suite, false},
+        {"cmdpunchout", "punch database busy", punchdb("select 1"), "Parvela Codes", "Code 3045 - ",
+         true, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.button) + " " + c.what);
+        Terminal t;
+        if (c.button == QString("cmdpunchout")) {
+            t.open_punch();
+            t.worked(20040523, 36);
+        }
+        t.env.clock.set("2004-05-24 16:00:00");
+        t.start();
+        t.login();
+        c.harm(t);
+        const QByteArray before = t.env.read_file(t.env.punchdb());
+        // The wait notice is up, centred across and a third of the free height down.
+        bool waited = false;
+        t.env.dialogs.on_box = [&](const test::Box&) {
+            waited = t.win.frawait->isVisible() &&
+                     t.win.frawait->pos() == QPoint((t.win.width() - t.win.frawait->width()) / 2,
+                                                    (t.win.height() - t.win.frawait->height()) / 3);
+        };
+        {
+            std::optional<test::DbLock> lock;
+            if (c.locked)
+                lock.emplace(t.env.punchdb());
+            t.click(c.button);
+        }
+        EXPECT_EQ(t.env.dialogs.titles(), QStringList{c.title});
+        EXPECT_TRUE(
+            QString(t.env.dialogs.last().text).replace(t.env.punchdb(), "<db>").startsWith(c.text));
+        EXPECT_EQ(waited, c.waited);
+        EXPECT_EQ(t.env.read_file(t.env.punchdb()), before);
+        EXPECT_TRUE(t.log().isEmpty());
+        EXPECT_TRUE(t.env.printers.jobs.isEmpty());
+        EXPECT_TRUE(t.win.frawait->isHidden());
+        EXPECT_TRUE(t.button("cmdclose")->isEnabled());
+        EXPECT_EQ(t.button(c.button)->isVisible(), c.screen_back);
+        EXPECT_EQ(t.button("cmddone")->isVisible(), c.screen_back);
+        EXPECT_EQ(t.env.st.run.clearcountdown, c.screen_back ? 0 : 1);
+        // Once the other station lets go, the same screen punches out.
+        if (c.locked) {
+            t.click(c.button);
+            EXPECT_EQ(shift_rows(t)[0]["tckstatus"].toInt(), 2);
+        }
+    }
+}
+
+// A clock that lets another station act the first time this one reads the time: in a punch
+// that is between reading the punch table and writing to it.
+class MeddlingClock : public test::TestClock {
+public:
+    mutable std::function<void()> meddle;
+    QDateTime now() const override {
+        if (meddle)
+            std::exchange(meddle, nullptr)();
+        return TestClock::now();
+    }
+};
+
+// Station B punches the employee in or out while station A is between its read and its
+// write: of the two, one punch is written and the other station is told.
+TEST(Punch, OfTwoStationsPunchingOneEmployeeOneSucceeds) {
+    for (const char* button : {"cmdpunchin", "cmdpunchout"}) {
+        SCOPED_TRACE(button);
+        const bool in = button == QString("cmdpunchin");
+        Terminal b;
+        if (!in) {
+            b.open_punch();
+            b.worked(20040523, 36); // each close would add an overtime row
+        }
+        b.env.clock.set("2004-05-24 16:00:00");
+        b.start();
+        b.login();
+        MeddlingClock clock;
+        clock.time = b.env.clock.time;
+        test::RecordingPrinters printers;
+        test::Peer a(b.env, clock, printers);
+        test::type_login(a.win);
+        clock.meddle = [&] { b.click(button); };
+        QTest::mouseClick(a.win.findChild<QPushButton*>(button), Qt::LeftButton);
+
+        EXPECT_EQ(b.env.dialogs.titles(),
+                  QStringList{in ? "Print Punch-In Receipt?" : "Print Punch-Out Receipt?"});
+        EXPECT_EQ(b.log().size(), 1);
+        const QList<QVariantMap> rows = shift_rows(b);
+        if (in) {
+            EXPECT_EQ(a.dialogs.texts(), QStringList{"You are already punched in.\nPunch out "
+                                                     "first, then punch in again."});
+            ASSERT_EQ(rows.size(), 1);
+            EXPECT_EQ(rows[0]["tckstatus"].toInt(), 1);
+            // A's screen shows the open punch as identification does.
+            EXPECT_EQ(a.win.lstjob->item(1)->text(), "20040524 at 16:00:00");
+            EXPECT_FALSE(a.win.cmdpunchin->isVisible());
+            EXPECT_TRUE(a.win.cmdpunchout->isVisible());
+            EXPECT_EQ(a.st.who.open_punch, 1);
+        } else {
+            EXPECT_EQ(a.dialogs.texts(),
+                      QStringList{"Punchwell was unable to locate the punch-in record."});
+            ASSERT_EQ(rows.size(), 2);
+            EXPECT_EQ(rows[0]["tckadjreghours"].toDouble(), 4);
+            EXPECT_EQ(rows[1]["tckothours"].toDouble(), 4);
+        }
+    }
+}
+
+} // namespace
+} // namespace pw
