@@ -197,14 +197,26 @@ void ConfigWindow::printer_clicked(int row) {
 }
 
 void ConfigWindow::save() {
+    // A unit above an hour rounds to times that do not exist (23:55 by 90 gives 00:30).
+    for (int i : {kBoxInRounding, kBoxOutRounding}) {
+        if (val(Text1[i]->text()) > 60) {
+            st_.dialogs().message(config_caption(i) + QStringLiteral(" cannot be more than 60."),
+                                  QStringLiteral("Oops..."), Icon::Information);
+            Text1[i]->setFocus();
+            return;
+        }
+    }
     ConfigEntries e;
     for (int i = 0; i < kConfigBoxes; ++i)
         e.boxes[i] = Text1[i]->text();
     e.remote = chktclockmode->isChecked();
-    save_configuration(st_, e);
-    // Reasons left empty now show the defaults they were saved as.
+    if (save_configuration(st_, e) != SaveResult::Saved)
+        return;
+    // Reasons left empty now show the defaults they were saved as, and the week start day
+    // what it was saved as (0 to 7).
     for (int n = 0; n < 6; ++n)
         Text1[kBoxFirstReason + n]->setText(e.boxes[kBoxFirstReason + n]);
+    Text1[kBoxWorkWeekStart]->setText(QString::number(st_.settings.wwstartday));
 }
 
 void ConfigWindow::purge() {

@@ -1,3 +1,4 @@
+#include "config/configuration.h"
 #include "config/configwindow.h"
 #include "env.h"
 
@@ -128,7 +129,7 @@ TEST_F(Config, SaveWritesPrTheSettingsAndTclockIni) {
     EXPECT_EQ(saved, QStringList({"0", "10", "15", "6", "Late again", "New punch created",
                                   "Added hours", "0"}));
     EXPECT_EQ(box(7)->text(), "New punch created");
-    EXPECT_EQ(box(12)->text(), "8");
+    EXPECT_EQ(box(12)->text(), "0");
 
     const Settings& s = env.st.settings;
     EXPECT_EQ(std::tuple(s.shiftlimit, s.inrounding, s.outrounding, s.wwstartday),
@@ -146,6 +147,23 @@ TEST_F(Config, SaveWritesPrTheSettingsAndTclockIni) {
     EXPECT_EQ(std::tuple(s.receiptprinter, s.printertype, s.remotemode), std::tuple(-1, 2, 1));
     EXPECT_EQ(s.reasons[1], "Late again");
 
+    // A rounding unit above an hour is refused, naming its box; 60 is accepted.
+    for (const int i : {2, 3}) {
+        env.dialogs.clear();
+        type(i, "61");
+        type(1, "11");
+        click("cmdsave");
+        EXPECT_EQ(env.dialogs.texts(), QStringList{config_caption(i) + " cannot be more than 60."});
+        EXPECT_TRUE(box(i)->hasFocus());
+        EXPECT_EQ(pr()["shiftlimit"].toInt(), 10);
+        type(i, "60");
+    }
+    env.dialogs.clear();
+    click("cmdsave");
+    EXPECT_TRUE(env.dialogs.boxes.isEmpty());
+    EXPECT_EQ(std::tuple(pr()["inrounding"].toInt(), pr()["outrounding"].toInt()),
+              std::tuple(60, 60));
+
     // Without the suite nothing is saved.
     ASSERT_TRUE(QFile::remove(env.data("parv.exe")));
     type(1, "20");
@@ -155,7 +173,7 @@ TEST_F(Config, SaveWritesPrTheSettingsAndTclockIni) {
     EXPECT_EQ(env.dialogs.last().text, "Punchwell cannot connect to Parvela.\r\n"
                                        "You cannot punch in or out unless this\n"
                                        "problem is corrected.");
-    EXPECT_EQ(pr()["shiftlimit"].toInt(), 10);
+    EXPECT_EQ(pr()["shiftlimit"].toInt(), 11);
     EXPECT_EQ(env.read_file(ini), "-1 , 2 , 1 \r\n");
 }
 
