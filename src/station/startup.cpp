@@ -3,6 +3,7 @@
 #include "platform/instance.h"
 #include "station/db.h"
 #include "station/fields.h"
+#include "station/messages.h"
 #include "station/settings.h"
 #include "station/station.h"
 #include "station/tclock.h"
@@ -34,6 +35,18 @@ void connect_station(Station& st, Tclock& win) {
 void stop_timer(Tclock& win) {
     win.Timer1->stop();
     win.Timer1->setInterval(0);
+}
+
+// An older installation's own punch database may hold punches found nowhere else: it is
+// put aside as punchclk.mdb.old (punchclk.mdb.old.2, .3, ... when taken), never deleted.
+void keep_old_punches(Station& st, const QString& local) {
+    QString kept = local + QStringLiteral(".old");
+    for (int n = 2; st.files().exists(kept); ++n)
+        kept = local + QStringLiteral(".old.") + QString::number(n);
+    if (st.files().copy(local, kept) != 0)
+        return;
+    st.files().remove(local);
+    adminlog(st, QStringLiteral("Old local punch database kept as ") + kept);
 }
 
 void remove_if_there(Station& st, const QString& path) {
@@ -191,7 +204,11 @@ void movelocalfiles(Station& st) {
             kept_safe = st.files().copy(local, shared) == 0;
         // The template stays: start-up makes the node's report database from it. A file
         // that could not be copied stays too, so nothing is lost.
-        if (kept_safe && file != QLatin1String("rpt00.sys"))
+        if (!kept_safe || file == QLatin1String("rpt00.sys"))
+            continue;
+        if (file == QLatin1String("punchclk.mdb"))
+            keep_old_punches(st, local);
+        else
             st.files().remove(local);
     }
 }

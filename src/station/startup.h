@@ -29,7 +29,8 @@ void tick(Station& st, Tclock& win);
 void checkholiday(Station& st, Tclock& win);
 // The message line: the first line of mapdrive punchwell.txt, or empty.
 void showmessageline(Station& st, Tclock& win);
-// Moves the files an older installation kept in the working folder to mapdrive.
+// Moves the files an older installation kept in the working folder to mapdrive; an old
+// punchclk.mdb is kept aside as punchclk.mdb.old (numbered when taken) and logged.
 void movelocalfiles(Station& st);
 
 // The release check of the tick: true when it found a newer release, started the updater

@@ -127,7 +127,8 @@ TEST(Startup, MakesTheNodeReportDatabaseWhenMissing) {
     }
 }
 
-// An older remote station: its own report database stays, its files move to the data folder,
+// An older remote station: its own report database stays, its files move to the data folder
+// (its punch database, which may hold punches found nowhere else, is kept aside and logged),
 // and Export is marked shown in the panel that stays hidden until asked for.
 TEST(Startup, KeepsAndMovesAnOlderRemoteInstallationsFiles) {
     Started s;
@@ -135,6 +136,7 @@ TEST(Startup, KeepsAndMovesAnOlderRemoteInstallationsFiles) {
     s.env.write_file(s.env.station_file("tclock.ini"), " 0 , 0 , 1 \r\n");
     const QByteArray data_punches = s.env.read_file(s.env.punchdb());
     s.env.write_file(s.env.station_file("punchclk.mdb"), "old local punches");
+    s.env.write_file(s.env.station_file("punchclk.mdb.old"), "kept earlier");
     s.env.write_file(s.env.station_file("tclk00a.rpt"), "template");
     QFile::remove(s.env.data("tclk00a.rpt")); // the installation's own copy would be kept
     s.env.write_file(s.env.station_file("dbupdate.dat"), "cannot go");
@@ -143,6 +145,11 @@ TEST(Startup, KeepsAndMovesAnOlderRemoteInstallationsFiles) {
 
     EXPECT_EQ(s.env.read_file(s.env.station_file("RPT00.MDB")), "the node's own");
     EXPECT_FALSE(QFile::exists(s.env.station_file("punchclk.mdb")));
+    EXPECT_EQ(s.env.read_file(s.env.station_file("punchclk.mdb.old")), "kept earlier");
+    EXPECT_EQ(s.env.read_file(s.env.station_file("punchclk.mdb.old.2")), "old local punches");
+    EXPECT_TRUE(s.env.read_file(s.env.station_file("admlog.ini"))
+                    .endsWith("---Old local punch database kept as " +
+                              s.env.station_file("punchclk.mdb.old.2").toUtf8() + "\r\n"));
     EXPECT_EQ(s.env.read_file(s.env.punchdb()), data_punches);
     EXPECT_FALSE(QFile::exists(s.env.station_file("tclk00a.rpt")));
     EXPECT_EQ(s.env.read_file(s.env.data("tclk00a.rpt")), "template");
