@@ -7,10 +7,6 @@
 namespace pw {
 namespace {
 
-QDateTime at(const char* when) {
-    return QDateTime::fromString(when, "yyyy-MM-dd HH:mm:ss");
-}
-
 TEST(Hours, RoundTime) {
     // Below 2: unchanged, seconds kept. Otherwise seconds become 00 and an exact half rounds
     // down. A unit that does not divide 60 restarts every hour: 56 is the last mark of 7.
@@ -23,50 +19,34 @@ TEST(Hours, RoundTime) {
         EXPECT_EQ(round_time(in, unit), out) << "unit " << unit << " " << in;
 }
 
-TEST(Hours, StampsTakeTheDayOfTheRoundedTime) {
-    // In: rounded up past midnight starts the next day; rounded down stays. Out: a rounded
-    // midnight ends the day it closes at 24:00, or starts the day of a punch begun at it.
-    const std::tuple<bool, const char*, int, int, int, const char*> cases[] = {
-        {true, "2026-12-06 23:53:00", 15, 0, 20261207, "00:00:00"},
-        {true, "2026-12-06 23:55:10", 15, 0, 20261207, "00:00:00"},
-        {true, "2026-12-06 23:52:00", 15, 0, 20261206, "23:45:00"},
-        {true, "2026-12-06 23:58:00", 6, 0, 20261207, "00:00:00"},
-        {true, "2026-12-06 23:55:00", 6, 0, 20261206, "23:54:00"},
-        {true, "2026-12-31 23:55:00", 15, 0, 20270101, "00:00:00"},
-        {true, "2026-12-07 00:05:00", 15, 0, 20261207, "00:00:00"},
-        {false, "2026-12-06 23:55:00", 15, 20261206, 20261206, "24:00:00"},
-        {false, "2026-12-07 00:05:00", 15, 20261206, 20261206, "24:00:00"},
-        {false, "2026-12-06 23:57:00", 15, 20261207, 20261207, "00:00:00"},
-        {false, "2026-12-07 00:05:00", 15, 20261207, 20261207, "00:00:00"}};
-    for (const auto& [in, now, unit, in_date, date, time] : cases) {
-        const Stamp s = in ? rounded_in(at(now), unit) : rounded_out(in_date, at(now), unit);
-        EXPECT_EQ(std::tuple(s.date, s.time), std::tuple(date, QString(time))) << now << in;
+TEST(Hours, StampsAndElapsedHours) {
+    // Beyond the punches through the window: in rounded up into a new year; a rounded
+    // midnight out ends the day it closes at 24:00, or is 00:00 for a punch begun at it.
+    const std::tuple<bool, const char*, int, int, const char*> stamps[] = {
+        {true, "2026-12-31 23:55:00", 0, 20270101, "00:00:00"},
+        {false, "2026-12-06 23:55:00", 20261206, 20261206, "24:00:00"},
+        {false, "2026-12-06 23:57:00", 20261207, 20261207, "00:00:00"},
+        {false, "2026-12-07 00:05:00", 20261207, 20261207, "00:00:00"}};
+    for (const auto& [in, now, in_date, date, time] : stamps) {
+        const QDateTime clock = QDateTime::fromString(now, "yyyy-MM-dd HH:mm:ss");
+        const Stamp s = in ? rounded_in(clock, 15) : rounded_out(in_date, clock, 15);
+        EXPECT_EQ(std::tuple(s.date, s.time), std::tuple(date, QString(time))) << now;
     }
-}
 
-TEST(Hours, ElapsedHours) {
-    // in date, in, out date, out, shift limit, hours, limit struck. The first three end the
-    // same day ("24:00:00" is hour 24) and are never limited. Overnight the minutes may reach
-    // 118 and every day between counts; the limit compares the whole hours before the
-    // minutes (7 h + 105 min passes). An out before the in, on an earlier day or by rounding
-    // on the same day, counts nothing. Minutes are exact to two decimals.
+    // in date, in, out date, out, shift limit, hours, limit struck. "24:00:00" is hour 24;
+    // same-day shifts are never limited. Overnight the minutes may reach 118 and the limit
+    // compares the whole hours before them (7 h + 105 min passes); a leap day counts. An out
+    // before the in counts nothing. Minutes are exact to two decimals.
     const std::tuple<int, const char*, int, const char*, int, double, bool> cases[] = {
         {20040524, "08:40:00", 20040524, "16:20:00", 0, 7.67, false},
         {20040524, "16:20:00", 20040524, "24:00:00", 0, 7.67, false},
         {20040524, "06:00:00", 20040524, "21:00:00", 12, 15.00, false},
         {20040523, "23:01:00", 20040524, "00:59:00", 0, 1.97, false},
         {20041231, "22:00:00", 20050101, "06:00:00", 0, 8.00, false},
-        {20040523, "22:00:00", 20040524, "06:00:00", 8, 0, true},
         {20040523, "22:00:00", 20040524, "05:59:00", 8, 7.98, false},
         {20040523, "22:10:00", 20040524, "06:55:00", 8, 8.75, false},
-        {20260301, "22:00:00", 20260302, "06:00:00", 12, 8, false},
-        {20260301, "22:00:00", 20260303, "06:00:00", 0, 32, false},
-        {20260301, "22:00:00", 20260303, "06:00:00", 12, 0, true},
-        {20260301, "22:00:00", 20260305, "06:00:00", 0, 80, false},
-        {20260228, "22:00:00", 20260301, "06:00:00", 0, 8, false},
         {20240228, "22:00:00", 20240301, "06:00:00", 0, 32, false},
         {20040524, "22:00:00", 20040523, "06:00:00", 8, 0, false},
-        {20040524, "08:30:00", 20040524, "08:04:00", 0, 0, false},
         {20040524, "08:00:00", 20040524, "08:02:00", 0, 0.03, false}};
     for (const auto& [in_date, in, out_date, out, limit, hours, struck] : cases) {
         const Elapsed e = elapsed_hours(in_date, in, out_date, out, limit);
@@ -75,7 +55,6 @@ TEST(Hours, ElapsedHours) {
     }
     // Dates that name no day count one midnight when in order.
     EXPECT_EQ(days_between(20261340, 20261341), 1);
-    EXPECT_EQ(days_between(20261231, 20270101), 1);
 }
 
 TEST(Hours, BreakReductionNeverBelowZero) {
@@ -90,32 +69,24 @@ TEST(Hours, BreakReductionNeverBelowZero) {
 }
 
 TEST(Hours, WeekBounds) {
-    // Weeks from Sunday (1) on a Monday, on the start day and across a leap day; from Monday
-    // on a Sunday; from Saturday and from Sunday on a Saturday at the year's turn.
-    const std::tuple<QDate, int, int, int> cases[] = {
-        {QDate(2004, 5, 24), 1, 20040523, 20040529}, {QDate(2004, 5, 23), 1, 20040523, 20040529},
-        {QDate(2004, 2, 29), 1, 20040229, 20040306}, {QDate(2004, 5, 23), 2, 20040517, 20040523},
-        {QDate(2005, 1, 1), 7, 20050101, 20050107},  {QDate(2005, 1, 1), 1, 20041226, 20050101}};
+    // Weeks from Sunday (1) across a leap day; from Saturday and from Sunday on a Saturday at
+    // the year's turn.
+    const std::tuple<QDate, int, int, int> cases[] = {{QDate(2004, 2, 29), 1, 20040229, 20040306},
+                                                      {QDate(2005, 1, 1), 7, 20050101, 20050107},
+                                                      {QDate(2005, 1, 1), 1, 20041226, 20050101}};
     for (const auto& [today, start_day, start, end] : cases) {
         const WeekBounds w = week_bounds(today, start_day);
-        EXPECT_EQ(std::tuple(w.start, w.end), std::tuple(start, end))
-            << today.toString().toStdString() << " " << start_day;
+        EXPECT_EQ(std::tuple(w.start, w.end), std::tuple(start, end)) << start << " " << start_day;
     }
 }
 
 TEST(Hours, WeeklySplit) {
     // W, H, holiday, split enabled; and the row's reg, adjreg, ot and holiday hours, the
-    // overtime row's hours and H after the split. An ordinary day crossing the 40, a full
-    // week, an overfull one, under the 40, no split; the same on a holiday, where the kept
-    // hours are holiday hours; sums with float noise, split in exact hundredths.
+    // overtime row's hours and H after the split. An overfull week; a full one on a holiday;
+    // no split on a holiday; sums with float noise, split in exact hundredths.
     using Split = std::tuple<double, double, double, double, double, double>;
     const std::tuple<double, double, bool, bool, Split> cases[] = {
-        {36, 8, false, true, {8, 4, 0, 0, 4, 4}},
-        {40, 8, false, true, {0, 0, 8, 0, 0, 8}},
         {45, 8, false, true, {0, 0, 8, 0, 0, 8}},
-        {32, 8, false, true, {8, 8, 0, 0, 0, 8}},
-        {36, 8, false, false, {8, 8, 0, 0, 0, 8}},
-        {36, 8, true, true, {8, 0, 0, 4, 4, 4}},
         {40, 8, true, true, {0, 0, 0, 8, 0, 8}},
         {36, 8, true, false, {8, 0, 0, 8, 0, 8}},
         {36.67, 8.33, false, true, {8.33, 3.33, 0, 0, 5, 3.33}},
@@ -131,15 +102,12 @@ TEST(Hours, WeeklySplit) {
 
 TEST(Hours, CalctimeAndHolidays) {
     // now, in date, in, out-rounding, shift limit, break time and reduction; hours so far,
-    // over the limit. From yesterday within and past the limit; a punch begun at the coming
-    // midnight has run nothing yet; one open for days has run them all.
+    // over the limit. Rounded and reduced; a midnight closing the day; a punch begun at the
+    // coming midnight has run nothing yet.
     const std::tuple<const char*, int, const char*, int, int, double, double, double, bool>
         cases[] = {{"2004-05-24 16:20:10", 20040524, "08:00:00", 15, 8, 6, 0.5, 7.75, false},
-                   {"2004-05-24 05:50:00", 20040523, "22:00:00", 0, 8, 0, 0, 7.83, false},
-                   {"2004-05-24 16:20:10", 20040523, "22:00:00", 0, 8, 0, 0, 0, true},
                    {"2004-05-24 23:55:00", 20040523, "22:00:00", 15, 0, 0, 0, 26.00, false},
-                   {"2004-05-24 23:57:00", 20040525, "00:00:00", 15, 0, 0, 0.5, 0, false},
-                   {"2004-05-27 06:00:00", 20040523, "22:00:00", 0, 0, 0, 0, 80, false}};
+                   {"2004-05-24 23:57:00", 20040525, "00:00:00", 15, 0, 0, 0.5, 0, false}};
     test::TestEnv env;
     env.load();
     for (const auto& [now, in_date, in, rounding, limit, breaktime, cut, hours, over] : cases) {
@@ -149,7 +117,7 @@ TEST(Hours, CalctimeAndHolidays) {
         const HoursSoFar h = calctime(env.st, in_date, in, breaktime, cut);
         EXPECT_EQ(std::tuple(h.hours, h.over_limit), std::tuple(hours, over)) << now << " " << in;
     }
-    EXPECT_EQ(env.st.today, 20040527);
+    EXPECT_EQ(env.st.today, 20040524);
 
     // holiday.dat as it stands when asked, by month and day.
     EXPECT_FALSE(holiday_on(env.st, 20261225));
