@@ -6,14 +6,35 @@
 #include <QTextStream>
 #include <algorithm>
 
+namespace {
+
+constexpr char kUsage[] = "usage: parvsetup [--demo] [--force] DIR\n";
+
+constexpr char kHelp[] = R"(
+Lays out DIR/data, the suite's shared data folder, and DIR/station, the folder a clock
+station runs in (start punchwell there). Databases and text files that exist are kept;
+the suite's programs and help texts are always brought up to date.
+
+  --demo    add a demo club (employees, jobs, punches, tickets, holidays) and print
+            its logins
+  --force   replace databases and text files that already exist
+  --help    show this text and quit
+)";
+
+} // namespace
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
+    if (args.contains("--help") || args.contains("-h")) {
+        QTextStream(stdout) << kUsage << kHelp;
+        return 0;
+    }
     suite::Options options;
     options.demo = args.removeAll("--demo") > 0;
     options.force = args.removeAll("--force") > 0;
     if (args.size() != 1 || args.first().isEmpty() || args.first().startsWith('-')) {
-        QTextStream(stderr) << "usage: parvsetup [--demo] [--force] DIR\n";
+        QTextStream(stderr) << kUsage;
         return 2;
     }
     QStringList report;

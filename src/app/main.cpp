@@ -5,20 +5,58 @@
 #include "platform/files.h"
 #include "platform/printers.h"
 #include "platform/programs.h"
+#include "station/settings.h"
 #include "station/startup.h"
 #include "station/station.h"
 #include "station/tclock.h"
 
 #include <QApplication>
 #include <QDir>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+namespace {
+
+constexpr char kUsage[] = R"(usage: punchwell [--windowed]
+
+The Parvela Punchwell time clock station. Start it in the station folder, the
+folder that holds parvnode.ini (laid out by parvsetup).
+
+  --windowed   run in an ordinary window instead of full screen
+  --help       show this text and quit
+  --version    show the version and quit
+)";
+
+// --help and --version answer before any window system is needed, so they work on a
+// terminal without a display.
+std::optional<int> answer_without_display(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("punchwell %s\n", pw::kVersion);
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    if (const auto code = answer_without_display(argc, argv))
+        return *code;
     QApplication app(argc, argv);
     const QString workdir = QDir::currentPath();
     pw::QtDialogs dialogs;
     pw::SystemClock clock;
     pw::QtPrinters printers;
-    pw::QtPrograms programs(workdir);
+    // Installed as /usr/bin/punchwell, its stand-in programs live in /usr/lib/punchwell.
+    pw::QtPrograms programs(workdir,
+                            QDir::cleanPath(app.applicationDirPath() + "/../lib/punchwell"));
     pw::DiskFiles files;
     pw::Station st(pw::Platform{dialogs, clock, printers, programs, files}, workdir);
 
