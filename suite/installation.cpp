@@ -1,7 +1,6 @@
 #include "installation.h"
 
 #include "demo.h"
-#include "helptexts.h"
 #include "schema.h"
 
 #include <QCoreApplication>
@@ -94,11 +93,45 @@ QByteArray stand_in(const QString& what) {
     return "#!/bin/sh\n# Parvela stand-in: " + what.toUtf8() + "\nexit 0\n";
 }
 
+// Folders relative to the running program: a build keeps its parts beside it, an
+// installation (/usr/bin/parvsetup) in ../lib/punchwell and ../share/punchwell.
+QString beside_program(const QString& relative) {
+    return QCoreApplication::instance()
+               ? QDir::cleanPath(QCoreApplication::applicationDirPath() + '/' + relative)
+               : QString();
+}
+
 QString find_viewer(const Options& options) {
-    QString path = options.qwcedit;
-    if (path.isEmpty() && QCoreApplication::instance())
-        path = QCoreApplication::applicationDirPath() + "/qwcedit";
-    return !path.isEmpty() && QFileInfo(path).isExecutable() ? path : QString();
+    const QStringList candidates =
+        options.qwcedit.isEmpty()
+            ? QStringList{beside_program("qwcedit"), beside_program("../lib/punchwell/qwcedit.exe")}
+            : QStringList{options.qwcedit};
+    for (const QString& path : candidates)
+        if (!path.isEmpty() && QFileInfo(path).isExecutable())
+            return path;
+    return {};
+}
+
+// The folder holding templates/ and help/; empty when there is none.
+QString find_share(const Options& options) {
+    const QStringList candidates =
+        options.share.isEmpty()
+            ? QStringList{beside_program("../share/punchwell"), QStringLiteral(PW_SUITE_SOURCE_DIR)}
+            : QStringList{options.share};
+    for (const QString& path : candidates)
+        if (!path.isEmpty() && QFileInfo(path + "/templates").isDir() &&
+            QFileInfo(path + "/help").isDir())
+            return folder(path);
+    return {};
+}
+
+QStringList files_in(const QString& dir, const QString& pattern) {
+    return QDir(dir).entryList({pattern}, QDir::Files, QDir::Name);
+}
+
+QByteArray read_all(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void install_viewer(const QString& dest, const Options& options, QStringList* report) {
@@ -235,11 +268,13 @@ Installation create_installation(const QString& root, const Options& options, QS
               report);
     make_text(data + "tcfilelist.txt", QString(kStationVersion) + '\n', options, report);
 
+    const QString share = find_share(options);
+    if (share.isEmpty())
+        note(report, "could not find the report templates and help texts (" +
+                         (options.share.isEmpty() ? "/usr/share/punchwell" : options.share) + ")");
     // Report templates: a club may edit them, so they are kept like its data.
-    for (const QString& name : QDir(":/templates").entryList(QDir::Files)) {
-        QFile resource(":/templates/" + name);
-        const QByteArray bytes =
-            resource.open(QIODevice::ReadOnly) ? resource.readAll() : QByteArray();
+    for (const QString& name : files_in(share + "templates", "*.rpt")) {
+        const QByteArray bytes = read_all(share + "templates/" + name);
         make_kept(data + name, options, report, [&] { return write_file(data + name, bytes); });
     }
 
@@ -253,8 +288,9 @@ Installation create_installation(const QString& root, const Options& options, QS
     install_file(station + "syncnwk.exe", stand_in("network clock synchronisation."), true, report);
     install_file(station + "swupdate.exe", stand_in("software updater."), true, report);
     install_viewer(station + "qwcedit.exe", options, report);
-    for (const HelpText& help : help_texts())
-        install_file(station + help.name, crlf(help.text), false, report);
+    for (const QString& name : files_in(share + "help", "*.txt"))
+        install_file(station + name, crlf(QString::fromUtf8(read_all(share + "help/" + name))),
+                     false, report);
 
     if (options.demo)
         add_demo_data(inst, options.today, made, report);

@@ -22,9 +22,13 @@ struct Options {
     int nodenumber = 0;
     int posunit = 0;
     QDate today = QDate::currentDate(); // the demo's punches lead up to this day
-    // The built text viewer to install as qwcedit.exe. Empty: look for "qwcedit" beside the
-    // running program. When none is found a do-nothing script stands in.
+    // The built text viewer to install as qwcedit.exe. Empty: "qwcedit" beside the running
+    // program (a build) or ../lib/punchwell/qwcedit.exe (an installation). When none is
+    // found a do-nothing script stands in.
     QString qwcedit;
+    // The folder with templates/ (the report templates) and help/ (the help texts). Empty:
+    // ../share/punchwell beside the running program (an installation), else the source tree.
+    QString share;
 };
 
 struct Installation {
