@@ -1,12 +1,14 @@
 # make run   installs what is missing, builds, creates demo/ and starts the station
 # make test  installs what is missing, builds and runs every test
+# make package builds punchwell_VERSION_ARCH.deb here (apt install ./punchwell_*.deb)
 
 PACKAGES := cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libkainjow-mustache-dev \
-            libgtest-dev libgmock-dev libbenchmark-dev poppler-utils fonts-dejavu-core
+            libgtest-dev libgmock-dev libbenchmark-dev poppler-utils fonts-dejavu-core \
+            dpkg-dev file
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS := $(shell nproc)
 
-.PHONY: all deps build run test bench format clean
+.PHONY: all deps build run test bench package format clean
 
 all: build
 
@@ -33,6 +35,11 @@ run: build
 
 bench: build
 	@for b in build/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+package: build
+	rm -f build/punchwell_*.deb punchwell_*.deb
+	cmake --build --preset default --target package
+	cp build/punchwell_*.deb .
 
 format:
 	find src suite tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
