@@ -27,21 +27,18 @@ bool ScriptedDialogs::ask_yes_no(const QString& text, const QString& title) {
 
 std::optional<QString> ScriptedDialogs::input(const QString& prompt, const QString& title,
                                               const QString& default_text) {
-    const QString answer = take(kCancel);
-    record({"input", title, prompt, Icon::None, default_text, answer});
-    if (answer == kCancel)
-        return std::nullopt;
-    return answer;
+    return chosen({"input", title, prompt, Icon::None, default_text, take(kCancel)});
 }
 
 std::optional<QString> ScriptedDialogs::choose_file(FileMode, const QString& title,
                                                     const QString& filter, const QString& folder,
                                                     const QString& name) {
-    const QString answer = take(kCancel);
-    record({"file", title, filter + " | " + folder, Icon::None, name, answer});
-    if (answer == kCancel)
-        return std::nullopt;
-    return answer;
+    return chosen({"file", title, filter + " | " + folder, Icon::None, name, take(kCancel)});
+}
+
+std::optional<QString> ScriptedDialogs::chosen(const Box& box) {
+    record(box);
+    return box.answer == kCancel ? std::nullopt : std::optional(box.answer);
 }
 
 QStringList ScriptedDialogs::texts() const {
@@ -105,21 +102,18 @@ int FaultyFiles::injected(const QString& path) {
 }
 
 int FaultyFiles::append(const QString& path, const QByteArray& bytes) {
-    if (const int code = injected(path))
-        return code;
-    return DiskFiles::append(path, bytes);
+    const int code = injected(path);
+    return code ? code : DiskFiles::append(path, bytes);
 }
 
 int FaultyFiles::write(const QString& path, const QByteArray& bytes) {
-    if (const int code = injected(path))
-        return code;
-    return DiskFiles::write(path, bytes);
+    const int code = injected(path);
+    return code ? code : DiskFiles::write(path, bytes);
 }
 
 int FaultyFiles::replace(const QString& path, const QByteArray& bytes) {
-    if (const int code = injected(path))
-        return code;
-    return DiskFiles::replace(path, bytes);
+    const int code = injected(path);
+    return code ? code : DiskFiles::replace(path, bytes);
 }
 
 } // namespace pw::test

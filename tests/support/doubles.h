@@ -51,6 +51,7 @@ public:
 private:
     QString take(const QString& fallback);
     void record(Box box);
+    std::optional<QString> chosen(const Box& box);
 };
 
 // A clock that stands still until told; pauses move it on at once.
@@ -84,7 +85,8 @@ public:
 
 class RecordingPrograms : public Programs {
 public:
-    explicit RecordingPrograms(QString workdir) : workdir_(std::move(workdir)) {}
+    explicit RecordingPrograms(QString workdir)
+        : workdir_(std::move(workdir)) {}
     QStringList started;
 
     bool exists(const QString& name) const override;
@@ -113,8 +115,8 @@ public:
 // letter case) fail with the given code. Counts the attempts per file name.
 class FaultyFiles : public DiskFiles {
 public:
-    QMap<QString, int> fail_names;       // lower-case file name -> error code
-    QMap<QString, int> attempts;         // lower-case file name -> writes tried
+    QMap<QString, int> fail_names; // lower-case file name -> error code
+    QMap<QString, int> attempts;   // lower-case file name -> writes tried
 
     int append(const QString& path, const QByteArray& bytes) override;
     int write(const QString& path, const QByteArray& bytes) override;
