@@ -1,10 +1,13 @@
 #include "env.h"
+#include "station/db.h"
 #include "station/fields.h"
+#include "station/messages.h"
 #include "station/settings.h"
 
 #include <QDir>
 #include <QFile>
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -48,7 +51,6 @@ TEST(Fields, ValListNumberAndTclockLine) {
     EXPECT_TRUE(std::isfinite(val("9e99999")));
     EXPECT_EQ(QStringList({list_number(-0.0), list_number(1234567), list_number(8.5)}),
               QStringList({" 0 ", " 1234567 ", " 8.5 "}));
-    EXPECT_EQ(tclock_ini_line(-1, 2, 1), QByteArray("-1 , 2 , 1 \r\n"));
 }
 
 TEST(Initnode, ReadsKeysAndDerivesNames) {
@@ -77,24 +79,20 @@ TEST(Initnode, ReadsKeysAndDerivesNames) {
         env.write_file(env.station_file("parvnode.ini"), c.ini);
         ASSERT_TRUE(initnode(env.st)) << c.ini;
         const Settings& s = env.st.settings;
-        EXPECT_EQ(std::tie(s.mapdrive, s.localdrive, s.nodenumber, s.posunit),
-                  std::make_tuple(QString(c.mapdrive), QString(c.localdrive), c.node, c.unit))
-            << c.ini;
-        EXPECT_EQ(s.reportdb, QString(c.reportdb) + ".MDB") << c.ini;
-        EXPECT_EQ(s.posholddb, QString(c.posholddb) + ".MDB") << c.ini;
         // The folder keeps its case: Linux file names are case-sensitive.
-        EXPECT_EQ(s.postempdb, QString(c.mapdrive) + "HBPOSTMP.MDB") << c.ini;
+        EXPECT_EQ(std::tie(s.mapdrive, s.localdrive, s.nodenumber, s.posunit, s.reportdb,
+                           s.posholddb, s.postempdb),
+                  std::make_tuple(QString(c.mapdrive), QString(c.localdrive), c.node, c.unit,
+                                  QString(c.reportdb) + ".MDB", QString(c.posholddb) + ".MDB",
+                                  QString(c.mapdrive) + "HBPOSTMP.MDB"))
+            << c.ini;
     }
 }
 
-TEST(Initnode, MissingFileTellsAndFails) {
+// A missing file is met with the other start-up failures.
+TEST(Initnode, TheNameInCapitalsIsTheSameFile) {
     test::TestEnv env;
     ASSERT_TRUE(QFile::remove(env.station_file("parvnode.ini")));
-    EXPECT_FALSE(initnode(env.st));
-    // Its title and text are checked with the other start-up failures.
-    ASSERT_EQ(env.dialogs.boxes.size(), 1);
-    EXPECT_EQ(env.dialogs.last().icon, Icon::Information);
-    // The name in capitals is the same file.
     env.write_file(env.station_file("PARVNODE.INI"), "NODENUMBER=4");
     EXPECT_TRUE(initnode(env.st));
     EXPECT_EQ(env.st.settings.reportdb, "RPT04.MDB");
@@ -109,11 +107,6 @@ TEST(Loadsettings, PrValuesAndNullDefaults) {
     test::TestEnv env;
     env.load();
     const Settings& s = env.st.settings;
-    EXPECT_EQ(std::tie(s.configdb, s.empdb, s.punchdb),
-              std::make_tuple(env.configdb(), env.empdb(), env.punchdb()));
-    EXPECT_EQ(pr_fields(s),
-              std::make_tuple(0, 0, 0, 0, QString("zvt"), QString("Forgot to punch in"),
-                              QString("Reallocate Hours"), 1));
     ASSERT_TRUE(env.exec(env.configdb(),
                          "update pr set nextprdate = 20040530, shiftlimit = 12, inrounding = 15, "
                          "outrounding = 6, plevel1 = 'boss', reason1 = '', reason3 = 'Break', "
@@ -165,10 +158,7 @@ TEST(Loadsettings, HolidayList) {
     s.holidays[1] = "0704";
     loadsettings(env.st);
     EXPECT_EQ(first(), QStringList({"1", "0704", "", ""}));
-
-    env.write_file(file, "0101\r\n1225,1226\r\n");
-    loadsettings(env.st);
-    EXPECT_EQ(first(), QStringList({"3", "0101", "1225", "1226"}));
+    // Lists of every length are met by the banner; more than a year's days stop at 366.
 
     QByteArray many;
     for (int n = 1; n <= 400; ++n)
@@ -177,10 +167,6 @@ TEST(Loadsettings, HolidayList) {
     loadsettings(env.st);
     EXPECT_EQ(s.holidays[0], "366");
     EXPECT_EQ(s.holidays[366], "1366");
-    // A shorter list leaves later entries in place; only the count is consulted.
-    env.write_file(file, "\"0101\"");
-    loadsettings(env.st);
-    EXPECT_EQ(first(), QStringList({"1", "0101", "1002", "1003"}));
 }
 
 TEST(Loadsettings, TclockIniValues) {
@@ -211,6 +197,58 @@ TEST(Loadsettings, TclockIniValues) {
         EXPECT_EQ(env.read_file(env.station_file("tclock.ini")),
                   QByteArray(c.after ? c.after : c.file));
     }
+}
+
+// The station's code of the DbError that work throws, 0 when it throws none.
+int code_of(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const DbError& e) {
+        return e.code();
+    }
+    return 0;
+}
+
+// A lock held by another station (3045) is met by the punch and identification tests.
+TEST(Db, EngineErrorsGetTheStationsCodesAndTransactionsRollBack) {
+    test::TestEnv env;
+    const QString missing = env.data("NOPE.MDB");
+    EXPECT_EQ(code_of([&] { Db db(missing); }), 53);
+    EXPECT_FALSE(QFile::exists(missing)); // never created by opening it
+
+    Db db(env.punchdb());
+    EXPECT_EQ(code_of([&] { db.run("select * from nosuch"); }), 3024);
+    EXPECT_EQ(code_of([&] { db.run("select nosuch from punch"); }), 3018);
+    EXPECT_EQ(code_of([&] { db.run("select count(*) from punch"); }), 0);
+
+    // A transaction left without commit rolls back.
+    {
+        Transaction t(db);
+        db.run("insert into punch (tckempid) values (?)", {7});
+    }
+    EXPECT_EQ(env.scalar(env.punchdb(), "select count(*) from punch").toInt(), 0);
+}
+
+TEST(Reporterror, ShowsTheCodesBoxAndLogsTheFirstLine) {
+    test::TestEnv env;
+    reporterror(env.st, 0, "no error: no box, no log");
+    EXPECT_TRUE(env.dialogs.boxes.isEmpty());
+    EXPECT_FALSE(QFile::exists(env.station_file("admlog.ini")));
+    reporterror(env.st, DbError(3021, "No current record."));
+    ASSERT_EQ(env.dialogs.boxes.size(), 1);
+    // The error's line, then the list of codes a person may meet.
+    EXPECT_TRUE(env.dialogs.last().text.startsWith("Code 3021 - No current record.\n\nFYI - "));
+    EXPECT_TRUE(env.dialogs.last().text.endsWith("\nOther codes - call Quorwyn"));
+    EXPECT_EQ(env.dialogs.last().icon, Icon::Information);
+    EXPECT_EQ(env.read_file(env.station_file("admlog.ini")),
+              QByteArray("05-24-2004-08:00:00---Code 3021 - No current record.\n\n\r\n"));
+
+    // The log grows line by line, each with its own time.
+    env.clock.set("2004-12-31 23:59:58");
+    reporterror(env.st, 53, "Could not find file.");
+    EXPECT_TRUE(
+        env.read_file(env.station_file("admlog.ini"))
+            .endsWith("\n\n\r\n12-31-2004-23:59:58---Code 53 - Could not find file.\n\n\r\n"));
 }
 
 } // namespace
