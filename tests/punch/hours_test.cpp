@@ -1,5 +1,8 @@
 #include "env.h"
 #include "punch/hours.h"
+#include "punch/punchrecord.h"
+#include "schema.h"
+#include "station/db.h"
 
 #include <gtest/gtest.h>
 #include <tuple>
@@ -21,10 +24,9 @@ TEST(Hours, RoundTime) {
 
 TEST(Hours, StampsAndElapsedHours) {
     // Beyond the punches through the window: in rounded up into a new year; a rounded
-    // midnight out ends the day it closes at 24:00, or is 00:00 for a punch begun at it.
+    // midnight out is 00:00 for a punch begun at it or after.
     const std::tuple<bool, const char*, int, int, const char*> stamps[] = {
         {true, "2026-12-31 23:55:00", 0, 20270101, "00:00:00"},
-        {false, "2026-12-06 23:55:00", 20261206, 20261206, "24:00:00"},
         {false, "2026-12-06 23:57:00", 20261207, 20261207, "00:00:00"},
         {false, "2026-12-07 00:05:00", 20261207, 20261207, "00:00:00"}};
     for (const auto& [in, now, in_date, date, time] : stamps) {
@@ -33,13 +35,12 @@ TEST(Hours, StampsAndElapsedHours) {
         EXPECT_EQ(std::tuple(s.date, s.time), std::tuple(date, QString(time))) << now;
     }
 
-    // in date, in, out date, out, shift limit, hours, limit struck. "24:00:00" is hour 24;
-    // same-day shifts are never limited. Overnight the minutes may reach 118 and the limit
-    // compares the whole hours before them (7 h + 105 min passes); a leap day counts. An out
-    // before the in counts nothing. Minutes are exact to two decimals.
+    // in date, in, out date, out, shift limit, hours, limit struck. Same-day shifts are never
+    // limited. Overnight the minutes may reach 118 and the limit compares the whole hours before
+    // them (7 h + 105 min passes); a leap day counts. An out before the in counts nothing. Minutes
+    // are exact to two decimals.
     const std::tuple<int, const char*, int, const char*, int, double, bool> cases[] = {
         {20040524, "08:40:00", 20040524, "16:20:00", 0, 7.67, false},
-        {20040524, "16:20:00", 20040524, "24:00:00", 0, 7.67, false},
         {20040524, "06:00:00", 20040524, "21:00:00", 12, 15.00, false},
         {20040523, "23:01:00", 20040524, "00:59:00", 0, 1.97, false},
         {20041231, "22:00:00", 20050101, "06:00:00", 0, 8.00, false},
@@ -68,27 +69,13 @@ TEST(Hours, BreakReductionNeverBelowZero) {
     EXPECT_EQ(hours2(0.285), 0.29);
 }
 
-TEST(Hours, WeekBounds) {
-    // Weeks from Sunday (1) across a leap day; from Saturday and from Sunday on a Saturday at
-    // the year's turn.
-    const std::tuple<QDate, int, int, int> cases[] = {{QDate(2004, 2, 29), 1, 20040229, 20040306},
-                                                      {QDate(2005, 1, 1), 7, 20050101, 20050107},
-                                                      {QDate(2005, 1, 1), 1, 20041226, 20050101}};
-    for (const auto& [today, start_day, start, end] : cases) {
-        const WeekBounds w = week_bounds(today, start_day);
-        EXPECT_EQ(std::tuple(w.start, w.end), std::tuple(start, end)) << start << " " << start_day;
-    }
-}
-
 TEST(Hours, WeeklySplit) {
     // W, H, holiday, split enabled; and the row's reg, adjreg, ot and holiday hours, the
-    // overtime row's hours and H after the split. An overfull week; a full one on a holiday;
-    // no split on a holiday; sums with float noise, split in exact hundredths.
+    // overtime row's hours and H after the split. A full week on a holiday; sums with float
+    // noise split in exact hundredths (the rest is met by the punches at the edges).
     using Split = std::tuple<double, double, double, double, double, double>;
     const std::tuple<double, double, bool, bool, Split> cases[] = {
-        {45, 8, false, true, {0, 0, 8, 0, 0, 8}},
         {40, 8, true, true, {0, 0, 0, 8, 0, 8}},
-        {36, 8, true, false, {8, 0, 0, 8, 0, 8}},
         {36.67, 8.33, false, true, {8.33, 3.33, 0, 0, 5, 3.33}},
         {31.670000000000002, 8.33, false, true, {8.33, 8.33, 0, 0, 0, 8.33}},
         {39.99999999, 8, false, true, {0, 0, 8, 0, 0, 8}}};
@@ -125,6 +112,80 @@ TEST(Hours, CalctimeAndHolidays) {
     EXPECT_TRUE(holiday_on(env.st, 20261225));
     EXPECT_TRUE(holiday_on(env.st, 20270101));
     EXPECT_FALSE(holiday_on(env.st, 20261224));
+}
+
+const PunchQuery kOpenRow{"tckempid = ? and tckjobcode = ? and tckstatus = 1", {5, 10}};
+
+struct PunchRecord : ::testing::Test {
+    test::TestEnv env;
+    PunchBuffer buf;
+
+    void add_open(const QString& timein, const QVariant& description = QVariant()) {
+        ASSERT_TRUE(env.add_punch({{"tckindate", 20040524},
+                                   {"tckempid", 5},
+                                   {"tckjobcode", 10},
+                                   {"tcktimein", timein},
+                                   {"tckstatus", kOpen},
+                                   {"tckjobdescription", description}}));
+    }
+    RowResult read(const PunchQuery& q = kOpenRow) {
+        return read_punch_row(env.st, env.punchdb(), q, buf);
+    }
+    RowResult write(const PunchQuery& q = kOpenRow) {
+        return write_punch_row(env.st, env.punchdb(), q, buf);
+    }
+};
+
+TEST_F(PunchRecord, TheMarkerReadGivesTheFieldListAndBusyFlagsAdd) {
+    ASSERT_EQ(read(marker_query()), RowResult::Quit);
+    EXPECT_EQ(buf.names, suite::punch_columns());
+    // Values are stored as their columns hold them; unset ones take the table's default.
+    set_busy(buf);
+    buf[col::tckempid] = 5.0;
+    buf[col::tckpayrate] = 12.345678;
+    buf[col::tckreghours] = 8.329999923706055;
+    buf[col::tcktimein] = "08:00:00";
+    ASSERT_EQ(write(marker_query()), RowResult::Done);
+    const auto r = env.rows(env.punchdb(), "select tckempid, tckpayrate, tckreghours, tcktimein, "
+                                           "tckadjreason from punch");
+    ASSERT_EQ(r.size(), 1);
+    EXPECT_EQ(r[0]["tckpayrate"], 12.3457);
+    EXPECT_EQ(r[0]["tckreghours"], 8.33);
+    EXPECT_EQ(r[0]["tcktimein"], "08:00:00");
+    EXPECT_TRUE(r[0]["tckadjreason"].isNull());
+
+    // Text in a number column is a type mismatch.
+    buf[col::tckreghours] = "lots";
+    try {
+        write(marker_query());
+        FAIL() << "wrote text into hours";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.code(), 13);
+    }
+}
+
+// The first match is read and updated, and only that row: the next open row of the same
+// employee and job keeps its values. (Null values written back, and a row closed meanwhile
+// at another station, are met by the punches through the window.)
+TEST_F(PunchRecord, OnlyTheRowRead) {
+    add_open("08:00:00", "");
+    add_open("09:00:00");
+    ASSERT_EQ(read(), RowResult::Done);
+    EXPECT_EQ(buf.text(col::tcktimein), "08:00:00");
+    buf[col::tckstatus] = kClosed;
+    ASSERT_EQ(write(), RowResult::Done);
+    const auto r = env.rows(env.punchdb(), "select * from punch order by rowid");
+    EXPECT_EQ(r[0]["tckstatus"], kClosed);
+    EXPECT_EQ(r[0]["tckjobdescription"], "");
+    EXPECT_EQ(r[1]["tckstatus"], kOpen);
+    EXPECT_TRUE(r[1]["tckjobdescription"].isNull());
+}
+
+TEST_F(PunchRecord, ThePathGetsMdbInAnyCase) {
+    add_open("08:00:00");
+    for (const char* name : {"punchclk", "PunchClk.mdb", "PUNCHCLK.MDB"})
+        EXPECT_EQ(read_punch_row(env.st, env.data(name), kOpenRow, buf), RowResult::Done) << name;
+    EXPECT_TRUE(env.dialogs.boxes.isEmpty());
 }
 
 } // namespace
