@@ -119,7 +119,6 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
         t.env.clock.set(c.out_at);
         // What the screens show of the open punch at the out time.
         t.login();
-        ASSERT_GE(t.lines().size(), 6);
         EXPECT_EQ(t.lines().mid(1, 5),
                   (QStringList{i[0] + " at " + i[1], "Job# 10", "Bartender",
                                QString("Hours so far: ") + c.so_far, kDashes}));
