@@ -293,13 +293,21 @@ bool station_phase(Club& club, const HarnessOptions& o) {
     return children_ok && v.faultless();
 }
 
+// What a killed child left of its change. Some: a run of independent changes (one punch out
+// after another) stopped between two of them, each one whole.
+enum class Left { Absent, Whole, Some, Torn };
+
+Left judge_change(bool absent, bool whole) {
+    return absent ? Left::Absent : whole ? Left::Whole : Left::Torn;
+}
+
 // One kind of change for the kill trials: how to start it, how to put the data back before
-// each trial, and whether what a killed child left is the whole change or none of it.
+// each trial, and what a child left of it.
 struct Operation {
     const char* name;
     QStringList args;
     std::function<void()> reset;
-    std::function<bool()> whole_or_absent;
+    std::function<Left()> left;
 };
 
 int count_lines(const QString& path) {
@@ -345,7 +353,9 @@ QList<Operation> operations(Club& club) {
                                        "and tckstatus in (2, 3) and tckoutdate > 0 and tcktimeout "
                                        "is not null and tckadjtimeout is not null"),
                         {kFirstKillEmp, last_emp});
-                    return rows == kKillEmps && open + closed == kKillEmps;
+                    if (rows != kKillEmps || open + closed != kKillEmps)
+                        return Left::Torn;
+                    return closed == 0 ? Left::Absent : open == 0 ? Left::Whole : Left::Some;
                 }});
 
     const QString dest = club.root(QStringLiteral("export/tcexport.csv"));
@@ -377,7 +387,9 @@ QList<Operation> operations(Club& club) {
                                        "tckstatus = ?"),
                         {kExportTag, int(pw::kExported)});
                     const int lines = count_lines(dest);
-                    return marked == lines && (marked == 0 || marked == kExportRows);
+                    if (marked != lines)
+                        return Left::Torn;
+                    return judge_change(marked == 0, marked == kExportRows);
                 }});
 
     const QString source = club.root(QStringLiteral("import.csv"));
@@ -402,7 +414,7 @@ QList<Operation> operations(Club& club) {
                     const int n =
                         s.count(QStringLiteral("select count(*) from punch where tckcomment = ?"),
                                 {kImportTag});
-                    return n == 0 || n == kImportRows;
+                    return judge_change(n == 0, n == kImportRows);
                 }});
 
     {
@@ -435,8 +447,9 @@ QList<Operation> operations(Club& club) {
                     const int in_history =
                         s.count(QStringLiteral("select count(*) from history where tckcomment = ?"),
                                 {kPurgeTag});
-                    return (in_punch == kPurgeRows && in_history == 0) ||
-                           (in_punch == 0 && in_history == kPurgeRows);
+                    if (in_punch + in_history != kPurgeRows)
+                        return Left::Torn;
+                    return judge_change(in_history == 0, in_punch == 0);
                 }});
     return ops;
 }
@@ -464,9 +477,15 @@ int kill_trials(Club& club, const Operation& op, int kills, QRandomGenerator& rn
     span.start();
     calib->waitForFinished(-1);
     const qint64 full_ms = std::max<qint64>(1, span.elapsed());
-    int torn = op.whole_or_absent() ? 0 : 1;
+    // A child that never makes its change would make every trial look whole.
+    if (op.left() != Left::Whole)
+        fail(qPrintable(QStringLiteral("the %1 child did not complete its change; see ")
+                            .arg(QLatin1String(op.name)) +
+                        err));
 
     int killed = 0;
+    int torn = 0;
+    int whole = 0;
     for (int trial = 0; trial < kills; ++trial) {
         op.reset();
         auto kid = club.spawn(args, err);
@@ -478,11 +497,15 @@ int kill_trials(Club& club, const Operation& op, int kills, QRandomGenerator& rn
             kid->waitForFinished(-1);
             ++killed;
         }
-        if (!op.whole_or_absent())
-            ++torn;
+        const Left left = op.left();
+        torn += left == Left::Torn;
+        whole += left == Left::Whole || left == Left::Some;
     }
-    std::fprintf(stderr, "punchstress: %s takes %lld ms; %d of %d trials killed mid-way, %d torn\n",
-                 op.name, static_cast<long long>(full_ms), killed, kills, torn);
+    std::fprintf(stderr,
+                 "punchstress: %s takes %lld ms; %d of %d trials killed mid-way; "
+                 "%d whole, %d absent, %d torn\n",
+                 op.name, static_cast<long long>(full_ms), killed, kills, whole,
+                 kills - whole - torn, torn);
     return torn;
 }
 
