@@ -35,6 +35,9 @@ public:
         files[key(path)] = bytes;
         return 0;
     }
+    int replace(const QString& path, const QByteArray& bytes) override {
+        return write(path, bytes);
+    }
     int copy(const QString&, const QString&) override { return 75; }
     int remove(const QString& path) override { return files.remove(key(path)) ? 0 : 53; }
 
