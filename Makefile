@@ -1,14 +1,16 @@
 # make run   installs what is missing, builds, creates demo/ and starts the station
 # make test  installs what is missing, builds and runs every test
 # make package builds punchwell_VERSION_ARCH.deb here (apt install ./punchwell_*.deb)
+# make stress  many station processes on one data folder, then kill -9 trials
+# make fuzz  builds the fuzz targets with clang and runs each for 60 s
 
 PACKAGES := cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libkainjow-mustache-dev \
             libgtest-dev libgmock-dev libbenchmark-dev poppler-utils fonts-dejavu-core \
-            dpkg-dev file
+            dpkg-dev file clang-14 libclang-rt-14-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS := $(shell nproc)
 
-.PHONY: all deps build run test bench package format clean
+.PHONY: all deps build run test bench package stress fuzz format clean
 
 all: build
 
@@ -41,8 +43,14 @@ package: build
 	cmake --build --preset default --target package
 	cp build/punchwell_*.deb .
 
+stress: build
+	./build/tools/stress/punchstress --stations 8 --cycles 200 --kills 50
+
+fuzz: deps
+	tools/fuzz/run 60
+
 format:
-	find src suite tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	find src suite tests bench tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build
+	rm -rf build build-asan build-fuzz

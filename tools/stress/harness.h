@@ -1,0 +1,20 @@
+#pragma once
+// The parent side of punchstress: a fresh club in a temporary folder made with the suite
+// stand-in, the station phase (many station children on one data folder) and the kill phase
+// (kill -9 at random moments of punch out, export, import and archive/purge, each change
+// then checked whole or absent).
+
+#include <QString>
+
+namespace stress {
+
+struct HarnessOptions {
+    int stations = 8;
+    int cycles = 200;
+    int kills = 50;
+};
+
+// Prints the two result lines on stdout; returns 0 when neither found a fault.
+int run_harness(const HarnessOptions& options);
+
+} // namespace stress

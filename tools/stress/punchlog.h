@@ -1,0 +1,35 @@
+#pragma once
+// What a station child writes down about each punch its screen confirmed, and how the
+// parent reads it back. One line per punch: "IN|OUT emp job time date_before date_after"
+// (the dates of the child's clock just before the click and just after the result, so a
+// punch at midnight matches either day), and a last line "BUSY n" with the number of
+// "database in use" boxes the child was shown.
+
+#include <QList>
+#include <QString>
+
+namespace stress {
+
+struct LoggedPunch {
+    bool in = false;
+    int emp = 0;
+    int job = 0;
+    QString time; // the time the screen showed after "at "
+    int date_before = 0;
+    int date_after = 0;
+};
+
+struct ChildLog {
+    QList<LoggedPunch> punches;
+    int busy = 0;
+    bool finished = false; // the last line was written
+};
+
+QString log_line(const LoggedPunch& p);
+QString busy_line(int busy);
+ChildLog parse_log(const QString& text);
+
+// A box the person would read as "the database is busy, try again".
+bool is_busy_box(const QString& title, const QString& text);
+
+} // namespace stress
