@@ -61,6 +61,11 @@ int main(int argc, char** argv) {
     pw::Station st(pw::Platform{dialogs, clock, printers, programs, files}, workdir);
 
     pw::Tclock win;
+    // A clock station owns its screen; --windowed is for a manager's desk.
+    if (app.arguments().contains(QStringLiteral("--windowed")))
+        pw::fit_to_screen(win, QSize(1024, 768));
+    else
+        win.setWindowState(Qt::WindowFullScreen);
     pw::wire_station(st, win);
     if (!pw::startup(st, win))
         return 0;

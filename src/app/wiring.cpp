@@ -3,6 +3,7 @@
 #include "config/configwindow.h"
 #include "editor/puncheditor.h"
 #include "exchange/exchange.h"
+#include "keys/sendkeys.h"
 #include "punch/identify.h"
 #include "reports/listprint.h"
 #include "reports/menu.h"
@@ -10,29 +11,21 @@
 #include "station/station.h"
 #include "station/tclock.h"
 
-#include <algorithm>
-
 namespace pw {
 
 ReportMenu& wire_station(Station& st, Tclock& win) {
     connect_punch_screen(st, win);
 
-    // A child of the report panel, so that every screen clear hides it with the panel.
-    auto* misc = new MiscPunchFrame(st, win.frareport);
-    misc->setAutoFillBackground(true); // it floats over the menu buttons
+    // Beside the menu, in the report list's place; the menu hides it with the panel.
+    auto* misc = new MiscPunchFrame(st, &win);
     misc->hide();
+    win.add_to_list_area(misc);
+    QObject::connect(&win, &Tclock::keypad_multiply_pressed, &win,
+                     [&st] { send_tab(st.keyboard(), st.clock()); });
 
     MenuActions actions;
     actions.print_report = [&st, &win] { print_list_report(st, *win.lstpayrate); };
-    actions.show_misc = [misc, panel = win.frareport](QPoint at) {
-        // At the button, but moved up and in as far as needed to be seen whole.
-        misc->adjustSize();
-        const int x = std::max(0, std::min(at.x(), panel->width() - misc->width()));
-        const int y = std::max(0, std::min(at.y(), panel->height() - misc->height()));
-        misc->move(x, y);
-        misc->raise();
-        misc->show();
-    };
+    actions.show_misc = [misc] { misc->show(); };
     actions.open_editor = [&st, &win] { open_punch_editor(st, &win); };
     actions.open_configuration = [&st, &win] { open_configuration(st, &win); };
     actions.export_punches = [&st, &win] { export_punches(st, *win.Timer1); };

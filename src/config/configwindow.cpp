@@ -1,21 +1,21 @@
 #include "configwindow.h"
 
 #include "purge.h"
+#include "reports/menu.h"
 #include "station/fields.h"
 #include "station/settings.h"
 #include "station/station.h"
+#include "station/tclock.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -65,6 +65,7 @@ ConfigWindow::ConfigWindow(Station& st, QWidget* parent)
     : QDialog(parent)
     , st_(st) {
     setObjectName(QStringLiteral("frmconfig"));
+    setProperty(kManagerOnly, true);
     setWindowTitle(QStringLiteral("Punchwell Configuration"));
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -86,6 +87,10 @@ ConfigWindow::ConfigWindow(Station& st, QWidget* parent)
     lblnoprinter =
         named(new QLabel(QStringLiteral("No Printer"), this), QStringLiteral("lblnoprinter"));
     lblnoprinter->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+    // Its place is kept while hidden: choosing "No Printer" must not widen the window.
+    QSizePolicy keep = lblnoprinter->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    lblnoprinter->setSizePolicy(keep);
     txtpurgemsg = named(new QLabel(this), QStringLiteral("txtpurgemsg"));
     txtpurgemsg->setAlignment(Qt::AlignCenter);
     txtpurgemsg->setMinimumHeight(kRowHeight);
@@ -107,6 +112,9 @@ ConfigWindow::ConfigWindow(Station& st, QWidget* parent)
                         kBoxReceiptPrinter, kBoxPrinterType, kBoxWorkWeekStart};
     int row = 0;
     for (int i : left) {
+        // Long captions take two lines rather than the width of an 800 pixel screen.
+        Label1[i]->setWordWrap(true);
+        Label1[i]->setMinimumWidth(190);
         grid->addWidget(Label1[i], row, 0);
         Text1[i]->setFixedWidth(i == kBoxPayPeriodEnd ? 130 : 70);
         grid->addWidget(Text1[i], row, 1);
@@ -117,7 +125,7 @@ ConfigWindow::ConfigWindow(Station& st, QWidget* parent)
     for (int n = 0; n < 6; ++n) {
         const int i = kBoxFirstReason + n;
         grid->addWidget(Label1[i], n, 4);
-        Text1[i]->setMinimumWidth(210);
+        Text1[i]->setMinimumWidth(160);
         grid->addWidget(Text1[i], n, 5);
     }
     grid->setColumnMinimumWidth(3, 8);
@@ -149,7 +157,7 @@ ConfigWindow::ConfigWindow(Station& st, QWidget* parent)
     connect(cmdhelp, &QPushButton::clicked, this,
             [this] { st_.programs().start(QStringLiteral("qwcedit.exe tclock1.txt")); });
 
-    resize(980, 600);
+    fit_to_screen(*this, QSize(980, 600));
     loadsettings(st_);
     show_settings();
 }
@@ -220,6 +228,8 @@ void ConfigWindow::save() {
 }
 
 void ConfigWindow::purge() {
+    if (st_.who.manager != 1)
+        return;
     archive_purge(st_, [this](const QString& text) {
         txtpurgemsg->setText(text);
         txtpurgemsg->setVisible(!text.isEmpty());
@@ -229,12 +239,9 @@ void ConfigWindow::purge() {
 }
 
 void open_configuration(Station& st, QWidget* parent) {
+    if (st.who.manager != 1)
+        return;
     ConfigWindow window(st, parent);
-    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        window.move(area.x() + (area.width() - window.width()) / 2,
-                    area.y() + (area.height() - window.height()) / 2);
-    }
     window.exec();
 }
 

@@ -7,6 +7,7 @@
 #include "station/fields.h"
 #include "station/station.h"
 
+#include <QDate>
 #include <QSqlQuery>
 #include <cmath>
 
@@ -145,6 +146,7 @@ QVariantMap saved_values(const PunchBoxes& boxes) {
     QVariantMap v;
     v.insert(QStringLiteral("tckadjtimein"), boxes[box::adjtimein]);
     v.insert(QStringLiteral("tckadjtimeout"), boxes[box::adjtimeout]);
+    v.insert(QStringLiteral("tckoutdate"), to_long(val(boxes[box::outdate])));
     for (int k = box::adjreghours; k <= box::tips; ++k)
         v.insert(QString::fromLatin1(kNumberColumns[k - box::adjreghours]), val(boxes[k]));
     v.insert(QStringLiteral("tckadjreason"), boxes[box::reason]);
@@ -183,7 +185,6 @@ void add_new_punch(Station& st, const NewPunch& punch, const PunchBoxes& boxes) 
     values.insert(QStringLiteral("tckjobdescription"), punch.job_description.left(20));
     values.insert(QStringLiteral("tckpayrate"), std::round(punch.payrate * 10000) / 10000);
     values.insert(QStringLiteral("tckindate"), to_long(val(boxes[box::indate])));
-    values.insert(QStringLiteral("tckoutdate"), to_long(val(boxes[box::outdate])));
     QStringList names;
     QStringList marks;
     QVariantList binds;
@@ -266,6 +267,12 @@ QString complete_punch_time(const QString& t) {
     default:
         return t;
     }
+}
+
+bool date_box_ok(const QString& text, double not_before) {
+    const QString digits = text.trimmed();
+    return digits.size() == 8 && QDate::fromString(digits, QStringLiteral("yyyyMMdd")).isValid() &&
+           val(digits) >= not_before;
 }
 
 bool time_format_ok(const QString& text) {

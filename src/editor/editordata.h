@@ -77,7 +77,7 @@ struct PunchKey {
 };
 
 // The columns a save writes and their values from the boxes: adjusted times and reason as
-// typed, hours and tips as the numeric values of their boxes, status approved.
+// typed, out date, hours and tips as the numeric values of their boxes, status approved.
 QVariantMap saved_values(const PunchBoxes& boxes);
 
 // Writes saved_values into the punch, in one transaction. A punch that another station has
@@ -116,6 +116,9 @@ struct CalcResult {
 // Overnight shifts count every day between the dates and are zeroed once their whole hours
 // reach the shift limit (a limit of 0 zeroes every one); same-day shifts are never limited.
 CalcResult calc_hours(const PunchBoxes& boxes, int shiftlimit);
+
+// True when text is a real calendar date YYYYMMDD no earlier than not_before.
+bool date_box_ok(const QString& text, double not_before = 0);
 
 // A time box's text completed by its length on Enter ("0830" gives "08:30:00"); other
 // lengths come back unchanged.

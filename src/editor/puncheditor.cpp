@@ -3,6 +3,7 @@
 #include "keys/sendkeys.h"
 #include "punch/punchrecord.h"
 #include "punchgrids.h"
+#include "reports/menu.h"
 #include "reports/prompts.h"
 #include "reports/reportlines.h"
 #include "station/db.h"
@@ -10,6 +11,7 @@
 #include "station/messages.h"
 #include "station/startup.h"
 #include "station/station.h"
+#include "station/tclock.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -75,6 +77,12 @@ const BoxSpec kBoxes[12] = {
 };
 
 const QString kOops = QStringLiteral("Oops...");
+
+// Names the date box that holds no usable date.
+QString bad_date_text(int k, const QString& rule) {
+    return QStringLiteral("Invalid ") + QString::fromLatin1(kBoxes[k].caption) +
+           QStringLiteral(" entry. Must be a date in YYYYMMDD format") + rule + u'.';
+}
 const QString kOkayAllCaption = QStringLiteral("Global OK ALL punches for this employee");
 
 template <typename T> T* named(T* w, const QString& name) {
@@ -126,15 +134,16 @@ PunchEditor::PunchEditor(Station& st, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , st_(st) {
     setObjectName(QStringLiteral("puncheditor"));
+    setProperty(kManagerOnly, true);
     setWindowTitle(QStringLiteral("Punch Editor"));
-    resize(1000, 720);
+    fit_to_screen(*this, QSize(1000, 720));
 
     // Selection bar.
     cmdselectdates = button(this, "cmdselectdates", QStringLiteral("Select From/To Dates"));
     lbljobcode = named(new QLabel(QStringLiteral("Job Code"), this), QStringLiteral("lbljobcode"));
     Combo1 = named(new QComboBox(this), QStringLiteral("Combo1"));
     Combo1->setPlaceholderText(QStringLiteral("Select Job Code"));
-    Combo1->setMinimumWidth(220);
+    Combo1->setMinimumWidth(120);
     cmdgo = button(this, "cmdgo", QStringLiteral("Go"));
     cmdcreate = button(this, "cmdcreate", QStringLiteral("Create New Punch Record"));
     cmdhelp = button(this, "cmdhelp", QStringLiteral("Help"));
@@ -182,7 +191,7 @@ PunchEditor::PunchEditor(Station& st, QWidget* parent)
     cboempjobs = named(new QComboBox(fraedit1), QStringLiteral("cboempjobs"));
     cboempjobs->setPlaceholderText(QStringLiteral("Select Employee's Job"));
     for (QComboBox* c : {cboempnumber, cboempjobs}) {
-        c->setMinimumWidth(260);
+        c->setMinimumWidth(200);
         keep_place(c);
     }
     auto* newlists = new QHBoxLayout;
@@ -199,6 +208,7 @@ PunchEditor::PunchEditor(Station& st, QWidget* parent)
             txtpunch[k]->setMaxLength(kBoxes[k].max_length);
         txtpunch[k]->installEventFilter(this);
         Label1[k]->setBuddy(txtpunch[k]);
+        Label1[k]->setWordWrap(true); // two lines rather than wider than the screen
         const int row = (k / 4) * 2;
         boxgrid->addWidget(Label1[k], row, k % 4);
         boxgrid->addWidget(txtpunch[k], row + 1, k % 4);
@@ -239,7 +249,8 @@ PunchEditor::PunchEditor(Station& st, QWidget* parent)
     actions->addWidget(cmdnewpunch, 0, 1);
     actions->addWidget(cmdsavenew, 1, 0);
     actions->addWidget(cmdcancelnew, 1, 1);
-    actions->addWidget(cmdokayall, 0, 2, 2, 1);
+    // Below the others: its caption (with the employee's name) is the widest of them.
+    actions->addWidget(cmdokayall, 2, 0, 1, 2);
     for (QWidget* w : {static_cast<QWidget*>(cmdsave), static_cast<QWidget*>(cmdsavenew),
                        static_cast<QWidget*>(cmdcancelnew), static_cast<QWidget*>(cmdokayall)})
         keep_place(w);
@@ -383,6 +394,7 @@ void PunchEditor::choose_punch(int row) {
     cmdsave->show();
     cmdsavenew->hide();
     cmdcancelnew->hide();
+    hours_only_answer_.reset();
     current_ = Current{row,
                        {r.value(QStringLiteral("pw_rowid")).toLongLong(),
                         r.value(QStringLiteral("tckempid")), r.value(QStringLiteral("tckindate")),
@@ -399,6 +411,14 @@ void PunchEditor::save() {
         st_.dialogs().message(QStringLiteral("This is an open punch record; it cannot be saved "
                                              "\nwithout a valid punch out date and time."),
                               kOops, Icon::Information);
+        return;
+    }
+    // The out date is written too: a punch stored without one can no longer be found.
+    if (!date_box_ok(txtpunch[box::outdate]->text(), current_->key.indate.toDouble())) {
+        st_.dialogs().message(
+            bad_date_text(box::outdate, QStringLiteral(", not before the ") +
+                                            QString::fromLatin1(kBoxes[box::indate].caption)),
+            kOops, Icon::Information);
         return;
     }
     QLineEdit* reason = txtpunch[box::reason];
@@ -452,10 +472,12 @@ void PunchEditor::new_punch() {
 }
 
 void PunchEditor::employee_chosen() {
+    // Nothing of the employee chosen before may stay with the new punch.
+    refill(cboempjobs, {});
+    job_description.clear();
+    pay_rate = 0;
     try {
-        const QStringList jobs = employee_job_items(st_, val(cboempnumber->currentText()));
-        if (!jobs.isEmpty())
-            refill(cboempjobs, jobs);
+        refill(cboempjobs, employee_job_items(st_, val(cboempnumber->currentText())));
     } catch (const DbError& e) {
         reporterror(st_, e);
     }
@@ -470,13 +492,22 @@ void PunchEditor::employee_job_chosen() {
         reporterror(st_, e);
         return;
     }
+    // A job the employee no longer holds is no choice.
+    if (!rate) {
+        cboempjobs->setCurrentIndex(-1);
+        job_description.clear();
+        pay_rate = 0;
+        return;
+    }
     job_description = job_item_description(item);
-    // A job the employee does not hold keeps the pay rate chosen before.
-    if (rate)
-        pay_rate = *rate;
+    pay_rate = *rate;
 }
 
 void PunchEditor::save_new() {
+    // Only the form saves: its lists go with a save or a cancel, and what they still hold
+    // then is no choice.
+    if (cboempnumber->isHidden())
+        return;
     auto oops = [this](const QString& text, const QString& title) {
         st_.dialogs().message(text, title, Icon::Information);
     };
@@ -484,8 +515,10 @@ void PunchEditor::save_new() {
     if (employee < 1)
         return oops(QStringLiteral("You must select an employee and his/her job."), kOops);
     const double job = val(cboempjobs->currentText());
-    if (job < 1)
+    if (job < 1 || cboempjobs->currentIndex() < 0)
         return oops(QStringLiteral("You must select a job for this employee."), kOops);
+    if (!date_box_ok(txtpunch[box::indate]->text()))
+        return oops(bad_date_text(box::indate, {}), kOops);
     calchours();
     if (hoursonly == 0 && val(txtpunch[box::adjreghours]->text()) < 0)
         return oops(QStringLiteral("Calculated hours is less than zero. Redo."), kOops);
@@ -569,6 +602,7 @@ void PunchEditor::clearedit() {
     cboempjobs->hide();
     // The boxes no longer show the punch: Save has nothing to write until one is chosen.
     current_.reset();
+    hours_only_answer_.reset();
 }
 
 void PunchEditor::sizecolumns() {
@@ -600,10 +634,18 @@ void PunchEditor::calchours() {
         return;
     case CalcOutcome::AskHoursOnly:
         badentry = 1;
-        if (askyesno(st_, QStringLiteral("Is this an hours adjustment without time settings?"),
-                     QStringLiteral("Manager Override?"))) {
-            txtpunch[box::adjtimein]->setText(QStringLiteral("00:00:00"));
-            txtpunch[box::adjtimeout]->setText(QStringLiteral("00:00:00"));
+        // Asked once for the times in the boxes, not again at every move between the boxes.
+        if (!hours_only_answer_ || hours_only_answer_->times != boxes_times()) {
+            const bool yes =
+                askyesno(st_, QStringLiteral("Is this an hours adjustment without time settings?"),
+                         QStringLiteral("Manager Override?"));
+            if (yes) {
+                txtpunch[box::adjtimein]->setText(QStringLiteral("00:00:00"));
+                txtpunch[box::adjtimeout]->setText(QStringLiteral("00:00:00"));
+            }
+            hours_only_answer_ = HoursOnlyAnswer{boxes_times(), yes};
+        }
+        if (hours_only_answer_->yes) {
             badentry = 0;
             hoursonly = 1;
         }
@@ -619,6 +661,10 @@ void PunchEditor::calchours() {
         txtpunch[box::adjreghours]->setText(r.hours_text);
         return;
     }
+}
+
+QString PunchEditor::boxes_times() const {
+    return txtpunch[box::adjtimein]->text() + u'|' + txtpunch[box::adjtimeout]->text();
 }
 
 PunchBoxes PunchEditor::boxes() const {
@@ -730,6 +776,8 @@ void PunchEditor::resizeEvent(QResizeEvent* event) {
 }
 
 PunchEditor* open_punch_editor(Station& st, QWidget* parent) {
+    if (st.who.manager != 1)
+        return nullptr;
     auto* editor = new PunchEditor(st, parent);
     editor->setAttribute(Qt::WA_DeleteOnClose);
     editor->open();

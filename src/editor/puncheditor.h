@@ -129,12 +129,20 @@ private:
     void show_grid2(bool on);
     void deselect_reasons();
     int box_index(QObject* watched) const;
+    QString boxes_times() const; // the time boxes' texts, as one
 
     Station& st_;
     std::optional<Current> current_;
+    // The answer to the hours-adjustment question, and the two times it was given for.
+    struct HoursOnlyAnswer {
+        QString times;
+        bool yes = false;
+    };
+    std::optional<HoursOnlyAnswer> hours_only_answer_;
 };
 
-// Opens the editor as a window of its own above parent, deleted when it closes.
+// Opens the editor as a window of its own above parent, deleted when it closes; nothing (and
+// nullptr) unless a manager is identified.
 PunchEditor* open_punch_editor(Station& st, QWidget* parent);
 
 } // namespace pw

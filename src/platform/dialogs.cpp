@@ -1,9 +1,14 @@
 #include "dialogs.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QHBoxLayout>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QStyle>
+#include <QVBoxLayout>
 
 namespace pw {
 
@@ -25,29 +30,71 @@ QMessageBox::Icon qt_icon(Icon icon) {
     return QMessageBox::NoIcon;
 }
 
+// A text of more lines than this is a list (the numbered codes): smaller type, so that it
+// stays well inside an 800x600 screen.
+constexpr int kShortText = 6;
+
 // Our windows stay on top, so a box must stay above them; and it is answered with a finger
 // on a touch screen, so its text and buttons are large.
-void keep_on_top(QWidget& w) {
+void keep_on_top(QWidget& w, int points = 15) {
     w.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    w.setStyleSheet(QStringLiteral("* { font-size: 15pt; } "
+    w.setStyleSheet(QStringLiteral("* { font-size: %1pt; } "
                                    "QPushButton { min-width: 120px; min-height: 48px; } "
-                                   "QLineEdit { min-height: 40px; }"));
+                                   "QLineEdit { min-height: 40px; }")
+                        .arg(points));
 }
 
 } // namespace
 
+std::unique_ptr<QDialog> QtDialogs::make_box(Icon icon, const QString& text, const QString& title,
+                                             bool yes_no) {
+    const bool list = !yes_no && text.count(u'\n') >= kShortText;
+    if (!list) {
+        auto box = std::make_unique<QMessageBox>(qt_icon(icon), title, text,
+                                                 yes_no ? QMessageBox::Yes | QMessageBox::No
+                                                        : QMessageBox::Ok,
+                                                 QApplication::activeWindow());
+        box->setTextFormat(Qt::PlainText);
+        if (yes_no)
+            box->setDefaultButton(QMessageBox::No);
+        keep_on_top(*box);
+        return box;
+    }
+    // A message box wraps its text to half the screen, breaking every line of a list in two:
+    // a list gets a box whose lines stay as written.
+    auto box = std::make_unique<QDialog>(QApplication::activeWindow());
+    box->setWindowTitle(title);
+    keep_on_top(*box, 11);
+    auto* picture = new QLabel(box.get());
+    const int side = box->style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, box.get());
+    const QStyle::StandardPixmap pixmaps[] = {
+        QStyle::SP_CustomBase, QStyle::SP_MessageBoxInformation, QStyle::SP_MessageBoxQuestion,
+        QStyle::SP_MessageBoxWarning, QStyle::SP_MessageBoxCritical};
+    if (icon != Icon::None)
+        picture->setPixmap(box->style()->standardIcon(pixmaps[int(icon)]).pixmap(side, side));
+    picture->setAlignment(Qt::AlignTop);
+    auto* label = new QLabel(text, box.get());
+    label->setObjectName(QStringLiteral("lbltext"));
+    label->setTextFormat(Qt::PlainText);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, box.get());
+    QObject::connect(buttons, &QDialogButtonBox::accepted, box.get(), &QDialog::accept);
+    auto* row = new QHBoxLayout;
+    row->addWidget(picture);
+    row->addWidget(label, 1);
+    auto* layout = new QVBoxLayout(box.get());
+    layout->addLayout(row);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    return box;
+}
+
 void QtDialogs::message(const QString& text, const QString& title, Icon icon) {
-    QMessageBox box(qt_icon(icon), title, text, QMessageBox::Ok, QApplication::activeWindow());
-    keep_on_top(box);
-    box.exec();
+    make_box(icon, text, title, false)->exec();
 }
 
 bool QtDialogs::ask_yes_no(const QString& text, const QString& title) {
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
-                    QApplication::activeWindow());
-    box.setDefaultButton(QMessageBox::No);
-    keep_on_top(box);
-    return box.exec() == QMessageBox::Yes;
+    return make_box(Icon::Question, text, title, true)->exec() == QMessageBox::Yes;
 }
 
 std::optional<QString> QtDialogs::input(const QString& prompt, const QString& title,

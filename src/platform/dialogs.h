@@ -3,7 +3,10 @@
 // Dialogs, so that tests can read each box and answer it from a script.
 
 #include <QString>
+#include <memory>
 #include <optional>
+
+class QDialog;
 
 namespace pw {
 
@@ -32,6 +35,10 @@ public:
 // The real boxes, parented to the active window.
 class QtDialogs : public Dialogs {
 public:
+    // The box message (OK) or ask_yes_no (Yes, No as default) shows, not yet shown.
+    static std::unique_ptr<QDialog> make_box(Icon icon, const QString& text, const QString& title,
+                                             bool yes_no);
+
     void message(const QString& text, const QString& title, Icon icon) override;
     bool ask_yes_no(const QString& text, const QString& title) override;
     std::optional<QString> input(const QString& prompt, const QString& title,

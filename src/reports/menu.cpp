@@ -8,6 +8,7 @@
 #include "station/tclock.h"
 #include "workdb.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -18,6 +19,7 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace pw {
 
@@ -28,12 +30,15 @@ namespace {
 constexpr int kLeftColumn = 0;
 constexpr int kPrintColumn = 1;
 constexpr int kOwnColumn = 2;
-constexpr int kButtonWidth = 196;
-constexpr int kPrintWidth = 136;
-// Twelve rows of the manager menu must fit beside the report list on a 1024x768 screen; the
-// six of the employee menu get the room of a keypad key.
-constexpr int kManagerRowHeight = 34;
+constexpr int kButtonWidth = 160;
+constexpr int kPrintWidth = 120;
+// Twelve rows of the manager menu must fit beside the report list on an 800x600 screen, so
+// they shrink to their captions there; given the room, they and the six rows of the employee
+// menu take these heights.
+constexpr int kManagerRowHeight = 40;
 constexpr int kEmployeeRowHeight = 62;
+constexpr int kManagerPoints = 9;
+constexpr int kEmployeePoints = 14;
 
 const QString kPrintLeft = QStringLiteral("Print Report -->");
 const QString kPrintRight = QStringLiteral("<-- Print Report");
@@ -49,18 +54,25 @@ int row_of(int index) {
 }
 
 // A push button whose caption wraps onto a second line in a narrow column; text() stays the
-// caption as given.
+// caption as given. It may shrink to the height of its caption's lines, and would rather have
+// the row height it is given.
 class WrapButton : public QPushButton {
 public:
     WrapButton(const QString& caption, QWidget* parent)
         : QPushButton(caption, parent) {}
 
-    QSize sizeHint() const override {
-        const QRect text = fontMetrics().boundingRect(
-            QRect(0, 0, kButtonWidth - 16, 1000), Qt::AlignCenter | Qt::TextWordWrap, this->text());
-        return {kButtonWidth, text.height() + 10};
+    void set_row_height(int height) {
+        row_height_ = height;
+        updateGeometry();
     }
-    QSize minimumSizeHint() const override { return {40, fontMetrics().height() + 6}; }
+    QSize sizeHint() const override {
+        return {kButtonWidth, std::max(row_height_, minimumSizeHint().height())};
+    }
+    QSize minimumSizeHint() const override {
+        const QRect text = fontMetrics().boundingRect(
+            QRect(0, 0, kButtonWidth - 12, 1000), Qt::AlignCenter | Qt::TextWordWrap, this->text());
+        return {kButtonWidth, text.height() + 6};
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -73,8 +85,11 @@ protected:
         const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &opt, this);
         p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                                  QPalette::ButtonText));
-        p.drawText(area.adjusted(4, 0, -4, 0), Qt::AlignCenter | Qt::TextWordWrap, caption);
+        p.drawText(area.adjusted(2, 0, -2, 0), Qt::AlignCenter | Qt::TextWordWrap, caption);
     }
+
+private:
+    int row_height_ = kManagerRowHeight;
 };
 
 QFont sized(const QWidget* w, int points, bool bold) {
@@ -122,8 +137,7 @@ ReportMenu::ReportMenu(Station& st, Tclock& win, MenuActions actions)
     for (int i = 0; i < kMenuButtons; ++i) {
         auto* b = new WrapButton(menu_caption(i), panel);
         b->setObjectName(QStringLiteral("cmdmenu%1").arg(i));
-        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        b->setMinimumWidth(kButtonWidth);
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
         grid_->addWidget(b, row_of(i), own_button(i) ? kOwnColumn : kLeftColumn);
         connect(b, &QPushButton::clicked, this, [this, i] { menu_button_pressed(i); });
         cmdmenu[static_cast<size_t>(i)] = b;
@@ -131,8 +145,8 @@ ReportMenu::ReportMenu(Station& st, Tclock& win, MenuActions actions)
 
     cmdprintlistbox = new QPushButton(QStringLiteral("Print Report"), panel);
     cmdprintlistbox->setObjectName(QStringLiteral("cmdprintlistbox"));
-    cmdprintlistbox->setFont(sized(cmdprintlistbox, 10, true));
-    QSizePolicy keep(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    cmdprintlistbox->setFont(sized(cmdprintlistbox, kManagerPoints, true));
+    QSizePolicy keep(QSizePolicy::Ignored, QSizePolicy::Ignored);
     keep.setRetainSizeWhenHidden(true); // the buttons must not shift when it appears
     cmdprintlistbox->setSizePolicy(keep);
     cmdprintlistbox->setStyleSheet(QStringLiteral("QPushButton { color: #00308f; }"));
@@ -142,7 +156,11 @@ ReportMenu::ReportMenu(Station& st, Tclock& win, MenuActions actions)
         if (actions_.print_report)
             actions_.print_report();
     });
+    // Import or export (never both) below the employee's own buttons.
+    for (QPushButton* b : {win.cmdimport, win.cmdexport})
+        grid_->addWidget(b, row_of(17), kOwnColumn);
     win.report_area()->addLayout(grid_);
+    win.report_area()->addStretch(1);
 
     // Placed over the buttons when "Configuration" is pressed, not laid out with them.
     frapassword = new QFrame(panel);
@@ -175,30 +193,55 @@ ReportMenu::ReportMenu(Station& st, Tclock& win, MenuActions actions)
     frapassword->hide();
     connect(cmdpasswordok, &QPushButton::clicked, this, [this] { manager_password_entered(); });
 
+    frapassword->setProperty(kManagerOnly, true);
+
     set_menu_look(true);
+    // Every screen clear hides the panel: whatever a manager left open goes with it.
+    panel->installEventFilter(this);
 
     connect(&win, &Tclock::manager_clicked, this, [this] { open_manager_menu(); });
     connect(&win, &Tclock::report_clicked, this, [this] { open_employee_report_menu(); });
-    connect(&win, &Tclock::export_clicked, this, [this] {
-        if (actions_.export_punches)
-            actions_.export_punches();
-    });
-    connect(&win, &Tclock::import_clicked, this, [this] {
-        if (actions_.import_punches)
-            actions_.import_punches();
-    });
+    connect(&win, &Tclock::export_clicked, this,
+            [this] { run_manager_action(actions_.export_punches); });
+    connect(&win, &Tclock::import_clicked, this,
+            [this] { run_manager_action(actions_.import_punches); });
+}
+
+bool ReportMenu::manager_present() const {
+    return st_.who.manager == 1;
+}
+
+void ReportMenu::run_manager_action(const std::function<void()>& action) {
+    if (manager_present() && action)
+        action();
+}
+
+void ReportMenu::hide_manager_frames(bool windows_too) {
+    // The report viewer is a window of its own, not the main window's.
+    QList<QWidget*> all = win_.findChildren<QWidget*>();
+    all += QApplication::topLevelWidgets();
+    for (QWidget* w : all) {
+        if (!w->property(kManagerOnly).toBool())
+            continue;
+        if (!w->isWindow())
+            w->hide();
+        else if (windows_too)
+            w->close();
+    }
 }
 
 void ReportMenu::set_menu_look(bool manager) {
-    const int height = manager ? kManagerRowHeight : kEmployeeRowHeight;
     for (QPushButton* b : cmdmenu) {
-        b->setFont(sized(b, manager ? 10 : 14, true));
-        b->setMinimumHeight(height);
+        b->setFont(sized(b, manager ? kManagerPoints : kEmployeePoints, true));
+        static_cast<WrapButton*>(b)->set_row_height(manager ? kManagerRowHeight
+                                                            : kEmployeeRowHeight);
     }
-    cmdprintlistbox->setMinimumHeight(height);
 }
 
 void ReportMenu::open_manager_menu() {
+    hide_manager_frames();
+    if (!manager_present())
+        return;
     for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 16, 17})
         cmdmenu[static_cast<size_t>(i)]->show();
     set_menu_look(true);
@@ -209,14 +252,13 @@ void ReportMenu::open_manager_menu() {
     const bool remote = st_.settings.remotemode == 1;
     win_.cmdexport->setVisible(remote);
     win_.cmdimport->setVisible(!remote);
-    if (QWidget* misc = win_.findChild<QWidget*>(QStringLiteral("framiscpunch")))
-        misc->hide();
     win_.cmdpunchin->hide();
     win_.cmdpunchout->hide();
     win_.cmdreport->hide();
 }
 
 void ReportMenu::open_employee_report_menu() {
+    hide_manager_frames();
     for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 16, 17})
         cmdmenu[static_cast<size_t>(i)]->hide();
     cmdprintlistbox->hide();
@@ -251,6 +293,10 @@ void ReportMenu::show_report_list() {
 void ReportMenu::menu_button_pressed(int index) {
     if (index < 0 || index >= kMenuButtons || busy_)
         return;
+    // Only the own reports are an employee's; the rest is refused whatever reached it.
+    if (!own_button(index) && !manager_present())
+        return;
+    hide_manager_frames(false);
     checksuite(st_);
     if (st_.settings.suitemissing == 1) {
         st_.dialogs().message(
@@ -285,15 +331,13 @@ void ReportMenu::menu_button_pressed(int index) {
         show_password_frame();
         break;
     case 7:
-        if (actions_.open_editor)
-            actions_.open_editor();
+        run_manager_action(actions_.open_editor);
         break;
     case 9:
         st_.programs().start(QStringLiteral("qwcedit.exe tclock0.txt"));
         break;
     case 17:
-        if (actions_.show_misc)
-            actions_.show_misc(cmdmenu[17]->pos());
+        run_manager_action(actions_.show_misc);
         break;
     default:
         break;
@@ -331,11 +375,13 @@ void ReportMenu::manager_password_entered() {
     const bool right = txtmgrpassword->text().toUpper() == st_.settings.managerpassword.toUpper();
     txtmgrpassword->clear();
     frapassword->hide();
-    if (right && actions_.open_configuration)
-        actions_.open_configuration();
+    if (right)
+        run_manager_action(actions_.open_configuration);
 }
 
 bool ReportMenu::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == win_.frareport && event->type() == QEvent::Hide)
+        hide_manager_frames();
     if (watched == txtmgrpassword && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {

@@ -12,7 +12,6 @@
 // clear hides it with the panel.
 
 #include <QObject>
-#include <QPoint>
 #include <array>
 #include <functional>
 
@@ -32,14 +31,18 @@ struct MenuActions {
     std::function<void()> open_editor;        // "Edit Punches"
     std::function<void()> open_configuration; // "Configuration", after the manager password
     std::function<void()> print_report;       // "Print Report", for the report on the list
-    // "Misc. Punch Reports": shows the misc report frame (a child of the report panel named
-    // "framiscpunch") with its top left corner at this point of the panel.
-    std::function<void(QPoint)> show_misc;
+    // "Misc. Punch Reports": shows the misc report frame beside the menu.
+    std::function<void()> show_misc;
     std::function<void()> export_punches; // "Export Punches" (remote station)
     std::function<void()> import_punches; // "Import Punches" (main station)
 };
 
 inline constexpr int kMenuButtons = 18;
+
+// Set true on every frame and window that only a manager may use (the misc report frame, the
+// password frame, the punch editor, the configuration window, the report viewer): the menu
+// hides or closes them all whenever a menu opens or the screen clears.
+inline constexpr char kManagerOnly[] = "pw_manager_only";
 
 // The panel content and its handlers. Built into the window, which owns it; connects the
 // window's Report, Manager, Import and Export buttons.
@@ -70,6 +73,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool manager_present() const;
+    // Runs a manager action only while a manager is identified.
+    void run_manager_action(const std::function<void()>& action);
+    // Hides the manager-only frames, and closes the manager's windows too when asked.
+    void hide_manager_frames(bool windows_too = true);
     void place_print_button(int index);
     void run_menu_report(int index);
     void show_password_frame();

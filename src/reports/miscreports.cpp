@@ -2,6 +2,7 @@
 
 #include "keys/sendkeys.h"
 #include "listprint.h"
+#include "menu.h"
 #include "punch/punchrecord.h"
 #include "reportviewer.h"
 #include "station/db.h"
@@ -13,6 +14,7 @@
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -175,6 +177,7 @@ MiscPunchFrame::MiscPunchFrame(Station& st, QWidget* parent)
     , from_(new QLineEdit(QStringLiteral("FROM"), this))
     , to_(new QLineEdit(QStringLiteral("TO"), this)) {
     setObjectName(QStringLiteral("framiscpunch"));
+    setProperty(kManagerOnly, true);
     from_->setObjectName(QStringLiteral("Text1"));
     to_->setObjectName(QStringLiteral("Text2"));
     from_->installEventFilter(this);
@@ -193,8 +196,18 @@ MiscPunchFrame::MiscPunchFrame(Station& st, QWidget* parent)
     options_[kMiscAll]->setChecked(true);
     auto* print_button = new QPushButton(QStringLiteral("Print"), this);
     print_button->setObjectName(QStringLiteral("cmdprintmisc"));
-    layout->addWidget(print_button, 2 + kMiscOptions, 0, 1, 2);
+    // A double-click is no gesture a touch screen user knows to try.
+    auto* close_button = new QPushButton(QStringLiteral("Close"), this);
+    close_button->setObjectName(QStringLiteral("cmdclosemisc"));
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {print_button, close_button}) {
+        b->setMinimumHeight(40);
+        buttons->addWidget(b);
+    }
+    layout->addLayout(buttons, 2 + kMiscOptions, 0, 1, 2);
+    layout->setRowStretch(3 + kMiscOptions, 1);
     connect(print_button, &QPushButton::clicked, this, &MiscPunchFrame::print);
+    connect(close_button, &QPushButton::clicked, this, &QWidget::hide);
 
     setTabOrder(from_, to_);
     setTabOrder(to_, options_[0]);
@@ -242,6 +255,11 @@ void MiscPunchFrame::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void MiscPunchFrame::print() {
+    // Every punch of every employee: a manager's report only.
+    if (st_.who.manager != 1) {
+        hide();
+        return;
+    }
     const MiscDates dates = misc_dates(from_->text(), to_->text());
     if (dates.swapped) {
         from_->setText(QString::number(dates.from));

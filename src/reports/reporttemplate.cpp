@@ -31,6 +31,10 @@ QString hours(double v) {
     return QString::number(v, 'f', 2);
 }
 
+QString count_text(qsizetype n, const QString& one, const QString& many) {
+    return QString::number(n) + u' ' + (n == 1 ? one : many);
+}
+
 QString short_time(const QVariant& v) {
     return text_of(v).left(5);
 }
@@ -102,6 +106,8 @@ struct Totals {
     void put(QVariantMap& m) const {
         m.insert(QStringLiteral("rows"), rows);
         m.insert(QStringLiteral("row_count"), QString::number(rows.size()));
+        m.insert(QStringLiteral("punch_count"),
+                 count_text(rows.size(), QStringLiteral("punch"), QStringLiteral("punches")));
         m.insert(QStringLiteral("total_reghours"), hours(reg));
         m.insert(QStringLiteral("total_adjreghours"), hours(adj));
         m.insert(QStringLiteral("total_othours"), hours(ot));

@@ -8,12 +8,13 @@
 //                                each with has_<name> when it holds more than blanks
 //   printed_date                 the clock's date, MM/DD/YYYY
 //   rows                         the punch rows in the order the report listed them
-//   row_count has_rows no_rows   and the hour totals total_reghours, total_adjreghours,
+//   row_count has_rows no_rows   punch_count ("1 punch", "2 punches") and the hour totals
+//   total_reghours, total_adjreghours,
 //                                total_othours (two decimals)
 //   employees                    groups by employee number, ascending: tckempid, name, rows,
-//                                row_count and the hour totals of the group
+//                                row_count, punch_count and the hour totals of the group
 //   jobs                         groups by job code, ascending: tckjobcode, tckjobdescription,
-//                                rows, row_count and the hour totals of the group
+//                                rows, row_count, punch_count and the hour totals of the group
 // Each row: every column of punch by its name, as stored ("" for null), and the display
 // forms name (the employee's first and last name, "" when unknown), indate and outdate
 // (MM/DD/YYYY, outdate "" while open), timein, timeout, adjtimein, adjtimeout (HH:MM),

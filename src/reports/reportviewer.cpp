@@ -1,9 +1,11 @@
 #include "reportviewer.h"
 
+#include "menu.h"
 #include "reporttemplate.h"
 #include "station/db.h"
 #include "station/messages.h"
 #include "station/station.h"
+#include "station/tclock.h"
 
 #include <QApplication>
 #include <QFile>
@@ -40,6 +42,8 @@ ReportViewer::ReportViewer(Station& st)
     , view_(new QTextBrowser(this))
     , chooser_(system_print_dialog) {
     setObjectName(QStringLiteral("frmreport"));
+    // It shows only the manager's reports, every employee's punches among them.
+    setProperty(kManagerOnly, true);
     setWindowTitle(QStringLiteral("Punchwell Report"));
     setAttribute(Qt::WA_DeleteOnClose);
     view_->setObjectName(QStringLiteral("rptview"));
@@ -60,7 +64,7 @@ ReportViewer::ReportViewer(Station& st)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(view_);
     layout->addLayout(buttons);
-    resize(860, 700);
+    fit_to_screen(*this, QSize(860, 700));
 }
 
 void ReportViewer::show_report(const QString& html, const QString& source_path) {

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -20,10 +22,11 @@ namespace pw {
 
 namespace {
 
-// Sizes for a 1024x768 touch screen read from a step away.
+// Sizes for touch screens of 800x600 and 1024x768 read from a step away: everything fits the
+// smaller one, and keys and lists grow on the larger.
 constexpr int kKeyWidth = 124;
-constexpr int kKeyHeight = 84;
-constexpr int kActionHeight = 64;
+constexpr int kKeyHeight = 76;
+constexpr int kActionHeight = 56;
 
 QFont sized(const QWidget* w, int points, bool bold = false) {
     QFont f = w->font();
@@ -49,7 +52,6 @@ QPushButton* action_button(QWidget* parent, const char* name, const QString& cap
     auto* b = named(new QPushButton(caption, parent), name);
     b->setFont(sized(b, 16, true));
     b->setMinimumHeight(kActionHeight);
-    b->setMinimumWidth(130);
     b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     // Enter on a focused button presses it, as on the station's original screen.
     b->setAutoDefault(true);
@@ -59,10 +61,33 @@ QPushButton* action_button(QWidget* parent, const char* name, const QString& cap
 QLineEdit* entry_box(QWidget* parent, const char* name, const QString& placeholder) {
     auto* e = named(new QLineEdit(parent), name);
     e->setFont(sized(e, 24, true));
-    e->setMinimumHeight(56);
+    e->setMinimumHeight(48);
     e->setPlaceholderText(placeholder);
     return e;
 }
+
+// Watches every key press of the application for the keypad's multiply key on the window.
+class MultiplyKey : public QObject {
+public:
+    explicit MultiplyKey(Tclock* win)
+        : QObject(win)
+        , win_(win) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Asterisk || !key->modifiers().testFlag(Qt::KeypadModifier) ||
+            static_cast<QWidget*>(watched)->window() != win_)
+            return false;
+        emit win_->keypad_multiply_pressed();
+        return true;
+    }
+
+private:
+    Tclock* win_;
+};
 
 } // namespace
 
@@ -70,7 +95,6 @@ Tclock::Tclock(QWidget* parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("tclock"));
     resize(1024, 768);
-    setMinimumSize(900, 660);
 
     // Header: date, holiday banner, clock.
     lbldate = named(new QLabel(this), "lbldate");
@@ -80,7 +104,7 @@ Tclock::Tclock(QWidget* parent)
     lblholiday->setAlignment(Qt::AlignCenter);
     lblholiday->setStyleSheet(QStringLiteral("color: #b00000;"));
     lbltime = named(new QLabel(this), "lbltime");
-    lbltime->setFont(sized(lbltime, 34, true));
+    lbltime->setFont(sized(lbltime, 24, true));
     lbltime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto* header = new QHBoxLayout;
     header->addWidget(lbldate, 1);
@@ -109,20 +133,21 @@ Tclock::Tclock(QWidget* parent)
     lstjob->setStyleSheet(QStringLiteral("QListWidget#lstjob::item { min-height: 32px; }"));
     lstjob->setSelectionMode(QAbstractItemView::SingleSelection);
     lstpayrate = named(new QListWidget(this), "lstpayrate");
+    // A report line (38 characters) fits beside the manager menu on an 800 pixel screen.
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixed.setPointSize(13);
+    fixed.setPointSize(10);
     lstpayrate->setFont(fixed);
     lstpayrate->hide();
     lstdescription = named(new QListWidget(this), "lstdescription");
     lstdescription->hide();
-    auto* lists = new QGridLayout; // the report list takes the job list's place
-    lists->addWidget(lstjob, 0, 0);
-    lists->addWidget(lstpayrate, 0, 0);
+    list_area_ = new QGridLayout; // the report list takes the job list's place
+    list_area_->addWidget(lstjob, 0, 0);
 
     auto* left = new QVBoxLayout;
     left->addLayout(boxes);
     left->addWidget(txtname);
-    left->addLayout(lists, 1);
+    left->addLayout(list_area_, 1);
+    add_to_list_area(lstpayrate);
 
     // The keypad: 7 8 9 / 4 5 6 / 1 2 3 / Start Over 0 Ok.
     frakeypad = named(new QFrame(this), "frakeypad");
@@ -135,7 +160,7 @@ Tclock::Tclock(QWidget* parent)
                                           : QStringLiteral("Ok");
         auto* key = new QPushButton(caption, frakeypad);
         key->setObjectName(QStringLiteral("cmdkeypad%1").arg(i));
-        key->setFont(sized(key, i < 10 ? 28 : 15, true));
+        key->setFont(sized(key, i < 10 ? 28 : 14, true));
         key->setMinimumSize(kKeyWidth, kKeyHeight);
         // Equal keys whatever their captions.
         key->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
@@ -156,17 +181,17 @@ Tclock::Tclock(QWidget* parent)
     frareport = named(new QFrame(this), "frareport");
     frareport->setFrameShape(QFrame::StyledPanel);
     auto* panel = new QVBoxLayout(frareport);
+    panel->setContentsMargins(6, 6, 6, 6);
     report_area_ = new QVBoxLayout;
     panel->addLayout(report_area_);
-    panel->addStretch(1);
+    // Import and export are placed by the menu, among its buttons.
     cmdimport = action_button(frareport, "cmdimport", tr("Import Punches"));
     cmdexport = action_button(frareport, "cmdexport", tr("Export Punches"));
-    for (QPushButton* b : {cmdimport, cmdexport})
-        b->setFont(sized(b, 13, true));
-    auto* exchange = new QHBoxLayout;
-    exchange->addWidget(cmdimport);
-    exchange->addWidget(cmdexport);
-    panel->addLayout(exchange);
+    for (QPushButton* b : {cmdimport, cmdexport}) {
+        b->setFont(sized(b, 11, true));
+        b->setMinimumSize(0, 0);
+        b->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    }
     cmdimport->hide();
     cmdexport->hide();
     frareport->hide();
@@ -220,15 +245,16 @@ Tclock::Tclock(QWidget* parent)
     lblmsg = named(new QLabel(this), "lblmsg");
     lblmsg->setFont(sized(lblmsg, 16, true));
     lblmsg->setAlignment(Qt::AlignCenter);
-    lblmsg->setMinimumHeight(36);
+    lblmsg->setMinimumHeight(32);
+    lblmsg->setWordWrap(true); // a long message line takes a second line, never the edge
     lblmsg->setFrameShape(QFrame::StyledPanel);
     // Texts from files and the clock are shown as written, never as markup.
     for (QLabel* l : {lbldate, lbltime, lblholiday, lblmsg})
         l->setTextFormat(Qt::PlainText);
 
     auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(12, 8, 12, 8);
-    root->setSpacing(10);
+    root->setContentsMargins(12, 6, 12, 6);
+    root->setSpacing(6);
     root->addLayout(header);
     root->addLayout(body, 1);
     root->addLayout(actions);
@@ -253,6 +279,8 @@ Tclock::Tclock(QWidget* parent)
     for (QWidget* w : {static_cast<QWidget*>(txtempid), static_cast<QWidget*>(txtpassword),
                        static_cast<QWidget*>(lstjob)})
         w->installEventFilter(this);
+    // The multiply key is caught before any box of the window takes it as text.
+    QCoreApplication::instance()->installEventFilter(new MultiplyKey(this));
     connect(lstjob, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0)
             emit job_selected(row);
@@ -260,6 +288,23 @@ Tclock::Tclock(QWidget* parent)
 }
 
 Tclock::~Tclock() = default;
+
+void Tclock::add_to_list_area(QWidget* w) {
+    list_area_->addWidget(w, 0, 0);
+    list_covers_ << w;
+    w->installEventFilter(this);
+}
+
+void Tclock::list_area_changed(QWidget* shown) {
+    if (shown)
+        for (QWidget* other : list_covers_)
+            if (other != shown)
+                other->hide();
+    bool covered = false;
+    for (const QWidget* w : list_covers_)
+        covered = covered || !w->isHidden();
+    lstjob->setVisible(!covered);
+}
 
 void Tclock::place_wait() {
     frawait->move((width() - frawait->width()) / 2, (height() - frawait->height()) / 3);
@@ -275,8 +320,14 @@ void Tclock::show_wait(bool on) {
 }
 
 bool Tclock::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress)
-        return QWidget::eventFilter(watched, event);
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::ShowToParent || type == QEvent::HideToParent) &&
+        list_covers_.contains(watched)) {
+        list_area_changed(type == QEvent::ShowToParent ? static_cast<QWidget*>(watched) : nullptr);
+        return false;
+    }
+    if (type != QEvent::KeyPress)
+        return false;
     const auto* key = static_cast<QKeyEvent*>(event);
     const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
     const QString text = key->text();
@@ -287,7 +338,9 @@ bool Tclock::eventFilter(QObject* watched, QEvent* event) {
             emit keypad_pressed(11);
             return true;
         }
-        if (key->key() == Qt::Key_Backspace)
+        // Tab and Backtab still move on, as the keypad's "*" does through a Tab.
+        if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Tab ||
+            key->key() == Qt::Key_Backtab)
             return false;
         const bool digit = text.size() == 1 && text[0] >= u'0' && text[0] <= u'9';
         return !digit;
@@ -309,7 +362,7 @@ bool Tclock::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    return QWidget::eventFilter(watched, event);
+    return false;
 }
 
 void Tclock::closeEvent(QCloseEvent* event) {
@@ -321,6 +374,20 @@ void Tclock::closeEvent(QCloseEvent* event) {
 void Tclock::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     place_wait();
+}
+
+void fit_to_screen(QWidget& window, QSize preferred) {
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen) {
+        window.resize(preferred);
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    // The frame the window system adds around the window counts too.
+    const QSize frame = window.frameGeometry().size() - window.geometry().size();
+    window.resize(preferred.boundedTo(area.size() - frame));
+    window.move(area.x() + (area.width() - window.width() - frame.width()) / 2,
+                area.y() + (area.height() - window.height() - frame.height()) / 2);
 }
 
 } // namespace pw

@@ -9,10 +9,12 @@
 // once, unless closestation already started the close.
 
 #include <QFrame>
+#include <QList>
 #include <QWidget>
 #include <array>
 #include <memory>
 
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -72,6 +74,10 @@ public:
     // Where the menus put their heading, buttons and frames (above import and export).
     QVBoxLayout* report_area() const { return report_area_; }
 
+    // Puts w in the place of the job list (as the report list is): while w shows, the job list
+    // and the other occupants of that place are hidden.
+    void add_to_list_area(QWidget* w);
+
     // Puts the wait notice centred across, a third of the free height from the top.
     void place_wait();
     // Shows or hides the wait notice, placed and drawn at once.
@@ -96,6 +102,8 @@ signals:
     void import_clicked();
     void export_clicked();
     void close_clicked();
+    // The numeric keypad's multiply key, pressed anywhere on the window: move to the next box.
+    void keypad_multiply_pressed();
     // The window is being closed by the person (title bar, Alt+F4) or the system.
     void close_requested();
     void clearscreen_requested();
@@ -106,8 +114,16 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void list_area_changed(QWidget* shown);
+
     QVBoxLayout* report_area_;
+    QGridLayout* list_area_;
+    QList<QWidget*> list_covers_;
     bool closing_ = false;
 };
+
+// Gives a window of the station its preferred size, or the whole free area of its screen when
+// that is smaller, and centres it there.
+void fit_to_screen(QWidget& window, QSize preferred);
 
 } // namespace pw

@@ -196,6 +196,7 @@ TEST_F(Purge, MovesExactlyTheRangeFromTheWindow) {
     const QList<QVariantMap> staying =
         table("punch", "tckindate not between 20040101 and 20040331");
     ASSERT_EQ(moving.size(), 3);
+    env.st.who.manager = 1; // the window is a manager's
     open();
     auto* note = win->findChild<QLabel*>("txtpurgemsg");
     QString while_moving;

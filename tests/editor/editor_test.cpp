@@ -137,13 +137,12 @@ TEST_F(Editor, ListsAndPaintsByStatus) {
     EXPECT_TRUE(ed->grid2->isVisible() && ed->fraedit1->isVisible());
     EXPECT_TRUE(ed->grid2->isColumnHidden(PunchGrid::kStatusColumn));
     ASSERT_EQ(ed->Data2->rowCount(), 6);
-    const QStringList red{kForeRed}, green{kBackGreen}, both{kForeRed, kBackGreen};
-    EXPECT_EQ(ed->Data2->styles(row_of(20040503)), red); // open, 0 hours so far
-    EXPECT_EQ(ed->Data2->styles(row_of(20040504)), QStringList());
-    EXPECT_EQ(ed->Data2->styles(row_of(20040505)), red);
-    EXPECT_EQ(ed->Data2->styles(row_of(20040506)), green);
-    EXPECT_EQ(ed->Data2->styles(row_of(20040507)), both);
-    EXPECT_EQ(ed->Data2->styles(row_of(20040508)), red); // over the limit
+    // Red: no hours as punched (open ones too) or over the limit; green: approved.
+    QStringList painted;
+    for (int day = 20040503; day <= 20040508; ++day)
+        painted << ed->Data2->styles(row_of(day)).join('+');
+    EXPECT_EQ(painted, QStringList({kForeRed, "", kForeRed, kBackGreen, kForeRed + "+" + kBackGreen,
+                                    kForeRed}));
     const QModelIndex cell = ed->Data2->index(row_of(20040507), 4);
     EXPECT_EQ(cell.data().toString(), "0");
     EXPECT_EQ(cell.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(255, 0, 0));
@@ -162,17 +161,14 @@ TEST_F(Editor, ListsAndPaintsByStatus) {
     EXPECT_EQ(ed->Data1->rowCount(), 3);
 }
 
-TEST_F(Editor, TotalShowsPointZeroZeroWhenAllHoursAreNull) {
-    punch(20040504, 2, {{"tckadjreghours", QVariant()}});
-    open();
-    choose_ann();
-    EXPECT_EQ(ed->txttotalhours->text(), ".00");
-}
-
 TEST_F(Editor, ChoosingAPunchFillsTheBoxesAndHelpLine) {
     punch(20040503, 1, {{"tckoutdate", 0}, {"tckadjtimeout", QVariant()}});
     punch(20040505, 3, {{"tcktips", 12.5}, {"tckadjreason", "Late"}});
+    punch(20040504, 2, {{"tckempid", 9}, {"tckadjreghours", QVariant()}});
     open();
+    ed->go();
+    ed->choose_employee(1); // Bob: his only punch has no adjusted hours
+    EXPECT_EQ(ed->txttotalhours->text(), ".00");
     choose_ann();
     ed->choose_punch(row_of(20040505));
     const QStringList want{"20040505", "08:00:00", "20040505", "16:00:00", "8",    "0",
@@ -194,18 +190,29 @@ TEST_F(Editor, SaveTakesTheReasonFromBoxOptionOrApproval) {
     choose_ann();
 
     ed->choose_punch(row_of(20040504));
+    const QVariantMap before = stored(20040504);
     type(1, "09:00:00");
+    type(2, "20040505");
     type(4, "7");
     type(10, "3.5");
     type(11, "Late start");
     ed->cmdsave->click();
-    QVariantMap r = stored(20040504);
-    EXPECT_EQ(r["tckadjtimein"], "09:00:00");
-    EXPECT_EQ(r["tckadjreghours"].toDouble(), 7);
-    EXPECT_EQ(r["tcktips"].toDouble(), 3.5);
-    EXPECT_EQ(r["tckadjreason"], "Late start");
-    EXPECT_EQ(r["tckstatus"].toInt(), 4);
-    EXPECT_EQ(r["tckindate"].toInt(), 20040504);
+    // Column by column: what the boxes hold, approved; the rest as it was.
+    const QVariantMap changed{{"tckadjtimein", "09:00:00"},
+                              {"tckoutdate", 20040505},
+                              {"tckadjreghours", 7},
+                              {"tckothours", 0},
+                              {"tckholidayhours", 0},
+                              {"tckholidayothrs", 0},
+                              {"tckvachours", 0},
+                              {"tcksickhours", 0},
+                              {"tcktips", 3.5},
+                              {"tckadjreason", "Late start"},
+                              {"tckstatus", 4}};
+    const QVariantMap after = stored(20040504);
+    for (auto it = before.begin(); it != before.end(); ++it)
+        EXPECT_EQ(after[it.key()].toString(), changed.value(it.key(), it.value()).toString())
+            << it.key().toStdString();
     EXPECT_EQ(ed->txttotalhours->text(), "23.00");
     EXPECT_EQ(ed->Data2->styles(row_of(20040504)), QStringList{kBackGreen});
 
@@ -222,7 +229,7 @@ TEST_F(Editor, SaveTakesTheReasonFromBoxOptionOrApproval) {
     EXPECT_TRUE(env.dialogs.boxes.isEmpty());
 }
 
-TEST_F(Editor, SaveRefusesAnOpenPunchAndOneChangedElsewhere) {
+TEST_F(Editor, SaveRefusesAnOpenPunchABadOutDateAndOneChangedElsewhere) {
     punch(20040503, 1, {{"tckoutdate", 0}, {"tckadjtimeout", QVariant()}});
     punch(20040504, 2);
     open();
@@ -231,25 +238,41 @@ TEST_F(Editor, SaveRefusesAnOpenPunchAndOneChangedElsewhere) {
     ed->cmdsave->click();
     EXPECT_EQ(env.dialogs.last().text, "This is an open punch record; it cannot be saved \n"
                                        "without a valid punch out date and time.");
-    EXPECT_EQ(stored(20040503)["tckstatus"].toInt(), 1);
+
+    // The out time typed, the out date not a date on or after the in date: refused, naming
+    // the box.
+    type(3, "14:00:00");
+    for (const char* outdate : {"0", "", "20040502", "20040231", "2004050", "2004o503"}) {
+        env.dialogs.clear();
+        type(2, outdate);
+        ed->cmdsave->click();
+        EXPECT_EQ(env.dialogs.texts(),
+                  QStringList{"Invalid Punch Date - OUT entry. Must be a date in YYYYMMDD format, "
+                              "not before the Punch Date - IN."})
+            << outdate;
+        EXPECT_EQ(stored(20040503)["tckstatus"].toInt(), 1);
+    }
+    type(2, "20040503");
+    ed->cmdsave->click();
+    EXPECT_EQ(stored(20040503)["tckoutdate"].toInt(), 20040503);
+    EXPECT_EQ(stored(20040503)["tckadjtimeout"], "14:00:00");
 
     // Punched out at another station after it was listed: the older view is not written.
-    env.exec(env.punchdb(), "update punch set tckstatus = 2, tckadjtimeout = '17:00:00' "
-                            "where tckindate = 20040503");
-    type(3, "16:00:00");
+    ed->choose_punch(row_of(20040504));
+    env.exec(env.punchdb(), "update punch set tckstatus = 3, tckadjtimeout = '17:00:00' "
+                            "where tckindate = 20040504");
     ed->cmdsave->click();
     EXPECT_EQ(env.dialogs.last().title, "Parvela Codes");
     EXPECT_TRUE(env.dialogs.last().text.startsWith("Code 3197"));
-    EXPECT_EQ(stored(20040503)["tckadjtimeout"], "17:00:00");
+    EXPECT_EQ(stored(20040504)["tckadjtimeout"], "17:00:00");
 
     // Emptied boxes never overwrite the punch chosen before.
-    ed->choose_punch(row_of(20040504));
     ed->clearedit();
     ed->cmdsave->click();
-    EXPECT_EQ(stored(20040504)["tckstatus"].toInt(), 2);
+    EXPECT_EQ(stored(20040504)["tckstatus"].toInt(), 3);
 }
 
-TEST_F(Editor, HoursAdjustmentQuestionAndOutBeforeIn) {
+TEST_F(Editor, HoursAdjustmentIsAskedOncePerPunchAndOutBeforeIn) {
     open();
     auto fill = [&](const QString& in, const QString& out) {
         type(0, "20040524");
@@ -258,20 +281,22 @@ TEST_F(Editor, HoursAdjustmentQuestionAndOutBeforeIn) {
         type(3, out);
         type(4, "5");
     };
-    fill("00:30:00", "08:00:00");
-    env.dialogs.answers = QStringList{"No"};
-    ed->calchours();
-    EXPECT_EQ(env.dialogs.last().title, "Manager Override?");
-    EXPECT_EQ(env.dialogs.last().text, "Is this an hours adjustment without time settings?");
-    EXPECT_EQ(ed->badentry, 1);
-    EXPECT_EQ(ed->hoursonly, 0);
-    EXPECT_EQ(ed->txtpunch[1]->text(), "00:30:00");
-    env.dialogs.answers = QStringList{"Yes"};
-    ed->calchours();
-    EXPECT_EQ(ed->badentry, 0);
-    EXPECT_EQ(ed->hoursonly, 1);
-    EXPECT_EQ(ed->txtpunch[1]->text() + ed->txtpunch[3]->text(), "00:00:0000:00:00");
-    EXPECT_EQ(ed->txtpunch[4]->text(), "5"); // hours are left to the manager
+    for (const bool yes : {false, true}) {
+        ed->clearedit(); // a punch of its own
+        fill("00:30:00", "08:00:00");
+        env.dialogs.clear();
+        env.dialogs.answers = QStringList{yes ? "Yes" : "No"};
+        ed->calchours();
+        ed->calchours(); // the next box left: no second question
+        EXPECT_EQ(env.dialogs.texts(),
+                  QStringList{"Is this an hours adjustment without time settings?"});
+        EXPECT_EQ(env.dialogs.last().title, "Manager Override?");
+        EXPECT_EQ(ed->badentry, yes ? 0 : 1);
+        EXPECT_EQ(ed->hoursonly, yes ? 1 : 0);
+        EXPECT_EQ(ed->txtpunch[1]->text() + ed->txtpunch[3]->text(),
+                  yes ? "00:00:0000:00:00" : "00:30:0008:00:00");
+        EXPECT_EQ(ed->txtpunch[4]->text(), "5"); // hours are left to the manager
+    }
 
     fill("16:00:00", "08:00:00");
     ed->calchours();
@@ -353,18 +378,24 @@ TEST_F(Editor, NewPunchChecksInOrderThenAddsOneApprovedRow) {
     EXPECT_EQ(save({}), QStringList{"You must select a job for this employee."});
     EXPECT_EQ(env.dialogs.last().title, "Oops...");
 
-    // Job choices: description and pay rate; a job he does not hold keeps the rate.
-    choose(ed->cboempnumber, find(ed->cboempnumber, "9 "));
-    choose(ed->cboempjobs, 0);
-    EXPECT_EQ(ed->pay_rate, 8);
-    choose(ed->cboempnumber, find(ed->cboempnumber, "13 "));
-    EXPECT_EQ(ed->cboempjobs->itemText(0), "12 - Bartender"); // left as it was
-    choose(ed->cboempjobs, 0);
-    EXPECT_EQ(ed->pay_rate, 8);
+    // Another employee takes nothing of the job chosen before: none of his, no save.
+    choose(ed->cboempjobs, 1);
+    EXPECT_EQ(ed->job_description + " " + QString::number(ed->pay_rate),
+              "Banquet Server Night Shift 11.25");
+    for (const char* other : {"13 ", "9 "}) {
+        choose(ed->cboempnumber, find(ed->cboempnumber, other));
+        EXPECT_EQ(ed->cboempjobs->currentText() + ed->job_description, "");
+        EXPECT_EQ(ed->pay_rate, 0);
+        EXPECT_EQ(save({}), QStringList{"You must select a job for this employee."});
+    }
+    EXPECT_EQ(ed->cboempjobs->count(), 1); // Bob's one job
     choose(ed->cboempnumber, find(ed->cboempnumber, "7 "));
     choose(ed->cboempjobs, 1);
-    EXPECT_EQ(ed->job_description, "Banquet Server Night Shift");
     EXPECT_EQ(ed->pay_rate, 11.25);
+    type(0, "0");
+    EXPECT_EQ(save({}), QStringList{"Invalid Punch Date - IN entry. Must be a date in YYYYMMDD "
+                                    "format."});
+    type(0, "20040501");
 
     const QString before = "Clock out time cannot be before clock in time\non the same date.";
     type(1, "16:00:00");
@@ -375,11 +406,12 @@ TEST_F(Editor, NewPunchChecksInOrderThenAddsOneApprovedRow) {
     EXPECT_EQ(save({}), QStringList({before, "A required value is missing."}));
 
     // Hours only: answered No, negative hours are refused; answered Yes they may be kept.
-    type(1, "00:00:00");
+    type(1, "00:30:00");
     type(3, "00:00:00");
     type(4, "-2");
     type(5, "-1");
     EXPECT_EQ(save({"No"}).last(), "Calculated hours is less than zero. Redo.");
+    type(1, "00:00:00");
     EXPECT_EQ(save({"Yes", "No", "Yes"}),
               QStringList({"Is this an hours adjustment without time settings?",
                            "Regular Hours is less than zero.Save the record anyway?",
@@ -397,7 +429,11 @@ TEST_F(Editor, NewPunchChecksInOrderThenAddsOneApprovedRow) {
     EXPECT_EQ(ed->txtpunch[0]->text(), "");
     EXPECT_EQ(ed->hoursonly, 0);
 
-    // Extra hours beside regular hours need the manager's word.
+    // The next punch starts from the button; extra hours beside regular hours need the
+    // manager's word.
+    ed->cmdnewpunch->click();
+    choose(ed->cboempnumber, find(ed->cboempnumber, "7 "));
+    choose(ed->cboempjobs, 0);
     auto fill = [&] {
         type(0, "20040502");
         type(1, "08:00:00");
@@ -415,13 +451,16 @@ TEST_F(Editor, NewPunchChecksInOrderThenAddsOneApprovedRow) {
     EXPECT_EQ(stored(20040502)["tckvachours"].toDouble(), 2);
     EXPECT_EQ(stored(20040502)["tckadjreghours"].toDouble(), 8);
 
-    // Cancel empties the boxes only.
-    type(11, "Forgot");
+    // Cancel empties the boxes only; SAVE new then saves nothing from the hidden lists.
+    fill();
     ed->cmdcancelnew->click();
     EXPECT_EQ(ed->txtpunch[11]->text(), "");
     EXPECT_FALSE(ed->cboempnumber->isVisible());
     EXPECT_TRUE(ed->cmdsavenew->isVisible() && ed->cmdcancelnew->isVisible());
     EXPECT_EQ(ed->newpunchmode, 1);
+    fill();
+    EXPECT_EQ(save({"Yes"}), QStringList());
+    EXPECT_EQ(env.scalar(env.punchdb(), "select count(*) from punch").toInt(), 2);
 
     // Listed, it has 0 hours as punched: red, and green as approved.
     choose_ann();
@@ -462,29 +501,19 @@ TEST_F(Editor, ApproveAllAsksOnlyAboutBadPunches) {
     EXPECT_EQ(stored(20040509)["tckstatus"].toInt(), 4);
 }
 
-TEST_F(Editor, AnotherStationPunchesInAndOutWhileThePunchesAreShown) {
-    punch(20040503, 1, {{"tckoutdate", 0}});
-    punch(20040504, 2);
-    open();
-    choose_ann();
-    ed->choose_punch(row_of(20040504));
-    ASSERT_GT(ed->Data2->rowCount(), 0);
-    // Another station's connection, which waits for no lock: punch in, then punch out.
-    EXPECT_TRUE(env.exec(env.punchdb(), "insert into punch (tckempid, tckindate, tckstatus) "
-                                        "values (9, 20040524, 1)"));
-    EXPECT_TRUE(env.exec(env.punchdb(), "update punch set tckstatus = 2, tckoutdate = 20040503 "
-                                        "where tckempid = 7 and tckstatus = 1"));
-    EXPECT_EQ(env.scalar(env.punchdb(), "select count(*) from punch where tckstatus = 1").toInt(),
-              1);
-}
-
 TEST_F(Editor, HelpStartsTheViewerAndExitLeavesNoDatabaseOpen) {
     punch(20040504, 2);
     env.dialogs.answers = QStringList{"20040501", "20040531"};
+    st.who.manager = 1;
     QPointer<PunchEditor> w = open_punch_editor(st, nullptr);
     ASSERT_TRUE(w && w->isVisible());
     w->go();
     w->choose_employee(0);
+    w->choose_punch(0);
+    // Another station punches in and out meanwhile: nothing of the lists holds it up.
+    EXPECT_TRUE(env.exec(env.punchdb(), "insert into punch (tckempid, tckindate, tckstatus) "
+                                        "values (9, 20040524, 1)"));
+    EXPECT_TRUE(env.exec(env.punchdb(), "update punch set tckstatus = 2 where tckempid = 9"));
     w->cmdhelp->click();
     EXPECT_EQ(env.programs.started, QStringList{"qwcedit.exe tchelp2.txt"});
     w->cmdexit->click();
@@ -507,6 +536,76 @@ TEST_F(Editor, ADatabaseFailureShowsTheCodeAndChangesNothing) {
     ed->choose_employee(0);
     EXPECT_EQ(env.dialogs.boxes.size(), 2);
     EXPECT_FALSE(ed->grid2->isVisible());
+}
+
+PunchBoxes times(const QString& indate, const QString& in, const QString& outdate,
+                 const QString& out) {
+    PunchBoxes b;
+    b[box::indate] = indate;
+    b[box::adjtimein] = in;
+    b[box::outdate] = outdate;
+    b[box::adjtimeout] = out;
+    return b;
+}
+
+TEST(CalcHours, WorkedExamplesAndStops) {
+    const QString d = QStringLiteral("20040524");
+    const QString next = QStringLiteral("20040525");
+    const struct {
+        PunchBoxes boxes;
+        int limit;
+        CalcOutcome outcome;
+        QString hours;
+    } cases[] = {
+        // Shift limit 12.
+        {times(d, "08:00:00", d, "16:30:00"), 12, CalcOutcome::Hours, "8.5"},
+        {times(d, "08:45:00", d, "17:15:00"), 12, CalcOutcome::Hours, "8.5"}, // borrow
+        {times(d, "22:00:00", next, "06:20:00"), 12, CalcOutcome::Hours, "8.33"},
+        {times(d, "20:00:00", next, "08:00:00"), 12, CalcOutcome::Hours, "0"}, // limit reached
+        {times(d, "06:00:00", d, "21:00:00"), 12, CalcOutcome::Hours, "15"},   // same day: no limit
+        {times(d, "22:30:00", next, "06:59:00"), 12, CalcOutcome::Hours, "8.48"},
+        {times(d, "22:00:00", "20040530", "06:00:00"), 12, CalcOutcome::Hours, "0"}, // six nights
+        {times(d, "22:00:00", "20040526", "06:00:00"), 99, CalcOutcome::Hours, "32"},
+        // Shift limit 0: every overnight shift is zeroed.
+        {times(d, "22:00:00", next, "06:20:00"), 0, CalcOutcome::Hours, "0"},
+        {times(d, "08:00:00", d, "16:30:00"), 0, CalcOutcome::Hours, "8.5"},
+        // Stops.
+        {times("0", "08:00:00", d, "16:00:00"), 12, CalcOutcome::NoDates, ""},
+        {times(d, "08:00:00", "", "16:00:00"), 12, CalcOutcome::NoDates, ""},
+        {times(d, "00:30:00", d, "08:00:00"), 12, CalcOutcome::AskHoursOnly, ""},
+        {times(d, "08:00:00", d, ""), 12, CalcOutcome::AskHoursOnly, ""},
+        {times(d, "16:00:00", d, "08:00:00"), 12, CalcOutcome::OutBeforeIn, ""},
+        {times(d, "08:30:00", d, "08:15:00"), 12, CalcOutcome::OutBeforeIn, ""},
+        {times(next, "08:00:00", d, "16:00:00"), 12, CalcOutcome::OutDateEarlier, ".00"},
+    };
+    for (const auto& c : cases) {
+        const CalcResult r = calc_hours(c.boxes, c.limit);
+        const std::string what =
+            (c.boxes[1] + " " + c.boxes[3] + " limit " + QString::number(c.limit)).toStdString();
+        EXPECT_EQ(r.outcome, c.outcome) << what;
+        EXPECT_EQ(r.hours_text, c.hours) << what;
+    }
+}
+
+TEST(EditorTexts, TimeCompletionByLength) {
+    const struct {
+        const char* typed;
+        const char* becomes;
+    } cases[] = {{"08", "08:00:00"},
+                 {"830", "08:30:00"},
+                 {"0830", "08:30:00"},
+                 {"08:30", "08:30:00"},
+                 {"083015", "08:30:15"},
+                 {"8", "8"},
+                 {"", ""},
+                 {"08:30:0", "08:30:0"},
+                 {"08:30:00", "08:30:00"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(complete_punch_time(c.typed), c.becomes) << c.typed;
+
+    EXPECT_TRUE(time_format_ok("99:99:")); // only the colons count
+    EXPECT_FALSE(time_format_ok("8:30:00"));
+    EXPECT_EQ(job_item_description("12 - Bar-back"), "Bar-back");
 }
 
 } // namespace

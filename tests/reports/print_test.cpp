@@ -303,7 +303,8 @@ TEST(ReportModel, RowsGroupsAndDisplayForms) {
     const QVariantList employees = m["employees"].toList();
     ASSERT_EQ(employees.size(), 2);
     EXPECT_EQ(employees[0].toMap()["name"], "ANN LEE");
-    EXPECT_EQ(employees[1].toMap()["row_count"], "2");
+    EXPECT_EQ(employees[0].toMap()["punch_count"], "1 punch");
+    EXPECT_EQ(employees[1].toMap()["punch_count"], "2 punches");
     EXPECT_EQ(employees[1].toMap()["total_reghours"], "10.83");
     EXPECT_EQ(employees[1].toMap()["total_adjreghours"], "10.25");
     const QVariantList jobs = m["jobs"].toList();
