@@ -108,7 +108,7 @@ Tclock::Tclock(QWidget* parent)
     // Lines tall enough to touch; twelve still fit (an open punch past the shift limit).
     lstjob->setStyleSheet(QStringLiteral("QListWidget#lstjob::item { min-height: 32px; }"));
     lstjob->setSelectionMode(QAbstractItemView::SingleSelection);
-    lstpayrate = named(new QListWidget(this), "lstpayrate");
+    lstpayrate = named(new LineList(this), "lstpayrate");
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setPointSize(13);
     lstpayrate->setFont(fixed);

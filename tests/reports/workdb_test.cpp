@@ -1,10 +1,10 @@
 #include "env.h"
 #include "reports/punchreports.h"
+#include "station/linelist.h"
 #include "reports/workdb.h"
 
 #include <QDir>
 #include <QFile>
-#include <QListWidget>
 #include <gtest/gtest.h>
 
 namespace pw {
@@ -47,7 +47,7 @@ TEST(WorkDb, FailuresShowTheirCode) {
     // No work database at all: the report ends with code 53.
     ASSERT_TRUE(QDir().rmdir(env.station_file("rpt00.mdb")));
     ASSERT_TRUE(env.add_punch({{"tckindate", 20040524}, {"tckstatus", 1}}));
-    QListWidget list;
+    LineList list;
     EXPECT_EQ(manager_report(env.st, list, kWhosPunchedIn), false);
     EXPECT_TRUE(env.dialogs.last().text.startsWith("Code 53 - "));
 }
