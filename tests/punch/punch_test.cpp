@@ -6,6 +6,7 @@
 #include "terminal.h"
 
 #include <QFile>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
