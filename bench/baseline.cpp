@@ -203,9 +203,11 @@ void export_rows(const Paths& p, const QString& where, const QVariantList& binds
                  const QString& mark, const QString& path) {
     Conn punch(p.punch, true);
     punch.exec("begin immediate");
+    Stmt(punch, "select count(*) from punch where " + where + "(1)").bind(binds).run();
+    const QString closed = where + "(2, 3, 4)";
     QByteArray text;
     {
-        Stmt rows(punch, "select * from punch where " + where + " order by rowid");
+        Stmt rows(punch, "select * from punch where " + closed + " order by rowid");
         rows.bind(binds);
         const int columns = sqlite3_column_count(rows.get());
         while (rows.row()) {
@@ -222,7 +224,7 @@ void export_rows(const Paths& p, const QString& where, const QVariantList& binds
     if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size() || !f.flush())
         throw std::runtime_error("cannot write the export file");
     f.close();
-    Stmt(punch, mark + " where " + where).bind(binds).run();
+    Stmt(punch, mark + " where " + closed).bind(binds).run();
     punch.exec("commit");
 }
 
@@ -234,17 +236,25 @@ void import_rows(const Paths& p, const QString& path) {
     Conn punch(p.punch, true);
     punch.exec("begin immediate");
     Stmt add(punch, "insert into punch values (" + marks(29) + ")");
+    Stmt held(punch, "select count(*) from punch where tckempid = ? and tckindate = ? and "
+                     "coalesce(tcktimein, '') = ? and coalesce(tckjobcode, 0) = ? and "
+                     "coalesce(tcknode, 0) = ?");
     for (const QByteArray& line : text.split('\n')) {
         if (line.trimmed().isEmpty())
             continue;
-        sqlite3_reset(add.get());
-        const QList<QByteArray> fields = line.trimmed().split(',');
-        for (int c = 0; c < fields.size() && c < 29; ++c) {
-            QByteArray v = fields[c];
+        QList<QByteArray> fields = line.trimmed().split(',');
+        for (QByteArray& v : fields)
             if (v.startsWith('"'))
                 v = v.mid(1, v.size() - 2);
-            sqlite3_bind_text(add.get(), c + 1, v.constData(), int(v.size()), SQLITE_TRANSIENT);
-        }
+        if (fields.size() < 29)
+            continue;
+        held.bind({fields[1].toInt(), fields[0].toInt(), QString::fromUtf8(fields[7]),
+                   fields[2].toInt(), fields[19].toInt()})
+            .run();
+        sqlite3_reset(add.get());
+        for (int c = 0; c < 29; ++c)
+            sqlite3_bind_text(add.get(), c + 1, fields[c].constData(), int(fields[c].size()),
+                              SQLITE_TRANSIENT);
         add.run();
     }
     punch.exec("commit");

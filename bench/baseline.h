@@ -21,10 +21,11 @@ void punch_out(const Paths& p, int employee, int job, int week_from, int week_to
 // Copies the blank over the work database, runs sql on punch with binds, looks each row's
 // name up and copies the row into the work database in one transaction.
 void report(const Paths& p, const QString& sql, const QVariantList& binds);
-// Writes the selected rows to path as text lines, then marks them in one transaction.
+// Counts the open punches of the selection, writes its closed ones (where + a status list)
+// to path as text lines, then marks them, all in one transaction.
 void export_rows(const Paths& p, const QString& where, const QVariantList& binds,
                  const QString& mark, const QString& path);
-// Adds every line of the transfer file, all in one transaction.
+// Adds every line of the transfer file that the table does not hold, in one transaction.
 void import_rows(const Paths& p, const QString& path);
 void purge(const Paths& p, int from, int to);
 

@@ -189,7 +189,7 @@ const std::vector<Case>& cases() {
              const pw::ExportRange r = c.export_range();
              bare::export_rows(c.paths,
                                "(tckindate >= ? and tckadjtimein >= ?) and (tckindate <= ? and "
-                               "tckadjtimein <= ?) and tckstatus in (2, 3, 4)",
+                               "tckadjtimein <= ?) and tckstatus in ",
                                {r.from_date, r.from_time, r.to_date, r.to_time},
                                "update punch set tckstatus = 5, tckexport = "
                                "coalesce(tckexport, 0) + 1",
@@ -199,7 +199,7 @@ const std::vector<Case>& cases() {
          [](Ctx& c) {
              QFile f(c.club.import);
              f.open(QIODevice::ReadOnly);
-             pw::import_records(c.st, c.paths.punch, QString::fromUtf8(f.readAll()));
+             pw::import_records(c.st, c.paths.punch, f.readAll());
          },
          [](Ctx& c) { bare::import_rows(c.paths, c.club.import); }},
         {"purge_500k", 3, [](Ctx& c) { restore_punches(c.club); },
