@@ -28,6 +28,9 @@ QString line_of(const QListWidget* list, int row) {
     const QListWidgetItem* item = list->item(row);
     return item ? item->text() : QString();
 }
+QString line_of(const LineList* list, int row) {
+    return list->text(row);
+}
 
 // A whole number from a value read off a list line; out-of-range values read as 0.
 int whole(double value) {

@@ -4,12 +4,12 @@
 #include "reportlines.h"
 #include "reportviewer.h"
 #include "station/db.h"
+#include "station/linelist.h"
 #include "station/messages.h"
 #include "station/station.h"
 #include "workdb.h"
 
 #include <QCoreApplication>
-#include <QListWidget>
 #include <cmath>
 
 namespace pw {
@@ -151,11 +151,8 @@ Printed print_list_report(Station& st, const QStringList& list_lines) {
     return detailed_print(st);
 }
 
-Printed print_list_report(Station& st, const QListWidget& list) {
-    QStringList lines;
-    for (int i = 0; i < list.count(); ++i)
-        lines << list.item(i)->text();
-    return print_list_report(st, lines);
+Printed print_list_report(Station& st, const LineList& list) {
+    return print_list_report(st, list.texts());
 }
 
 Printed quick_print(Station& st, const QStringList& list_lines) {

@@ -13,10 +13,9 @@
 #include <QStringList>
 #include <optional>
 
-class QListWidget;
-
 namespace pw {
 
+class LineList;
 class Station;
 struct Ranges;
 
@@ -43,7 +42,7 @@ QStringList quick_print_lines(int index, const QStringList& list_lines, const QS
 
 // The "Print Report" button for the report st.run.report_index, whose lines are on screen.
 Printed print_list_report(Station& st, const QStringList& list_lines);
-Printed print_list_report(Station& st, const QListWidget& list);
+Printed print_list_report(Station& st, const LineList& list);
 
 // The two ways alone, without the choice.
 Printed quick_print(Station& st, const QStringList& list_lines);

@@ -282,7 +282,7 @@ void ReportMenu::place_print_button(int index) {
 }
 
 void ReportMenu::show_report_list() {
-    QListWidget* list = win_.lstpayrate;
+    LineList* list = win_.lstpayrate;
     list->show();
     list->raise();
     win_.frakeypad->hide();

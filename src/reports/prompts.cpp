@@ -176,37 +176,47 @@ std::optional<QString> complete_time(const QString& answer) {
     return std::nullopt;
 }
 
-QString check_employee_number(Station& st, const QString& text) {
+double checked_number(const QString& text) {
     QString digits = text;
     digits.remove(u' ');
-    const double number = val(digits);
-    if (number == 0)
-        return text;
+    return val(digits);
+}
 
-    bool found = false;
-    QVariant first;
-    QVariant last;
-    {
-        Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.busy_timeout_ms);
-        QSqlQuery q =
-            db.run(QStringLiteral("select empfname, emplname from empinfo where empid = ? limit 1"),
-                   {number});
-        if (fetch(q)) {
-            found = true;
-            first = q.value(0);
-            last = q.value(1);
-        }
-    }
-    // The database is closed before the box waits for the user.
-    if (!found) {
-        st.dialogs().message(QStringLiteral("Invalid employee number!"),
-                             QStringLiteral("Employee # Check"), Icon::Critical);
-        return kRedo;
-    }
+EmployeeNames::EmployeeNames(Db& empdb)
+    : lookup_(empdb.prepare(
+          QStringLiteral("select empfname, emplname from empinfo where empid = ? limit 1"))) {}
+
+std::optional<QString> EmployeeNames::name(double number, const QString& text) {
+    QSqlQuery& q = lookup_;
+    exec(q, {number});
+    if (!fetch(q))
+        return std::nullopt;
+    const QVariant first = q.value(0);
+    const QVariant last = q.value(1);
+    q.finish();
     QString name = first.isNull() ? text : first.toString().trimmed();
     if (!last.isNull())
         name += u' ' + last.toString().trimmed();
     return name;
+}
+
+QString check_employee_number(Station& st, const QString& text) {
+    const double number = checked_number(text);
+    if (number == 0)
+        return text;
+    std::optional<QString> name;
+    {
+        Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.busy_timeout_ms);
+        name = EmployeeNames(db).name(number, text);
+    }
+    // The database is closed before the box waits for the user.
+    return name ? *name : invalid_employee(st);
+}
+
+QString invalid_employee(Station& st) {
+    st.dialogs().message(QStringLiteral("Invalid employee number!"),
+                         QStringLiteral("Employee # Check"), Icon::Critical);
+    return kRedo;
 }
 
 } // namespace pw

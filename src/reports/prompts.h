@@ -8,11 +8,13 @@
 // answer shows the same box again, with no message. Employee, job and time answers are kept
 // in st.ranges and offered as the next prompt's defaults; dates are never offered again.
 
+#include <QSqlQuery>
 #include <QString>
 #include <optional>
 
 namespace pw {
 
+class Db;
 class Station;
 
 // Instruction line, the OK line and the cancel line, as every prompt box shows them.
@@ -45,5 +47,21 @@ inline const QString kRedo = QStringLiteral("REDO");
 // comes back unchanged. An unknown number shows "Invalid employee number!" and returns
 // kRedo. Throws DbError when the employee database cannot be read.
 QString check_employee_number(Station& st, const QString& text);
+
+// The halves of that check, for a caller that looks many numbers up on one connection: the
+// number a text stands for (blanks dropped; 0 means no lookup, the text is its own name),
+// and the names of numbers on an open employee database, the statement prepared once.
+double checked_number(const QString& text);
+class EmployeeNames {
+public:
+    explicit EmployeeNames(Db& empdb);
+    // nullopt for a number no employee has.
+    std::optional<QString> name(double number, const QString& text);
+
+private:
+    QSqlQuery lookup_;
+};
+// What the check answers for a number without employee: "Invalid employee number!", kRedo.
+QString invalid_employee(Station& st);
 
 } // namespace pw

@@ -142,14 +142,14 @@ std::optional<ReportQuery> own_query(Station& st, int index) {
     }
 }
 
-std::optional<bool> manager_report(Station& st, QListWidget& list, int index) {
+std::optional<bool> manager_report(Station& st, LineList& list, int index) {
     const std::optional<ReportQuery> query = manager_query(st, index);
     if (!query)
         return std::nullopt;
     return run_report(st, list, index, *query);
 }
 
-std::optional<bool> own_report(Station& st, QListWidget& list, int index) {
+std::optional<bool> own_report(Station& st, LineList& list, int index) {
     const std::optional<ReportQuery> query = own_query(st, index);
     if (!query)
         return std::nullopt;

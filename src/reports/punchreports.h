@@ -13,8 +13,6 @@
 #include <QDate>
 #include <optional>
 
-class QListWidget;
-
 namespace pw {
 
 class Station;
@@ -39,7 +37,7 @@ std::optional<ReportQuery> own_query(Station& st, int index);
 
 // Query and engine in one. The result says whether to offer "Print Report"; nullopt when
 // the report was cancelled at a prompt (the list stays as it was).
-std::optional<bool> manager_report(Station& st, QListWidget& list, int index);
-std::optional<bool> own_report(Station& st, QListWidget& list, int index);
+std::optional<bool> manager_report(Station& st, LineList& list, int index);
+std::optional<bool> own_report(Station& st, LineList& list, int index);
 
 } // namespace pw

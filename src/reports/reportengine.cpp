@@ -5,19 +5,24 @@
 #include "punch/punchrecord.h"
 #include "reportlines.h"
 #include "station/db.h"
+#include "station/linelist.h"
 #include "station/messages.h"
 #include "station/station.h"
 #include "workdb.h"
 
 #include <QCoreApplication>
-#include <QListWidget>
+#include <QElapsedTimer>
+#include <QHash>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <vector>
+#include <optional>
 
 namespace pw {
 
 namespace {
+
+// How long the list may grow unseen before window events run again.
+constexpr int kRepaintMs = 40;
 
 // Lets the list repaint while it grows. User input waits: a button pressed meanwhile must
 // not start a second report into the same list.
@@ -25,85 +30,206 @@ void let_window_events_run() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-std::vector<QSqlRecord> read_rows(Station& st, const ReportQuery& query) {
-    std::vector<QSqlRecord> rows;
-    Db db(st.path(st.settings.punchdb), DbMode::ReadOnly, st.busy_timeout_ms);
-    QSqlQuery q = db.run(query.sql, query.binds);
-    while (fetch(q))
-        rows.push_back(q.record());
-    return rows;
-}
-
 QString quoted(const QString& name) {
     return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
-// Adds the copies to the work database's punch table, column by column position.
-void write_copies(Station& st, const std::vector<QVariantList>& copies) {
-    Db db(work_db_path(st), DbMode::ReadWrite, st.busy_timeout_ms);
-    Transaction t(db);
-    if (!copies.empty()) {
-        QStringList columns;
-        {
-            QSqlQuery q = db.run(QStringLiteral("select * from punch limit 0"));
-            const QSqlRecord rec = q.record();
-            for (int i = 0; i < rec.count(); ++i)
-                columns << quoted(rec.fieldName(i));
+// Where the columns the lines read stand in the report's rows; -1 for one that is missing.
+struct Positions {
+    int empid, jobcode, indate, outdate, payrate, reghours, adjreghours, timein, timeout, adjtimein,
+        adjtimeout, reason, breaktime, breakreduction;
+
+    explicit Positions(const QSqlRecord& r)
+        : empid(r.indexOf("tckempid"))
+        , jobcode(r.indexOf("tckjobcode"))
+        , indate(r.indexOf("tckindate"))
+        , outdate(r.indexOf("tckoutdate"))
+        , payrate(r.indexOf("tckpayrate"))
+        , reghours(r.indexOf("tckreghours"))
+        , adjreghours(r.indexOf("tckadjreghours"))
+        , timein(r.indexOf("tcktimein"))
+        , timeout(r.indexOf("tcktimeout"))
+        , adjtimein(r.indexOf("tckadjtimein"))
+        , adjtimeout(r.indexOf("tckadjtimeout"))
+        , reason(r.indexOf("tckadjreason"))
+        , breaktime(r.indexOf("tckbreaktime"))
+        , breakreduction(r.indexOf("tckbreakreduction")) {}
+};
+
+double number_at(const QVariantList& v, int pos) {
+    return v.value(pos).toDouble(); // null and text that is no number read as 0
+}
+QString text_at(const QVariantList& v, int pos) {
+    const QVariant x = v.value(pos);
+    return x.isNull() ? QString() : x.toString();
+}
+
+ReportRow report_row(const QVariantList& v, const Positions& p) {
+    return {number_at(v, p.jobcode),  number_at(v, p.indate),   number_at(v, p.outdate),
+            number_at(v, p.payrate),  number_at(v, p.reghours), number_at(v, p.adjreghours),
+            text_at(v, p.timein),     text_at(v, p.timeout),    text_at(v, p.adjtimein),
+            text_at(v, p.adjtimeout), text_at(v, p.reason)};
+}
+
+// The display names of one report: each employee number is looked up once, on one
+// connection opened at the first number that needs it.
+class Names {
+public:
+    explicit Names(Station& st)
+        : st_(st) {}
+
+    // nullopt for a number no employee has.
+    std::optional<QString> of(double empid) {
+        const QString text = number_text(empid);
+        const double number = checked_number(text);
+        if (number == 0)
+            return text;
+        auto it = known_.constFind(number);
+        if (it != known_.constEnd())
+            return *it;
+        if (!db_) {
+            db_.emplace(st_.path(st_.settings.empdb), DbMode::ReadOnly, st_.busy_timeout_ms);
+            lookup_.emplace(*db_);
         }
-        const qsizetype width = copies.front().size();
-        if (columns.size() < width)
-            throw DbError(3018, QStringLiteral("The report database's punch table has %1 "
-                                               "columns, the report rows %2.")
-                                    .arg(columns.size())
-                                    .arg(width));
-        columns = columns.mid(0, width);
-        const QString sql = QStringLiteral("insert into punch (") + columns.join(u',') +
-                            QStringLiteral(") values (") +
-                            QStringList(width, QStringLiteral("?")).join(u',') + u')';
-        for (const QVariantList& values : copies)
-            db.run(sql, values);
+        return *known_.insert(number, lookup_->name(number, text));
     }
-    t.commit();
+
+private:
+    Station& st_;
+    std::optional<Db> db_;
+    std::optional<EmployeeNames> lookup_;
+    QHash<double, std::optional<QString>> known_;
+};
+
+// The insert that copies a report row of width columns into the work database's punch
+// table by position.
+QString copy_sql(Db& work, qsizetype width) {
+    QStringList columns;
+    {
+        QSqlQuery q = work.run(QStringLiteral("select * from punch limit 0"));
+        const QSqlRecord rec = q.record();
+        for (int i = 0; i < rec.count(); ++i)
+            columns << quoted(rec.fieldName(i));
+    }
+    if (columns.size() < width)
+        throw DbError(3018, QStringLiteral("The report database's punch table has %1 "
+                                           "columns, the report rows %2.")
+                                .arg(columns.size())
+                                .arg(width));
+    return QStringLiteral("insert into punch (") + columns.mid(0, width).join(u',') +
+           QStringLiteral(") values (") + QStringList(width, QStringLiteral("?")).join(u',') + u')';
+}
+
+// The work database's side of a report: opened at the first copy, all copies in one
+// transaction. A failure here does not stop the list; it is kept and reported at the end,
+// when the list is complete, and the work database then keeps none of the copies.
+class Copies {
+public:
+    Copies(Station& st, int width)
+        : st_(st)
+        , width_(width) {}
+
+    void add(const QVariantList& values) {
+        if (failed_)
+            return;
+        try {
+            open();
+            exec(insert_, values);
+        } catch (const DbError& e) {
+            failed_ = e;
+        }
+    }
+    void commit() {
+        if (!failed_) {
+            try {
+                open();
+            } catch (const DbError& e) {
+                failed_ = e;
+            }
+        }
+        if (failed_)
+            throw *failed_;
+        t_->commit();
+    }
+
+private:
+    void open() {
+        if (db_)
+            return;
+        db_.emplace(work_db_path(st_), DbMode::ReadWrite, st_.busy_timeout_ms);
+        t_.emplace(*db_);
+        insert_ = db_->prepare(copy_sql(*db_, width_));
+    }
+
+    Station& st_;
+    int width_;
+    std::optional<Db> db_;
+    std::optional<Transaction> t_;
+    QSqlQuery insert_;
+    std::optional<DbError> failed_;
+};
+
+// Streams the rows into the list and the work database; returns how many rows named an
+// unknown employee.
+int fill(Station& st, LineList& list, int index, const ReportQuery& query) {
+    Db punch(st.path(st.settings.punchdb), DbMode::ReadOnly, st.busy_timeout_ms);
+    QSqlQuery q = punch.run(query.sql, query.binds);
+    let_window_events_run();
+
+    const QSqlRecord layout = q.record();
+    const Positions at(layout);
+    const int width = layout.count();
+    Copies copies(st, width);
+    Names names(st);
+    ReportTotals totals;
+    int unknown = 0;
+    QStringList pending;
+    QElapsedTimer shown;
+    shown.start();
+    QVariantList copy;
+    copy.reserve(width);
+    while (fetch(q)) {
+        copy.clear();
+        for (int i = 0; i < width; ++i)
+            copy << q.value(i);
+        const std::optional<QString> name = names.of(number_at(copy, at.empid));
+        unknown += name ? 0 : 1;
+        const ReportRow row = report_row(copy, at);
+        totals.add(row);
+        pending += report_lines(index, row, name.value_or(kRedo));
+
+        if (index == kWhosPunchedIn && at.reghours >= 0) {
+            // The printed list shows how long each open punch has run until now, from the
+            // rounded in time (the in date is that time's day, which may be the day after
+            // the clock's), or the recorded one on a row that has none.
+            const QString in_time = row.adjtimein.isEmpty() ? row.timein : row.adjtimein;
+            copy[at.reghours] =
+                calctime(st, int(row.indate), in_time, number_at(copy, at.breaktime),
+                         number_at(copy, at.breakreduction))
+                    .hours;
+        }
+        copies.add(copy);
+
+        if (shown.elapsed() >= kRepaintMs) {
+            list.addItems(pending);
+            pending.clear();
+            let_window_events_run();
+            shown.restart();
+        }
+    }
+    q.finish();
+    list.addItems(pending + report_footer(index, totals));
+    copies.commit();
+    return unknown;
 }
 
 } // namespace
 
-bool run_report(Station& st, QListWidget& list, int index, const ReportQuery& query) {
+bool run_report(Station& st, LineList& list, int index, const ReportQuery& query) {
     try {
-        const std::vector<QSqlRecord> rows = read_rows(st, query);
-        let_window_events_run();
-
-        ReportTotals totals;
-        std::vector<QVariantList> copies;
-        copies.reserve(rows.size());
-        for (const QSqlRecord& row : rows) {
-            let_window_events_run();
-            const QString name = check_employee_number(
-                st, number_text(row.value(QStringLiteral("tckempid")).toDouble()));
-            totals.add(row);
-            list.addItems(report_lines(index, row, name));
-
-            QVariantList copy;
-            for (int i = 0; i < row.count(); ++i)
-                copy << row.value(i);
-            if (index == kWhosPunchedIn && copy.size() > col::tckreghours) {
-                // The printed list shows how long each open punch has run until now, from
-                // the rounded in time (the in date is that time's day, which may be the day
-                // after the clock's), or the recorded one on a row that has none.
-                QString in_time = row.value(QStringLiteral("tckadjtimein")).toString();
-                if (in_time.isEmpty())
-                    in_time = row.value(QStringLiteral("tcktimein")).toString();
-                const HoursSoFar so_far =
-                    calctime(st, row.value(QStringLiteral("tckindate")).toInt(), in_time,
-                             row.value(QStringLiteral("tckbreaktime")).toDouble(),
-                             row.value(QStringLiteral("tckbreakreduction")).toDouble());
-                copy[col::tckreghours] = so_far.hours;
-            }
-            copies.push_back(std::move(copy));
-        }
-        list.addItems(report_footer(index, totals));
-
-        write_copies(st, copies);
+        const int unknown = fill(st, list, index, query);
+        for (int i = 0; i < unknown; ++i)
+            invalid_employee(st);
     } catch (const DbError& e) {
         reporterror(st, e);
         return false;

@@ -21,25 +21,17 @@ QString two_decimals(double v, bool zero_digit, const QString& prefix) {
     return (negative ? QStringLiteral("-") : QString()) + prefix + digits;
 }
 
-double number(const QSqlRecord& row, const QString& field) {
-    return row.value(field).toDouble(); // null and text that is no number read as 0
-}
-
-QString text(const QSqlRecord& row, const QString& field) {
-    return row.isNull(field) ? QString() : row.value(field).toString();
-}
-
 // The first five characters of a "HH:MM:SS" time: hours and minutes.
-QString hhmm(const QSqlRecord& row, const QString& field) {
-    return text(row, field).left(5);
+QString hhmm(const QString& time) {
+    return time.left(5);
 }
 
-QString job(const QSqlRecord& row) {
-    return number_text(number(row, QStringLiteral("tckjobcode")));
+QString job(const ReportRow& row) {
+    return number_text(row.jobcode);
 }
 
-QString in_date(const QSqlRecord& row) {
-    return report_date(number(row, QStringLiteral("tckindate")));
+QString in_date(const ReportRow& row) {
+    return report_date(row.indate);
 }
 
 const QString kFiveBlanks = QStringLiteral("     ");
@@ -80,8 +72,9 @@ QString report_out_date(double yyyymmdd) {
     return yyyymmdd < 100 ? QStringLiteral("00/00") : report_date(yyyymmdd);
 }
 
-QStringList report_lines(int index, const QSqlRecord& row, const QString& name) {
-    const QString reason = kFiveBlanks + text(row, QStringLiteral("tckadjreason"));
+QStringList report_lines(int index, const ReportRow& row, const QString& name) {
+    // Most punches have no reason: their reason lines share one text.
+    const QString reason = row.reason.isEmpty() ? kFiveBlanks : kFiveBlanks + row.reason;
     switch (index) {
     case kWhosPunchedIn:
     case kRangeOfEmployees:
@@ -91,8 +84,7 @@ QStringList report_lines(int index, const QSqlRecord& row, const QString& name) 
     case kBadPunches:
     case kPunchOutTimeRange: {
         // The out-time report shows when the punch ended, still on the day it began.
-        const QString time = hhmm(row, index == kPunchOutTimeRange ? QStringLiteral("tcktimeout")
-                                                                   : QStringLiteral("tcktimein"));
+        const QString time = hhmm(index == kPunchOutTimeRange ? row.timeout : row.timein);
         return {job(row) + u'-' + in_date(row) + u'@' + time + u'-' + name, reason};
     }
     case kMyPunchesToday:
@@ -100,13 +92,12 @@ QStringList report_lines(int index, const QSqlRecord& row, const QString& name) 
     case kMyPunchesLastMonth: {
         const QString head = QStringLiteral("Job#") + job(row) + u'-';
         return {
-            head + in_date(row) + QStringLiteral(" IN at:  ") + hhmm(row, "tcktimein") +
-                QStringLiteral("  ") + hhmm(row, "tckadjtimein"),
-            head + report_out_date(number(row, "tckoutdate")) + QStringLiteral(" OUT at: ") +
-                hhmm(row, "tcktimeout") + QStringLiteral("  ") + hhmm(row, "tckadjtimeout"),
-            head + in_date(row) + QStringLiteral(" Hours:  ") +
-                format_blank_hash(number(row, "tckreghours")) + QStringLiteral("  ") +
-                format_blank_hash(number(row, "tckadjreghours")),
+            head + in_date(row) + QStringLiteral(" IN at:  ") + hhmm(row.timein) +
+                QStringLiteral("  ") + hhmm(row.adjtimein),
+            head + report_out_date(row.outdate) + QStringLiteral(" OUT at: ") + hhmm(row.timeout) +
+                QStringLiteral("  ") + hhmm(row.adjtimeout),
+            head + in_date(row) + QStringLiteral(" Hours:  ") + format_blank_hash(row.reghours) +
+                QStringLiteral("  ") + format_blank_hash(row.adjreghours),
             reason,
             QString(34, u'-'),
         };
@@ -115,8 +106,8 @@ QStringList report_lines(int index, const QSqlRecord& row, const QString& name) 
     case kMyHoursLastMonth:
     case kMyHoursThisQuarter:
         return {QStringLiteral("Job #") + job(row) + u'-' + in_date(row) + u'-' +
-                    format_blank_zero(number(row, "tckreghours")) + QStringLiteral(" hrs") +
-                    QStringLiteral("  ") + format_blank_zero(number(row, "tckadjreghours")) +
+                    format_blank_zero(row.reghours) + QStringLiteral(" hrs") +
+                    QStringLiteral("  ") + format_blank_zero(row.adjreghours) +
                     QStringLiteral(" hrs"),
                 reason};
     default:
@@ -124,12 +115,11 @@ QStringList report_lines(int index, const QSqlRecord& row, const QString& name) 
     }
 }
 
-void ReportTotals::add(const QSqlRecord& row) {
+void ReportTotals::add(const ReportRow& row) {
     rows += 1;
-    const double rate = number(row, QStringLiteral("tckpayrate"));
-    payrate_sum += std::isfinite(rate) ? std::llround(rate * 10000) : 0;
-    reghours += number(row, QStringLiteral("tckreghours"));
-    adjreghours += number(row, QStringLiteral("tckadjreghours"));
+    payrate_sum += std::isfinite(row.payrate) ? std::llround(row.payrate * 10000) : 0;
+    reghours += row.reghours;
+    adjreghours += row.adjreghours;
 }
 
 QStringList report_footer(int index, const ReportTotals& totals) {

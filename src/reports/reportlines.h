@@ -3,7 +3,6 @@
 // punch row becomes by report index, and the footers. Pure functions: the engine feeds them
 // rows and writes what they return.
 
-#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 
@@ -43,9 +42,25 @@ QString report_date(double yyyymmdd);
 // The punch-out date the same way, "00/00" while the punch is open (below 100).
 QString report_out_date(double yyyymmdd);
 
+// The columns of a punch row that report lines and footers read. Null times and reasons read
+// as empty text, null numbers (and text that is no number) as 0.
+struct ReportRow {
+    double jobcode = 0;
+    double indate = 0;
+    double outdate = 0;
+    double payrate = 0;
+    double reghours = 0;
+    double adjreghours = 0;
+    QString timein;
+    QString timeout;
+    QString adjtimein;
+    QString adjtimeout;
+    QString reason;
+};
+
 // The lines one punch row adds to the list of report index, name being the row's display
-// name. Null times and reasons read as empty text, null numbers as 0.
-QStringList report_lines(int index, const QSqlRecord& row, const QString& name);
+// name.
+QStringList report_lines(int index, const ReportRow& row, const QString& name);
 
 // What the footer needs, summed over the listed rows.
 struct ReportTotals {
@@ -54,7 +69,7 @@ struct ReportTotals {
     double reghours = 0;
     double adjreghours = 0;
 
-    void add(const QSqlRecord& row);
+    void add(const ReportRow& row);
 };
 
 // The lines after the last row: the average pay rate of "Who's Punched In?" (only when a row

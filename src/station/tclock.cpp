@@ -132,7 +132,7 @@ Tclock::Tclock(QWidget* parent)
     // Lines tall enough to touch; twelve still fit (an open punch past the shift limit).
     lstjob->setStyleSheet(QStringLiteral("QListWidget#lstjob::item { min-height: 32px; }"));
     lstjob->setSelectionMode(QAbstractItemView::SingleSelection);
-    lstpayrate = named(new QListWidget(this), "lstpayrate");
+    lstpayrate = named(new LineList(this), "lstpayrate");
     // A report line (38 characters) fits beside the manager menu on an 800 pixel screen.
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setPointSize(10);

@@ -8,6 +8,8 @@
 // Rules: the shell keeps no station state. Closing it by any path emits close_requested
 // once, unless closestation already started the close.
 
+#include "station/linelist.h"
+
 #include <QFrame>
 #include <QList>
 #include <QWidget>
@@ -39,7 +41,7 @@ public:
     QLineEdit* txtname;
     QListWidget* lstjob;
     // Line for line with lstjob; hidden. lstpayrate is also the report list (fixed pitch).
-    QListWidget* lstpayrate;
+    LineList* lstpayrate;
     QListWidget* lstdescription;
 
     // The on-screen keypad: 0 to 9, 10 "Start Over", 11 "Ok".

@@ -1,6 +1,7 @@
 #include "punch/identify.h"
 #include "reports/punchreports.h"
 #include "reports/workdb.h"
+#include "station/linelist.h"
 #include "station/startup.h"
 #include "terminal.h"
 
@@ -124,7 +125,7 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
                                QString("Hours so far: ") + c.so_far, kDashes}));
         EXPECT_EQ(t.lines().contains("You may have forgotten to"), o[2] == "3");
         // The manager's list of open punches counts them the same way.
-        QListWidget report;
+        LineList report;
         manager_report(t.env.st, report, kWhosPunchedIn);
         EXPECT_EQ(t.env.scalar(work_db_path(t.env.st), "select tckreghours from punch").toDouble(),
                   QString(c.so_far).toDouble());

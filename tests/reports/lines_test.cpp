@@ -1,4 +1,5 @@
 #include "env.h"
+#include "station/linelist.h"
 #include "reports/punchreports.h"
 #include "reports/reportlines.h"
 #include "reports/workdb.h"
@@ -93,7 +94,7 @@ TEST(WorkDb, FailuresShowTheirCode) {
     // No work database at all: the report ends with code 53.
     ASSERT_TRUE(QDir().rmdir(env.station_file("rpt00.mdb")));
     ASSERT_TRUE(env.add_punch({{"tckindate", 20040524}, {"tckstatus", 1}}));
-    QListWidget list;
+    LineList list;
     EXPECT_EQ(manager_report(env.st, list, kWhosPunchedIn), false);
     EXPECT_TRUE(env.dialogs.last().text.startsWith("Code 53 - "));
 }

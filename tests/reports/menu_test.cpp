@@ -81,7 +81,7 @@ protected:
     QStringList lines() const {
         QStringList out;
         for (int i = 0; i < win.lstpayrate->count(); ++i)
-            out << win.lstpayrate->item(i)->text();
+            out << win.lstpayrate->text(i);
         return out;
     }
     // Adds punches on job 12: the named columns, then one text of values per punch.

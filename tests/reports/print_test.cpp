@@ -6,9 +6,9 @@
 #include "reports/reporttemplate.h"
 #include "reports/reportviewer.h"
 #include "reports/workdb.h"
+#include "station/linelist.h"
 
 #include <QApplication>
-#include <QListWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -170,7 +170,7 @@ TEST_F(Print, MissingOrBrokenTemplatePrintsNothing) {
 TEST_F(Print, EveryTemplateShowsItsHeadingsAndRowsInTheViewerAndInAPdf) {
     st.settings.receiptprinter = -1;
     st.who.manager = 1;
-    QListWidget list;
+    LineList list;
     // The viewer's text and the text of a PDF made from it each hold every part.
     auto expect_shown = [&](const QString& pdf, const QStringList& parts) {
         ReportViewer* viewer = find_report_viewer();

@@ -1,0 +1,274 @@
+#include "baseline.h"
+
+#include <QFile>
+#include <sqlite3.h>
+#include <stdexcept>
+
+namespace bench::bare {
+
+namespace {
+
+[[noreturn]] void fail(sqlite3* db, const char* what) {
+    throw std::runtime_error(std::string(what) + ": " + sqlite3_errmsg(db));
+}
+
+class Stmt {
+public:
+    Stmt(sqlite3* db, const QString& sql)
+        : db_(db) {
+        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &s_, nullptr) != SQLITE_OK)
+            fail(db, "prepare");
+    }
+    ~Stmt() { sqlite3_finalize(s_); }
+    Stmt(const Stmt&) = delete;
+    Stmt& operator=(const Stmt&) = delete;
+
+    Stmt& bind(const QVariantList& values) {
+        sqlite3_reset(s_);
+        for (int i = 0; i < values.size(); ++i) {
+            const QVariant& v = values[i];
+            if (v.isNull())
+                sqlite3_bind_null(s_, i + 1);
+            else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong)
+                sqlite3_bind_int64(s_, i + 1, v.toLongLong());
+            else if (v.typeId() == QMetaType::Double)
+                sqlite3_bind_double(s_, i + 1, v.toDouble());
+            else
+                sqlite3_bind_text(s_, i + 1, v.toString().toUtf8().constData(), -1,
+                                  SQLITE_TRANSIENT);
+        }
+        return *this;
+    }
+    bool row() {
+        const int rc = sqlite3_step(s_);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+            fail(db_, "step");
+        return rc == SQLITE_ROW;
+    }
+    void run() {
+        while (row()) {
+        }
+    }
+    sqlite3_stmt* get() const { return s_; }
+
+private:
+    sqlite3* db_;
+    sqlite3_stmt* s_ = nullptr;
+};
+
+class Conn {
+public:
+    Conn(const QString& path, bool write) {
+        const int flags = (write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY);
+        if (sqlite3_open_v2(path.toUtf8().constData(), &db_, flags, nullptr) != SQLITE_OK)
+            fail(db_, "open");
+        sqlite3_busy_timeout(db_, 3000);
+    }
+    ~Conn() { sqlite3_close_v2(db_); }
+    Conn(const Conn&) = delete;
+    Conn& operator=(const Conn&) = delete;
+    operator sqlite3*() const { return db_; }
+    void exec(const char* sql) {
+        if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            fail(db_, sql);
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+// Reads every column of the current row, as the station reads a record.
+void read_row(sqlite3_stmt* s) {
+    for (int c = 0; c < sqlite3_column_count(s); ++c)
+        if (sqlite3_column_type(s, c) == SQLITE_TEXT)
+            sqlite3_column_text(s, c);
+}
+
+QString marks(int n) {
+    QStringList m;
+    for (int i = 0; i < n; ++i)
+        m << QStringLiteral("?");
+    return m.join(u',');
+}
+
+// Copies the current row of from into to's statement by position.
+void copy_row(sqlite3_stmt* from, sqlite3_stmt* to, int columns) {
+    sqlite3_reset(to);
+    for (int c = 0; c < columns; ++c)
+        sqlite3_bind_value(to, c + 1, sqlite3_column_value(from, c));
+}
+
+const QString kName = QStringLiteral("select empfname, emplname from empinfo where empid = ? "
+                                     "limit 1");
+
+} // namespace
+
+void exec(const QString& db, const QString& sql, const QVariantList& binds) {
+    Conn c(db, true);
+    Stmt(c, sql).bind(binds).run();
+}
+
+void identify(const Paths& p, int employee) {
+    Conn emp(p.emp, false);
+    Stmt who(emp, "select empfname, emplname, pword from empinfo where empid = ? and "
+                  "CAST(empstatus AS REAL) = 1");
+    who.bind({employee}).run();
+    {
+        Conn punch(p.punch, false);
+        Stmt open(punch, "select tckindate, tckadjtimein, tckbreaktime, tckbreakreduction, "
+                         "tckjobcode, tckjobdescription from punch where tckempid = ? and "
+                         "tckstatus = 1");
+        open.bind({employee}).run();
+    }
+    Stmt jobs(emp, "select empjobs.jobcode, empjobs.payrate, jobs.jobdescription from empjobs "
+                   "join jobs on empjobs.jobcode = jobs.jobcode where empjobs.empid = ? and "
+                   "empjobs.glacctnum < 1 order by empjobs.jobcode");
+    jobs.bind({employee}).run();
+}
+
+void punch_in(const Paths& p, int employee, int job, int date, const QString& time) {
+    {
+        Conn emp(p.emp, false);
+        Stmt(emp, "select breaktime, breakreduction from jobs where jobcode = ?").bind({job}).run();
+    }
+    Conn punch(p.punch, true);
+    Stmt(punch, "select *, rowid from punch where tckindate = ? order by rowid limit 1")
+        .bind({0})
+        .run();
+    punch.exec("begin immediate");
+    Stmt(punch, "select rowid from punch where tckempid = ? and tckstatus = 1")
+        .bind({employee})
+        .run();
+    Stmt(punch, "insert into punch (tckindate, tckempid, tckjobcode, tckjobdescription, "
+                "tckpayrate, tckbreaktime, tckbreakreduction, tcktimein, tckadjtimein, "
+                "tckstatus) values (?,?,?,?,?,?,?,?,?,1)")
+        .bind({date, employee, job, QStringLiteral("Job"), 10.5, 0.0, 0.0, time, time})
+        .run();
+    punch.exec("commit");
+}
+
+void punch_out(const Paths& p, int employee, int job, int week_from, int week_to) {
+    {
+        Conn pos(p.pos, false);
+        Stmt(pos, "select count(ticket) from xact where server = ? and ord = 0")
+            .bind({employee})
+            .run();
+    }
+    const QString where = QStringLiteral("tckempid = ? and tckjobcode = ? and tckstatus = ?");
+    Conn punch(p.punch, true);
+    qint64 rowid = 0;
+    {
+        Stmt open(punch, "select *, rowid from punch where " + where + " order by rowid limit 1");
+        if (open.bind({employee, job, 1}).row()) {
+            read_row(open.get());
+            rowid = sqlite3_column_int64(open.get(), 29);
+        }
+    }
+    punch.exec("begin immediate");
+    Stmt(punch, "select sum(tckadjreghours) from punch where tckempid = ? and tckindate between "
+                "? and ?")
+        .bind({employee, week_from, week_to})
+        .run();
+    Stmt(punch, "update punch set tckoutdate = ?, tcktimeout = ?, tckadjtimeout = ?, "
+                "tckreghours = ?, tckadjreghours = ?, tckstatus = 2 where rowid = ? and " +
+                    where)
+        .bind({week_to, QStringLiteral("16:00:00"), QStringLiteral("16:00:00"), 8.0, 8.0, rowid,
+               employee, job, 1})
+        .run();
+    punch.exec("commit");
+}
+
+void report(const Paths& p, const QString& sql, const QVariantList& binds) {
+    QFile::remove(p.work);
+    QFile::copy(p.blank, p.work);
+    Conn punch(p.punch, false);
+    Conn emp(p.emp, false);
+    Conn work(p.work, true);
+    Stmt rows(punch, sql);
+    Stmt name(emp, kName);
+    rows.bind(binds);
+    const int columns = sqlite3_column_count(rows.get());
+    Stmt copy(work, "insert into punch values (" + marks(columns) + ")");
+    work.exec("begin immediate");
+    while (rows.row()) {
+        read_row(rows.get());
+        name.bind({sqlite3_column_int64(rows.get(), 1)}).run();
+        copy_row(rows.get(), copy.get(), columns);
+        copy.run();
+    }
+    work.exec("commit");
+}
+
+void export_rows(const Paths& p, const QString& where, const QVariantList& binds,
+                 const QString& mark, const QString& path) {
+    Conn punch(p.punch, true);
+    punch.exec("begin immediate");
+    Stmt(punch, "select count(*) from punch where " + where + "(1)").bind(binds).run();
+    const QString closed = where + "(2, 3, 4)";
+    QByteArray text;
+    {
+        Stmt rows(punch, "select * from punch where " + closed + " order by rowid");
+        rows.bind(binds);
+        const int columns = sqlite3_column_count(rows.get());
+        while (rows.row()) {
+            for (int c = 0; c < columns; ++c) {
+                if (c)
+                    text += ',';
+                if (const unsigned char* v = sqlite3_column_text(rows.get(), c))
+                    text += reinterpret_cast<const char*>(v);
+            }
+            text += "\r\n";
+        }
+    }
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size() || !f.flush())
+        throw std::runtime_error("cannot write the export file");
+    f.close();
+    Stmt(punch, mark + " where " + closed).bind(binds).run();
+    punch.exec("commit");
+}
+
+void import_rows(const Paths& p, const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read the import file");
+    const QByteArray text = f.readAll();
+    Conn punch(p.punch, true);
+    punch.exec("begin immediate");
+    Stmt add(punch, "insert into punch values (" + marks(29) + ")");
+    Stmt held(punch, "select count(*) from punch where tckempid = ? and tckindate = ? and "
+                     "coalesce(tcktimein, '') = ? and coalesce(tckjobcode, 0) = ? and "
+                     "coalesce(tcknode, 0) = ?");
+    for (const QByteArray& line : text.split('\n')) {
+        if (line.trimmed().isEmpty())
+            continue;
+        QList<QByteArray> fields = line.trimmed().split(',');
+        for (QByteArray& v : fields)
+            if (v.startsWith('"'))
+                v = v.mid(1, v.size() - 2);
+        if (fields.size() < 29)
+            continue;
+        held.bind({fields[1].toInt(), fields[0].toInt(), QString::fromUtf8(fields[7]),
+                   fields[2].toInt(), fields[19].toInt()})
+            .run();
+        sqlite3_reset(add.get());
+        for (int c = 0; c < 29; ++c)
+            sqlite3_bind_text(add.get(), c + 1, fields[c].constData(), int(fields[c].size()),
+                              SQLITE_TRANSIENT);
+        add.run();
+    }
+    punch.exec("commit");
+}
+
+void purge(const Paths& p, int from, int to) {
+    Conn punch(p.punch, true);
+    punch.exec("begin immediate");
+    Stmt(punch, "insert into history select * from punch where tckindate >= ? and tckindate <= ? "
+                "order by rowid")
+        .bind({from, to})
+        .run();
+    Stmt(punch, "delete from punch where tckindate >= ? and tckindate <= ?").bind({from, to}).run();
+    punch.exec("commit");
+}
+
+} // namespace bench::bare

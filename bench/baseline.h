@@ -1,0 +1,32 @@
+#pragma once
+// The bare SQLite side of every benchmark: the same SQL on the same files through the C API,
+// with nothing of the station's own around it. What each station path costs beyond this is
+// what the ratios show.
+
+#include <QString>
+#include <QVariantList>
+
+namespace bench::bare {
+
+struct Paths {
+    QString punch, emp, pos, work, blank;
+};
+
+// One statement on db, for the untimed set-up of a case.
+void exec(const QString& db, const QString& sql, const QVariantList& binds = {});
+
+void identify(const Paths& p, int employee);
+void punch_in(const Paths& p, int employee, int job, int date, const QString& time);
+void punch_out(const Paths& p, int employee, int job, int week_from, int week_to);
+// Copies the blank over the work database, runs sql on punch with binds, looks each row's
+// name up and copies the row into the work database in one transaction.
+void report(const Paths& p, const QString& sql, const QVariantList& binds);
+// Counts the open punches of the selection, writes its closed ones (where + a status list)
+// to path as text lines, then marks them, all in one transaction.
+void export_rows(const Paths& p, const QString& where, const QVariantList& binds,
+                 const QString& mark, const QString& path);
+// Adds every line of the transfer file that the table does not hold, in one transaction.
+void import_rows(const Paths& p, const QString& path);
+void purge(const Paths& p, int from, int to);
+
+} // namespace bench::bare

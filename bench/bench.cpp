@@ -1,0 +1,403 @@
+// bench_punchwell: every speed path of the station next to a bare SQLite program doing the
+// same SQL on the same files, in one run, on the cached benchmark clubs. Prints one line
+// "ratio NAME X.XX" per path (median over median, on the largest club) with its growth from
+// the 100k club to the 1M club, then start-up time and memory.
+//
+//   bench_punchwell                 both clubs (QUICK=1 in the environment: the 100k club)
+//   bench_punchwell --once NAME SIDE ROWS   one run of one side, e.g. under callgrind
+#include "baseline.h"
+#include "club.h"
+#include "doubles.h"
+
+#include "app/wiring.h"
+#include "config/purge.h"
+#include "exchange/exchange.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/files.h"
+#include "platform/printers.h"
+#include "platform/programs.h"
+#include "punch/identify.h"
+#include "punch/punchin.h"
+#include "punch/punchout.h"
+#include "reports/punchreports.h"
+#include "reports/reportengine.h"
+#include "reports/workdb.h"
+#include "station/linelist.h"
+#include "station/settings.h"
+#include "station/startup.h"
+#include "station/station.h"
+#include "station/tclock.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <map>
+#include <memory>
+
+namespace {
+
+using namespace bench;
+
+const QString kToday = QStringLiteral("2026-07-01 16:00:00");
+
+// One club with a station on it: the test doubles stand in for boxes, clock and printers.
+struct Ctx {
+    Club club;
+    pw::test::ScriptedDialogs dialogs;
+    pw::test::TestClock clock;
+    pw::test::RecordingPrinters printers;
+    pw::test::RecordingPrograms programs;
+    pw::DiskFiles files;
+    pw::Station st;
+    pw::Tclock win;
+    pw::LineList list;
+    bare::Paths paths;
+    int job = 0;
+
+    explicit Ctx(Club c)
+        : club(std::move(c))
+        , programs(club.station)
+        , st(pw::Platform{dialogs, clock, printers, programs, files}, club.station) {
+        clock.set(kToday);
+        pw::initnode(st);
+        pw::checksuite(st);
+        pw::loadsettings(st);
+        paths = {club.data + "PUNCHCLK.MDB", club.data + "EMP.MDB", club.data + "HBPOSTMP.MDB",
+                 pw::work_db_path(st), club.station + "rpt00.sys"};
+        job = pw::employee_jobs(st, kEmployee).value(0).jobcode;
+    }
+
+    // The query a manager report builds from the answers typed into its prompts.
+    pw::ReportQuery query(int index, const QStringList& answers) {
+        dialogs.answers = answers;
+        return pw::manager_query(st, index).value();
+    }
+    void report(int index, const pw::ReportQuery& q) {
+        dialogs.clear();
+        pw::make_report_database(st);
+        pw::run_report(st, list, index, q);
+    }
+    void identified() {
+        st.who.number = kEmployee;
+        st.who.job_code = job;
+        st.who.pay_rate = 10.5;
+        st.who.job_description = QStringLiteral("Job");
+        dialogs.clear();
+    }
+    pw::ExportRange export_range() const {
+        return {club.unexported_day, club.last_day, QStringLiteral("00:00:00"),
+                QStringLiteral("24:00:00")};
+    }
+};
+
+// A path: an untimed set-up before each run, then the station's and the bare program's run.
+struct Case {
+    const char* name;
+    int repetitions;
+    std::function<void(Ctx&)> setup;
+    std::function<void(Ctx&)> station;
+    std::function<void(Ctx&)> bare;
+};
+
+// The week and the year before the last day of the club.
+QStringList week(const Ctx& c) {
+    const QDate last = QDate::fromString(QString::number(c.club.last_day), "yyyyMMdd");
+    return {last.addDays(-9).toString("yyyyMMdd"), last.addDays(-3).toString("yyyyMMdd"), "1",
+            QString::number(kEmployees)};
+}
+QStringList year(const Ctx& c) {
+    const QDate last = QDate::fromString(QString::number(c.club.last_day), "yyyyMMdd");
+    return {last.addDays(-364).toString("yyyyMMdd"), last.toString("yyyyMMdd"), "1",
+            QString::number(kEmployees)};
+}
+
+void no_setup(Ctx&) {}
+
+void reopen_for_punch_out(Ctx& c) {
+    bare::exec(c.paths.punch, "delete from punch where tckempid = ? and tckstatus = 1",
+               {kEmployee});
+    bare::exec(c.paths.punch,
+               "insert into punch (tckindate, tckempid, tckjobcode, tckjobdescription, "
+               "tckpayrate, tcktimein, tckadjtimein, tckstatus) values (?, ?, ?, 'Job', 10.5, "
+               "'08:00:00', '08:00:00', 1)",
+               {c.club.last_day + 1, kEmployee, c.job});
+}
+
+void no_open_punch(Ctx& c) {
+    bare::exec(c.paths.punch, "delete from punch where tckempid = ? and tckstatus = 1",
+               {kEmployee});
+}
+
+const std::vector<Case>& cases() {
+    static const std::vector<Case> all = {
+        {"identify", 9, no_setup,
+         [](Ctx& c) {
+             c.st.who.number = kEmployee;
+             pw::lookupemployee(c.st);
+             pw::find_open_punch(c.st, kEmployee);
+             pw::employee_jobs(c.st, kEmployee);
+         },
+         [](Ctx& c) { bare::identify(c.paths, kEmployee); }},
+        {"punch_in", 9, no_open_punch,
+         [](Ctx& c) {
+             c.identified();
+             pw::punch_in(c.st, c.win);
+         },
+         [](Ctx& c) {
+             bare::punch_in(c.paths, kEmployee, c.job, c.club.last_day + 1, "16:00:00");
+         }},
+        {"punch_out", 9, reopen_for_punch_out,
+         [](Ctx& c) {
+             c.identified();
+             pw::punch_out(c.st, c.win);
+         },
+         [](Ctx& c) {
+             bare::punch_out(c.paths, kEmployee, c.job, c.club.last_day - 5, c.club.last_day + 1);
+         }},
+        {"whos_in", 9, no_setup,
+         [](Ctx& c) { c.report(pw::kWhosPunchedIn, c.query(pw::kWhosPunchedIn, {})); },
+         [](Ctx& c) {
+             const pw::ReportQuery q = c.query(pw::kWhosPunchedIn, {});
+             bare::report(c.paths, q.sql, q.binds);
+         }},
+        {"report_week", 5, no_setup,
+         [](Ctx& c) { c.report(pw::kRangeOfEmployees, c.query(pw::kRangeOfEmployees, week(c))); },
+         [](Ctx& c) {
+             const pw::ReportQuery q = c.query(pw::kRangeOfEmployees, week(c));
+             bare::report(c.paths, q.sql, q.binds);
+         }},
+        {"report_year", 3, no_setup,
+         [](Ctx& c) { c.report(pw::kRangeOfEmployees, c.query(pw::kRangeOfEmployees, year(c))); },
+         [](Ctx& c) {
+             const pw::ReportQuery q = c.query(pw::kRangeOfEmployees, year(c));
+             bare::report(c.paths, q.sql, q.binds);
+         }},
+        {"export_100k", 3, [](Ctx& c) { restore_punches(c.club); },
+         [](Ctx& c) {
+             pw::write_export(c.st, c.paths.punch, c.export_range(), false,
+                              c.club.root + "/export.csv", true);
+         },
+         [](Ctx& c) {
+             const pw::ExportRange r = c.export_range();
+             bare::export_rows(c.paths,
+                               "(tckindate >= ? and tckadjtimein >= ?) and (tckindate <= ? and "
+                               "tckadjtimein <= ?) and tckstatus in ",
+                               {r.from_date, r.from_time, r.to_date, r.to_time},
+                               "update punch set tckstatus = 5, tckexport = "
+                               "coalesce(tckexport, 0) + 1",
+                               c.club.root + "/export.csv");
+         }},
+        {"import_100k", 3, [](Ctx& c) { restore_punches(c.club); },
+         [](Ctx& c) {
+             QFile f(c.club.import);
+             f.open(QIODevice::ReadOnly);
+             pw::import_records(c.st, c.paths.punch, f.readAll());
+         },
+         [](Ctx& c) { bare::import_rows(c.paths, c.club.import); }},
+        {"purge_500k", 3, [](Ctx& c) { restore_punches(c.club); },
+         [](Ctx& c) {
+             c.st.ranges.from_date = c.club.first_day;
+             c.st.ranges.to_date = c.club.half_day;
+             c.dialogs.clear();
+             pw::archivepurge(c.st);
+         },
+         [](Ctx& c) { bare::purge(c.paths, c.club.first_day, c.club.half_day); }},
+    };
+    return all;
+}
+
+QString size_name(int rows) {
+    return rows >= 1000000 ? QStringLiteral("1M") : QString::number(rows / 1000) + "k";
+}
+
+// Keeps the medians of every benchmark by name: wall-clock and this thread's CPU time.
+class Medians : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> ms, cpu_ms;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs)
+            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median") {
+                ms[r.run_name.function_name] = r.GetAdjustedRealTime();
+                cpu_ms[r.run_name.function_name] = r.counters.at("cpu_ms");
+            }
+    }
+};
+
+double now_ms(clockid_t clock) {
+    timespec t{};
+    clock_gettime(clock, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+void register_case(const Case& k, Ctx& c, const char* side) {
+    const bool station = std::string(side) == "station";
+    const std::string name =
+        std::string(k.name) + "/" + side + "/" + size_name(c.club.rows).toStdString();
+    benchmark::RegisterBenchmark(name.c_str(),
+                                 [&k, &c, station](benchmark::State& state) {
+                                     double cpu = 0;
+                                     for (auto _ : state) {
+                                         k.setup(c);
+                                         const double t0 = now_ms(CLOCK_MONOTONIC);
+                                         const double c0 = now_ms(CLOCK_THREAD_CPUTIME_ID);
+                                         (station ? k.station : k.bare)(c);
+                                         cpu += now_ms(CLOCK_THREAD_CPUTIME_ID) - c0;
+                                         state.SetIterationTime((now_ms(CLOCK_MONOTONIC) - t0) /
+                                                                1000);
+                                     }
+                                     state.counters["cpu_ms"] = cpu;
+                                 })
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1)
+        ->Repetitions(k.repetitions)
+        ->ReportAggregatesOnly(true);
+}
+
+// Resident memory of this process in MB: "VmRSS" now or "VmHWM" at its peak.
+double memory_mb(const char* field) {
+    QFile f(QStringLiteral("/proc/self/status"));
+    f.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field)) + 1).trimmed().split(' ').value(0).toDouble() /
+                   1024;
+    return 0;
+}
+
+// Child: the station as main() starts it, on the club's working folder. Prints "ready" once
+// the window is shown, then its resident memory after a second of idling.
+int child_startup(const QString& station) {
+    pw::QtDialogs dialogs;
+    pw::SystemClock clock;
+    pw::QtPrinters printers;
+    pw::QtPrograms programs(station, station); // the stand-ins stand in the station folder
+    pw::DiskFiles files;
+    pw::Station st(pw::Platform{dialogs, clock, printers, programs, files}, station);
+    pw::Tclock win;
+    pw::wire_station(st, win);
+    if (!pw::startup(st, win))
+        return 1;
+    QCoreApplication::processEvents();
+    std::printf("ready\n");
+    std::fflush(stdout);
+    QTimer::singleShot(1000, [&] {
+        std::printf("idle_rss_mb %.1f\n", memory_mb("VmRSS:"));
+        std::fflush(stdout);
+        pw::closestation(st, win);
+        QCoreApplication::quit();
+    });
+    return QCoreApplication::exec() * 0;
+}
+
+// Child: one year report on the club, then the peak resident memory.
+int child_year(int rows) {
+    Ctx c(make_club(QStringLiteral(BENCH_DATA), rows));
+    c.report(pw::kRangeOfEmployees, c.query(pw::kRangeOfEmployees, year(c)));
+    std::printf("report_year_peak_mb %.1f\n", memory_mb("VmHWM:"));
+    return 0;
+}
+
+QByteArray run_child(const QStringList& args, double* ready_ms) {
+    QProcess p;
+    QElapsedTimer t;
+    t.start();
+    p.start(QCoreApplication::applicationFilePath(), args);
+    QByteArray out;
+    while (p.state() != QProcess::NotRunning || p.bytesAvailable()) {
+        p.waitForReadyRead(100);
+        out += p.readAllStandardOutput();
+        if (ready_ms && *ready_ms < 0 && out.contains("ready\n"))
+            *ready_ms = double(t.nsecsElapsed()) / 1e6;
+    }
+    return out;
+}
+
+QByteArray line_of(const QByteArray& out, const char* key) {
+    for (const QByteArray& line : out.split('\n'))
+        if (line.startsWith(key))
+            return line;
+    return QByteArray(key) + " ?";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.value(1) == "--startup")
+        return child_startup(args.value(2));
+    if (args.value(1) == "--year")
+        return child_year(args.value(2).toInt());
+    if (args.value(1) == "--once") {
+        Ctx c(make_club(QStringLiteral(BENCH_DATA), args.value(4).toInt()));
+        restore_punches(c.club);
+        for (const Case& k : cases())
+            if (args.value(2) == k.name) {
+                k.setup(c);
+                (args.value(3) == "station" ? k.station : k.bare)(c);
+            }
+        return 0;
+    }
+
+    const bool quick = qEnvironmentVariableIntValue("QUICK") != 0;
+    std::vector<int> sizes{100000};
+    if (!quick)
+        sizes.push_back(1000000);
+    std::vector<std::unique_ptr<Ctx>> ctxs;
+    for (int rows : sizes) {
+        std::printf("club of %d punches...\n", rows);
+        std::fflush(stdout);
+        ctxs.push_back(std::make_unique<Ctx>(make_club(QStringLiteral(BENCH_DATA), rows)));
+        restore_punches(ctxs.back()->club);
+    }
+    for (const Case& k : cases())
+        for (auto& c : ctxs)
+            for (const char* side : {"station", "sqlite"})
+                register_case(k, *c, side);
+
+    benchmark::Initialize(&argc, argv);
+    Medians medians;
+    benchmark::RunSpecifiedBenchmarks(&medians);
+
+    const std::string big = size_name(sizes.back()).toStdString();
+    for (const Case& k : cases()) {
+        auto at = [&](const char* side, const std::string& size) {
+            return medians.ms[std::string(k.name) + "/" + side + "/" + size];
+        };
+        auto cpu = [&](const char* side, const std::string& size) {
+            return medians.cpu_ms[std::string(k.name) + "/" + side + "/" + size];
+        };
+        const double station = at("station", big), bare = at("sqlite", big);
+        std::printf("ratio %s %.2f", k.name, bare > 0 ? station / bare : 0.0);
+        if (sizes.size() > 1)
+            std::printf("  growth %.2f", station / at("station", "100k"));
+        // CPU time tells more than wall-clock on a machine others share.
+        std::printf("  (%s: station %.2f ms, sqlite %.2f ms; cpu ratio %.2f", big.c_str(), station,
+                    bare, cpu("station", big) / cpu("sqlite", big));
+        if (sizes.size() > 1)
+            std::printf(", cpu growth %.2f", cpu("station", big) / cpu("station", "100k"));
+        std::printf(")\n");
+    }
+    for (auto& c : ctxs)
+        restore_punches(c->club);
+
+    double ready = -1;
+    const QByteArray out = run_child({"--startup", ctxs.back()->club.station}, &ready);
+    std::printf("startup_ms %.0f\n%s\n", ready, line_of(out, "idle_rss_mb").constData());
+    std::printf("%s\n", line_of(run_child({"--year", QString::number(sizes.back())}, nullptr),
+                                "report_year_peak_mb")
+                            .constData());
+    return 0;
+}
