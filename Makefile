@@ -7,7 +7,8 @@
 
 PACKAGES := cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libkainjow-mustache-dev \
             libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev poppler-utils \
-            fonts-dejavu-core dpkg-dev file clang-14 libclang-rt-14-dev
+            fonts-dejavu-core dpkg-dev file clang-14 libclang-rt-14-dev \
+            libqt6sql6-psql postgresql
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS := $(shell nproc)
 
@@ -29,8 +30,38 @@ build: deps
 	cmake --preset default >/dev/null
 	cmake --build --preset default -j $(JOBS)
 
+# The second run puts the shared databases on a private PostgreSQL server (tools/pgtest.sh).
+# These cases do not pass on the server yet (SQLite-only checks, or queries still to port):
+PG_FAILING := Demo.PunchesAreClosedConsistentlyWithOneStillOpen \
+              Editor.ADatabaseFailureShowsTheCodeAndChangesNothing \
+              Exchange.DailyWindowReexportAndAppending \
+              Exchange.EveryWayOutRunsTheTimerAndMarksNothing \
+              Exchange.ExactLinesMarkedAfterTheWriteAndARoundTripOntoAnotherStation \
+              Exchange.ImportAddsAllOrNothing \
+              Identify.FailuresAtOkShowTheirBox \
+              Installation.HasEveryFileOfTheLayoutAndKeepsItUnlessForced \
+              Installation.PunchTablesHaveTheFixedColumnOrderAndIndexes \
+              Loadsettings.MissingConfigOrRowKeepsValuesAndLoadsTheRest \
+              MenuScreen.ManagerReportsSelectTheirRangesWithBoundValues \
+              MenuScreen.OwnReportsShowInOutHoursAndAnOpenPunch \
+              MenuScreen.PrintReportStandsBesideThePressedButton \
+              MenuScreen.WhosPunchedInListsOpenPunchesWithTheAveragePayRate \
+              Misc.DatesAreCheckedAndSwapped \
+              Misc.EachOptionSelectsItsPunches \
+              OpenTickets.CentralTicketsCountWhateverTheirState \
+              OpenTickets.LocalTicketsOfUnit3 \
+              Print.EveryTemplateShowsItsHeadingsAndRowsInTheViewerAndInAPdf \
+              Program.TheMenuReachesEveryPartOfTheStation \
+              Punch.ShiftsAtTheEdgesOfDayWeekAndHoliday \
+              PunchInAndOut.FailuresChangeNothing \
+              PunchRecord.TheMarkerReadGivesTheFieldListAndBusyFlagsAdd \
+              Purge.AnEmptyRangeACancelOrAFailureMovesNothing \
+              Purge.MovesExactlyTheRangeFromTheWindow
+PG_EXCLUDE := -E '^($(subst $(eval) ,|,$(strip $(PG_FAILING))))$$'
+
 test: build
 	ctest --preset default -j $(JOBS)
+	tools/pgtest.sh ctest --preset default -j $(JOBS) $(PG_EXCLUDE)
 
 run: build
 	@[ -d demo ] || ./build/suite/parvsetup --demo demo

@@ -1,16 +1,17 @@
 #include "installation.h"
 
+#include "copyto.h"
 #include "demo.h"
 #include "schema.h"
+
+#include "station/db.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
-#include <QUuid>
+#include <QSqlRecord>
 
 namespace suite {
 
@@ -53,13 +54,14 @@ QByteArray crlf(const QString& text) {
 // Returns true when the file was made in this run.
 template <typename Make>
 bool make_kept(const QString& path, const Options& options, QStringList* report, Make make) {
-    const bool existed = QFileInfo::exists(path);
+    const bool existed = pw::database_exists(path) || QFileInfo::exists(path);
     if (existed) {
         if (!options.force) {
             note(report, "kept " + path + " (exists; --force replaces it)");
             return false;
         }
-        if (!QFile::remove(path)) {
+        if (!(pw::database_server(path).isEmpty() ? QFile::remove(path)
+                                                  : pw::remove_database(path))) {
             note(report, "could not replace " + path);
             return false;
         }
@@ -153,68 +155,45 @@ QString node_file(const Installation& inst, const Options& options) {
     return "\"MAPDRIVE=" + inst.data + "\"\n\"LOCALDRIVE=" + inst.station +
            "\"\nNODENUMBER=" + QString::number(options.nodenumber) +
            "\nPOSUNIT=" + QString::number(options.posunit) + "\nCOMPUTERNAME=CLOCK" +
-           QString::number(options.nodenumber) + "\n";
+           QString::number(options.nodenumber) + "\n" +
+           (options.database.isEmpty() ? QString() : "\"DATABASE=" + options.database + "\"\n");
 }
 
 // Runs fn on a fresh connection to an existing db_path.
 template <typename Fn> bool with_db(const QString& db_path, Fn fn) {
-    const QString name = "suite-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
-        db.setDatabaseName(db_path);
-        if (QFileInfo(db_path).isFile() && db.open()) {
-            ok = fn(db);
-            db.close();
-        }
+    try {
+        pw::Db db(db_path);
+        fn(db);
+    } catch (const pw::DbError& e) {
+        qWarning("suite: %s", e.what());
+        return false;
     }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
+    return true;
 }
 
-bool insert(QSqlDatabase& db, const QString& table, const QVariantMap& values) {
+void insert(pw::Db& db, const QString& table, const QVariantMap& values) {
     QStringList marks(values.size(), "?");
-    QSqlQuery q(db);
-    q.prepare("insert into " + table + " (" + values.keys().join(", ") + ") values (" +
-              marks.join(", ") + ")");
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (q.exec())
-        return true;
-    qWarning("suite: %s", qPrintable(q.lastError().text()));
-    return false;
+    db.run("insert into " + table + " (" + values.keys().join(", ") + ") values (" +
+               marks.join(", ") + ")",
+           values.values());
 }
 
 } // namespace
 
 bool exec_sql(const QString& db_path, const QString& sql, const QVariantList& params) {
-    return with_db(db_path, [&](QSqlDatabase& db) {
-        QSqlQuery q(db);
-        q.prepare(sql);
-        for (const QVariant& v : params)
-            q.addBindValue(v);
-        if (q.exec())
-            return true;
-        qWarning("suite: %s", qPrintable(q.lastError().text()));
-        return false;
-    });
+    return with_db(db_path, [&](pw::Db& db) { db.run(sql, params); });
 }
 
 bool insert_row(const QString& db_path, const QString& table, const QVariantMap& values) {
-    return with_db(db_path, [&](QSqlDatabase& db) { return insert(db, table, values); });
+    return with_db(db_path, [&](pw::Db& db) { insert(db, table, values); });
 }
 
 bool insert_rows(const QString& db_path, const QString& table, const QList<QVariantMap>& rows) {
-    return with_db(db_path, [&](QSqlDatabase& db) {
-        if (!db.transaction())
-            return false;
-        for (const QVariantMap& row : rows) {
-            if (!insert(db, table, row)) {
-                db.rollback();
-                return false;
-            }
-        }
-        return db.commit();
+    return with_db(db_path, [&](pw::Db& db) {
+        pw::Transaction t(db);
+        for (const QVariantMap& row : rows)
+            insert(db, table, row);
+        t.commit();
     });
 }
 
@@ -244,6 +223,104 @@ bool add_empjob(const QString& empdb, int empid, int jobcode, double payrate, in
         {{"empid", empid}, {"jobcode", jobcode}, {"payrate", payrate}, {"glacctnum", glacctnum}});
 }
 
+namespace {
+
+struct Source {
+    QString file;
+    Creator create;
+    QStringList tables;
+};
+
+QList<Source> sources_in(const QString& data) {
+    QList<Source> out;
+    for (const QString& file : QDir(data).entryList(QDir::Files)) {
+        const QString name = file.toUpper();
+        if (name == "CONFIG.MDB")
+            out.append({file, create_config_db, {"pr"}});
+        else if (name == "EMP.MDB")
+            out.append({file, create_emp_db, {"empinfo", "empjobs", "jobs"}});
+        else if (name == "PUNCHCLK.MDB")
+            out.append({file, create_punch_db, {"punch", "history"}});
+        else if (name.startsWith("HBPOS") && name.endsWith(".MDB"))
+            out.append({file, create_pos_db, {"xact"}});
+    }
+    return out;
+}
+
+// Copies every row of table in their stored order; the made table's own rows go first.
+void copy_table(pw::Db& from, pw::Db& to, const QString& table) {
+    to.run("delete from " + table);
+    QSqlQuery rows = from.run("select * from " + table + " order by rowid");
+    QSqlQuery insert;
+    bool prepared = false;
+    while (pw::fetch(rows)) {
+        const QSqlRecord rec = rows.record();
+        if (!prepared) {
+            QStringList names;
+            for (int i = 0; i < rec.count(); ++i)
+                names << rec.fieldName(i);
+            insert = to.prepare("insert into " + table + " (" + names.join(", ") + ") values (" +
+                                QStringList(rec.count(), "?").join(", ") + ")");
+            prepared = true;
+        }
+        QVariantList values;
+        for (int i = 0; i < rec.count(); ++i)
+            values << rec.value(i);
+        pw::exec(insert, values);
+    }
+}
+
+} // namespace
+
+bool copy_to_server(const QString& root, const QString& url, QStringList* report) {
+    const QString data = folder(root + "/data");
+    // The server's schemas under a name of their own, beside the files they are copied from.
+    const QString target = folder(root + "/server");
+    pw::set_database_server(target, url);
+    const QList<Source> sources = sources_in(data);
+    QStringList made;
+    bool ok = !sources.isEmpty();
+    if (!ok)
+        note(report, "could not find the databases in " + data);
+    for (const Source& source : sources) {
+        if (!ok)
+            break;
+        const QString to_path = target + source.file;
+        if (pw::database_exists(to_path)) {
+            note(report, "could not copy " + source.file + ": the server already holds schema " +
+                             pw::database_schema(to_path));
+            ok = false;
+            break;
+        }
+        if (!source.create(to_path)) {
+            note(report, "could not create schema " + pw::database_schema(to_path));
+            ok = false;
+            break;
+        }
+        made << to_path;
+        try {
+            pw::Db from(data + source.file, pw::DbMode::ReadOnly);
+            pw::Db to(to_path);
+            pw::Transaction t(to);
+            for (const QString& table : source.tables)
+                copy_table(from, to, table);
+            t.commit();
+            note(report,
+                 "copied " + data + source.file + " to schema " + pw::database_schema(to_path));
+        } catch (const pw::DbError& e) {
+            note(report, "could not copy " + source.file + ": " + e.what());
+            ok = false;
+        }
+    }
+    if (!ok) {
+        for (const QString& path : made)
+            pw::remove_database(path);
+        note(report, "could not copy the data folder: nothing was left on the server");
+    }
+    pw::set_database_server(target, {});
+    return ok;
+}
+
 Installation create_installation(const QString& root, const Options& options, QStringList* report) {
     Installation inst;
     QDir().mkpath(root + "/data");
@@ -252,6 +329,7 @@ Installation create_installation(const QString& root, const Options& options, QS
     inst.station = folder(root + "/station");
     const QString& data = inst.data;
     const QString& station = inst.station;
+    pw::set_database_server(data, options.database);
 
     DemoTargets made;
     made.config = make_db(data + "CONFIG.MDB", create_config_db, options, report);

@@ -21,6 +21,9 @@ struct Options {
     bool force = false; // replace databases and text files that already exist
     int nodenumber = 0;
     int posunit = 0;
+    // A PostgreSQL connection URI: the shared databases are made there as schemas and the
+    // station's parvnode.ini names it. Empty: SQLite files in the data folder.
+    QString database;
     QDate today = QDate::currentDate(); // the demo's punches lead up to this day
     // The built text viewer to install as qwcedit.exe. Empty: "qwcedit" beside the running
     // program (a build) or ../lib/punchwell/qwcedit.exe (an installation). When none is

@@ -1,10 +1,6 @@
 #include "schema.h"
 
-#include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QUuid>
+#include "station/db.h"
 
 namespace suite {
 
@@ -53,29 +49,20 @@ QString punch_table_sql(const QString& table) {
     return "create table " + table + " (" + cols.join(", ") + ")";
 }
 
-// Creates path and runs the statements in one transaction.
+// Creates the database (a file, or a schema where the folder is served) and runs the
+// statements in one transaction. The station's database layer maps the types.
 bool create(const QString& path, const QStringList& statements) {
-    if (QFileInfo::exists(path))
+    try {
+        pw::Db db(path, pw::DbMode::Create);
+        pw::Transaction t(db);
+        for (const QString& sql : statements)
+            db.run(sql);
+        t.commit();
+    } catch (const pw::DbError& e) {
+        qWarning("suite: %s", e.what());
         return false;
-    const QString name = "suite-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    bool ok = true;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
-        db.setDatabaseName(path);
-        ok = db.open();
-        if (ok) {
-            QSqlQuery q(db);
-            ok = q.exec("begin");
-            for (const QString& sql : statements)
-                ok = ok && q.exec(sql);
-            ok = ok && q.exec("commit");
-            if (!ok)
-                qWarning("suite: %s", qPrintable(q.lastError().text()));
-        }
-        db.close();
     }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
+    return true;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // The suite's databases as its installer creates them: empty tables with the columns the
-// suite defines. Every function creates a new file and fails when it already exists.
+// suite defines. Every function creates a new database (a file, or a schema on the folder's
+// server) and fails when it already exists.
 
 #include <QString>
 #include <QStringList>

@@ -130,7 +130,7 @@ QString punch_db_file(Station& st, const QString& path) {
     if (!named.endsWith(QLatin1String(".MDB"), Qt::CaseInsensitive))
         named += QLatin1String(".MDB");
     const QString file = st.path(named);
-    if (!st.files().exists(file)) {
+    if (!database_exists(st.files(), file)) {
         st.dialogs().message(QStringLiteral("The ") + named +
                                  QStringLiteral(" database is missing.\r\n"
                                                 "Contact Quorwyn technical support for "

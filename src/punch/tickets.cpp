@@ -21,7 +21,7 @@ const QString kLocalCount = kCentralCount + QStringLiteral(" and (status = 1 or 
 
 std::optional<qint64> count_in(Station& st, const QString& file, const QString& sql,
                                double employee) {
-    if (file.isEmpty() || !st.files().exists(file))
+    if (file.isEmpty() || !database_exists(st.files(), file))
         return std::nullopt;
     std::optional<qint64> count;
     try {

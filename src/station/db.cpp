@@ -1,11 +1,19 @@
 #include "db.h"
 
+#include "platform/files.h"
+
 #include <QAtomicInteger>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QUrl>
+#include <QUrlQuery>
 
 namespace pw {
 
@@ -18,7 +26,189 @@ QString next_connection_name() {
     return QString::fromLatin1(kPrefix) + QString::number(counter.fetchAndAddRelaxed(1));
 }
 
+QString folder_key(const QString& folder) {
+    return QDir::cleanPath(QDir(folder).absolutePath()) + QLatin1Char('/');
+}
+
+struct Servers {
+    QMutex mutex;
+    QHash<QString, QString> by_folder;
+};
+
+Servers& servers() {
+    static Servers s;
+    return s;
+}
+
+// Reads a libpq connection URI into the connection. Only the password is left out: it comes
+// from libpq's own means.
+void apply_url(QSqlDatabase& db, const QString& url) {
+    const QUrl u(url);
+    QString dbname = u.path(QUrl::FullyDecoded).mid(1);
+    db.setHostName(u.host(QUrl::FullyDecoded));
+    if (u.port() > 0)
+        db.setPort(u.port());
+    db.setUserName(u.userName(QUrl::FullyDecoded));
+    QStringList options;
+    const auto items = QUrlQuery(u).queryItems(QUrl::FullyDecoded);
+    for (const auto& [key, value] : items) {
+        if (key == QLatin1String("host"))
+            db.setHostName(value);
+        else if (key == QLatin1String("port"))
+            db.setPort(value.toInt());
+        else if (key == QLatin1String("user"))
+            db.setUserName(value);
+        else if (key == QLatin1String("dbname"))
+            dbname = value;
+        else if (key != QLatin1String("password"))
+            options << key + QLatin1Char('=') + value;
+    }
+    db.setDatabaseName(dbname);
+    db.setConnectOptions(options.join(QLatin1Char(';')));
+}
+
+// The station's SQL is written for SQLite; these are the few places PostgreSQL reads
+// differently. CAST(x AS REAL) takes the leading number of a text, as SQLite does; "IS ?"
+// compares with NULLs as equal; table definitions get PostgreSQL's types and a rowid.
+QString for_server(const QString& sql) {
+    static const QRegularExpression cast(QStringLiteral(R"(cast\(\s*([\w.]+)\s+as\s+real\s*\))"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression is_bound(QStringLiteral(R"(\bis\s+\?)"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression create_table(QStringLiteral(R"(^\s*create\s+table\b)"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression integer(QStringLiteral(R"(\binteger\b)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression real(QStringLiteral(R"(\breal\b)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    QString out = sql;
+    if (create_table.match(out).hasMatch()) {
+        out.replace(integer, QStringLiteral("bigint"));
+        out.replace(real, QStringLiteral("double precision"));
+        const qsizetype close = out.lastIndexOf(QLatin1Char(')'));
+        if (close > 0)
+            out.insert(close, QStringLiteral(", rowid bigserial"));
+        return out;
+    }
+    out.replace(cast, QStringLiteral("pw_real(cast(\\1 as text))"));
+    out.replace(is_bound, QStringLiteral("is not distinct from ?"));
+    return out;
+}
+
+// The leading number of a text, 0 when there is none; NULL stays NULL.
+constexpr auto kRealFunction =
+    "create function %1.pw_real(t text) returns double precision language sql immutable as "
+    "$$ select case when t is null then null else coalesce(substring(ltrim(t) from "
+    "'^[+-]?(?:[0-9]+[.]?[0-9]*|[.][0-9]+)(?:[eE][+-]?[0-9]+)?')::double precision, 0) "
+    "end $$";
+
+int server_code(const QString& state) {
+    static const QHash<QString, int> exact = {
+        {QStringLiteral("55P03"), 3045}, // lock_not_available: the lock wait timed out
+        {QStringLiteral("40001"), 3045}, // serialization_failure
+        {QStringLiteral("40P01"), 3045}, // deadlock_detected
+        {QStringLiteral("3D000"), 53},   // the database does not exist
+        {QStringLiteral("3F000"), 53},   // nor the schema
+        {QStringLiteral("42P01"), 3024}, // undefined_table
+        {QStringLiteral("42703"), 3018}, // undefined_column
+        {QStringLiteral("42P06"), 3022}, // duplicate_schema
+        {QStringLiteral("42P07"), 3022}, // duplicate_table
+        {QStringLiteral("22P02"), 13},   // invalid_text_representation
+        {QStringLiteral("42804"), 13},   // datatype_mismatch
+        {QStringLiteral("42883"), 13},   // no operator for these types
+        {QStringLiteral("22003"), 13},   // numeric_value_out_of_range
+        {QStringLiteral("25006"), 75},   // read_only_sql_transaction
+        {QStringLiteral("XX001"), 3049}, // data_corrupted
+        {QStringLiteral("XX002"), 3049}, // index_corrupted
+    };
+    if (const auto it = exact.find(state); it != exact.end())
+        return *it;
+    const QStringView cls = QStringView(state).left(2);
+    if (cls == u"23") // integrity constraint violation
+        return 3022;
+    if (cls == u"08" || cls == u"57" || cls == u"53" || cls == u"58") // connection, shutdown,
+        return 75;                                                    // resources, system
+    return 3000;
+}
+
 } // namespace
+
+void set_database_server(const QString& data_folder, const QString& url) {
+    Servers& s = servers();
+    QMutexLocker lock(&s.mutex);
+    if (url.isEmpty())
+        s.by_folder.remove(folder_key(data_folder));
+    else
+        s.by_folder.insert(folder_key(data_folder), url);
+}
+
+QString database_server(const QString& path) {
+    const QFileInfo info(path);
+    if (info.suffix().compare(QLatin1String("mdb"), Qt::CaseInsensitive) != 0)
+        return {};
+    Servers& s = servers();
+    QMutexLocker lock(&s.mutex);
+    if (s.by_folder.isEmpty())
+        return {};
+    return s.by_folder.value(folder_key(info.absolutePath()));
+}
+
+QString database_schema(const QString& path) {
+    QString schema = QFileInfo(path).completeBaseName().toLower();
+    for (QChar& c : schema)
+        if (!(c.isLetterOrNumber() && c.unicode() < 128))
+            c = QLatin1Char('_');
+    return schema;
+}
+
+bool database_exists(const QString& path) {
+    if (database_server(path).isEmpty())
+        return QFileInfo(path).isFile();
+    try {
+        Db db(path, DbMode::ReadOnly);
+    } catch (const DbError& e) {
+        return e.code() != 53;
+    }
+    return true;
+}
+
+bool remove_database(const QString& path) {
+    const QString server = database_server(path);
+    if (server.isEmpty())
+        return QFile::remove(path);
+    try {
+        server_exec(server, QStringLiteral("drop schema if exists ") + database_schema(path) +
+                                QStringLiteral(" cascade"));
+    } catch (const DbError& e) {
+        qWarning("%s", e.what());
+        return false;
+    }
+    return true;
+}
+
+void server_exec(const QString& url, const QString& sql) {
+    const QString name = next_connection_name();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        apply_url(db, url);
+        QSqlError error;
+        if (!db.open())
+            error = db.lastError();
+        else if (QSqlQuery q(db); !q.exec(sql))
+            error = q.lastError();
+        db.close();
+        if (error.isValid()) {
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name);
+            throw to_db_error(error);
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+bool database_exists(const Files& files, const QString& path) {
+    return database_server(path).isEmpty() ? files.exists(path) : database_exists(path);
+}
 
 DbError::DbError(int code, const QString& description)
     : std::runtime_error(QStringLiteral("%1 - %2").arg(code).arg(description).toStdString())
@@ -26,6 +216,9 @@ DbError::DbError(int code, const QString& description)
     , description_(description) {}
 
 int station_code(const QSqlError& error) {
+    // PostgreSQL reports five-character SQLSTATEs; SQLite's codes are numbers below 10000.
+    if (error.nativeErrorCode().size() == 5)
+        return server_code(error.nativeErrorCode());
     const int native = error.nativeErrorCode().toInt() & 0xff; // primary SQLite result code
     const QString text = error.databaseText();
     switch (native) {
@@ -70,20 +263,62 @@ DbError to_db_error(const QSqlError& error) {
 Db::Db(const QString& path, DbMode mode, int busy_timeout_ms)
     : path_(path)
     , name_(next_connection_name()) {
-    if (!QFileInfo(path).isFile())
-        throw DbError(53, QStringLiteral("Could not find file '%1'.").arg(path));
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
-    QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-    url.setQuery(mode == DbMode::ReadOnly ? QStringLiteral("mode=ro") : QStringLiteral("mode=rw"));
-    db.setDatabaseName(url.toString(QUrl::FullyEncoded));
-    db.setConnectOptions(
-        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busy_timeout_ms));
-    if (!db.open()) {
-        const DbError err = to_db_error(db.lastError());
+    const QString missing = QStringLiteral("Could not find file '%1'.").arg(path);
+    const QString server = database_server(path);
+    backend_ = server.isEmpty() ? Backend::SQLite : Backend::PostgreSQL;
+    if (backend_ == Backend::SQLite) {
+        const bool exists = QFileInfo(path).isFile();
+        if (mode == DbMode::Create ? exists : !exists)
+            throw DbError(mode == DbMode::Create ? 3022 : 53,
+                          mode == DbMode::Create ? path + QStringLiteral(" already exists.")
+                                                 : missing);
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(
+        server.isEmpty() ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name_);
+    if (backend_ == Backend::SQLite) {
+        QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+        url.setQuery(mode == DbMode::ReadOnly ? QStringLiteral("mode=ro")
+                     : mode == DbMode::Create ? QStringLiteral("mode=rwc")
+                                              : QStringLiteral("mode=rw"));
+        db.setDatabaseName(url.toString(QUrl::FullyEncoded));
+        db.setConnectOptions(
+            QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busy_timeout_ms));
+    } else {
+        apply_url(db, server);
+    }
+    try {
+        if (!db.open())
+            throw to_db_error(db.lastError());
+        if (backend_ == Backend::PostgreSQL) {
+            // The schema is a plain identifier (database_schema), safe to write into the text.
+            const QString schema = database_schema(path);
+            if (mode == DbMode::Create) {
+                direct(QStringLiteral("create schema ") + schema);
+                direct(QString::fromLatin1(kRealFunction).arg(schema));
+            }
+            QSqlQuery q(db);
+            if (!q.exec(QStringLiteral("select exists(select 1 from pg_namespace where nspname = "
+                                       "'%1'), set_config('search_path', '%1', false), "
+                                       "set_config('lock_timeout', '%2ms', false), "
+                                       "set_config('default_transaction_read_only', '%3', false)")
+                            .arg(schema)
+                            .arg(busy_timeout_ms)
+                            .arg(mode == DbMode::ReadOnly ? "on" : "off")))
+                throw to_db_error(q.lastError());
+            if (!q.next() || !q.value(0).toBool())
+                throw DbError(53, missing);
+        }
+    } catch (const DbError&) {
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(name_);
-        throw err;
+        throw;
     }
+}
+
+void Db::direct(const QString& sql) {
+    QSqlQuery q(QSqlDatabase::database(name_, false));
+    if (!q.exec(sql))
+        throw to_db_error(q.lastError());
 }
 
 Db::~Db() {
@@ -96,6 +331,14 @@ Db::~Db() {
 }
 
 QSqlQuery Db::run(const QString& sql, const QVariantList& binds) {
+    if (backend_ == Backend::PostgreSQL && binds.isEmpty()) {
+        // PostgreSQL prepares only queries and changes of rows, not table definitions.
+        QSqlQuery q(QSqlDatabase::database(name_, false));
+        q.setForwardOnly(true);
+        if (!q.exec(for_server(sql)))
+            throw to_db_error(q.lastError());
+        return q;
+    }
     QSqlQuery q = prepare(sql);
     exec(q, binds);
     return q;
@@ -104,7 +347,7 @@ QSqlQuery Db::run(const QString& sql, const QVariantList& binds) {
 QSqlQuery Db::prepare(const QString& sql) {
     QSqlQuery q(QSqlDatabase::database(name_, false));
     q.setForwardOnly(true);
-    if (!q.prepare(sql))
+    if (!q.prepare(backend_ == Backend::PostgreSQL ? for_server(sql) : sql))
         throw to_db_error(q.lastError());
     return q;
 }
@@ -121,11 +364,33 @@ QVariant Db::scalar(const QString& sql, const QVariantList& binds) {
     return fetch(q) ? q.value(0) : QVariant();
 }
 
-void Db::begin() { run(QStringLiteral("BEGIN IMMEDIATE")); }
-void Db::commit() { run(QStringLiteral("COMMIT")); }
-void Db::rollback() { run(QStringLiteral("ROLLBACK")); }
+void Db::begin() {
+    if (backend_ == Backend::SQLite)
+        return direct(QStringLiteral("BEGIN IMMEDIATE"));
+    direct(QStringLiteral("BEGIN"));
+    try {
+        // One writer per database at a time, as on SQLite; readers are never held up.
+        direct(QStringLiteral("select pg_advisory_xact_lock(hashtext(current_schema()))"));
+    } catch (const DbError&) {
+        try {
+            rollback();
+        } catch (const DbError&) {
+            // Closing the connection ends the transaction all the same.
+        }
+        throw;
+    }
+}
+void Db::commit() {
+    direct(QStringLiteral("COMMIT"));
+}
+void Db::rollback() {
+    direct(QStringLiteral("ROLLBACK"));
+}
 
-Transaction::Transaction(Db& db) : db_(db) { db_.begin(); }
+Transaction::Transaction(Db& db)
+    : db_(db) {
+    db_.begin();
+}
 
 Transaction::~Transaction() {
     if (!done_) {

@@ -1,8 +1,14 @@
 #pragma once
-// Open-use-close access to the suite's SQLite database files. A Db is one connection that
-// lives for one operation: open, read or write with bound values, close (the destructor).
-// Opening never creates a file. Every engine failure becomes a DbError carrying the
-// station's numbered code and the engine's own description.
+// Open-use-close access to the suite's databases. A Db is one connection that lives for one
+// operation: open, read or write with bound values, close (the destructor). Opening never
+// creates a database. Every engine failure becomes a DbError carrying the station's numbered
+// code and the engine's own description.
+//
+// A database is named by its file path. By default it is that SQLite file. A data folder
+// may instead be served by one PostgreSQL database (set_database_server): each NAME.MDB of
+// the folder is then the schema "name" of that database, chosen per connection through
+// search_path so that the same unqualified SQL runs on both. This is the one place that
+// knows which engine runs.
 
 #include <QSqlQuery>
 #include <QString>
@@ -11,6 +17,10 @@
 #include <stdexcept>
 
 class QSqlError;
+
+namespace pw {
+class Files;
+}
 
 namespace pw {
 
@@ -31,7 +41,29 @@ private:
 int station_code(const QSqlError& error);
 DbError to_db_error(const QSqlError& error);
 
-enum class DbMode { ReadWrite, ReadOnly };
+// Create makes the database (file or schema); it fails when the database already exists.
+enum class DbMode { ReadWrite, ReadOnly, Create };
+enum class Backend { SQLite, PostgreSQL };
+
+// Serves the .MDB databases of data_folder from the PostgreSQL database at url (a libpq
+// connection URI, e.g. postgresql://user@host:5432/club or postgresql:///club?host=/run/pg).
+// An empty url returns the folder to its SQLite files. Passwords come from libpq's own
+// means (PGPASSWORD, the password file), never from the url.
+void set_database_server(const QString& data_folder, const QString& url);
+// The server url for a database path, or empty when it is a SQLite file.
+QString database_server(const QString& path);
+// The schema of a server-held database path ("PUNCHCLK.MDB" -> "punchclk").
+QString database_schema(const QString& path);
+// Whether the database exists: the file, or the schema on its server. A server that cannot be
+// reached counts as present, so that opening it reports why.
+bool database_exists(const QString& path);
+// Removes the database: the file, or the schema and all it holds. False when it failed.
+bool remove_database(const QString& path);
+// Runs one statement outside any schema on the server at url (creating or dropping a whole
+// database, for set-up). Throws DbError.
+void server_exec(const QString& url, const QString& sql);
+// The same, asking files for a file-held database (so the station's file access decides).
+bool database_exists(const Files& files, const QString& path);
 
 class Db {
 public:
@@ -42,6 +74,7 @@ public:
     Db& operator=(const Db&) = delete;
 
     const QString& path() const { return path_; }
+    Backend backend() const { return backend_; }
 
     // Prepares sql, binds the values in order and runs it. The query is forward-only; read
     // it and let it go out of scope before the Db closes.
@@ -53,13 +86,18 @@ public:
     QVariant scalar(const QString& sql, const QVariantList& binds = {});
 
     // BEGIN IMMEDIATE: the write lock is taken now, so a busy file shows at once as 3045.
+    // On a server the same: a transaction holding the database's writer lock, waited for at
+    // most the busy timeout, so guarding reads and their writes are never interleaved.
     void begin();
     void commit();
     void rollback();
 
 private:
+    void direct(const QString& sql);
+
     QString path_;
     QString name_;
+    Backend backend_ = Backend::SQLite;
 };
 
 // Commits at commit(); rolls back when left without it (an exception in flight).

@@ -5,6 +5,7 @@
 #include "messages.h"
 #include "station.h"
 
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <algorithm>
@@ -180,6 +181,8 @@ bool initnode(Station& st) {
             s.mapdrive = *v;
         if (auto v = value_of(QLatin1String("LOCALDRIVE=")))
             s.localdrive = *v;
+        if (auto v = value_of(QLatin1String("DATABASE=")))
+            s.database = v->trimmed();
         // COMPUTERNAME= is the workstation's name; the station has no use for it.
     }
 
@@ -191,6 +194,8 @@ bool initnode(Station& st) {
         (QStringLiteral("hbposx") + two_digits(s.posunit) + QStringLiteral(".mdb")).toUpper();
     // Only the file name is upper-cased: folder names on Linux keep their case.
     s.postempdb = s.mapdrive + QStringLiteral("HBPOSTMP.MDB");
+    set_database_server(QFileInfo(st.shared(QStringLiteral("parv.exe"))).absolutePath(),
+                        s.database);
     return true;
 }
 

@@ -21,6 +21,9 @@ struct Settings {
     QString localdrive;
     int nodenumber = 0;
     int posunit = 0;
+    // DATABASE=: a PostgreSQL connection URI serving the shared databases; empty: the
+    // SQLite files in mapdrive.
+    QString database;
 
     // Derived by initnode.
     QString reportdb;  // "RPTnn.MDB", in the working folder

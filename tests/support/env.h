@@ -11,11 +11,17 @@
 
 namespace pw::test {
 
+// With PW_TEST_DATABASE set to a PostgreSQL connection URI, every TestEnv lays its shared
+// databases out in a fresh database of that server (dropped with it) instead of SQLite files.
 class TestEnv {
 public:
     explicit TestEnv(suite::Options options = {});
+    ~TestEnv();
+    TestEnv(const TestEnv&) = delete;
+    TestEnv& operator=(const TestEnv&) = delete;
 
     QTemporaryDir tmp;
+    QString server; // the fresh database's URI, or empty on SQLite files
     suite::Installation inst;
     ScriptedDialogs dialogs;
     TestClock clock;
