@@ -1,8 +1,8 @@
 #include "env.h"
-#include "station/linelist.h"
 #include "reports/punchreports.h"
 #include "reports/reportlines.h"
 #include "reports/workdb.h"
+#include "station/linelist.h"
 
 #include <QDir>
 #include <QFile>
