@@ -194,17 +194,12 @@ TEST_F(Editor, SaveTakesTheReasonFromBoxOptionOrApproval) {
     type(11, "Late start");
     ed->cmdsave->click();
     // Column by column: what the boxes hold, approved; the rest as it was.
-    const QVariantMap changed{{"tckadjtimein", "09:00:00"},
-                              {"tckoutdate", 20040505},
-                              {"tckadjreghours", 7},
-                              {"tckothours", 0},
-                              {"tckholidayhours", 0},
-                              {"tckholidayothrs", 0},
-                              {"tckvachours", 0},
-                              {"tcksickhours", 0},
-                              {"tcktips", 3.5},
-                              {"tckadjreason", "Late start"},
-                              {"tckstatus", 4}};
+    QVariantMap changed{{"tckadjtimein", "09:00:00"},   {"tckoutdate", 20040505},
+                        {"tckadjreghours", 7},          {"tcktips", 3.5},
+                        {"tckadjreason", "Late start"}, {"tckstatus", 4}};
+    for (const char* c :
+         {"tckothours", "tckholidayhours", "tckholidayothrs", "tckvachours", "tcksickhours"})
+        changed[c] = 0;
     const QVariantMap after = stored(20040504);
     for (auto it = before.begin(); it != before.end(); ++it)
         EXPECT_EQ(after[it.key()].toString(), changed.value(it.key(), it.value()).toString())
@@ -372,7 +367,6 @@ TEST_F(Editor, NewPunchChecksInOrderThenAddsOneApprovedRow) {
     choose(ed->cboempnumber, find(ed->cboempnumber, "7 "));
     EXPECT_EQ(ed->cboempjobs->itemText(1), "14 - Banquet Server Night Shift");
     EXPECT_EQ(save({}), QStringList{"You must select a job for this employee."});
-    EXPECT_EQ(env.dialogs.last().title, "Oops...");
 
     // Another employee takes nothing of the job chosen before: none of his, no save.
     choose(ed->cboempjobs, 1);

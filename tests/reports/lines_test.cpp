@@ -58,7 +58,6 @@ TEST(ReportLines, OwnReportDateBounds) {
 }
 
 TEST(WorkDb, MadeFreshFromTheTemplateOrKeptWithoutIt) {
-    EXPECT_EQ(work_db_name(3), "rpt03.mdb");
     EXPECT_EQ(work_db_name(112), "rpt12.mdb"); // the last two digits of the node
     test::TestEnv env;
     env.st.settings.nodenumber = 3;
