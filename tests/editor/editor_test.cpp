@@ -97,20 +97,7 @@ struct Editor : ::testing::Test {
     void type(int k, const QString& text) { ed->txtpunch[k]->setText(text); }
 };
 
-TEST_F(Editor, OpeningAsksTheRangeAndFillsReasonsAndJobs) {
-    open();
-    EXPECT_EQ(ed->windowTitle(), "Punch Editor Date Range: 20040501 - 20040531");
-    EXPECT_TRUE(ed->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(ed->Combo1->currentText(), ""); // "Select Job Code" until chosen
-    EXPECT_EQ(ed->Combo1->itemText(0), "0 - All Jobs");
-    EXPECT_FALSE(ed->fraedit1->isVisible());
-
-    env.dialogs.answers = QStringList{kCancel};
-    ed->cmdselectdates->click();
-    EXPECT_EQ(ed->windowTitle(), "Punch Editor Date Range: 0 - 0");
-}
-
-TEST_F(Editor, ListsAndPaintsByStatus) {
+TEST_F(Editor, OpensOnTheRangeListsAndPaintsByStatus) {
     punch(20040503, 1, {{"tckoutdate", 0}, {"tcktimeout", QVariant()}, {"tckreghours", 0}});
     punch(20040504, 2);
     punch(20040505, 3, {{"tckreghours", 0}});
@@ -122,6 +109,11 @@ TEST_F(Editor, ListsAndPaintsByStatus) {
     punch(20040504, 5, {{"tckempid", 9}});
     punch(20040504, 2, {{"tckempid", 5}});
     open();
+    EXPECT_EQ(ed->windowTitle(), "Punch Editor Date Range: 20040501 - 20040531");
+    EXPECT_TRUE(ed->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(ed->Combo1->currentText(), ""); // "Select Job Code" until chosen
+    EXPECT_EQ(ed->Combo1->itemText(0), "0 - All Jobs");
+    EXPECT_FALSE(ed->fraedit1->isVisible());
     ed->cmdgo->click();
     ASSERT_EQ(ed->Data1->rowCount(), 2); // 9 has only an exported punch
     EXPECT_EQ(ed->Data1->row(0).id, "5");
@@ -155,6 +147,10 @@ TEST_F(Editor, ListsAndPaintsByStatus) {
     EXPECT_FALSE(ed->fraedit1->isVisible());
     choose(ed->Combo1, 0);
     EXPECT_EQ(ed->Data1->rowCount(), 3);
+
+    env.dialogs.answers = QStringList{kCancel};
+    ed->cmdselectdates->click();
+    EXPECT_EQ(ed->windowTitle(), "Punch Editor Date Range: 0 - 0");
 }
 
 TEST_F(Editor, ChoosingAPunchFillsTheBoxesAndHelpLine) {

@@ -332,8 +332,7 @@ TEST_F(MenuScreen, OwnReportsShowInOutHoursAndAnOpenPunch) {
 
     // Today: the open punch of today, not the one that began yesterday.
     press(10);
-    EXPECT_EQ(lines().mid(0, 2),
-              QStringList({"Job#12-05/24 IN at:  06:03  06:00", "Job#12-00/00 OUT at:   "}));
+    EXPECT_EQ(lines().value(0), "Job#12-05/24 IN at:  06:03  06:00");
     EXPECT_EQ(lines().size(), 5);
 
     press(13);
