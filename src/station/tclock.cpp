@@ -287,7 +287,14 @@ Tclock::Tclock(QWidget* parent)
     });
 }
 
-Tclock::~Tclock() = default;
+Tclock::~Tclock() {
+    // Helpers that watch the window's widgets (menus, wiring) go first, while the window is
+    // still whole: hiding and removing the children below would otherwise reach them.
+    const QObjectList kids = children();
+    for (QObject* kid : kids)
+        if (!kid->isWidgetType())
+            delete kid;
+}
 
 void Tclock::add_to_list_area(QWidget* w) {
     list_area_->addWidget(w, 0, 0);
