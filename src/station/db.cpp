@@ -14,6 +14,7 @@
 #include <QSqlError>
 #include <QUrl>
 #include <QUrlQuery>
+#include <functional>
 
 namespace pw {
 
@@ -93,6 +94,33 @@ QString for_server(const QString& sql) {
     out.replace(cast, QStringLiteral("pw_real(cast(\\1 as text))"));
     out.replace(is_bound, QStringLiteral("is not distinct from ?"));
     return out;
+}
+
+// SQLite leaves a table's rowid out of "*"; a server's table carries it as a column of its own.
+// So "*" in the select list of a one-table query becomes that table's own columns, as
+// columns(table) lists them; a table it does not know keeps its "*", and the statement then
+// says what is wrong.
+QString expand_star(const QString& sql, const std::function<QString(const QString&)>& columns) {
+    static const QRegularExpression star(
+        QStringLiteral(R"((\bselect\s+|,\s*)\*(?=\s*,|\s+from\b))"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression table(
+        QStringLiteral(R"(\bfrom\s+(\w+)(\s*(?:$|\)|where\b|order\b|limit\b|group\b))?)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString out;
+    qsizetype done = 0;
+    for (auto it = star.globalMatch(sql); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QRegularExpressionMatch from = table.match(sql, m.capturedEnd());
+        if (!from.hasMatch() || from.capturedStart(2) < 0)
+            continue;
+        const QString list = columns(from.captured(1));
+        if (list.isEmpty())
+            continue;
+        out += sql.mid(done, m.capturedEnd() - 1 - done) + list;
+        done = m.capturedEnd();
+    }
+    return out + sql.mid(done);
 }
 
 // The leading number of a text, 0 when there is none; NULL stays NULL.
@@ -321,6 +349,23 @@ void Db::direct(const QString& sql) {
         throw to_db_error(q.lastError());
 }
 
+QString Db::server_sql(const QString& sql) {
+    return expand_star(for_server(sql), [this](const QString& table) {
+        const QString key = table.toLower();
+        if (const auto it = columns_.constFind(key); it != columns_.cend())
+            return *it;
+        QSqlQuery q(QSqlDatabase::database(name_, false));
+        q.prepare(QStringLiteral("select string_agg(quote_ident(attname), ', ' order by attnum) "
+                                 "from pg_attribute where attrelid = to_regclass(?) and "
+                                 "attnum > 0 and not attisdropped and attname <> 'rowid'"));
+        q.addBindValue(key);
+        const QString list = q.exec() && q.next() ? q.value(0).toString() : QString();
+        if (!list.isEmpty())
+            columns_.insert(key, list);
+        return list;
+    });
+}
+
 Db::~Db() {
     {
         QSqlDatabase db = QSqlDatabase::database(name_, false);
@@ -335,7 +380,7 @@ QSqlQuery Db::run(const QString& sql, const QVariantList& binds) {
         // PostgreSQL prepares only queries and changes of rows, not table definitions.
         QSqlQuery q(QSqlDatabase::database(name_, false));
         q.setForwardOnly(true);
-        if (!q.exec(for_server(sql)))
+        if (!q.exec(server_sql(sql)))
             throw to_db_error(q.lastError());
         return q;
     }
@@ -347,7 +392,7 @@ QSqlQuery Db::run(const QString& sql, const QVariantList& binds) {
 QSqlQuery Db::prepare(const QString& sql) {
     QSqlQuery q(QSqlDatabase::database(name_, false));
     q.setForwardOnly(true);
-    if (!q.prepare(backend_ == Backend::PostgreSQL ? for_server(sql) : sql))
+    if (!q.prepare(backend_ == Backend::PostgreSQL ? server_sql(sql) : sql))
         throw to_db_error(q.lastError());
     return q;
 }

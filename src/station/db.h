@@ -10,6 +10,7 @@
 // search_path so that the same unqualified SQL runs on both. This is the one place that
 // knows which engine runs.
 
+#include <QHash>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
@@ -94,10 +95,13 @@ public:
 
 private:
     void direct(const QString& sql);
+    // The statement as the server reads it (for_server, "*" spelled out).
+    QString server_sql(const QString& sql);
 
     QString path_;
     QString name_;
     Backend backend_ = Backend::SQLite;
+    QHash<QString, QString> columns_; // a server table's own columns, by table name
 };
 
 // Commits at commit(); rolls back when left without it (an exception in flight).
