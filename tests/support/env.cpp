@@ -48,6 +48,17 @@ template <typename Fn> bool with_db(const QString& path, Fn fn) {
     }
 }
 
+// A value as SQLite's driver gives it (whole numbers as qlonglong, NULL as a null text), so
+// that rows read from a server compare equal to the same rows read from SQLite.
+QVariant as_sqlite(const QVariant& v) {
+    if (v.isNull())
+        return QVariant(QMetaType::fromType<QString>());
+    const int type = v.typeId();
+    if (type == QMetaType::Int || type == QMetaType::ULongLong)
+        return v.toLongLong();
+    return v;
+}
+
 } // namespace
 
 TestEnv::TestEnv(suite::Options options)
@@ -93,7 +104,7 @@ QList<QVariantMap> TestEnv::rows(const QString& db, const QString& sql) const {
             const QSqlRecord rec = q.record();
             for (int i = 0; i < rec.count(); ++i)
                 if (!(hide_rowid && rec.fieldName(i) == "rowid"))
-                    row.insert(rec.fieldName(i), rec.value(i));
+                    row.insert(rec.fieldName(i), as_sqlite(rec.value(i)));
             out << row;
         }
     });
