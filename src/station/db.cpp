@@ -68,9 +68,30 @@ void apply_url(QSqlDatabase& db, const QString& url) {
     db.setConnectOptions(options.join(QLatin1Char(';')));
 }
 
+// Rows that tie on every key of an ORDER BY come from SQLite in the order they were stored
+// (its scans meet equal keys in rowid order), from the server in any order. So a one-table
+// query's order ends with rowid on the server. Left alone: joins, groups, subqueries, a
+// descending order (SQLite may scan it backwards) and an order that already names rowid.
+QString with_rowid_order(const QString& sql) {
+    static const QRegularExpression left_alone(
+        QStringLiteral(R"(\b(?:join|group|distinct|union|desc|rowid)\b|\(\s*select\b)"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression ordered(
+        QStringLiteral(
+            R"(^\s*select\b.*?\bfrom\s+\w+\s+(?:where\b.*?)?\border\s+by\s+.*?()(?:\s+limit\b.*?)?\s*$)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    if (left_alone.match(sql).hasMatch())
+        return sql;
+    const QRegularExpressionMatch m = ordered.match(sql);
+    if (!m.hasMatch())
+        return sql;
+    return QString(sql).insert(m.capturedStart(1), QStringLiteral(", rowid"));
+}
+
 // The station's SQL is written for SQLite; these are the few places PostgreSQL reads
 // differently. CAST(x AS REAL) takes the leading number of a text, as SQLite does; "IS ?"
-// compares with NULLs as equal; table definitions get PostgreSQL's types and a rowid.
+// compares with NULLs as equal; ties in an order fall back on rowid (with_rowid_order); table
+// definitions get PostgreSQL's types and a rowid.
 QString for_server(const QString& sql) {
     static const QRegularExpression cast(QStringLiteral(R"(cast\(\s*([\w.]+)\s+as\s+real\s*\))"),
                                          QRegularExpression::CaseInsensitiveOption);
@@ -93,7 +114,7 @@ QString for_server(const QString& sql) {
     }
     out.replace(cast, QStringLiteral("pw_real(cast(\\1 as text))"));
     out.replace(is_bound, QStringLiteral("is not distinct from ?"));
-    return out;
+    return with_rowid_order(out);
 }
 
 // SQLite leaves a table's rowid out of "*"; a server's table carries it as a column of its own.

@@ -64,7 +64,7 @@ struct Misc : ::testing::Test {
 
 TEST_F(Misc, EachOptionSelectsItsPunches) {
     punch(1, 8, 20050510, kOpen);
-    punch(2, 7, 20050512, kClosed);
+    punch(2, 7, 20050531, kClosed); // moved to the 12th below
     punch(3, 7, 20050511, kBad);
     punch(4, 7, 20050513, kApproved, "MGR APPROVED"); // a bad punch a manager approved
     punch(5, 7, 20050514, kExported, "MGR APPROVED"); // approved, exported later
@@ -72,14 +72,18 @@ TEST_F(Misc, EachOptionSelectsItsPunches) {
     punch(7, 8, 20050508, kExported, "Left early");
     punch(8, 7, 20050601, kClosed); // after the range
     punch(9, 7, 20050430, kBad);    // before it
+    punch(10, 7, 20050512, kClosed);
+    // Rows that tie keep the order they were stored in, whatever changed them since.
+    ASSERT_TRUE(
+        env.exec(env.punchdb(), "update punch set tckindate = 20050512 where tckjobcode = 2"));
 
     const struct {
         int option;
         QList<int> jobs; // by employee, then date
         const char* title;
-    } cases[] = {{kMiscAll, {3, 2, 4, 5, 7, 6, 1}, "All Punches"},
+    } cases[] = {{kMiscAll, {3, 2, 10, 4, 5, 7, 6, 1}, "All Punches"},
                  {kMiscApproved, {4, 5}, "Approved Punches Only"},
-                 {kMiscNotApproved, {3, 2, 1}, "Punches Not Yet Approved"},
+                 {kMiscNotApproved, {3, 2, 10, 1}, "Punches Not Yet Approved"},
                  {kMiscAdjusted, {7, 6}, "Adjusted Punches"},
                  {kMiscBad, {3}, "Bad Punches"}};
     for (const auto& c : cases) {
