@@ -97,14 +97,11 @@ QList<QVariantMap> TestEnv::rows(const QString& db, const QString& sql) const {
     QList<QVariantMap> out;
     const bool ok = with_db(db, [&](Db& d) {
         QSqlQuery q = d.run(sql);
-        // A server's tables carry their row number as a column; SQLite's keep it hidden.
-        const bool hide_rowid = !sql.contains("rowid");
         while (fetch(q)) {
             QVariantMap row;
             const QSqlRecord rec = q.record();
             for (int i = 0; i < rec.count(); ++i)
-                if (!(hide_rowid && rec.fieldName(i) == "rowid"))
-                    row.insert(rec.fieldName(i), as_sqlite(rec.value(i)));
+                row.insert(rec.fieldName(i), as_sqlite(rec.value(i)));
             out << row;
         }
     });
