@@ -1,14 +1,9 @@
-#include "platform/printers.h"
 #include "punch/tickets.h"
 #include "schema.h"
 #include "terminal.h"
 
-#include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -60,31 +55,6 @@ TEST(Receipts, ThePrinterByItsPlaceOnlyWhenWanted) {
         EXPECT_EQ(t.punches().size(), 1);
         EXPECT_EQ(t.env.st.run.clearcountdown, 1);
     }
-}
-
-TEST(Receipts, PrintedThroughQtIntoAPdf) {
-    Terminal t;
-    t.open_punch();
-    t.worked(20040523, 36);
-    QTemporaryDir out;
-    const QString pdf = QDir(out.path()).filePath("r.pdf");
-    QtPrinters printers(pdf);
-    test::TestClock clock;
-    clock.set("2004-05-24 16:00:00");
-    test::Peer station(t.env, clock, printers);
-    test::type_login(station.win);
-    station.dialogs.answers << "Yes";
-    QTest::mouseClick(station.win.cmdpunchout, Qt::LeftButton);
-    ASSERT_TRUE(QFile::exists(pdf));
-
-    QProcess text;
-    text.start("pdftotext", {"-layout", pdf, "-"});
-    ASSERT_TRUE(text.waitForFinished(30000));
-    const QString printed = QString::fromUtf8(text.readAllStandardOutput()).simplified();
-    // The lines' layout is checked with the punches at the edges.
-    for (const char* line :
-         {"Punchwell Punch-OUT Receipt", "Time OUT: 16:00:00", "Overtime hrs: 4"})
-        EXPECT_TRUE(printed.contains(line)) << line << " in " << printed.toStdString();
 }
 
 // Tickets of xact, four numbers each: ticket, server, ord, status.

@@ -1,0 +1,38 @@
+#pragma once
+// Driving a station as a person does, and reading what it shows: shared by the window tests.
+
+#include "env.h"
+#include "station/tclock.h"
+
+#include <QListWidget>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+namespace pw::test {
+
+// Types the number and the password into the main window, each followed by Enter.
+void sign_in(Tclock& win, const QString& number, const QString& password);
+void click(QWidget* w);
+QStringList item_texts(const QListWidget* list);
+// The boxes' next answers, the boxes seen so far forgotten.
+void answer(ScriptedDialogs& dialogs, const QStringList& answers);
+// The code of the last box when it is the numbered-code box ("Code N - ..."), else -1.
+int code_shown(const ScriptedDialogs& dialogs);
+// Deletes the top-level windows of the class named ("pw::ReportViewer").
+void close_windows(const char* class_name);
+// The text pdftotext reads from a PDF file.
+QString pdf_text(const QString& path, const QStringList& options = {});
+
+// The running station's main window on a club where ANN LEE (7, password 1234) is an
+// employee and BOB KING (8, password 20000) a manager, both on job 12 "Cook".
+struct Clerks : ::testing::Test {
+    TestEnv env;
+    Station& st = env.st;
+    Tclock win;
+
+    Clerks();
+    void login(const QString& number, const QString& password) { sign_in(win, number, password); }
+    void open_manager();
+};
+
+} // namespace pw::test
