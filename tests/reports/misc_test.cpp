@@ -1,11 +1,10 @@
-#include "env.h"
+#include "drive.h"
 #include "installation.h"
 #include "punch/punchrecord.h"
 #include "reports/miscreports.h"
 #include "reports/reportviewer.h"
 #include "reports/workdb.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -28,11 +27,7 @@ struct Misc : ::testing::Test {
         ASSERT_TRUE(suite::add_employee(env.empdb(), 8, "BOB", "KING", 1234));
         frame.show();
     }
-    void TearDown() override {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (qobject_cast<ReportViewer*>(w))
-                delete w;
-    }
+    void TearDown() override { test::close_windows("pw::ReportViewer"); }
     // Job code tells the punches apart.
     void punch(int job, int empid, int indate, int status, const QVariant& reason = {}) {
         ASSERT_TRUE(env.add_punch({{"tckjobcode", job},

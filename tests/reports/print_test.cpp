@@ -1,4 +1,4 @@
-#include "env.h"
+#include "drive.h"
 #include "installation.h"
 #include "reports/listprint.h"
 #include "reports/miscreports.h"
@@ -10,7 +10,6 @@
 
 #include <QApplication>
 #include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
 #include <QSqlField>
 #include <QTextDocument>
@@ -22,12 +21,6 @@ namespace {
 const QString kDashes(39, u'-');
 const QString kMissing = "The selected Punchwell Report template is not installed.\nPlease check "
                          "the Support Web Site or call Quorwyn.";
-
-QString pdf_text(const QString& path) {
-    QProcess p;
-    p.start("pdftotext", {path, "-"});
-    return p.waitForFinished(20000) ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
-}
 
 int viewer_count() {
     int n = 0;
@@ -56,15 +49,10 @@ struct Print : ::testing::Test {
         st.who.name = "ANNIE";
         ASSERT_TRUE(make_report_database(st));
     }
-    void TearDown() override {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (qobject_cast<ReportViewer*>(w))
-                delete w;
-    }
+    void TearDown() override { test::close_windows("pw::ReportViewer"); }
     Printed print(int index, const QStringList& lines = {}, const QStringList& answers = {}) {
         st.run.report_index = index;
-        env.dialogs.clear();
-        env.dialogs.answers = answers;
+        test::answer(env.dialogs, answers);
         return print_list_report(st, lines);
     }
 };
@@ -155,14 +143,13 @@ TEST_F(Print, MissingOrBrokenTemplatePrintsNothing) {
     env.write_file(env.data("TCLK02A.rpt"), "<html>{{#rows}}<p>{{name}}</p></html>");
     EXPECT_EQ(print(kRangeOfJobs), Printed::Nothing);
     ASSERT_EQ(env.dialogs.boxes.size(), 1);
-    EXPECT_EQ(env.dialogs.last().title, "Parvela Codes");
-    EXPECT_TRUE(env.dialogs.last().text.startsWith("Code 20515 - "));
+    EXPECT_EQ(test::code_shown(env.dialogs), 20515);
     EXPECT_FALSE(find_report_viewer());
 
     // A template file that cannot be loaded.
     env.dialogs.clear();
     EXPECT_FALSE(run_template(st, env.data("nosuch.rpt")));
-    EXPECT_TRUE(env.dialogs.last().text.startsWith("Code 20525 - "));
+    EXPECT_EQ(test::code_shown(env.dialogs), 20525);
 }
 
 TEST_F(Print, EveryTemplateShowsItsHeadingsAndRowsInTheViewerAndInAPdf) {
@@ -175,7 +162,7 @@ TEST_F(Print, EveryTemplateShowsItsHeadingsAndRowsInTheViewerAndInAPdf) {
         ASSERT_TRUE(viewer);
         ASSERT_TRUE(write_pdf(*viewer->document(), env.station_file(pdf)));
         for (const QString& text :
-             {viewer->document()->toPlainText(), pdf_text(env.station_file(pdf))})
+             {viewer->document()->toPlainText(), test::pdf_text(env.station_file(pdf))})
             for (const QString& part : parts)
                 EXPECT_TRUE(text.contains(part))
                     << part.toStdString() << " in " << text.toStdString();
@@ -234,7 +221,7 @@ TEST_F(Print, EveryTemplateShowsItsHeadingsAndRowsInTheViewerAndInAPdf) {
     EXPECT_FALSE(QFile::exists(printed));
     accept = true;
     viewer->findChild<QPushButton*>("cmdprint")->click();
-    EXPECT_TRUE(pdf_text(printed).contains("All Punches"));
+    EXPECT_TRUE(test::pdf_text(printed).contains("All Punches"));
 
     // Save as PDF through the station's file chooser; ".pdf" added when left out; an existing
     // file is replaced only on Yes.
@@ -242,7 +229,7 @@ TEST_F(Print, EveryTemplateShowsItsHeadingsAndRowsInTheViewerAndInAPdf) {
     env.dialogs.answers = {env.station_file("saved")};
     viewer->findChild<QPushButton*>("cmdsavepdf")->click();
     EXPECT_EQ(env.dialogs.last().default_text, "tclk01b.pdf");
-    EXPECT_TRUE(pdf_text(env.station_file("saved.pdf")).contains("All Punches"));
+    EXPECT_TRUE(test::pdf_text(env.station_file("saved.pdf")).contains("All Punches"));
     env.dialogs.answers = {env.station_file("saved.pdf"), "No"};
     env.write_file(env.station_file("saved.pdf"), "keep");
     viewer->findChild<QPushButton*>("cmdsavepdf")->click();
