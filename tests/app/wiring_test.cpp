@@ -1,23 +1,19 @@
 #include "app/wiring.h"
 #include "config/configwindow.h"
+#include "drive.h"
 #include "editor/puncheditor.h"
-#include "env.h"
-#include "installation.h"
 #include "platform/dialogs.h"
 #include "reports/menu.h"
 #include "reports/reportviewer.h"
 #include "reports/workdb.h"
 #include "station/messages.h"
 #include "station/startup.h"
-#include "station/tclock.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
-#include <QDialog>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -27,19 +23,13 @@
 namespace pw {
 namespace {
 
-// The whole program on its window: ANN LEE (7, password 1234) is an employee, BOB KING (8,
-// password 20000) a manager.
-struct Program : ::testing::Test {
-    test::TestEnv env;
-    Tclock win;
+using test::click;
+
+// The whole program on its window.
+struct Program : test::Clerks {
     ReportMenu* menu = nullptr;
 
     void SetUp() override {
-        ASSERT_TRUE(suite::add_job(env.empdb(), 12, "Cook"));
-        ASSERT_TRUE(suite::add_employee(env.empdb(), 7, "ANN", "LEE", 1234));
-        ASSERT_TRUE(suite::add_employee(env.empdb(), 8, "BOB", "KING", 20000));
-        ASSERT_TRUE(suite::add_empjob(env.empdb(), 7, 12, 10));
-        ASSERT_TRUE(suite::add_empjob(env.empdb(), 8, 12, 12.5));
         win.setWindowState(Qt::WindowFullScreen); // as the program starts it
         menu = &wire_station(env.st, win);
         ASSERT_TRUE(startup(env.st, win));
@@ -49,17 +39,6 @@ struct Program : ::testing::Test {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w != &win && !w->parent())
                 delete w;
-    }
-    void login(const QString& number, const QString& password) {
-        QTest::keyClicks(win.txtempid, number);
-        QTest::keyClick(win.txtempid, Qt::Key_Return);
-        QTest::keyClicks(win.txtpassword, password);
-        QTest::keyClick(win.txtpassword, Qt::Key_Return);
-    }
-    static void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
-    void open_manager() {
-        login("8", "20000");
-        click(win.cmdmanager);
     }
     QWidget* misc() const { return win.findChild<QWidget*>("framiscpunch"); }
     // Manager-only frames and windows still shown.
