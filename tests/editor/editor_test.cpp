@@ -1,6 +1,6 @@
+#include "drive.h"
 #include "editor/puncheditor.h"
 #include "editor/punchgrids.h"
-#include "env.h"
 #include "installation.h"
 
 #include <QApplication>
@@ -46,15 +46,17 @@ struct Editor : ::testing::Test {
 
     // A punch of employee 7 on job 12 in May, closed with 8 hours unless told otherwise.
     void punch(int indate, int status, const QVariantMap& more = {}) {
-        QVariantMap v{{"tckempid", 7}, {"tckjobcode", 12}, {"tckstatus", status}};
-        for (const char* c : {"tckindate", "tckoutdate"})
-            v[c] = indate;
-        for (const char* c : {"tcktimein", "tckadjtimein"})
-            v[c] = "08:00:00";
-        for (const char* c : {"tcktimeout", "tckadjtimeout"})
-            v[c] = "16:00:00";
-        for (const char* c : {"tckreghours", "tckadjreghours"})
-            v[c] = 8;
+        QVariantMap v{{"tckempid", 7},
+                      {"tckjobcode", 12},
+                      {"tckstatus", status},
+                      {"tckindate", indate},
+                      {"tckoutdate", indate},
+                      {"tcktimein", "08:00:00"},
+                      {"tckreghours", 8},
+                      {"tckadjtimein", "08:00:00"},
+                      {"tckadjreghours", 8},
+                      {"tcktimeout", "16:00:00"},
+                      {"tckadjtimeout", "16:00:00"}};
         v.insert(more);
         ASSERT_TRUE(env.add_punch(v));
     }
@@ -111,13 +113,11 @@ TEST_F(Editor, OpensOnTheRangeListsAndPaintsByStatus) {
     open();
     EXPECT_EQ(ed->windowTitle(), "Punch Editor Date Range: 20040501 - 20040531");
     EXPECT_TRUE(ed->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(ed->Combo1->currentText(), ""); // "Select Job Code" until chosen
-    EXPECT_EQ(ed->Combo1->itemText(0), "0 - All Jobs");
+    EXPECT_EQ(ed->Combo1->currentText() + ed->Combo1->itemText(0), "0 - All Jobs"); // none chosen
     EXPECT_FALSE(ed->fraedit1->isVisible());
     ed->cmdgo->click();
     ASSERT_EQ(ed->Data1->rowCount(), 2); // 9 has only an exported punch
-    EXPECT_EQ(ed->Data1->row(0).id, "5");
-    EXPECT_EQ(ed->Data1->row(0).name, "REDO");
+    EXPECT_EQ(ed->Data1->row(0).id + " " + ed->Data1->row(0).name, "5 REDO");
     EXPECT_EQ(env.dialogs.texts(), QStringList{"Invalid employee number!"});
     EXPECT_EQ(ed->Data1->data(ed->Data1->index(1, 1)).toString(), "Ann Lee");
 
@@ -143,8 +143,7 @@ TEST_F(Editor, OpensOnTheRangeListsAndPaintsByStatus) {
     choose(ed->Combo1, find(ed->Combo1, "14 "));
     ASSERT_EQ(ed->Data1->rowCount(), 1);
     EXPECT_EQ(ed->Data1->row(0).name, "Bob Ray");
-    EXPECT_FALSE(ed->grid2->isVisible());
-    EXPECT_FALSE(ed->fraedit1->isVisible());
+    EXPECT_FALSE(ed->grid2->isVisible() || ed->fraedit1->isVisible());
     choose(ed->Combo1, 0);
     EXPECT_EQ(ed->Data1->rowCount(), 3);
 
@@ -241,16 +240,16 @@ TEST_F(Editor, SaveRefusesAnOpenPunchABadOutDateAndOneChangedElsewhere) {
     }
     type(2, "20040503");
     ed->cmdsave->click();
-    EXPECT_EQ(stored(20040503)["tckoutdate"].toInt(), 20040503);
-    EXPECT_EQ(stored(20040503)["tckadjtimeout"], "14:00:00");
+    EXPECT_EQ(stored(20040503)["tckoutdate"].toString() +
+                  stored(20040503)["tckadjtimeout"].toString(),
+              "2004050314:00:00");
 
     // Punched out at another station after it was listed: the older view is not written.
     ed->choose_punch(row_of(20040504));
     env.exec(env.punchdb(), "update punch set tckstatus = 3, tckadjtimeout = '17:00:00' "
                             "where tckindate = 20040504");
     ed->cmdsave->click();
-    EXPECT_EQ(env.dialogs.last().title, "Parvela Codes");
-    EXPECT_TRUE(env.dialogs.last().text.startsWith("Code 3197"));
+    EXPECT_EQ(test::code_shown(env.dialogs), 3197);
     EXPECT_EQ(stored(20040504)["tckadjtimeout"], "17:00:00");
 
     // Emptied boxes never overwrite the punch chosen before.
@@ -278,8 +277,7 @@ TEST_F(Editor, HoursAdjustmentIsAskedOncePerPunchAndOutBeforeIn) {
         EXPECT_EQ(env.dialogs.texts(),
                   QStringList{"Is this an hours adjustment without time settings?"});
         EXPECT_EQ(env.dialogs.last().title, "Manager Override?");
-        EXPECT_EQ(ed->badentry, yes ? 0 : 1);
-        EXPECT_EQ(ed->hoursonly, yes ? 1 : 0);
+        EXPECT_EQ(std::pair(ed->badentry, ed->hoursonly), std::pair(yes ? 0 : 1, yes ? 1 : 0));
         EXPECT_EQ(ed->txtpunch[1]->text() + ed->txtpunch[3]->text(),
                   yes ? "00:00:0000:00:00" : "00:30:0008:00:00");
         EXPECT_EQ(ed->txtpunch[4]->text(), "5"); // hours are left to the manager
@@ -289,8 +287,7 @@ TEST_F(Editor, HoursAdjustmentIsAskedOncePerPunchAndOutBeforeIn) {
     ed->calchours();
     EXPECT_EQ(env.dialogs.last().text, "Clock out time cannot be before clock in time\n"
                                        "on the same date.");
-    EXPECT_EQ(ed->badentry, 1);
-    EXPECT_EQ(ed->txtpunch[4]->text(), "5");
+    EXPECT_EQ(QString::number(ed->badentry) + ed->txtpunch[4]->text(), "15");
 }
 
 TEST_F(Editor, BoxesShowFocusCompleteOnEnterAndCheckOnLeaving) {
@@ -462,11 +459,11 @@ TEST_F(Editor, ApproveAllAsksOnlyAboutBadPunches) {
     ed->cmdokayall->click();
     EXPECT_TRUE(env.dialogs.boxes.isEmpty());
     EXPECT_EQ(stored(20040503)["tckstatus"].toInt(), 1);
-    EXPECT_EQ(stored(20040504)["tckstatus"].toInt(), 4);
-    EXPECT_EQ(stored(20040504)["tckadjreason"], "MGR APPROVED");
-    EXPECT_EQ(stored(20040506)["tckadjreason"], "Late");
-    EXPECT_FALSE(ed->grid2->isVisible());
-    EXPECT_EQ(ed->txttotalhours->text(), "");
+    EXPECT_EQ(stored(20040504)["tckstatus"].toString() +
+                  stored(20040504)["tckadjreason"].toString() +
+                  stored(20040506)["tckadjreason"].toString(),
+              "4MGR APPROVEDLate");
+    EXPECT_FALSE(ed->grid2->isVisible() || !ed->txttotalhours->text().isEmpty());
 
     punch(20040508, 3);
     punch(20040509, 2);
@@ -474,8 +471,8 @@ TEST_F(Editor, ApproveAllAsksOnlyAboutBadPunches) {
     env.dialogs.answers = QStringList{"No"};
     ed->cmdokayall->click();
     EXPECT_EQ(env.dialogs.last().title, "Bad Punches Exist");
-    EXPECT_EQ(stored(20040508)["tckstatus"].toInt(), 3);
-    EXPECT_EQ(stored(20040509)["tckstatus"].toInt(), 2);
+    EXPECT_EQ(stored(20040508)["tckstatus"].toInt() * 10 + stored(20040509)["tckstatus"].toInt(),
+              32);
     EXPECT_TRUE(ed->grid2->isVisible());
 
     env.dialogs.answers = QStringList{"Yes"};
@@ -512,8 +509,7 @@ TEST_F(Editor, ADatabaseFailureShowsTheCodeAndChangesNothing) {
     ASSERT_EQ(ed->Data1->rowCount(), 1);
     ASSERT_TRUE(QFile::rename(env.punchdb(), env.punchdb() + ".away"));
     ed->go();
-    EXPECT_EQ(env.dialogs.last().title, "Parvela Codes");
-    EXPECT_TRUE(env.dialogs.last().text.startsWith("Code 53"));
+    EXPECT_EQ(test::code_shown(env.dialogs), 53);
     EXPECT_EQ(ed->Data1->rowCount(), 1);
     ed->choose_employee(0);
     EXPECT_EQ(env.dialogs.boxes.size(), 2);
