@@ -55,11 +55,8 @@ TEST(Startup, FailuresShowTheirBoxAndNeverShowTheWindow) {
         Started s;
         c.arrange(s.env);
         EXPECT_FALSE(s.start());
-        ASSERT_EQ(s.env.dialogs.boxes.size(), 1);
-        EXPECT_EQ(s.env.dialogs.last().title, c.title);
-        EXPECT_EQ(s.env.dialogs.last().text, c.text);
-        EXPECT_FALSE(s.win.isVisible());
-        EXPECT_FALSE(s.win.Timer1->isActive());
+        EXPECT_EQ(s.env.dialogs.titles() + s.env.dialogs.texts(), QStringList({c.title, c.text}));
+        EXPECT_FALSE(s.win.isVisible() || s.win.Timer1->isActive());
         EXPECT_FALSE(QFile::exists(s.run_marker()));
         // The clock synchronisation starts before anything can fail.
         EXPECT_EQ(s.env.programs.started, QStringList{"syncnwk.exe"});
@@ -76,19 +73,15 @@ TEST(Startup, ASecondCopyClosesAndDeletesTheMarkerOfTheFirst) {
                       env.inst.station);
     Tclock second;
     EXPECT_FALSE(startup(second_st, second));
-    ASSERT_EQ(env.dialogs.boxes.size(), 1);
-    EXPECT_EQ(env.dialogs.last().title, "FYI...");
-    EXPECT_EQ(env.dialogs.last().text, kAlreadyRunning);
+    EXPECT_EQ(env.dialogs.titles() + env.dialogs.texts(), QStringList({"FYI...", kAlreadyRunning}));
     EXPECT_FALSE(second.isVisible());
     EXPECT_FALSE(QFile::exists(first.run_marker()));
     EXPECT_TRUE(first.win.isVisible());
 
     // Once the first copy closes, a new one may start.
     QTest::mouseClick(first.find<QPushButton>("cmdclose"), Qt::LeftButton);
-    Station third_st(Platform{env.dialogs, env.clock, env.printers, env.programs, env.files},
-                     env.inst.station);
     Tclock third;
-    EXPECT_TRUE(startup(third_st, third));
+    EXPECT_TRUE(startup(second_st, third));
 }
 
 // Also makes the node's report database when it is missing.
@@ -99,9 +92,8 @@ TEST(Startup, ShowsTheReadyWindowAndMarksTheRun) {
     QSignalSpy cleared(&s.win, &Tclock::clearscreen_requested);
     ASSERT_TRUE(s.start());
     EXPECT_TRUE(s.env.dialogs.boxes.isEmpty()) << s.env.dialogs.texts().join("|").toStdString();
-    EXPECT_TRUE(s.win.isVisible());
+    EXPECT_TRUE(s.win.isVisible() && s.win.Timer1->isActive());
     EXPECT_EQ(s.win.windowTitle(), "Parvela Punchwell - v21.12.28a");
-    EXPECT_TRUE(s.win.Timer1->isActive());
     EXPECT_EQ(cleared.count(), 1);
     EXPECT_EQ(s.env.read_file(s.run_marker()), "08:00:00\r\n");
     EXPECT_TRUE(s.find<QPushButton>("cmdexport")->isHidden());
@@ -110,8 +102,7 @@ TEST(Startup, ShowsTheReadyWindowAndMarksTheRun) {
 
     // Closing by the window's own close box runs the same close.
     s.win.close();
-    EXPECT_FALSE(QFile::exists(s.run_marker()));
-    EXPECT_FALSE(s.win.Timer1->isActive());
+    EXPECT_FALSE(QFile::exists(s.run_marker()) || s.win.Timer1->isActive());
     EXPECT_TRUE(s.env.dialogs.boxes.isEmpty());
 }
 
@@ -168,9 +159,9 @@ TEST(Tick, ShowsTheClockAndRefreshesBannerMessageLineAndScreen) {
     auto* banner = s.find<QLabel>("lblholiday");
     EXPECT_EQ(banner->text(), "");
     s.tick_at("2004-05-25 00:00:00");
-    EXPECT_EQ(s.find<QLabel>("lbldate")->text(), "05-25-2004");
-    EXPECT_EQ(s.find<QLabel>("lbltime")->text(), "00:00:00");
-    EXPECT_EQ(banner->text(), "");
+    EXPECT_EQ(s.find<QLabel>("lbldate")->text() + " " + s.find<QLabel>("lbltime")->text() +
+                  banner->text(),
+              "05-25-2004 00:00:00");
     s.tick_at("2004-05-25 00:00:01");
     EXPECT_EQ(banner->text(), "HOLIDAY HOURS TODAY");
     s.tick_at("2004-05-26 00:00:01");
@@ -210,12 +201,10 @@ TEST(Tick, UpdatesToANewerReleaseInItsMinutesWhileNobodyIdentifies) {
         s.tick_at(QString("2004-05-24 ") + when);
         // Updating closes the station; anything else leaves it running.
         const bool updated = s.env.programs.started.contains("swupdate.exe");
-        EXPECT_EQ(s.win.isVisible(), !updated);
-        EXPECT_EQ(s.win.Timer1->isActive(), !updated);
-        EXPECT_EQ(QFile::exists(s.run_marker()), !updated);
-        if (updated) {
-            EXPECT_EQ(s.env.read_file(s.env.station_file("tcfilelist.txt")), published);
-        }
+        EXPECT_EQ(QList<bool>(
+                      {s.win.isVisible(), s.win.Timer1->isActive(), QFile::exists(s.run_marker())}),
+                  QList<bool>(3, !updated));
+        EXPECT_TRUE(!updated || s.env.read_file(s.env.station_file("tcfilelist.txt")) == published);
         EXPECT_TRUE(s.env.dialogs.boxes.isEmpty());
         return updated;
     };
