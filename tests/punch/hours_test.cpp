@@ -178,10 +178,9 @@ TEST_F(PunchRecord, OnlyTheRowRead) {
     buf[col::tckstatus] = kClosed;
     ASSERT_EQ(write(), RowResult::Done);
     const auto r = env.rows(env.punchdb(), "select * from punch order by rowid");
-    EXPECT_EQ(r[0]["tckstatus"], kClosed);
-    EXPECT_EQ(r[0]["tckjobdescription"], "");
-    EXPECT_EQ(r[1]["tckstatus"], kOpen);
-    EXPECT_TRUE(r[1]["tckjobdescription"].isNull());
+    EXPECT_EQ(std::pair(r[0]["tckstatus"], r[1]["tckstatus"]),
+              std::pair(QVariant(kClosed), QVariant(kOpen)));
+    EXPECT_TRUE(r[0]["tckjobdescription"] == "" && r[1]["tckjobdescription"].isNull());
 }
 
 } // namespace

@@ -48,10 +48,8 @@ TEST(Receipts, ThePrinterByItsPlaceOnlyWhenWanted) {
         EXPECT_EQ(t.env.dialogs.titles(),
                   receiptprinter < 0 ? QStringList() : QStringList{"Print Punch-In Receipt?"});
         ASSERT_EQ(t.env.printers.jobs.size(), printer ? 1 : 0);
-        if (printer) {
-            EXPECT_EQ(t.env.printers.jobs[0].printer, printer);
-            EXPECT_EQ(t.env.printers.jobs[0].font, font);
-        }
+        EXPECT_EQ(t.env.printers.jobs.value(0).printer + t.env.printers.jobs.value(0).font,
+                  QString(printer) + font);
         EXPECT_EQ(t.punches().size(), 1);
         EXPECT_EQ(t.env.st.run.clearcountdown, 1);
     }
