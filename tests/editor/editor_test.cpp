@@ -46,17 +46,15 @@ struct Editor : ::testing::Test {
 
     // A punch of employee 7 on job 12 in May, closed with 8 hours unless told otherwise.
     void punch(int indate, int status, const QVariantMap& more = {}) {
-        QVariantMap v{{"tckempid", 7},
-                      {"tckjobcode", 12},
-                      {"tckstatus", status},
-                      {"tckindate", indate},
-                      {"tckoutdate", indate},
-                      {"tcktimein", "08:00:00"},
-                      {"tckreghours", 8},
-                      {"tckadjtimein", "08:00:00"},
-                      {"tckadjreghours", 8},
-                      {"tcktimeout", "16:00:00"},
-                      {"tckadjtimeout", "16:00:00"}};
+        QVariantMap v{{"tckempid", 7}, {"tckjobcode", 12}, {"tckstatus", status}};
+        for (const char* c : {"tckindate", "tckoutdate"})
+            v[c] = indate;
+        for (const char* c : {"tcktimein", "tckadjtimein"})
+            v[c] = "08:00:00";
+        for (const char* c : {"tcktimeout", "tckadjtimeout"})
+            v[c] = "16:00:00";
+        for (const char* c : {"tckreghours", "tckadjreghours"})
+            v[c] = 8;
         v.insert(more);
         ASSERT_TRUE(env.add_punch(v));
     }
