@@ -524,7 +524,7 @@ PunchBoxes times(const QString& indate, const QString& in, const QString& outdat
     return b;
 }
 
-TEST(CalcHours, WorkedExamplesAndStops) {
+TEST(CalcHours, WorkedExamplesStopsAndTimeCompletion) {
     const QString d = QStringLiteral("20040524");
     const QString next = QStringLiteral("20040525");
     const struct {
@@ -561,22 +561,19 @@ TEST(CalcHours, WorkedExamplesAndStops) {
         EXPECT_EQ(r.outcome, c.outcome) << what;
         EXPECT_EQ(r.hours_text, c.hours) << what;
     }
-}
-
-TEST(EditorTexts, TimeCompletionByLength) {
     const struct {
         const char* typed;
         const char* becomes;
-    } cases[] = {{"08", "08:00:00"},
-                 {"830", "08:30:00"},
-                 {"0830", "08:30:00"},
-                 {"08:30", "08:30:00"},
-                 {"083015", "08:30:15"},
-                 {"8", "8"},
-                 {"", ""},
-                 {"08:30:0", "08:30:0"},
-                 {"08:30:00", "08:30:00"}};
-    for (const auto& c : cases)
+    } typed_cases[] = {{"08", "08:00:00"},
+                       {"830", "08:30:00"},
+                       {"0830", "08:30:00"},
+                       {"08:30", "08:30:00"},
+                       {"083015", "08:30:15"},
+                       {"8", "8"},
+                       {"", ""},
+                       {"08:30:0", "08:30:0"},
+                       {"08:30:00", "08:30:00"}};
+    for (const auto& c : typed_cases)
         EXPECT_EQ(complete_punch_time(c.typed), c.becomes) << c.typed;
 
     EXPECT_TRUE(time_format_ok("99:99:")); // only the colons count

@@ -26,7 +26,7 @@ struct Case {
     int wait = 0;
 };
 
-TEST(SendKeys, TextBecomesKeyEvents) {
+TEST(SendKeys, TextAndKeyNamesBecomeKeyEvents) {
     const Case cases[] = {
         // Named keys, repeat counts, and a count of 0 ending the text.
         {"{TAB}", "+9 -9"},
@@ -67,19 +67,16 @@ TEST(SendKeys, TextBecomesKeyEvents) {
         EXPECT_EQ(script(sendkeys_events(QString::fromUtf8(c.text), c.wait, c.caps, c.num, false)),
                   c.events)
             << c.text << " caps " << c.caps << " num " << c.num << " wait " << c.wait;
-}
-
-TEST(SendKeys, KeyDownAndUpByName) {
     const struct {
         const char* name;
         const char* down;
         const char* up;
-    } cases[] = {
+    } names[] = {
         {"SHIFT", "+16", "-16"},       {"control", "+17", "-17"}, {"ALT", "+18", "-18"},
         {"Tab", "+9", "-9"},           {"a", "+65", "-65"},       {"A", "+16 +65", "-65 -16"},
         {"?", "+16 +191", "-191 -16"}, {"FOO", "", ""},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : names) {
         EXPECT_EQ(script(keydown_events(c.name)), c.down) << c.name;
         EXPECT_EQ(script(keyup_events(c.name)), c.up) << c.name;
     }

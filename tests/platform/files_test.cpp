@@ -13,7 +13,7 @@ void touch(const QString& path) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
 }
 
-TEST(ResolveName, FindsTheLastComponentInAnyLetterCase) {
+TEST(DiskFiles, FindTheLastComponentInAnyLetterCaseAndAppend) {
     QTemporaryDir tmp;
     QDir(tmp.path()).mkdir("Data");
     touch(tmp.path() + "/Data/punchclk.mdb");
@@ -21,10 +21,6 @@ TEST(ResolveName, FindsTheLastComponentInAnyLetterCase) {
     EXPECT_EQ(resolve_name(tmp.path() + "/Data/PUNCHCLK.MDB"), tmp.path() + "/Data/punchclk.mdb");
     EXPECT_EQ(resolve_name(tmp.path() + "/DATA/PUNCHCLK.MDB"), tmp.path() + "/DATA/PUNCHCLK.MDB");
     EXPECT_EQ(resolve_name(tmp.path() + "/Data/EMP.MDB"), tmp.path() + "/Data/EMP.MDB");
-}
-
-TEST(DiskFiles, AppendCreatesAndExtendsAndReportsAnUnreachableFolder) {
-    QTemporaryDir tmp;
     DiskFiles files;
     const QString log = tmp.path() + "/tclog.clk";
     EXPECT_EQ(files.append(log, "a\r\n"), 0);

@@ -58,7 +58,7 @@ TEST(Hours, StampsAndElapsedHours) {
     EXPECT_EQ(days_between(20261340, 20261341), 1);
 }
 
-TEST(Hours, BreakReductionNeverBelowZero) {
+TEST(Hours, BreakReductionNeverBelowZeroAndWeeklySplit) {
     // hours, struck, break time, reduction; hours after the break.
     const std::tuple<double, bool, double, double, double> cases[] = {
         {6.00, false, 6, 0.5, 5.50}, {5.99, false, 6, 0.5, 5.99}, {8.33, false, 6, 0.5, 7.83},
@@ -67,19 +67,16 @@ TEST(Hours, BreakReductionNeverBelowZero) {
         EXPECT_EQ(after_break({hours, struck}, breaktime, cut), after) << hours << " " << struck;
     EXPECT_EQ(hours2(8.329999923706055), 8.33);
     EXPECT_EQ(hours2(0.285), 0.29);
-}
-
-TEST(Hours, WeeklySplit) {
     // W, H, holiday, split enabled; and the row's reg, adjreg, ot and holiday hours, the
     // overtime row's hours and H after the split. A full week on a holiday; sums with float
     // noise split in exact hundredths (the rest is met by the punches at the edges).
     using Split = std::tuple<double, double, double, double, double, double>;
-    const std::tuple<double, double, bool, bool, Split> cases[] = {
+    const std::tuple<double, double, bool, bool, Split> splits[] = {
         {40, 8, true, true, {0, 0, 0, 8, 0, 8}},
         {36.67, 8.33, false, true, {8.33, 3.33, 0, 0, 5, 3.33}},
         {31.670000000000002, 8.33, false, true, {8.33, 8.33, 0, 0, 0, 8.33}},
         {39.99999999, 8, false, true, {0, 0, 8, 0, 0, 8}}};
-    for (const auto& [W, H, holiday, enabled, want] : cases) {
+    for (const auto& [W, H, holiday, enabled, want] : splits) {
         const WeeklySplit s = weekly_split(W, H, holiday, enabled);
         EXPECT_EQ(Split(s.reghours, s.adjreghours, s.othours, s.holidayhours, s.overtime, s.hours),
                   want)

@@ -89,7 +89,7 @@ TEST(Identify, ByKeypadAndKeyboard) {
     EXPECT_EQ(t.lines(), kPasswordPrompt);
 }
 
-TEST(Identify, JobListAndItsSelectionRule) {
+TEST(Identify, JobListItsSelectionRuleAndAnOpenPunchOnAnyJob) {
     // The employee's jobs as added (empid, jobcode, payrate, glacctnum); the list, by job
     // code and only with a GL account below 1; the line and job chosen. With one or two jobs
     // the first is chosen; with three the employee must pick.
@@ -139,13 +139,9 @@ TEST(Identify, JobListAndItsSelectionRule) {
               QStringList({"Oops!", "No jobs are defined for this employee yet.\r\n"
                                     "Punchwell cannot punch this employee in."}));
     t.expect_waiting();
-}
-
-TEST(Identify, AnOpenPunchOnAnyJobOffersOnlyPunchOut) {
-    // Its lines and hours so far are checked with the punches at the edges.
-    Terminal t;
+    // An open punch on any job offers only Punch Out; its lines and hours so far are checked
+    // with the punches at the edges.
     t.open_punch(test::fields("jobcode=30 jobdescription=Server"));
-    t.start();
     t.login();
     EXPECT_EQ(t.lines().mid(2, 2), (QStringList{"Job# 30", "Server"}));
     EXPECT_EQ(t.lines().mid(6), (QStringList{"Choose Punch Out now or", "select Done to cancel."}));

@@ -85,7 +85,7 @@ TEST_F(Prompts, EmployeesAndJobsAskUntilAtLeastOneAndAreRemembered) {
     EXPECT_EQ(std::pair(st.ranges.from_job, st.ranges.to_job), std::pair(1, 9)); // swapped
 }
 
-TEST_F(Prompts, TimesAreCompletedByLength) {
+TEST_F(Prompts, TimesAreCompletedByLengthDefaultedAndSwapped) {
     const struct {
         const char* in;
         const char* out; // nullptr: refused
@@ -97,9 +97,6 @@ TEST_F(Prompts, TimesAreCompletedByLength) {
         const auto t = complete_time(c.in);
         EXPECT_EQ(t.value_or("refused"), c.out ? c.out : "refused") << c.in;
     }
-}
-
-TEST_F(Prompts, TimeRangeDefaultsAndSwap) {
     answer({"8", "12", "0800"});
     ASSERT_TRUE(ask_time_range(st));
     EXPECT_EQ(st.ranges.from_time + " " + st.ranges.to_time, "08:00:00 12:00:00");

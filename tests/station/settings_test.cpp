@@ -14,7 +14,7 @@
 namespace pw {
 namespace {
 
-TEST(Fields, ReadsTheWayInputDoes) {
+TEST(Fields, ReadTheWayInputDoesAndValAsBasicDoes) {
     const struct {
         const char* text;
         QStringList fields;
@@ -34,26 +34,23 @@ TEST(Fields, ReadsTheWayInputDoes) {
     for (const auto& c : cases)
         EXPECT_EQ(read_fields(QString::fromUtf8(c.text)), c.fields) << c.text;
     EXPECT_EQ(read_fields("a,b,c,d", 2), QStringList({"a", "b"}));
-}
-
-TEST(Fields, ValListNumberAndTclockLine) {
     // No number at all; blanks before it skipped, reading stopped where a number cannot go on;
     // exponents, BASIC's D too (a bare E is none).
     const struct {
         const char* text;
         double value;
-    } cases[] = {{"", 0},          {"abc", 0},     {"$5", 0},    {"-", 0},
-                 {".", 0},         {"- 5", 0},     {"  12", 12}, {"08:30:00", 8},
-                 {"12 34", 12},    {"1.2.3", 1.2}, {"+3", 3},    {".5", 0.5},
-                 {"-2.5e1x", -25}, {"1d2", 100},   {"1e", 1},    {"1e+", 1}};
-    for (const auto& c : cases)
+    } numbers[] = {{"", 0},          {"abc", 0},     {"$5", 0},    {"-", 0},
+                   {".", 0},         {"- 5", 0},     {"  12", 12}, {"08:30:00", 8},
+                   {"12 34", 12},    {"1.2.3", 1.2}, {"+3", 3},    {".5", 0.5},
+                   {"-2.5e1x", -25}, {"1d2", 100},   {"1e", 1},    {"1e+", 1}};
+    for (const auto& c : numbers)
         EXPECT_DOUBLE_EQ(val(c.text), c.value) << c.text;
     EXPECT_TRUE(std::isfinite(val("9e99999")));
     EXPECT_EQ(QStringList({list_number(-0.0), list_number(1234567), list_number(8.5)}),
               QStringList({" 0 ", " 1234567 ", " 8.5 "}));
 }
 
-TEST(Initnode, ReadsKeysAndDerivesNames) {
+TEST(Initnode, ReadsKeysDerivesNamesAndFindsTheFileInCapitals) {
     const struct {
         const char* ini;
         const char *mapdrive, *localdrive;
@@ -87,10 +84,7 @@ TEST(Initnode, ReadsKeysAndDerivesNames) {
                                   QString(c.mapdrive) + "HBPOSTMP.MDB"))
             << c.ini;
     }
-}
-
-// A missing file is met with the other start-up failures.
-TEST(Initnode, TheNameInCapitalsIsTheSameFile) {
+    // A missing file is met with the other start-up failures.
     test::TestEnv env;
     ASSERT_TRUE(QFile::remove(env.station_file("parvnode.ini")));
     env.write_file(env.station_file("PARVNODE.INI"), "NODENUMBER=4");
@@ -103,10 +97,10 @@ auto pr_fields(const Settings& s) {
                            s.managerpassword, s.reasons[1], s.reasons[3], s.wwstartday);
 }
 
-TEST(Loadsettings, PrValuesAndNullDefaults) {
+TEST(Loadsettings, PrValuesNullDefaultsAndHolidayList) {
     test::TestEnv env;
     env.load();
-    const Settings& s = env.st.settings;
+    Settings& s = env.st.settings;
     ASSERT_TRUE(env.exec(env.configdb(),
                          "update pr set nextprdate = 20040530, shiftlimit = 12, inrounding = 15, "
                          "outrounding = 6, plevel1 = 'boss', reason1 = '', reason3 = 'Break', "
@@ -124,6 +118,22 @@ TEST(Loadsettings, PrValuesAndNullDefaults) {
               std::make_tuple(20040530, 0, 0, 0, QString("zvt"), QString("Forgot to punch in"),
                               QString("Reallocate Hours"), 1));
     EXPECT_TRUE(env.dialogs.boxes.isEmpty());
+
+    auto first = [&] { return QStringList(s.holidays.begin(), s.holidays.begin() + 4); };
+    const QString file = env.data("holiday.dat");
+    QFile::remove(file);
+    s.holidays[0] = "1";
+    s.holidays[1] = "0704";
+    loadsettings(env.st);
+    EXPECT_EQ(first(), QStringList({"1", "0704", "", ""}));
+    // Lists of every length are met by the banner; more than a year's days stop at 366.
+
+    QByteArray many;
+    for (int n = 1; n <= 400; ++n)
+        many += QByteArray::number(1000 + n) + (n % 10 ? "," : "\n");
+    env.write_file(file, many);
+    loadsettings(env.st);
+    EXPECT_EQ(s.holidays[0] + " " + s.holidays[366], "366 1366");
 }
 
 TEST(Loadsettings, MissingConfigOrRowKeepsValuesAndLoadsTheRest) {
@@ -144,27 +154,6 @@ TEST(Loadsettings, MissingConfigOrRowKeepsValuesAndLoadsTheRest) {
         EXPECT_EQ(env.st.settings.punchdb, map + "PUNCHCLK.MDB");
         EXPECT_EQ(env.read_file(local + "tclock.ini"), QByteArray(" 0 , 0 , 0 \r\n"));
     }
-}
-
-TEST(Loadsettings, HolidayList) {
-    test::TestEnv env;
-    env.load();
-    Settings& s = env.st.settings;
-    auto first = [&] { return QStringList(s.holidays.begin(), s.holidays.begin() + 4); };
-    const QString file = env.data("holiday.dat");
-    QFile::remove(file);
-    s.holidays[0] = "1";
-    s.holidays[1] = "0704";
-    loadsettings(env.st);
-    EXPECT_EQ(first(), QStringList({"1", "0704", "", ""}));
-    // Lists of every length are met by the banner; more than a year's days stop at 366.
-
-    QByteArray many;
-    for (int n = 1; n <= 400; ++n)
-        many += QByteArray::number(1000 + n) + (n % 10 ? "," : "\n");
-    env.write_file(file, many);
-    loadsettings(env.st);
-    EXPECT_EQ(s.holidays[0] + " " + s.holidays[366], "366 1366");
 }
 
 TEST(Loadsettings, TclockIniValues) {
@@ -208,7 +197,7 @@ int code_of(const std::function<void()>& work) {
 }
 
 // A lock held by another station (3045) is met by the punch and identification tests.
-TEST(Db, EngineErrorsGetTheStationsCodesAndTransactionsRollBack) {
+TEST(Db, ErrorsGetTheStationsCodesRollBackAndShowTheCodesBox) {
     test::TestEnv env;
     const QString missing = env.data("NOPE.MDB");
     EXPECT_EQ(code_of([&] { Db db(missing); }), 53);
@@ -225,10 +214,6 @@ TEST(Db, EngineErrorsGetTheStationsCodesAndTransactionsRollBack) {
         db.run("insert into punch (tckempid) values (?)", {7});
     }
     EXPECT_EQ(env.scalar(env.punchdb(), "select count(*) from punch").toInt(), 0);
-}
-
-TEST(Reporterror, ShowsTheCodesBoxAndLogsTheFirstLine) {
-    test::TestEnv env;
     reporterror(env.st, 0, "no error: no box, no log");
     EXPECT_TRUE(env.dialogs.boxes.isEmpty() && !QFile::exists(env.station_file("admlog.ini")));
     reporterror(env.st, DbError(3021, "No current record."));
