@@ -561,20 +561,10 @@ TEST(CalcHours, WorkedExamplesStopsAndTimeCompletion) {
         EXPECT_EQ(r.outcome, c.outcome) << what;
         EXPECT_EQ(r.hours_text, c.hours) << what;
     }
-    const struct {
-        const char* typed;
-        const char* becomes;
-    } typed_cases[] = {{"08", "08:00:00"},
-                       {"830", "08:30:00"},
-                       {"0830", "08:30:00"},
-                       {"08:30", "08:30:00"},
-                       {"083015", "08:30:15"},
-                       {"8", "8"},
-                       {"", ""},
-                       {"08:30:0", "08:30:0"},
-                       {"08:30:00", "08:30:00"}};
-    for (const auto& c : typed_cases)
-        EXPECT_EQ(complete_punch_time(c.typed), c.becomes) << c.typed;
+    // "typed>completed"
+    for (const QString c : {"08>08:00:00", "830>08:30:00", "0830>08:30:00", "08:30>08:30:00",
+                            "083015>08:30:15", "8>8", ">", "08:30:0>08:30:0", "08:30:00>08:30:00"})
+        EXPECT_EQ(complete_punch_time(c.section('>', 0, 0)), c.section('>', 1)) << c.toStdString();
 
     EXPECT_TRUE(time_format_ok("99:99:")); // only the colons count
     EXPECT_FALSE(time_format_ok("8:30:00"));
