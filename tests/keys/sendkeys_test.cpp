@@ -88,14 +88,11 @@ TEST(SendKeys, DeliversOneBatchAndRestoresTheLocks) {
     kb.caps = true;
     sendkeys(kb, clock, "abc");
     EXPECT_EQ(script(kb.events), "+20 -20 +65 -65 +66 -66 +67 -67 +20 -20");
-    EXPECT_EQ(kb.batches, 1);
-    EXPECT_TRUE(kb.caps);
-    EXPECT_EQ(clock.paused_ms, 0);
+    EXPECT_TRUE(kb.batches == 1 && kb.caps && clock.paused_ms == 0);
 
     kb.caps = false;
     sendkeys(kb, clock, "{CAPSLOCK}x", 2); // leaves Caps Lock as the text set it
-    EXPECT_TRUE(kb.caps);
-    EXPECT_EQ(clock.paused_ms, 20);
+    EXPECT_TRUE(kb.caps && clock.paused_ms == 20);
 
     test::RecordingKeyboard other;
     sendkeys(other, clock, "{TAB 0}");
@@ -125,8 +122,7 @@ TEST(SendKeys, QtKeyboardTypesAndMovesTheFocus) {
     QtKeyboard kb;
     test::TestClock clock;
     sendkeys(kb, clock, "+ab; 1{TAB}x+{END}");
-    EXPECT_EQ(first->text(), "Ab; 1");
-    EXPECT_EQ(second->text(), "x");
+    EXPECT_EQ(first->text() + "|" + second->text(), "Ab; 1|x");
     EXPECT_TRUE(second->hasFocus());
     send_tab(kb, clock);
     EXPECT_TRUE(first->hasFocus());
