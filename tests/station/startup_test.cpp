@@ -75,8 +75,7 @@ TEST(Startup, ASecondCopyClosesAndDeletesTheMarkerOfTheFirst) {
     EXPECT_FALSE(startup(second_st, second));
     EXPECT_EQ(env.dialogs.titles() + env.dialogs.texts(), QStringList({"FYI...", kAlreadyRunning}));
     EXPECT_FALSE(second.isVisible());
-    EXPECT_FALSE(QFile::exists(first.run_marker()));
-    EXPECT_TRUE(first.win.isVisible());
+    EXPECT_TRUE(!QFile::exists(first.run_marker()) && first.win.isVisible());
 
     // Once the first copy closes, a new one may start.
     QTest::mouseClick(first.find<QPushButton>("cmdclose"), Qt::LeftButton);
@@ -130,16 +129,15 @@ TEST(Startup, KeepsAndMovesAnOlderRemoteInstallationsFiles) {
                     .endsWith("---Old local punch database kept as " +
                               s.env.station_file("punchclk.mdb.old.2").toUtf8() + "\r\n"));
     EXPECT_EQ(s.env.read_file(s.env.punchdb()), data_punches);
-    EXPECT_FALSE(QFile::exists(s.env.station_file("tclk00a.rpt")));
-    EXPECT_EQ(s.env.read_file(s.env.data("tclk00a.rpt")), "template");
+    EXPECT_TRUE(!QFile::exists(s.env.station_file("tclk00a.rpt")) &&
+                s.env.read_file(s.env.data("tclk00a.rpt")) == "template");
     EXPECT_EQ(s.env.read_file(s.env.station_file("dbupdate.dat")), "cannot go");
     EXPECT_TRUE(QFile::exists(s.env.station_file("rpt00.sys")));
 
     auto* exportbutton = s.find<QPushButton>("cmdexport");
     EXPECT_FALSE(exportbutton->isHidden() || exportbutton->isVisible());
     s.find<QFrame>("frareport")->show();
-    EXPECT_TRUE(exportbutton->isVisible());
-    EXPECT_FALSE(s.find<QPushButton>("cmdimport")->isVisible());
+    EXPECT_TRUE(exportbutton->isVisible() && !s.find<QPushButton>("cmdimport")->isVisible());
 
     // Running from the suite's own folder moves nothing.
     Started suite_folder;
