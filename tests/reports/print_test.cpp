@@ -255,31 +255,30 @@ TEST(ReportModel, RowsGroupsAndDisplayForms) {
     const QVariantMap m =
         report_model(heading, rows, {{7, "ANN LEE"}, {8, "BOB KING"}}, QDate(2004, 5, 24));
 
-    EXPECT_EQ(m["has_ctlauxtitle"], false); // blanks only
-    EXPECT_EQ(m["printed_date"], "05/24/2004");
-    EXPECT_EQ(m["row_count"], "3");
-    EXPECT_EQ(m["total_reghours"], "11.83");
-    const QVariantMap first = m["rows"].toList()[0].toMap();
-    const QVariantMap open = m["rows"].toList()[1].toMap();
-    QStringList shown;
-    for (const char* key :
-         {"tcktimein", "timein", "indate", "outdate", "name", "reghours", "status"})
-        shown << first[key].toString();
-    EXPECT_EQ(shown, QStringList({"22:03:41", "22:03", "05/24/2004", "05/25/2004", "BOB KING",
-                                  "8.50", "Approved"}));
-    EXPECT_EQ(first["hours_adjusted"], true);
-    EXPECT_EQ(open["outdate"].toString() + open["reason"].toString(), "");
-    EXPECT_EQ(open["has_reason"], false);
-    EXPECT_EQ(open["is_open"], true);
+    // The values of a map's keys as text.
+    auto values = [](const QVariant& map, const QStringList& keys) {
+        QStringList out;
+        for (const QString& key : keys)
+            out << map.toMap()[key].toString();
+        return out;
+    };
+    // The title has blanks only.
+    EXPECT_EQ(values(m, {"has_ctlauxtitle", "printed_date", "row_count", "total_reghours"}),
+              QStringList({"false", "05/24/2004", "3", "11.83"}));
+    const QVariantList rows_shown = m["rows"].toList();
+    EXPECT_EQ(values(rows_shown[0], {"tcktimein", "timein", "indate", "outdate", "name", "reghours",
+                                     "status", "hours_adjusted"}),
+              QStringList({"22:03:41", "22:03", "05/24/2004", "05/25/2004", "BOB KING", "8.50",
+                           "Approved", "true"}));
+    EXPECT_EQ(values(rows_shown[1], {"outdate", "reason", "has_reason", "is_open"}),
+              QStringList({"", "", "false", "true"}));
 
     // Groups in ascending order of their number, rows in report order, with totals.
     const QVariantList employees = m["employees"].toList();
     ASSERT_EQ(employees.size(), 2);
-    EXPECT_EQ(employees[0].toMap()["name"], "ANN LEE");
-    EXPECT_EQ(employees[0].toMap()["punch_count"], "1 punch");
-    EXPECT_EQ(employees[1].toMap()["punch_count"], "2 punches");
-    EXPECT_EQ(employees[1].toMap()["total_reghours"], "10.83");
-    EXPECT_EQ(employees[1].toMap()["total_adjreghours"], "10.25");
+    EXPECT_EQ(values(employees[0], {"name", "punch_count"}), QStringList({"ANN LEE", "1 punch"}));
+    EXPECT_EQ(values(employees[1], {"punch_count", "total_reghours", "total_adjreghours"}),
+              QStringList({"2 punches", "10.83", "10.25"}));
     const QVariantList jobs = m["jobs"].toList();
     ASSERT_EQ(jobs.size(), 2);
     EXPECT_EQ(jobs[0].toMap()["tckjobcode"], "10");
