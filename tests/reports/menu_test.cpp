@@ -66,9 +66,6 @@ protected:
 
 TEST_F(MenuScreen, EachMenuShowsItsButtons) {
     const QList<int> own = {10, 11, 12, 13, 14, 15};
-    QList<int> all;
-    for (int i = 0; i < kMenuButtons; ++i)
-        all << i;
     // A manager: Report first, then Manager shows all eighteen; Export or Import by station.
     for (const int remote : {1, 0}) {
         SCOPED_TRACE(remote);
@@ -80,7 +77,7 @@ TEST_F(MenuScreen, EachMenuShowsItsButtons) {
         EXPECT_FALSE(win.frakeypad->isVisible() || win.cmdexport->isVisible());
         EXPECT_TRUE(win.cmdpunchin->isVisible()); // the punch buttons stay
         click(win.cmdmanager);
-        EXPECT_EQ(visible_buttons(), all);
+        EXPECT_EQ(visible_buttons().size(), kMenuButtons);
         EXPECT_EQ(std::pair(win.cmdexport->isVisible(), win.cmdimport->isVisible()),
                   std::pair(remote == 1, remote == 0));
         EXPECT_FALSE(win.cmdpunchin->isVisible() || win.cmdreport->isVisible());
@@ -168,8 +165,7 @@ TEST_F(MenuScreen, ConfigurationWantsTheManagerPasswordInAnyLetterCase) {
         EXPECT_EQ(win.focusWidget(), menu->cmdpasswordok);
         EXPECT_TRUE(started_actions.isEmpty());
         click(menu->cmdpasswordok);
-        EXPECT_FALSE(frame->isVisible());
-        EXPECT_EQ(menu->txtmgrpassword->text(), "");
+        EXPECT_TRUE(!frame->isVisible() && menu->txtmgrpassword->text().isEmpty());
         EXPECT_EQ(started_actions, c.accepted ? QStringList{"configuration"} : QStringList{});
     }
     EXPECT_TRUE(env.dialogs.boxes.isEmpty());
