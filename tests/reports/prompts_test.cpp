@@ -1,4 +1,4 @@
-#include "env.h"
+#include "drive.h"
 #include "installation.h"
 #include "reports/prompts.h"
 
@@ -13,10 +13,7 @@ struct Prompts : ::testing::Test {
     test::TestEnv env; // the clock stands on 2004-05-24
     Station& st = env.st;
     void SetUp() override { env.load(); }
-    void answer(const QStringList& answers) {
-        env.dialogs.answers = answers;
-        env.dialogs.clear();
-    }
+    void answer(const QStringList& answers) { test::answer(env.dialogs, answers); }
     QStringList defaults() const {
         QStringList out;
         for (const auto& b : env.dialogs.boxes)
