@@ -10,8 +10,6 @@
 
 namespace pw::test {
 
-// Types the number and the password into the main window, each followed by Enter.
-void sign_in(Tclock& win, const QString& number, const QString& password);
 void click(QWidget* w);
 QStringList item_texts(const QListWidget* list);
 // The boxes' next answers, the boxes seen so far forgotten.
@@ -31,7 +29,8 @@ struct Clerks : ::testing::Test {
     Tclock win;
 
     Clerks();
-    void login(const QString& number, const QString& password) { sign_in(win, number, password); }
+    // Types the number and the password, each followed by Enter.
+    void login(const QString& number, const QString& password);
     void open_manager();
 };
 
