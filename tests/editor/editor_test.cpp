@@ -495,7 +495,7 @@ TEST_F(Editor, ADatabaseFailureShowsTheCodeAndChangesNothing) {
     open();
     ed->go();
     ASSERT_EQ(ed->Data1->rowCount(), 1);
-    ASSERT_TRUE(QFile::rename(env.punchdb(), env.punchdb() + ".away"));
+    ASSERT_TRUE(remove_database(env.punchdb()));
     ed->go();
     EXPECT_EQ(test::code_shown(env.dialogs), 53);
     EXPECT_EQ(ed->Data1->rowCount(), 1);

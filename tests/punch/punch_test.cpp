@@ -205,10 +205,7 @@ TEST(PunchIn, NeedsAJobAndAPayRate) {
 
 TEST(PunchInAndOut, FailuresChangeNothing) {
     const auto remove = [](const char* name) {
-        return [name](Terminal& t) { QFile::remove(t.env.data(name)); };
-    };
-    const auto punchdb = [](const char* sql) {
-        return [sql](Terminal& t) { suite::exec_sql(t.env.punchdb(), sql); };
+        return [name](Terminal& t) { remove_database(t.env.data(name)); };
     };
     const QString gone = "The <db> database is missing.\r\nContact Quorwyn technical support for "
                          "assistance.";
@@ -227,12 +224,11 @@ TEST(PunchInAndOut, FailuresChangeNothing) {
         {"cmdpunchin", "suite unreachable", remove("parv.exe"), "Punchwell - Connection Problem",
          no_suite},
         {"cmdpunchout", "overtime row refused",
-         punchdb("create trigger full before insert on punch when new.tckothours > 0 begin "
-                 "select raise(abort, 'disk full'); end"),
+         [](Terminal& t) { test::refuse_inserts(t.env.punchdb(), "punch", "new.tckothours > 0"); },
          "Parvela Codes", "Code "},
         {"cmdpunchout", "suite unreachable", remove("parv.exe"), "Punchwell - Connection Problem",
          no_suite, false},
-        {"cmdpunchout", "punch database busy", punchdb("select 1"), "Parvela Codes", "Code 3045 - ",
+        {"cmdpunchout", "punch database busy", [](Terminal&) {}, "Parvela Codes", "Code 3045 - ",
          true, true},
     };
     for (const auto& c : cases) {

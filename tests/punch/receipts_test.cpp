@@ -83,7 +83,7 @@ TEST(OpenTickets, LocalTicketsOfUnit3) {
     suite::Options unit3;
     unit3.posunit = 3;
     Terminal t(unit3);
-    QFile::remove(t.env.data("HBPOSTMP.MDB"));
+    remove_database(t.env.data("HBPOSTMP.MDB"));
     const QString local = t.env.station_file("HBPOSX03.MDB");
     ASSERT_TRUE(suite::create_pos_db(local));
     // Counted: employee 9's ord-0 rows in status 1 or 2. Not counted: other states, other
@@ -117,7 +117,7 @@ TEST(OpenTickets, CentralTicketsCountWhateverTheirState) {
             t.env.write_file(
                 c.tillmar == 1 ? t.env.data("tillmar.exe") : t.env.station_file("tillmar.exe"), "");
         if (c.rows.isEmpty())
-            t.env.write_file(t.env.data("HBPOSTMP.MDB"), QByteArray(4096, 'x'));
+            test::corrupt_database(t.env.data("HBPOSTMP.MDB"));
         if (!c.tillmar)
             t.env.write_file(t.env.station_file("HBPOSX00.MDB"), QByteArray(4096, 'x'));
         tickets(t.env.data("HBPOSTMP.MDB"), c.rows);

@@ -63,15 +63,6 @@ public:
     Tclock win;
 };
 
-// Another station holding an exclusive lock on a database while this lives.
-struct DbLock {
-    explicit DbLock(const QString& path)
-        : db(path) {
-        db.run("begin exclusive");
-    }
-    Db db;
-};
-
 // Every punch column as expected: those named in `want` with their values, every other one
 // at the table's default (numbers 0, text and tckexport NULL).
 void expect_punch(const QVariantMap& row, const QVariantMap& want);

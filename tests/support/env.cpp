@@ -2,8 +2,6 @@
 
 #include "station/settings.h"
 
-#include "station/db.h"
-
 #include <QFile>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -116,6 +114,45 @@ QVariant TestEnv::scalar(const QString& db, const QString& sql) const {
 
 bool TestEnv::add_punch(const QVariantMap& values) const {
     return suite::insert_row(punchdb(), "punch", values);
+}
+
+DbLock::DbLock(const QString& path)
+    : db(path) {
+    if (db.backend() == Backend::SQLite) {
+        db.run("begin exclusive");
+        return;
+    }
+    db.begin();
+    db.run("lock table " +
+           db.scalar("select string_agg(quote_ident(tablename), ',') from pg_tables where "
+                     "schemaname = current_schema()")
+               .toString() +
+           " in access exclusive mode");
+}
+
+bool refuse_inserts(const QString& db, const QString& table, const QString& condition) {
+    return with_db(db, [&](Db& d) {
+        d.run(d.backend() == Backend::SQLite
+                  ? "create trigger refuse before insert on " + table + " when " + condition +
+                        " begin select raise(abort, 'disk full'); end"
+                  : "create function refuse() returns trigger language plpgsql as $$ begin raise "
+                    "exception 'disk full'; end $$; create trigger refuse before insert on " +
+                        table + " for each row when (" + condition + ") execute function refuse()");
+    });
+}
+
+bool corrupt_database(const QString& db) {
+    if (database_server(db).isEmpty()) {
+        QFile f(db);
+        return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(QByteArray(4096, 'x'));
+    }
+    return with_db(db, [](Db& d) {
+        d.run("do $$ declare t text; begin for t in select tablename from pg_tables where "
+              "schemaname = current_schema() loop execute format('alter table %1$I rename to %2$I; "
+              "create function %3$I() returns setof %2$I language plpgsql as $f$ begin raise "
+              "exception ''malformed'' using errcode = ''data_corrupted''; end $f$; create view "
+              "%1$I as select * from %3$I()', t, t || '_lost', t || '_read'); end loop; end $$");
+    });
 }
 
 QByteArray TestEnv::read_file(const QString& path) const {

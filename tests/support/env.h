@@ -4,6 +4,7 @@
 
 #include "doubles.h"
 #include "installation.h"
+#include "station/db.h"
 #include "station/station.h"
 
 #include <QTemporaryDir>
@@ -49,5 +50,21 @@ public:
     QByteArray read_file(const QString& path) const;
     void write_file(const QString& path, const QByteArray& bytes) const;
 };
+
+// Another station holding a database whole while this lives: readers and writers wait for
+// the busy timeout, then fail with 3045. On a server, a writer's transaction holding every
+// table of the schema exclusively.
+struct DbLock {
+    explicit DbLock(const QString& path);
+    Db db;
+};
+
+// Makes inserts into table fail from now on where condition holds (written on the new row's
+// columns as new.NAME), as a full disk or a refusing engine would.
+bool refuse_inserts(const QString& db, const QString& table, const QString& condition);
+
+// Makes the database unreadable, as a damaged file is: opening or reading it fails with 3049.
+// On a server, every table of the schema becomes a view whose reading fails.
+bool corrupt_database(const QString& db);
 
 } // namespace pw::test
