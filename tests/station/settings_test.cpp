@@ -143,8 +143,9 @@ TEST(Loadsettings, MissingConfigOrRowKeepsValuesAndLoadsTheRest) {
         const QString map = no_file ? env.inst.data.chopped(1) : env.inst.data;
         const QString local = env.tmp.path() + "/Local Settings/";
         ASSERT_TRUE(QDir().mkpath(local));
-        env.write_file(env.station_file("parvnode.ini"),
-                       "\"MAPDRIVE=" + map.toUtf8() + "\"\n\"LOCALDRIVE=" + local.toUtf8() + "\"");
+        env.write_file(env.station_file("parvnode.ini"), "\"MAPDRIVE=" + map.toUtf8() +
+                                                             "\"\n\"LOCALDRIVE=" + local.toUtf8() +
+                                                             "\"\nDATABASE=" + env.server.toUtf8());
         ASSERT_TRUE(env.exec(env.configdb(), "delete from pr"));
         ASSERT_TRUE(initnode(env.st));
         env.st.settings.shiftlimit = 9;

@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 #include <QSet>
+#include <QSqlRecord>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <tuple>
@@ -15,8 +16,9 @@ namespace {
 // A Wednesday whose three weeks of punches run over Christmas and New Year.
 const QDate kToday(2024, 1, 10);
 
-suite::Options demo() {
+suite::Options demo(const QString& server = {}) {
     suite::Options o;
+    o.database = server;
     o.demo = true;
     o.today = kToday;
     return o;
@@ -35,7 +37,7 @@ TEST(Installation, HasEveryFileOfTheLayoutAndKeepsItUnlessForced) {
     test::TestEnv env;
     // Files read below, and the databases other tests open, need no check of their own.
     for (const char* name : {"HBPOSTMP.MDB", "punchwell.txt", "holiday.dat"})
-        EXPECT_TRUE(QFileInfo(env.data(name)).isFile()) << name;
+        EXPECT_TRUE(database_exists(env.data(name))) << name;
     for (const QString& program :
          {env.data("parv.exe"), env.station_file("syncnwk.exe"), env.station_file("swupdate.exe"),
           env.station_file("qwcedit.exe")})
@@ -57,14 +59,16 @@ TEST(Installation, HasEveryFileOfTheLayoutAndKeepsItUnlessForced) {
     env.write_file(env.station_file("syncnwk.exe"), "broken");
 
     QStringList report;
-    suite::create_installation(root, {}, &report);
+    suite::Options keep;
+    keep.database = env.server;
+    suite::create_installation(root, keep, &report);
     EXPECT_EQ(count(env, env.punchdb(), "select count(*) from punch"), 1);
     EXPECT_TRUE(has_line(report, "kept", env.punchdb())) << report.join('\n').toStdString();
     EXPECT_EQ(env.read_file(env.data("punchwell.txt")), "Staff meeting at 4\r\n");
     // Programs are brought up to date on every run.
     EXPECT_NE(env.read_file(env.station_file("syncnwk.exe")), "broken");
 
-    suite::Options force;
+    suite::Options force = keep;
     force.force = true;
     report.clear();
     suite::create_installation(root, force, &report);
@@ -92,22 +96,25 @@ TEST(Installation, PunchTablesHaveTheFixedColumnOrderAndIndexes) {
         {env.punchdb(), "punch"}, {env.punchdb(), "history"}, {env.data("rpt00.sys"), "punch"}};
     for (const auto& [db, table] : tables) {
         QStringList columns;
-        for (const auto& row : env.rows(db, "pragma table_info(" + table + ")"))
-            columns << row["name"].toString();
+        Db d(db);
+        const QSqlRecord rec = d.run("select * from " + table + " limit 0").record();
+        for (int i = 0; i < rec.count(); ++i)
+            columns << rec.fieldName(i);
         EXPECT_EQ(columns, expected) << table.toStdString() << " in " << db.toStdString();
     }
     // A new punch leaves tckexport null: export counts from there.
     ASSERT_TRUE(env.add_punch({{"tckempid", 7}}));
     EXPECT_TRUE(env.scalar(env.punchdb(), "select tckexport from punch").isNull());
 
+    // Each index's columns, from its definition as the engine keeps it.
     QSet<QString> indexes;
-    for (const auto& index : env.rows(env.punchdb(), "pragma index_list(punch)")) {
-        QStringList cols;
-        for (const auto& c :
-             env.rows(env.punchdb(), "pragma index_info(" + index["name"].toString() + ")"))
-            cols << c["name"].toString();
-        indexes << cols.join(',');
-    }
+    for (const auto& index :
+         env.rows(env.punchdb(),
+                  env.server.isEmpty()
+                      ? "select sql from sqlite_master where tbl_name = 'punch' and type = 'index'"
+                      : "select indexdef as sql from pg_indexes where schemaname = "
+                        "current_schema() and tablename = 'punch'"))
+        indexes << index["sql"].toString().section('(', 1).section(')', 0, 0).remove(' ');
     EXPECT_EQ(indexes, (QSet<QString>{"tckempid,tckstatus", "tckempid,tckindate", "tckindate",
                                       "tckstatus"}));
 }
@@ -193,7 +200,7 @@ TEST(Demo, PunchesAreClosedConsistentlyWithOneStillOpen) {
     const auto all = env.rows(env.punchdb(), "select * from punch order by rowid");
     test::TestEnv again(demo());
     EXPECT_EQ(again.rows(again.punchdb(), "select * from punch order by rowid"), all);
-    suite::create_installation(env.tmp.path(), demo());
+    suite::create_installation(env.tmp.path(), demo(env.server));
     EXPECT_EQ(env.rows(env.punchdb(), "select * from punch order by rowid"), all);
     EXPECT_EQ(count(env, env.empdb(), "select count(*) from empinfo"), suite::demo_logins().size());
 }
