@@ -10,6 +10,7 @@
 #include <random>
 #include <sqlite3.h>
 #include <stdexcept>
+#include <utility>
 
 namespace bench {
 
@@ -217,6 +218,30 @@ void read_meta(Club& club, const QString& meta) {
     }
 }
 
+// A cached club copied or moved with its build folder still names its old folders in
+// parvnode.ini: point them at where the club now is.
+void follow_moved_folder(const Club& club) {
+    QFile f(club.station + "parvnode.ini");
+    if (!f.open(QIODevice::ReadOnly))
+        return;
+    QList<QByteArray> lines = f.readAll().split('\n');
+    f.close();
+    bool moved = false;
+    for (QByteArray& line : lines) {
+        for (const auto& [key, folder] : {std::pair{QByteArray("\"MAPDRIVE="), club.data},
+                                          std::pair{QByteArray("\"LOCALDRIVE="), club.station}}) {
+            const QByteArray want = key + folder.toUtf8() + '"';
+            if (line.startsWith(key) && line != want) {
+                line = want;
+                moved = true;
+            }
+        }
+    }
+    if (moved &&
+        (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(lines.join('\n')) < 0))
+        throw std::runtime_error("cannot rewrite parvnode.ini");
+}
+
 } // namespace
 
 Club make_club(const QString& cache_dir, int rows) {
@@ -230,6 +255,7 @@ Club make_club(const QString& cache_dir, int rows) {
     const QString meta = club.root + "/ready";
     if (QFile::exists(meta)) {
         read_meta(club, meta);
+        follow_moved_folder(club);
         return club;
     }
     QDir(club.root).removeRecursively();
