@@ -47,6 +47,7 @@ std::vector<QVariantList> read_matching(Station& st, const ReportQuery& query) {
 // Adds the rows to the work database's punch table by column position, all or none.
 void copy_to_work_db(Station& st, const std::vector<QVariantList>& rows) {
     Db db(work_db_path(st), DbMode::ReadWrite, st.busy_timeout_ms);
+    as_scratch(db);
     Transaction t(db);
     QStringList columns;
     {

@@ -157,6 +157,7 @@ private:
         if (db_)
             return;
         db_.emplace(work_db_path(st_), DbMode::ReadWrite, st_.busy_timeout_ms);
+        as_scratch(*db_);
         t_.emplace(*db_);
         insert_ = db_->prepare(copy_sql(*db_, width_));
     }

@@ -1,5 +1,6 @@
 #include "workdb.h"
 
+#include "station/db.h"
 #include "station/messages.h"
 #include "station/station.h"
 
@@ -50,6 +51,13 @@ std::optional<QString> make_report_database(Station& st) {
         }
     }
     return work_db_path(st);
+}
+
+void as_scratch(Db& work) {
+    if (work.backend() != Backend::SQLite)
+        return;
+    work.run(QStringLiteral("pragma synchronous = off"));
+    work.run(QStringLiteral("pragma journal_mode = memory"));
 }
 
 } // namespace pw

@@ -13,6 +13,7 @@
 
 namespace pw {
 
+class Db;
 class Station;
 
 // "rpt" + last two characters of ("00" + node number) + ".mdb": node 3 rpt03.mdb, node 112
@@ -26,5 +27,11 @@ QString work_db_path(const Station& st);
 // rpt00.sys the old work database is kept as it is. Returns the work database's path, or
 // nullopt after reporting a failure through reporterror.
 std::optional<QString> make_report_database(Station& st);
+
+// Sets a connection to the work database up for a report's writes. The file is this node's
+// scratch copy, made fresh for every report, so its writes need not wait for the disk and
+// its rollback journal may stay in memory: a crash leaves at worst a copy the next report
+// replaces. Call before the first transaction.
+void as_scratch(Db& work);
 
 } // namespace pw
