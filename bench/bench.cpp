@@ -225,6 +225,11 @@ const std::vector<Case>& cases() {
     run(c);
 }
 
+// Where the clubs are kept: BENCH_DATA in the environment, else beside the build.
+QString bench_data() {
+    return qEnvironmentVariable("BENCH_DATA", QStringLiteral(BENCH_DATA));
+}
+
 QString size_name(int rows) {
     return rows >= 1000000 ? QStringLiteral("1M") : QString::number(rows / 1000) + "k";
 }
@@ -329,7 +334,7 @@ int child_floor() {
 
 // Child: one year report on the club, then the peak resident memory.
 int child_year(int rows) {
-    Ctx c(make_club(QStringLiteral(BENCH_DATA), rows));
+    Ctx c(make_club(bench_data(), rows));
     c.report(pw::kRangeOfEmployees, c.query(pw::kRangeOfEmployees, year(c)));
     std::printf("report_year_peak_mb %.1f\n", memory_mb("VmHWM:"));
     return 0;
@@ -371,7 +376,7 @@ int main(int argc, char** argv) {
     if (args.value(1) == "--year")
         return child_year(args.value(2).toInt());
     if (args.value(1) == "--once") {
-        Ctx c(make_club(QStringLiteral(BENCH_DATA), args.value(4).toInt()));
+        Ctx c(make_club(bench_data(), args.value(4).toInt()));
         restore_punches(c.club);
         for (const Case& k : cases())
             if (args.value(2) == k.name) {
@@ -389,7 +394,7 @@ int main(int argc, char** argv) {
     for (int rows : sizes) {
         std::printf("club of %d punches...\n", rows);
         std::fflush(stdout);
-        ctxs.push_back(std::make_unique<Ctx>(make_club(QStringLiteral(BENCH_DATA), rows)));
+        ctxs.push_back(std::make_unique<Ctx>(make_club(bench_data(), rows)));
         restore_punches(ctxs.back()->club);
     }
     for (const Case& k : cases())
