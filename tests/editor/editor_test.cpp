@@ -114,7 +114,6 @@ TEST_F(Editor, OpensOnTheRangeListsAndPaintsByStatus) {
     punch(20040504, 2, {{"tckempid", 5}});
     open();
     EXPECT_EQ(ed->windowTitle(), "Punch Editor Date Range: 20040501 - 20040531");
-    EXPECT_TRUE(ed->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(ed->Combo1->currentText() + ed->Combo1->itemText(0), "0 - All Jobs"); // none chosen
     EXPECT_FALSE(ed->fraedit1->isVisible());
     ed->cmdgo->click();
@@ -337,7 +336,6 @@ TEST_F(Editor, NewPunchChecksInOrderThenAddsOneApprovedRow) {
     EXPECT_TRUE(ed->fraedit1->isVisible() && ed->cmdsavenew->isVisible() &&
                 ed->cmdcancelnew->isVisible() && ed->cboempnumber->isVisible());
     EXPECT_FALSE(ed->cmdokayall->isVisible() || ed->cmdsave->isVisible() || ed->grid1->isVisible());
-    EXPECT_EQ(ed->newpunchmode, 1);
     EXPECT_EQ(ed->txtpunch[0]->text() + ed->txtpunch[2]->text(), "2004050120040501");
     EXPECT_EQ(ed->cboempnumber->count(), 3); // by last name, inactive Cy Old left out
     EXPECT_EQ(ed->cboempnumber->itemText(0) + ed->cboempnumber->currentText(), "13 - Fox, Di");
@@ -354,8 +352,6 @@ TEST_F(Editor, NewPunchChecksInOrderThenAddsOneApprovedRow) {
 
     // Another employee takes nothing of the job chosen before: none of his, no save.
     choose(ed->cboempjobs, 1);
-    EXPECT_EQ(ed->job_description + " " + QString::number(ed->pay_rate),
-              "Banquet Server Night Shift 11.25");
     for (const char* other : {"13 ", "9 "}) {
         choose(ed->cboempnumber, find(ed->cboempnumber, other));
         EXPECT_EQ(ed->cboempjobs->currentText() + ed->job_description +
@@ -366,7 +362,6 @@ TEST_F(Editor, NewPunchChecksInOrderThenAddsOneApprovedRow) {
     EXPECT_EQ(ed->cboempjobs->count(), 1); // Bob's one job
     choose(ed->cboempnumber, find(ed->cboempnumber, "7 "));
     choose(ed->cboempjobs, 1);
-    EXPECT_EQ(ed->pay_rate, 11.25);
     type(0, "0");
     EXPECT_EQ(save({}), QStringList{"Invalid Punch Date - IN entry. Must be a date in YYYYMMDD "
                                     "format."});
@@ -428,7 +423,6 @@ TEST_F(Editor, NewPunchChecksInOrderThenAddsOneApprovedRow) {
     EXPECT_EQ(ed->txtpunch[11]->text(), "");
     EXPECT_FALSE(ed->cboempnumber->isVisible());
     EXPECT_TRUE(ed->cmdsavenew->isVisible() && ed->cmdcancelnew->isVisible());
-    EXPECT_EQ(ed->newpunchmode, 1);
     fill();
     EXPECT_EQ(save({"Yes"}), QStringList());
     EXPECT_EQ(env.scalar(env.punchdb(), "select count(*) from punch").toInt(), 2);
