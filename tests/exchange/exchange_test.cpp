@@ -273,8 +273,6 @@ TEST_F(Exchange, ImportAddsAllOrNothing) {
     // The shift's overtime row: the same punch key, other hours.
     QByteArray overtime = line;
     overtime.replace("\" 8 \",\" 0 \"", "\" 0 \",\" 2 \"");
-    QByteArray overflow = line;
-    overflow.replace("\" 12 \"", "\"1e400\"");
     const struct {
         QByteArray bytes;
         QString message;
@@ -282,7 +280,6 @@ TEST_F(Exchange, ImportAddsAllOrNothing) {
     } cases[] = {
         {"", "Import Complete\n0 punches added, 0 punches already there.", 0},
         {line + line.left(40), "Line 2 of tcexport.csv holds 6 values", 0},
-        {line + overflow, "Line 2 of tcexport.csv has \"1e400\" in tckempid", 0},
         // A line repeated in one file (an appended reexport) is one punch.
         {line + line, "Import Complete\n1 punch added, 1 punch already there.", 1},
         {line + overtime + line, "Import Complete\n1 punch added, 2 punches already there.", 2},
