@@ -31,22 +31,18 @@ struct Config : ::testing::Test {
         win->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(win.get()));
     }
-    QLineEdit* box(int i) const { return win->findChild<QLineEdit*>(QString("Text1_%1").arg(i)); }
+    QLineEdit* box(int i) const { return win->Text1[i]; }
     void type(int i, const QString& text) {
         box(i)->setFocus();
         box(i)->selectAll();
         QTest::keyClick(box(i), Qt::Key_Delete);
         QTest::keyClicks(box(i), text);
     }
-    void click(const char* name) {
-        QTest::mouseClick(win->findChild<QPushButton*>(name), Qt::LeftButton);
-    }
     QVariantMap pr() const { return env.rows(env.configdb(), "select * from pr").first(); }
     // Clicks a row of the printer list.
     void pick(int row) {
-        auto* list = win->findChild<QListWidget*>("List1");
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(row)).center());
+        QTest::mouseClick(win->List1->viewport(), Qt::LeftButton, {},
+                          win->List1->visualItemRect(win->List1->item(row)).center());
     }
     static QColor base(QLineEdit* e) { return e->palette().color(QPalette::Base); }
 };
@@ -61,10 +57,9 @@ TEST_F(Config, OpensWithTheSettingsLoadedAgainFocusColoursAndThePrinterList) {
     for (const int i : {0, 1, 4, 5, 7, 8, 12})
         shown << box(i)->text();
     EXPECT_EQ(shown, QStringList({"20040531", "12", "-1", "2", "Break", "Reallocate Hours", "0"}));
-    EXPECT_EQ(box(12)->maxLength(), 1);
-    EXPECT_TRUE(win->findChild<QCheckBox*>("chktclockmode")->isChecked());
-    auto* list = win->findChild<QListWidget*>("List1");
-    auto* note = win->findChild<QLabel*>("lblnoprinter");
+    EXPECT_TRUE(win->chktclockmode->isChecked());
+    QListWidget* list = win->List1;
+    QLabel* note = win->lblnoprinter;
     EXPECT_TRUE(note->isVisible() && !list->isVisible());
 
     // Yellow while in a box; the printer list over box 4, "No Printer" first.
@@ -83,9 +78,9 @@ TEST_F(Config, OpensWithTheSettingsLoadedAgainFocusColoursAndThePrinterList) {
     EXPECT_EQ(box(4)->text(), "1");
     EXPECT_FALSE(note->isVisible());
 
-    click("cmdhelp");
+    test::click(win->cmdhelp);
     EXPECT_EQ(env.programs.started, QStringList({"qwcedit.exe tclock1.txt"}));
-    click("cmdexit");
+    test::click(win->cmdexit);
     EXPECT_FALSE(win->isVisible());
 }
 
@@ -101,10 +96,10 @@ TEST_F(Config, SaveWritesPrTheSettingsAndTclockIni) {
                                   {7, ""},
                                   {12, "8"}})
         type(i, text);
-    win->findChild<QCheckBox*>("chktclockmode")->setChecked(true);
+    win->chktclockmode->setChecked(true);
     box(4)->setFocus();
     pick(0); // "No Printer"
-    click("cmdsave");
+    test::click(win->cmdsave);
 
     EXPECT_TRUE(env.dialogs.boxes.isEmpty());
     QStringList saved;
@@ -133,7 +128,7 @@ TEST_F(Config, SaveWritesPrTheSettingsAndTclockIni) {
         env.dialogs.clear();
         type(i, "61");
         type(1, "11");
-        click("cmdsave");
+        test::click(win->cmdsave);
         EXPECT_EQ(env.dialogs.texts(), QStringList{QString(i == 2 ? "Punch IN" : "Punch OUT") +
                                                    " rounding (nearest X minutes) cannot be "
                                                    "more than 60."});
@@ -142,7 +137,7 @@ TEST_F(Config, SaveWritesPrTheSettingsAndTclockIni) {
         type(i, "60");
     }
     env.dialogs.clear();
-    click("cmdsave");
+    test::click(win->cmdsave);
     EXPECT_TRUE(env.dialogs.boxes.isEmpty());
     EXPECT_EQ(std::tuple(pr()["inrounding"].toInt(), pr()["outrounding"].toInt()),
               std::tuple(60, 60));
@@ -151,7 +146,7 @@ TEST_F(Config, SaveWritesPrTheSettingsAndTclockIni) {
     ASSERT_TRUE(QFile::remove(env.data("parv.exe")));
     type(1, "20");
     type(4, "1");
-    click("cmdsave");
+    test::click(win->cmdsave);
     EXPECT_EQ(env.dialogs.titles(), QStringList{"Punchwell - Connection Problem"});
     EXPECT_EQ(pr()["shiftlimit"].toInt(), 11);
     EXPECT_EQ(env.read_file(ini), "-1 , 2 , 1 \r\n");
@@ -190,14 +185,14 @@ TEST_F(Purge, MovesExactlyTheRangeFromTheWindow) {
     ASSERT_EQ(moving.size(), 3);
     env.st.who.manager = 1; // the window is a manager's
     open();
-    auto* note = win->findChild<QLabel*>("txtpurgemsg");
+    auto* note = win->txtpurgemsg;
     QString while_moving;
     env.dialogs.on_box = [&](const test::Box& b) {
         if (b.title == "Archive/Purge Complete")
             while_moving = note->text();
     };
     env.dialogs.answers = QStringList{"20040331", "20040101", "Yes", "Yes"};
-    click("cmdpurge");
+    test::click(win->cmdpurge);
 
     EXPECT_EQ(env.dialogs.titles(),
               QStringList({"FROM Date - From/To Archive/Purge Dates",
