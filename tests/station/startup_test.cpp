@@ -27,9 +27,6 @@ struct Started {
         : env(options) {}
     bool start() { return running = startup(env.st, win); }
     QString run_marker() const { return env.station_file("punchwell.run"); }
-    template <typename T> T* find(const char* name) {
-        return win.findChild<T*>(QString::fromLatin1(name));
-    }
     void tick_at(const QString& when) {
         env.clock.set(when);
         tick(env.st, win);
@@ -78,7 +75,7 @@ TEST(Startup, ASecondCopyClosesAndDeletesTheMarkerOfTheFirst) {
     EXPECT_TRUE(!QFile::exists(first.run_marker()) && first.win.isVisible());
 
     // Once the first copy closes, a new one may start.
-    QTest::mouseClick(first.find<QPushButton>("cmdclose"), Qt::LeftButton);
+    QTest::mouseClick(first.win.cmdclose, Qt::LeftButton);
     Tclock third;
     EXPECT_TRUE(startup(second_st, third));
 }
@@ -95,7 +92,7 @@ TEST(Startup, ShowsTheReadyWindowAndMarksTheRun) {
     EXPECT_EQ(s.win.windowTitle(), "Parvela Punchwell - v21.12.28a");
     EXPECT_EQ(cleared.count(), 1);
     EXPECT_EQ(s.env.read_file(s.run_marker()), "08:00:00\r\n");
-    EXPECT_TRUE(s.find<QPushButton>("cmdexport")->isHidden());
+    EXPECT_TRUE(s.win.cmdexport->isHidden());
     EXPECT_EQ(s.env.read_file(s.env.station_file("RPT07.MDB")),
               s.env.read_file(s.env.station_file("rpt00.sys")));
 
@@ -134,10 +131,9 @@ TEST(Startup, KeepsAndMovesAnOlderRemoteInstallationsFiles) {
     EXPECT_EQ(s.env.read_file(s.env.station_file("dbupdate.dat")), "cannot go");
     EXPECT_TRUE(QFile::exists(s.env.station_file("rpt00.sys")));
 
-    auto* exportbutton = s.find<QPushButton>("cmdexport");
-    EXPECT_FALSE(exportbutton->isHidden() || exportbutton->isVisible());
-    s.find<QFrame>("frareport")->show();
-    EXPECT_TRUE(exportbutton->isVisible() && !s.find<QPushButton>("cmdimport")->isVisible());
+    EXPECT_FALSE(s.win.cmdexport->isHidden() || s.win.cmdexport->isVisible());
+    s.win.frareport->show();
+    EXPECT_TRUE(s.win.cmdexport->isVisible() && !s.win.cmdimport->isVisible());
 
     // Running from the suite's own folder moves nothing.
     Started suite_folder;
@@ -154,18 +150,17 @@ TEST(Tick, ShowsTheClockAndRefreshesBannerMessageLineAndScreen) {
     s.env.write_file(s.env.data("holiday.dat"), "0101\r\n0525,1225\r\n");
     s.env.clock.set("2004-05-24 23:59:00");
     ASSERT_TRUE(s.start());
-    auto* banner = s.find<QLabel>("lblholiday");
+    QLabel* banner = s.win.lblholiday;
     EXPECT_EQ(banner->text(), "");
     s.tick_at("2004-05-25 00:00:00");
-    EXPECT_EQ(s.find<QLabel>("lbldate")->text() + " " + s.find<QLabel>("lbltime")->text() +
-                  banner->text(),
+    EXPECT_EQ(s.win.lbldate->text() + " " + s.win.lbltime->text() + banner->text(),
               "05-25-2004 00:00:00");
     s.tick_at("2004-05-25 00:00:01");
     EXPECT_EQ(banner->text(), "HOLIDAY HOURS TODAY");
     s.tick_at("2004-05-26 00:00:01");
     EXPECT_EQ(banner->text(), "");
 
-    auto* line = s.find<QLabel>("lblmsg");
+    auto* line = s.win.lblmsg;
     s.env.write_file(s.env.data("punchwell.txt"), "Staff meeting at 3\r\nnot shown\r\n");
     s.tick_at("2004-05-26 08:05:30");
     EXPECT_EQ(line->text(), "Staff meeting at 3");
@@ -195,7 +190,7 @@ TEST(Tick, UpdatesToANewerReleaseInItsMinutesWhileNobodyIdentifies) {
         EXPECT_TRUE(s.start());
         const QByteArray published = QByteArray(release) + "\r\nnotes\r\n";
         s.env.write_file(s.env.data("tcfilelist.txt"), published);
-        QTest::keyClicks(s.find<QLineEdit>("txtempid"), typed);
+        QTest::keyClicks(s.win.txtempid, typed);
         s.tick_at(QString("2004-05-24 ") + when);
         // Updating closes the station; anything else leaves it running.
         const bool updated = s.env.programs.started.contains("swupdate.exe");
