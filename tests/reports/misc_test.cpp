@@ -1,5 +1,4 @@
 #include "drive.h"
-#include "installation.h"
 #include "punch/punchrecord.h"
 #include "reports/miscreports.h"
 #include "reports/reportviewer.h"
@@ -13,18 +12,14 @@
 namespace pw {
 namespace {
 
-// The frame on a station whose clock stands on 2005-05-24, with ANN LEE (7) and BOB KING (8).
-struct Misc : ::testing::Test {
-    test::TestEnv env;
-    Station& st = env.st;
+// The frame on the staff's station, its clock on 2005-05-24.
+struct Misc : test::Clerks {
     MiscPunchFrame frame{st};
 
     void SetUp() override {
         env.clock.set("2005-05-24 10:15:00");
         env.load();
         st.who.manager = 1;
-        ASSERT_TRUE(suite::add_employee(env.empdb(), 7, "ANN", "LEE", 1234));
-        ASSERT_TRUE(suite::add_employee(env.empdb(), 8, "BOB", "KING", 1234));
         frame.show();
     }
     void TearDown() override { test::close_windows("pw::ReportViewer"); }
