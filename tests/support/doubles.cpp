@@ -41,17 +41,10 @@ std::optional<QString> ScriptedDialogs::chosen(const Box& box) {
     return box.answer == kCancel ? std::nullopt : std::optional(box.answer);
 }
 
-QStringList ScriptedDialogs::texts() const {
+QStringList ScriptedDialogs::of(QString Box::*field) const {
     QStringList out;
     for (const Box& b : boxes)
-        out << b.text;
-    return out;
-}
-
-QStringList ScriptedDialogs::titles() const {
-    QStringList out;
-    for (const Box& b : boxes)
-        out << b.title;
+        out << b.*field;
     return out;
 }
 

@@ -43,8 +43,10 @@ public:
     std::optional<QString> choose_file(FileMode mode, const QString& title, const QString& filter,
                                        const QString& folder, const QString& name) override;
 
-    QStringList texts() const;
-    QStringList titles() const;
+    // One field of every box so far: of(&Box::default_text).
+    QStringList of(QString Box::*field) const;
+    QStringList texts() const { return of(&Box::text); }
+    QStringList titles() const { return of(&Box::title); }
     const Box& last() const { return boxes.last(); }
     void clear() { boxes.clear(); }
 
