@@ -14,12 +14,7 @@ struct Prompts : ::testing::Test {
     Station& st = env.st;
     void SetUp() override { env.load(); }
     void answer(const QStringList& answers) { test::answer(env.dialogs, answers); }
-    QStringList defaults() const {
-        QStringList out;
-        for (const auto& b : env.dialogs.boxes)
-            out << b.default_text;
-        return out;
-    }
+    QStringList defaults() const { return env.dialogs.of(&test::Box::default_text); }
 };
 
 TEST_F(Prompts, CancelOrBlanksAtAnyBoxEndTheWholePrompt) {
