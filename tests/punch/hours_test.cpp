@@ -167,7 +167,7 @@ TEST_F(PunchRecord, OnlyTheRowRead) {
     EXPECT_EQ(buf.text(col::tcktimein), "08:00:00");
     buf[col::tckstatus] = kClosed;
     ASSERT_EQ(write(), RowResult::Done);
-    const auto r = env.rows(env.punchdb(), "select * from punch order by rowid");
+    const auto r = env.punches();
     EXPECT_EQ(std::pair(r[0]["tckstatus"], r[1]["tckstatus"]),
               std::pair(QVariant(kClosed), QVariant(kOpen)));
     EXPECT_TRUE(r[0]["tckjobdescription"] == "" && r[1]["tckjobdescription"].isNull());

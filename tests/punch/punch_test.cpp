@@ -22,10 +22,7 @@ using test::kDashes;
 using test::merged;
 using test::Terminal;
 
-QList<QVariantMap> shift_rows(const Terminal& t) {
-    return t.env.rows(t.env.punchdb(),
-                      "select * from punch where tckempid = 9 and tckjobcode = 10 order by rowid");
-}
+const QString kShift = "tckempid = 9 and tckjobcode = 10";
 
 QStringList with_feed(QStringList lines, int feed) {
     return lines + QStringList(feed, " ");
@@ -134,7 +131,7 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
         const QVariantMap out =
             merged(in, fields(QString("export=0 outdate=%1 timeout=%2 adjtimeout=%3 status=%4")
                                   .arg(o[0], timeout, o[1], o[2])));
-        const QList<QVariantMap> rows = shift_rows(t);
+        const QList<QVariantMap> rows = t.env.punches(kShift);
         ASSERT_EQ(rows.size(), *c.overtime ? 2 : 1);
         expect_punch(rows[0], merged(out, fields(c.hours)));
         if (*c.overtime)
@@ -269,7 +266,7 @@ TEST(PunchInAndOut, FailuresChangeNothing) {
         // Once the other station lets go, the same screen punches out.
         if (c.locked) {
             t.click(c.button);
-            EXPECT_EQ(shift_rows(t)[0]["tckstatus"].toInt(), 2);
+            EXPECT_EQ(t.env.punches(kShift)[0]["tckstatus"].toInt(), 2);
         }
     }
 }
@@ -311,7 +308,7 @@ TEST(Punch, OfTwoStationsPunchingOneEmployeeOneSucceeds) {
         EXPECT_EQ(b.env.dialogs.titles(),
                   QStringList{in ? "Print Punch-In Receipt?" : "Print Punch-Out Receipt?"});
         EXPECT_EQ(b.log().size(), 1);
-        const QList<QVariantMap> rows = shift_rows(b);
+        const QList<QVariantMap> rows = b.env.punches(kShift);
         if (in) {
             EXPECT_EQ(a.dialogs.texts(), QStringList{"You are already punched in.\nPunch out "
                                                      "first, then punch in again."});

@@ -28,13 +28,6 @@ void Terminal::start() {
     win.Timer1->stop();
 }
 
-void type_login(Tclock& win, const QString& number, const QString& password) {
-    QTest::keyClicks(win.txtempid, number);
-    QTest::keyClick(win.txtempid, Qt::Key_Return);
-    QTest::keyClicks(win.txtpassword, password);
-    QTest::keyClick(win.txtpassword, Qt::Key_Return);
-}
-
 Peer::Peer(const TestEnv& env, Clock& clock, Printers& printers)
     : programs(env.inst.station)
     , st(Platform{dialogs, clock, printers, programs, files}, env.inst.station) {
@@ -77,7 +70,7 @@ void Terminal::config(const QString& sql, const QVariantList& params) {
 }
 
 QList<QVariantMap> Terminal::punches() const {
-    return env.rows(env.punchdb(), "select * from punch order by rowid");
+    return env.punches();
 }
 
 QStringList Terminal::log() const {

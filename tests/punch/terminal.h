@@ -4,7 +4,7 @@
 // (password 1) may work as Bartender (job 10, 8.25) and Cook (job 20, 9.5); job 30 "Server"
 // exists too.
 
-#include "env.h"
+#include "drive.h"
 #include "station/db.h"
 #include "station/tclock.h"
 
@@ -14,9 +14,6 @@
 #include <QVariantMap>
 
 namespace pw::test {
-
-// Types the number and the password, each followed by Enter.
-void type_login(Tclock& win, const QString& number = "9", const QString& password = "1");
 
 class Terminal {
 public:

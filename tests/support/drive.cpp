@@ -11,7 +11,7 @@
 
 namespace pw::test {
 
-void Clerks::login(const QString& number, const QString& password) {
+void type_login(Tclock& win, const QString& number, const QString& password) {
     QTest::keyClicks(win.txtempid, number);
     QTest::keyClick(win.txtempid, Qt::Key_Return);
     QTest::keyClicks(win.txtpassword, password);

@@ -11,6 +11,9 @@
 namespace pw::test {
 
 void click(QWidget* w);
+// Types the number and the password (by default the punch screens' employee 9), each
+// followed by Enter.
+void type_login(Tclock& win, const QString& number = "9", const QString& password = "1");
 QStringList item_texts(const QListWidget* list);
 // The boxes' next answers, the boxes seen so far forgotten.
 void answer(ScriptedDialogs& dialogs, const QStringList& answers);
@@ -29,8 +32,9 @@ struct Clerks : ::testing::Test {
     Tclock win;
 
     Clerks();
-    // Types the number and the password, each followed by Enter.
-    void login(const QString& number, const QString& password);
+    void login(const QString& number, const QString& password) {
+        type_login(win, number, password);
+    }
     void open_manager();
 };
 

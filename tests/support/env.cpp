@@ -112,6 +112,10 @@ QVariant TestEnv::scalar(const QString& db, const QString& sql) const {
     return r.isEmpty() || r.first().isEmpty() ? QVariant() : r.first().first();
 }
 
+QList<QVariantMap> TestEnv::punches(const QString& where) const {
+    return rows(punchdb(), "select * from punch where " + where + " order by rowid");
+}
+
 bool TestEnv::add_punch(const QVariantMap& values) const {
     return suite::insert_row(punchdb(), "punch", values);
 }

@@ -44,6 +44,8 @@ public:
     bool exec(const QString& db, const QString& sql) const;
     QList<QVariantMap> rows(const QString& db, const QString& sql) const;
     QVariant scalar(const QString& db, const QString& sql) const;
+    // The punch rows where the condition holds, in the order they were added.
+    QList<QVariantMap> punches(const QString& where = "true") const;
     // Adds a punch row: columns left out take the table's defaults.
     bool add_punch(const QVariantMap& values) const;
 
