@@ -115,9 +115,6 @@ struct Exchange : ::testing::Test {
         env.dialogs.clear();
         export_punches(env.st, timer);
     }
-    QList<QVariantMap> punches(const test::TestEnv& e, const QString& where = "true") const {
-        return e.rows(e.punchdb(), "select * from punch where " + where + " order by rowid");
-    }
     void expect_timer_running() const {
         EXPECT_TRUE(timer.isActive());
         EXPECT_EQ(timer.interval(), 1000);
@@ -127,7 +124,7 @@ struct Exchange : ::testing::Test {
 TEST_F(Exchange, ExactLinesMarkedAfterTheWriteAndARoundTripOntoAnotherStation) {
     add_full_punch(20040515, "09:00:00", "Bar");
     add_full_punch(20040516, "10:00:00", "Bar, \"Main\"");
-    const QList<QVariantMap> before = punches(env);
+    const QList<QVariantMap> before = env.punches();
     // Stopped from the first question that follows the choice on, until the end.
     bool stopped_at_end = false;
     env.dialogs.on_box = [&](const test::Box& b) {
@@ -148,7 +145,7 @@ TEST_F(Exchange, ExactLinesMarkedAfterTheWriteAndARoundTripOntoAnotherStation) {
         .replace("\"Bar\"", "\"Bar, \"\"Main\"\"\"")
         .replace("\"09:00:00\"", "\"10:00:00\"");
     EXPECT_EQ(env.read_file(file), first + second);
-    EXPECT_EQ(punches(env, "tckstatus = 5 and tckexport = 1").size(), 2);
+    EXPECT_EQ(env.punches("tckstatus = 5 and tckexport = 1").size(), 2);
     EXPECT_EQ(env.dialogs.last().text, "Punchwell export complete.");
     EXPECT_TRUE(stopped_at_end);
     expect_timer_running();
@@ -166,7 +163,7 @@ TEST_F(Exchange, ExactLinesMarkedAfterTheWriteAndARoundTripOntoAnotherStation) {
         import_punches(other.st, timer);
         EXPECT_EQ(other.dialogs.last().text, message);
         expect_timer_running();
-        const QList<QVariantMap> got = punches(other, where);
+        const QList<QVariantMap> got = other.punches(where);
         ASSERT_EQ(got.size(), before.size());
         for (qsizetype i = 0; i < got.size(); ++i) {
             QVariantMap want = before[i];
@@ -199,7 +196,7 @@ TEST_F(Exchange, DailyWindowReexportAndAppending) {
     const QByteArray once = env.read_file(file);
     EXPECT_EQ(once.count("\r\n"), 1);
     EXPECT_TRUE(once.contains("Early"));
-    EXPECT_EQ(punches(env, "tckstatus = 5").size(), 1);
+    EXPECT_EQ(env.punches("tckstatus = 5").size(), 1);
 
     // No to replacing: the caution, then the same record again after the first line.
     do_export({"No", "Yes", "Yes"});
@@ -211,8 +208,8 @@ TEST_F(Exchange, DailyWindowReexportAndAppending) {
     EXPECT_TRUE(twice.startsWith(once));
     EXPECT_TRUE(twice.mid(once.size()).contains("Early"));
     EXPECT_TRUE(twice.mid(once.size()).endsWith("\" 5 \"\r\n"));
-    EXPECT_EQ(QList({punches(env, "tckexport = 2").size(), punches(env, "tckexport is null").size(),
-                     punches(env, "tckstatus = 1").size()}),
+    EXPECT_EQ(QList({env.punches("tckexport = 2").size(), env.punches("tckexport is null").size(),
+                     env.punches("tckstatus = 1").size()}),
               QList<qsizetype>({1, 3, 1}));
 }
 
@@ -254,7 +251,7 @@ TEST_F(Exchange, EveryWayOutRunsTheTimerAndMarksNothing) {
     do_export({"Yes"});
     EXPECT_EQ(env.dialogs.titles().last(), "Parvela Codes");
     EXPECT_EQ(env.read_file(file), "OLD\r\n");
-    EXPECT_EQ(punches(env, "tckstatus = 2 and tckexport is null").size(), 1);
+    EXPECT_EQ(env.punches("tckstatus = 2 and tckexport is null").size(), 1);
     expect_timer_running();
 }
 
@@ -288,9 +285,9 @@ TEST_F(Exchange, ImportAddsAllOrNothing) {
     for (const auto& c : cases) {
         const QString got = import(c.bytes);
         EXPECT_TRUE(got.contains(c.message)) << got.toStdString();
-        EXPECT_EQ(punches(env).size(), c.rows) << got.toStdString();
+        EXPECT_EQ(env.punches().size(), c.rows) << got.toStdString();
     }
-    const QList<QVariantMap> got = punches(env);
+    const QList<QVariantMap> got = env.punches();
     EXPECT_EQ(QList({got[0]["tckstatus"].toInt(), got[0]["tckexport"].toInt(),
                      got[1]["tckothours"].toInt()}),
               QList({4, 6, 2}));
