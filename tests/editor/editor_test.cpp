@@ -90,9 +90,7 @@ struct Editor : ::testing::Test {
         return -1;
     }
     QVariantMap stored(int indate) const {
-        const auto rows = env.rows(env.punchdb(), "select * from punch where tckindate = " +
-                                                      QString::number(indate));
-        return rows.isEmpty() ? QVariantMap() : rows.first();
+        return env.punches("tckindate = " + QString::number(indate)).value(0);
     }
     void type(int k, const QString& text) { ed->txtpunch[k]->setText(text); }
     void type(std::initializer_list<std::pair<int, QString>> boxes) {
