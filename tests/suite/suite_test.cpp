@@ -171,8 +171,7 @@ TEST(Demo, PunchesAreClosedConsistentlyWithOneStillOpen) {
                     "select count(*) from punch where tckindate in (20231225, 20240101)"),
               0);
 
-    const auto closed =
-        env.rows(env.punchdb(), "select * from punch where tckstatus in (2, 4) order by rowid");
+    const auto closed = env.punches("tckstatus in (2, 4)");
     ASSERT_GT(closed.size(), 40);
     QMap<QPair<int, qint64>, double> weeks;
     for (const auto& p : closed) {
@@ -197,11 +196,11 @@ TEST(Demo, PunchesAreClosedConsistentlyWithOneStillOpen) {
         EXPECT_LE(week, 40.0);
 
     // The same day gives the same punches, and a kept database does not get them twice.
-    const auto all = env.rows(env.punchdb(), "select * from punch order by rowid");
+    const auto all = env.punches();
     test::TestEnv again(demo());
-    EXPECT_EQ(again.rows(again.punchdb(), "select * from punch order by rowid"), all);
+    EXPECT_EQ(again.punches(), all);
     suite::create_installation(env.tmp.path(), demo(env.server));
-    EXPECT_EQ(env.rows(env.punchdb(), "select * from punch order by rowid"), all);
+    EXPECT_EQ(env.punches(), all);
     EXPECT_EQ(count(env, env.empdb(), "select count(*) from empinfo"), suite::demo_logins().size());
 }
 
