@@ -7,7 +7,7 @@
 //   bench_punchwell --once NAME SIDE ROWS   one run of one side, e.g. under callgrind
 #include "baseline.h"
 #include "club.h"
-#include "doubles.h"
+#include "platform/doubles.h"
 
 #include "app/wiring.h"
 #include "config/purge.h"

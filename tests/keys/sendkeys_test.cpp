@@ -1,5 +1,5 @@
-#include "doubles.h"
 #include "keys/sendkeys.h"
+#include "platform/doubles.h"
 
 #include <QLineEdit>
 #include <QTest>

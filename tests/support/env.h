@@ -2,8 +2,8 @@
 // A station on a temporary installation made by the suite stand-in, with every platform
 // double behind it. One per test; the folder goes away with it.
 
-#include "doubles.h"
 #include "installation.h"
+#include "platform/doubles.h"
 #include "station/db.h"
 #include "station/station.h"
 

@@ -1,6 +1,6 @@
 #pragma once
-// Test doubles of the platform: scripted boxes, a fixed clock, recording printers and
-// programs, and files whose writes can be made to fail.
+// The doubles of the platform: scripted boxes, a fixed clock, recording printers, programs and
+// keys, and files whose writes can be made to fail. Tests and benchmarks run the station on them.
 
 #include "platform/clock.h"
 #include "platform/dialogs.h"

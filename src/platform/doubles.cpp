@@ -1,4 +1,4 @@
-#include "doubles.h"
+#include "platform/doubles.h"
 
 #include <QDir>
 #include <QFileInfo>
