@@ -299,7 +299,7 @@ QList<QVariantMap> punches(const QDate& today) {
     return rows;
 }
 
-bool fill_emp(const QString& empdb) {
+bool fill_emp(const DbAccess& access, const QString& empdb) {
     QList<QVariantMap> jobs, people, assignments;
     for (const Job& j : kJobs)
         jobs << QVariantMap{{"jobcode", j.code},
@@ -321,25 +321,26 @@ bool fill_emp(const QString& empdb) {
             assignments << QVariantMap{
                 {"empid", p.empid}, {"jobcode", a.job}, {"payrate", a.payrate}, {"glacctnum", 0}};
     }
-    return insert_rows(empdb, "jobs", jobs) && insert_rows(empdb, "empinfo", people) &&
-           insert_rows(empdb, "empjobs", assignments);
+    return insert_rows(access, empdb, "jobs", jobs) &&
+           insert_rows(access, empdb, "empinfo", people) &&
+           insert_rows(access, empdb, "empjobs", assignments);
 }
 
 // Two tickets still open for Ana, who is on the clock: her punch out reports them. Each
 // ticket is its header row (ord 0) and its item rows.
-bool fill_pos(const QString& posdb) {
+bool fill_pos(const DbAccess& access, const QString& posdb) {
     QList<QVariantMap> rows;
     const int tickets[][3] = {{4101, 0, 1}, {4101, 1, 1}, {4101, 2, 1}, {4102, 0, 2}, {4102, 1, 2}};
     for (const auto& t : tickets)
         rows << QVariantMap{
             {"ticket", t[0]}, {"server", kOpenEmp}, {"ord", t[1]}, {"status", t[2]}};
-    return insert_rows(posdb, "xact", rows);
+    return insert_rows(access, posdb, "xact", rows);
 }
 
-bool fill_config(const QString& configdb, const QDate& today) {
+bool fill_config(const DbAccess& access, const QString& configdb, const QDate& today) {
     // Weekly pay periods ending on Saturday.
     const QDate period_end = today.addDays((6 - today.dayOfWeek() + 7) % 7);
-    return exec_sql(configdb,
+    return exec_sql(access, configdb,
                     "update pr set nextprdate = ?, shiftlimit = ?, inrounding = ?, "
                     "outrounding = ?, wwstartday = ?",
                     {ymd(period_end), kShiftLimit, kRounding, kRounding, 1});
@@ -376,27 +377,27 @@ void add_demo_data(const Installation& inst, const QDate& today, const DemoTarge
         note(report, "demo data not added to kept " + inst.data + name);
     };
     if (targets.emp)
-        result(report, fill_emp(inst.data + "EMP.MDB"), "added demo staff and jobs to",
-               inst.data + "EMP.MDB");
+        result(report, fill_emp(inst.db_access, inst.data + "EMP.MDB"),
+               "added demo staff and jobs to", inst.data + "EMP.MDB");
     else
         kept("EMP.MDB");
     if (targets.config)
-        result(report, fill_config(inst.data + "CONFIG.MDB", today),
+        result(report, fill_config(inst.db_access, inst.data + "CONFIG.MDB", today),
                "set demo pay rules (rounding 15, shift limit 12, week from Sunday) in",
                inst.data + "CONFIG.MDB");
     else
         kept("CONFIG.MDB");
     if (targets.punch) {
         const QList<QVariantMap> rows = punches(today);
-        result(report, insert_rows(inst.data + "PUNCHCLK.MDB", "punch", rows),
+        result(report, insert_rows(inst.db_access, inst.data + "PUNCHCLK.MDB", "punch", rows),
                QStringLiteral("added %1 demo punches (one still open) to").arg(rows.size()),
                inst.data + "PUNCHCLK.MDB");
     } else {
         kept("PUNCHCLK.MDB");
     }
     if (targets.pos)
-        result(report, fill_pos(inst.data + "HBPOSTMP.MDB"), "added demo open tickets to",
-               inst.data + "HBPOSTMP.MDB");
+        result(report, fill_pos(inst.db_access, inst.data + "HBPOSTMP.MDB"),
+               "added demo open tickets to", inst.data + "HBPOSTMP.MDB");
     else
         kept("HBPOSTMP.MDB");
 }

@@ -53,15 +53,15 @@ QByteArray crlf(const QString& text) {
 // Files that hold a club's data or settings are only ever replaced on request.
 // Returns true when the file was made in this run.
 template <typename Make>
-bool make_kept(const QString& path, const Options& options, QStringList* report, Make make) {
-    const bool existed = pw::database_exists(path) || QFileInfo::exists(path);
+bool make_kept(const QString& path, const pw::DbAccess& access, const Options& options,
+               QStringList* report, Make make) {
+    const bool existed = pw::database_exists(path, access) || QFileInfo::exists(path);
     if (existed) {
         if (!options.force) {
             note(report, "kept " + path + " (exists; --force replaces it)");
             return false;
         }
-        if (!(pw::database_server(path).isEmpty() ? QFile::remove(path)
-                                                  : pw::remove_database(path))) {
+        if (!pw::remove_database(path, access)) {
             note(report, "could not replace " + path);
             return false;
         }
@@ -74,15 +74,16 @@ bool make_kept(const QString& path, const Options& options, QStringList* report,
     return true;
 }
 
-using Creator = bool (*)(const QString&);
+using Creator = bool (*)(const QString&, const pw::DbAccess&);
 
-bool make_db(const QString& path, Creator create, const Options& options, QStringList* report) {
-    return make_kept(path, options, report, [&] { return create(path); });
+bool make_db(const QString& path, const pw::DbAccess& access, Creator create,
+             const Options& options, QStringList* report) {
+    return make_kept(path, access, options, report, [&] { return create(path, access); });
 }
 
 bool make_text(const QString& path, const QString& text, const Options& options,
                QStringList* report) {
-    return make_kept(path, options, report, [&] { return write_file(path, crlf(text)); });
+    return make_kept(path, {}, options, report, [&] { return write_file(path, crlf(text)); });
 }
 
 // Programs and help texts come with the installation: always brought up to date.
@@ -160,9 +161,9 @@ QString node_file(const Installation& inst, const Options& options) {
 }
 
 // Runs fn on a fresh connection to an existing db_path.
-template <typename Fn> bool with_db(const QString& db_path, Fn fn) {
+template <typename Fn> bool with_db(const pw::DbAccess& access, const QString& db_path, Fn fn) {
     try {
-        pw::Db db(db_path);
+        pw::Db db(db_path, pw::DbMode::ReadWrite, access);
         fn(db);
     } catch (const pw::DbError& e) {
         qWarning("suite: %s", e.what());
@@ -180,16 +181,19 @@ void insert(pw::Db& db, const QString& table, const QVariantMap& values) {
 
 } // namespace
 
-bool exec_sql(const QString& db_path, const QString& sql, const QVariantList& params) {
-    return with_db(db_path, [&](pw::Db& db) { db.run(sql, params); });
+bool exec_sql(const DbAccess& access, const QString& db_path, const QString& sql,
+              const QVariantList& params) {
+    return with_db(access, db_path, [&](pw::Db& db) { db.run(sql, params); });
 }
 
-bool insert_row(const QString& db_path, const QString& table, const QVariantMap& values) {
-    return with_db(db_path, [&](pw::Db& db) { insert(db, table, values); });
+bool insert_row(const DbAccess& access, const QString& db_path, const QString& table,
+                const QVariantMap& values) {
+    return with_db(access, db_path, [&](pw::Db& db) { insert(db, table, values); });
 }
 
-bool insert_rows(const QString& db_path, const QString& table, const QList<QVariantMap>& rows) {
-    return with_db(db_path, [&](pw::Db& db) {
+bool insert_rows(const DbAccess& access, const QString& db_path, const QString& table,
+                 const QList<QVariantMap>& rows) {
+    return with_db(access, db_path, [&](pw::Db& db) {
         pw::Transaction t(db);
         for (const QVariantMap& row : rows)
             insert(db, table, row);
@@ -197,9 +201,9 @@ bool insert_rows(const QString& db_path, const QString& table, const QList<QVari
     });
 }
 
-bool add_employee(const QString& empdb, int empid, const QString& first, const QString& last,
-                  qint64 pword, const QVariant& status) {
-    return insert_row(empdb, "empinfo",
+bool add_employee(const DbAccess& access, const QString& empdb, int empid, const QString& first,
+                  const QString& last, qint64 pword, const QVariant& status) {
+    return insert_row(access, empdb, "empinfo",
                       {{"empid", empid},
                        {"empfname", first},
                        {"emplname", last},
@@ -208,18 +212,19 @@ bool add_employee(const QString& empdb, int empid, const QString& first, const Q
                        {"pword", pword}});
 }
 
-bool add_job(const QString& empdb, int jobcode, const QString& description, double breaktime,
-             double breakreduction) {
-    return insert_row(empdb, "jobs",
+bool add_job(const DbAccess& access, const QString& empdb, int jobcode, const QString& description,
+             double breaktime, double breakreduction) {
+    return insert_row(access, empdb, "jobs",
                       {{"jobcode", jobcode},
                        {"jobdescription", description},
                        {"breaktime", breaktime},
                        {"breakreduction", breakreduction}});
 }
 
-bool add_empjob(const QString& empdb, int empid, int jobcode, double payrate, int glacctnum) {
+bool add_empjob(const DbAccess& access, const QString& empdb, int empid, int jobcode,
+                double payrate, int glacctnum) {
     return insert_row(
-        empdb, "empjobs",
+        access, empdb, "empjobs",
         {{"empid", empid}, {"jobcode", jobcode}, {"payrate", payrate}, {"glacctnum", glacctnum}});
 }
 
@@ -276,7 +281,7 @@ bool copy_to_server(const QString& root, const QString& url, QStringList* report
     const QString data = folder(root + "/data");
     // The server's schemas under a name of their own, beside the files they are copied from.
     const QString target = folder(root + "/server");
-    pw::set_database_server(target, url);
+    const pw::DbAccess access{3000, url, target};
     const QList<Source> sources = sources_in(data);
     QStringList made;
     bool ok = !sources.isEmpty();
@@ -286,13 +291,13 @@ bool copy_to_server(const QString& root, const QString& url, QStringList* report
         if (!ok)
             break;
         const QString to_path = target + source.file;
-        if (pw::database_exists(to_path)) {
+        if (pw::database_exists(to_path, access)) {
             note(report, "could not copy " + source.file + ": the server already holds schema " +
                              pw::database_schema(to_path));
             ok = false;
             break;
         }
-        if (!source.create(to_path)) {
+        if (!source.create(to_path, access)) {
             note(report, "could not create schema " + pw::database_schema(to_path));
             ok = false;
             break;
@@ -300,7 +305,7 @@ bool copy_to_server(const QString& root, const QString& url, QStringList* report
         made << to_path;
         try {
             pw::Db from(data + source.file, pw::DbMode::ReadOnly);
-            pw::Db to(to_path);
+            pw::Db to(to_path, pw::DbMode::ReadWrite, access);
             pw::Transaction t(to);
             for (const QString& table : source.tables)
                 copy_table(from, to, table);
@@ -314,10 +319,9 @@ bool copy_to_server(const QString& root, const QString& url, QStringList* report
     }
     if (!ok) {
         for (const QString& path : made)
-            pw::remove_database(path);
+            pw::remove_database(path, access);
         note(report, "could not copy the data folder: nothing was left on the server");
     }
-    pw::set_database_server(target, {});
     return ok;
 }
 
@@ -327,16 +331,17 @@ Installation create_installation(const QString& root, const Options& options, QS
     QDir().mkpath(root + "/station");
     inst.data = folder(root + "/data");
     inst.station = folder(root + "/station");
+    inst.db_access = {3000, options.database, inst.data};
     const QString& data = inst.data;
     const QString& station = inst.station;
-    pw::set_database_server(data, options.database);
+    const pw::DbAccess& access = inst.db_access;
 
     DemoTargets made;
-    made.config = make_db(data + "CONFIG.MDB", create_config_db, options, report);
-    made.emp = make_db(data + "EMP.MDB", create_emp_db, options, report);
-    made.punch = make_db(data + "PUNCHCLK.MDB", create_punch_db, options, report);
-    made.pos = make_db(data + "HBPOSTMP.MDB", create_pos_db, options, report);
-    make_db(data + "rpt00.sys", create_report_db, options, report);
+    made.config = make_db(data + "CONFIG.MDB", access, create_config_db, options, report);
+    made.emp = make_db(data + "EMP.MDB", access, create_emp_db, options, report);
+    made.punch = make_db(data + "PUNCHCLK.MDB", access, create_punch_db, options, report);
+    made.pos = make_db(data + "HBPOSTMP.MDB", access, create_pos_db, options, report);
+    make_db(data + "rpt00.sys", access, create_report_db, options, report);
 
     QString holidays;
     if (options.demo)
@@ -353,7 +358,7 @@ Installation create_installation(const QString& root, const Options& options, QS
     // Report templates: a club may edit them, so they are kept like its data.
     for (const QString& name : files_in(share + "templates", "*.rpt")) {
         const QByteArray bytes = read_all(share + "templates/" + name);
-        make_kept(data + name, options, report, [&] { return write_file(data + name, bytes); });
+        make_kept(data + name, {}, options, report, [&] { return write_file(data + name, bytes); });
     }
 
     install_file(data + "parv.exe", stand_in("its presence means the suite is reachable."), true,
@@ -362,7 +367,7 @@ Installation create_installation(const QString& root, const Options& options, QS
         install_file(data + "tillmar.exe", stand_in("the point-of-sale program."), true, report);
 
     make_text(station + "parvnode.ini", node_file(inst, options), options, report);
-    make_db(station + "rpt00.sys", create_report_db, options, report);
+    make_db(station + "rpt00.sys", {}, create_report_db, options, report);
     install_file(station + "syncnwk.exe", stand_in("network clock synchronisation."), true, report);
     install_file(station + "swupdate.exe", stand_in("software updater."), true, report);
     install_viewer(station + "qwcedit.exe", options, report);

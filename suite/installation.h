@@ -8,6 +8,8 @@
 // stand-in programs and help texts belong to the installation and are always rewritten.
 // Text files are UTF-8 with CR LF line ends.
 
+#include "station/db.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -35,8 +37,9 @@ struct Options {
 };
 
 struct Installation {
-    QString data;    // absolute, ending in "/": the value of MAPDRIVE=
-    QString station; // absolute, ending in "/": the working folder and LOCALDRIVE=
+    QString data;           // absolute, ending in "/": the value of MAPDRIVE=
+    QString station;        // absolute, ending in "/": the working folder and LOCALDRIVE=
+    pw::DbAccess db_access; // how its databases are reached: options.database serving data
 };
 
 // Creates root/data/ and root/station/. report (when given) gets one line per file:
@@ -47,14 +50,20 @@ Installation create_installation(const QString& root, const Options& options,
 // Rows for tests and the demo. Each opens the database file, works and closes it; a missing
 // file is an error, never a new database. Values are column name -> value; columns left
 // out take the table's defaults. insert_rows adds all rows or none.
-bool insert_row(const QString& db_path, const QString& table, const QVariantMap& values);
-bool insert_rows(const QString& db_path, const QString& table, const QList<QVariantMap>& rows);
-bool exec_sql(const QString& db_path, const QString& sql, const QVariantList& params = {});
+// access says where the database is (Installation::db_access).
+using pw::DbAccess;
+bool insert_row(const DbAccess& access, const QString& db_path, const QString& table,
+                const QVariantMap& values);
+bool insert_rows(const DbAccess& access, const QString& db_path, const QString& table,
+                 const QList<QVariantMap>& rows);
+bool exec_sql(const DbAccess& access, const QString& db_path, const QString& sql,
+              const QVariantList& params = {});
 
-bool add_employee(const QString& empdb, int empid, const QString& first, const QString& last,
-                  qint64 pword, const QVariant& status = QStringLiteral("1"));
-bool add_job(const QString& empdb, int jobcode, const QString& description, double breaktime = 0,
-             double breakreduction = 0);
-bool add_empjob(const QString& empdb, int empid, int jobcode, double payrate, int glacctnum = 0);
+bool add_employee(const DbAccess& access, const QString& empdb, int empid, const QString& first,
+                  const QString& last, qint64 pword, const QVariant& status = QStringLiteral("1"));
+bool add_job(const DbAccess& access, const QString& empdb, int jobcode, const QString& description,
+             double breaktime = 0, double breakreduction = 0);
+bool add_empjob(const DbAccess& access, const QString& empdb, int empid, int jobcode,
+                double payrate, int glacctnum = 0);
 
 } // namespace suite

@@ -49,11 +49,11 @@ QString punch_table_sql(const QString& table) {
     return "create table " + table + " (" + cols.join(", ") + ")";
 }
 
-// Creates the database (a file, or a schema where the folder is served) and runs the
+// Creates the database (a file, or a schema where access names a server) and runs the
 // statements in one transaction. The station's database layer maps the types.
-bool create(const QString& path, const QStringList& statements) {
+bool create(const QString& path, const pw::DbAccess& access, const QStringList& statements) {
     try {
-        pw::Db db(path, pw::DbMode::Create);
+        pw::Db db(path, pw::DbMode::Create, access);
         pw::Transaction t(db);
         for (const QString& sql : statements)
             db.run(sql);
@@ -77,59 +77,64 @@ const QStringList& punch_columns() {
     return names;
 }
 
-bool create_punch_db(const QString& path) {
-    return create(path, {
-                            punch_table_sql("punch"),
-                            punch_table_sql("history"),
-                            "create index punch_emp_status on punch (tckempid, tckstatus)",
-                            "create index punch_emp_indate on punch (tckempid, tckindate)",
-                            "create index punch_indate on punch (tckindate)",
-                            "create index punch_status on punch (tckstatus)",
-                        });
+bool create_punch_db(const QString& path, const pw::DbAccess& access) {
+    return create(path, access,
+                  {
+                      punch_table_sql("punch"),
+                      punch_table_sql("history"),
+                      "create index punch_emp_status on punch (tckempid, tckstatus)",
+                      "create index punch_emp_indate on punch (tckempid, tckindate)",
+                      "create index punch_indate on punch (tckindate)",
+                      "create index punch_status on punch (tckstatus)",
+                  });
 }
 
-bool create_emp_db(const QString& path) {
-    return create(path, {
-                            "create table empinfo (empid integer default 0, empfname text, "
-                            "emplname text, empmainname text, empstatus text, "
-                            "pword integer default 0, operator integer default 0, "
-                            "accessnum integer default 0)",
-                            "create index empinfo_id on empinfo (empid)",
-                            "create table empjobs (empid integer default 0, "
-                            "jobcode integer default 0, payrate real default 0, "
-                            "glacctnum integer default 0)",
-                            "create index empjobs_emp on empjobs (empid)",
-                            "create table jobs (jobcode integer default 0, jobdescription text, "
-                            "glacctnum integer default 0, breaktime real default 0, "
-                            "breakreduction real default 0)",
-                            "create index jobs_code on jobs (jobcode)",
-                        });
+bool create_emp_db(const QString& path, const pw::DbAccess& access) {
+    return create(path, access,
+                  {
+                      "create table empinfo (empid integer default 0, empfname text, "
+                      "emplname text, empmainname text, empstatus text, "
+                      "pword integer default 0, operator integer default 0, "
+                      "accessnum integer default 0)",
+                      "create index empinfo_id on empinfo (empid)",
+                      "create table empjobs (empid integer default 0, "
+                      "jobcode integer default 0, payrate real default 0, "
+                      "glacctnum integer default 0)",
+                      "create index empjobs_emp on empjobs (empid)",
+                      "create table jobs (jobcode integer default 0, jobdescription text, "
+                      "glacctnum integer default 0, breaktime real default 0, "
+                      "breakreduction real default 0)",
+                      "create index jobs_code on jobs (jobcode)",
+                  });
 }
 
-bool create_config_db(const QString& path) {
-    return create(path, {
-                            "create table pr (nextprdate integer default 0, "
-                            "shiftlimit integer default 0, inrounding integer default 0, "
-                            "outrounding integer default 0, plevel1 text, reason1 text, "
-                            "reason2 text, reason3 text, reason4 text, reason5 text, "
-                            "reason6 text, wwstartday integer default 1, "
-                            "otmultiplier real default 1.5, holidaymultiplier real default 1.5)",
-                            "insert into pr (nextprdate, plevel1) values (0, 'zvt')",
-                        });
+bool create_config_db(const QString& path, const pw::DbAccess& access) {
+    return create(path, access,
+                  {
+                      "create table pr (nextprdate integer default 0, "
+                      "shiftlimit integer default 0, inrounding integer default 0, "
+                      "outrounding integer default 0, plevel1 text, reason1 text, "
+                      "reason2 text, reason3 text, reason4 text, reason5 text, "
+                      "reason6 text, wwstartday integer default 1, "
+                      "otmultiplier real default 1.5, holidaymultiplier real default 1.5)",
+                      "insert into pr (nextprdate, plevel1) values (0, 'zvt')",
+                  });
 }
 
-bool create_pos_db(const QString& path) {
-    return create(path, {"create table xact (ticket integer default 0, server integer default 0, "
-                         "ord integer default 0, status integer default 0)"});
+bool create_pos_db(const QString& path, const pw::DbAccess& access) {
+    return create(path, access,
+                  {"create table xact (ticket integer default 0, server integer default 0, "
+                   "ord integer default 0, status integer default 0)"});
 }
 
-bool create_report_db(const QString& path) {
-    return create(path, {
-                            punch_table_sql("punch"),
-                            "create table headings (ctlcompname text, ctlselect text, "
-                            "ctlauxtitle text, ctlseq text, ctllinetop text)",
-                            "insert into headings (ctlcompname) values ('')",
-                        });
+bool create_report_db(const QString& path, const pw::DbAccess& access) {
+    return create(path, access,
+                  {
+                      punch_table_sql("punch"),
+                      "create table headings (ctlcompname text, ctlselect text, "
+                      "ctlauxtitle text, ctlseq text, ctllinetop text)",
+                      "insert into headings (ctlcompname) values ('')",
+                  });
 }
 
 } // namespace suite

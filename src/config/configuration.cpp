@@ -43,7 +43,7 @@ int box_number(const QString& text) {
 // Updates the first row of pr, the one loadsettings reads. Throws DbError.
 void write_pr(Station& st, int shiftlimit, int inrounding, int outrounding, const ConfigEntries& e,
               int wwstartday) {
-    Db db(st.path(st.settings.configdb), DbMode::ReadWrite, st.busy_timeout_ms);
+    Db db(st.path(st.settings.configdb), DbMode::ReadWrite, st.db_access());
     Transaction t(db);
     QVariantList binds{shiftlimit, inrounding, outrounding};
     for (int n = 0; n < 6; ++n)

@@ -37,7 +37,7 @@ bool archivepurge(Station& st) {
     if (file.isEmpty())
         return false;
     try {
-        Db db(file, DbMode::ReadWrite, st.busy_timeout_ms);
+        Db db(file, DbMode::ReadWrite, st.db_access());
         Transaction t(db);
         // history has punch's columns in punch's order: "select *" copies by position.
         QSqlQuery copy = db.run(QStringLiteral("insert into history select * from punch where ") +

@@ -45,7 +45,7 @@ Where selection(std::optional<double> employee, const EditorFilter& f, const QSt
 const QString kListed = QStringLiteral("tckstatus <= 4");
 
 Db punch_db(Station& st, DbMode mode) {
-    return Db(st.path(st.settings.punchdb), mode, st.busy_timeout_ms);
+    return Db(st.path(st.settings.punchdb), mode, st.db_access());
 }
 
 QString text_of(const QVariant& v) {
@@ -107,20 +107,20 @@ std::optional<double> sum_adjreghours(Station& st, double employee, const Editor
 }
 
 QStringList job_items(Station& st) {
-    Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.busy_timeout_ms);
+    Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.db_access());
     QSqlQuery q = db.run(QStringLiteral("select jobcode, jobdescription from jobs order by rowid"));
     return items(q);
 }
 
 QStringList active_employee_items(Station& st) {
-    Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.busy_timeout_ms);
+    Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.db_access());
     QSqlQuery q = db.run(QStringLiteral("select empid, empmainname from empinfo where empid > 0 "
                                         "and cast(empstatus as real) = 1 order by emplname"));
     return items(q);
 }
 
 QStringList employee_job_items(Station& st, double employee) {
-    Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.busy_timeout_ms);
+    Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.db_access());
     QSqlQuery q = db.run(QStringLiteral("select empjobs.jobcode, jobs.jobdescription from empjobs "
                                         "join jobs on empjobs.jobcode = jobs.jobcode "
                                         "where empjobs.empid = ? order by empjobs.jobcode"),
@@ -129,7 +129,7 @@ QStringList employee_job_items(Station& st, double employee) {
 }
 
 std::optional<double> job_payrate(Station& st, double employee, int job) {
-    Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.busy_timeout_ms);
+    Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.db_access());
     QSqlQuery q = db.run(
         QStringLiteral("select payrate from empjobs where empid = ? and jobcode = ? limit 1"),
         {employee, job});

@@ -67,7 +67,7 @@ void TimerPause::stop() {
 ExportChoice find_for_export(Station& st, const QString& db_file, const ExportRange& range,
                              bool reexport) {
     const PunchQuery query = export_query(range, reexport);
-    Db db(db_file, DbMode::ReadOnly, st.busy_timeout_ms);
+    Db db(db_file, DbMode::ReadOnly, st.db_access());
     QSqlQuery q = db.run(QStringLiteral("select count(*), "
                                         "sum(case when tckexport > 0 then 1 else 0 end) "
                                         "from punch where ") +
@@ -84,7 +84,7 @@ ExportChoice find_for_export(Station& st, const QString& db_file, const ExportRa
 ExportResult write_export(Station& st, const QString& db_file, const ExportRange& range,
                           bool reexport, const QString& path, bool replace) {
     const PunchQuery query = export_query(range, reexport);
-    Db db(db_file, DbMode::ReadWrite, st.busy_timeout_ms);
+    Db db(db_file, DbMode::ReadWrite, st.db_access());
     // Taken before the rows are read: what is written is exactly what gets marked.
     Transaction t(db);
     ExportResult result;
@@ -161,7 +161,7 @@ bool same_line(const QVariantList& a, const QVariantList& b) {
 } // namespace
 
 ImportResult import_records(Station& st, const QString& db_file, const QByteArray& bytes) {
-    Db db(db_file, DbMode::ReadWrite, st.busy_timeout_ms);
+    Db db(db_file, DbMode::ReadWrite, st.db_access());
     PunchBuffer layout;
     read_punch_row(db, marker_query(), layout);
     if (layout.field_count() < col::count)

@@ -200,7 +200,7 @@ QString lookupemployee(Station& st) {
         return kNotFound;
     QString result = kNotFound;
     {
-        Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.busy_timeout_ms);
+        Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.db_access());
         QSqlQuery q = db.run(QStringLiteral("select empfname, emplname, pword from empinfo "
                                             "where empid = ? and CAST(empstatus AS REAL) = 1"),
                              {st.who.number});
@@ -215,7 +215,7 @@ QString lookupemployee(Station& st) {
 }
 
 std::optional<OpenPunch> find_open_punch(Station& st, double employee) {
-    Db db(st.path(st.settings.punchdb), DbMode::ReadOnly, st.busy_timeout_ms);
+    Db db(st.path(st.settings.punchdb), DbMode::ReadOnly, st.db_access());
     return find_open_punch(db, employee);
 }
 
@@ -237,7 +237,7 @@ std::optional<OpenPunch> find_open_punch(Db& db, double employee) {
 }
 
 QList<JobLine> employee_jobs(Station& st, double employee) {
-    Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.busy_timeout_ms);
+    Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.db_access());
     QSqlQuery q = db.run(QStringLiteral("select empjobs.jobcode, empjobs.payrate, "
                                         "jobs.jobdescription from empjobs "
                                         "join jobs on empjobs.jobcode = jobs.jobcode "

@@ -29,7 +29,7 @@ bool below_a_cent(double rate) {
 } // namespace
 
 BreakRule job_break_rule(Station& st, int job_code) {
-    Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.busy_timeout_ms);
+    Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.db_access());
     QSqlQuery q = db.run(
         QStringLiteral("select breaktime, breakreduction from jobs where jobcode = ?"), {job_code});
     if (!fetch(q))
@@ -132,7 +132,7 @@ void punch_in(Station& st, Tclock& win) {
         {
             // The check and the insert share the write lock: of two stations punching the
             // same employee in at once, the second finds the first one's punch.
-            Db db(file, DbMode::ReadWrite, st.busy_timeout_ms);
+            Db db(file, DbMode::ReadWrite, st.db_access());
             Transaction tx(db);
             already = find_open_punch(db, who.number);
             if (!already) {

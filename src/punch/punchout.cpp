@@ -32,7 +32,7 @@ Outcome write_close(Station& st, const PunchBuffer& open, const PunchQuery& quer
     QDate shift_day = day_of(open.integer(col::tckindate));
     if (!shift_day.isValid())
         shift_day = now.date();
-    Db db(file, DbMode::ReadWrite, st.busy_timeout_ms);
+    Db db(file, DbMode::ReadWrite, st.db_access());
     Transaction tx(db);
     const double W =
         rules.weekly ? week_sum(db, employee, week_bounds(shift_day, st.settings.wwstartday)) : 0.0;

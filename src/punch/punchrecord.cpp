@@ -68,7 +68,7 @@ RowResult on_punch_db(Station& st, const QString& path, const PunchQuery& query,
     const QString file = punch_db_file(st, path);
     if (file.isEmpty())
         return RowResult::Missing;
-    Db db(file, mode, st.busy_timeout_ms);
+    Db db(file, mode, st.db_access());
     return work(db);
 }
 
@@ -130,7 +130,7 @@ QString punch_db_file(Station& st, const QString& path) {
     if (!named.endsWith(QLatin1String(".MDB"), Qt::CaseInsensitive))
         named += QLatin1String(".MDB");
     const QString file = st.path(named);
-    if (!database_exists(st.files(), file)) {
+    if (!database_exists(st.files(), file, st.db_access())) {
         st.dialogs().message(QStringLiteral("The ") + named +
                                  QStringLiteral(" database is missing.\r\n"
                                                 "Contact Quorwyn technical support for "

@@ -21,11 +21,11 @@ const QString kLocalCount = kCentralCount + QStringLiteral(" and (status = 1 or 
 
 std::optional<qint64> count_in(Station& st, const QString& file, const QString& sql,
                                double employee) {
-    if (file.isEmpty() || !database_exists(st.files(), file))
+    if (file.isEmpty() || !database_exists(st.files(), file, st.db_access()))
         return std::nullopt;
     std::optional<qint64> count;
     try {
-        Db db(file, DbMode::ReadOnly, st.busy_timeout_ms);
+        Db db(file, DbMode::ReadOnly, st.db_access());
         count = db.scalar(sql, {employee}).toLongLong();
     } catch (const DbError& e) {
         // The check only informs: say what went wrong and let the punch out go on.

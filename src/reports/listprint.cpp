@@ -193,7 +193,7 @@ void write_headings(Station& st, const QList<QPair<QString, QString>>& fields) {
         sets << field + QStringLiteral(" = ?");
         values << value;
     }
-    Db db(work_db_path(st), DbMode::ReadWrite, st.busy_timeout_ms);
+    Db db(work_db_path(st), DbMode::ReadWrite, st.db_access());
     Transaction t(db);
     const QSqlQuery q =
         db.run(QStringLiteral("update headings set ") + sets.join(QStringLiteral(", ")) +

@@ -32,7 +32,7 @@ const QString kApprovedReason = QStringLiteral("MGR APPROVED");
 
 std::vector<QVariantList> read_matching(Station& st, const ReportQuery& query) {
     std::vector<QVariantList> rows;
-    Db db(st.path(st.settings.punchdb), DbMode::ReadOnly, st.busy_timeout_ms);
+    Db db(st.path(st.settings.punchdb), DbMode::ReadOnly, st.db_access());
     QSqlQuery q = db.run(query.sql, query.binds);
     while (fetch(q)) {
         const QSqlRecord r = q.record();
@@ -46,7 +46,7 @@ std::vector<QVariantList> read_matching(Station& st, const ReportQuery& query) {
 
 // Adds the rows to the work database's punch table by column position, all or none.
 void copy_to_work_db(Station& st, const std::vector<QVariantList>& rows) {
-    Db db(work_db_path(st), DbMode::ReadWrite, st.busy_timeout_ms);
+    Db db(work_db_path(st), DbMode::ReadWrite, st.db_access());
     as_scratch(db);
     Transaction t(db);
     QStringList columns;

@@ -206,7 +206,7 @@ QString check_employee_number(Station& st, const QString& text) {
         return text;
     std::optional<QString> name;
     {
-        Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.busy_timeout_ms);
+        Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.db_access());
         name = EmployeeNames(db).name(number, text);
     }
     // The database is closed before the box waits for the user.

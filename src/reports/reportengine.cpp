@@ -91,7 +91,7 @@ public:
         if (it != known_.constEnd())
             return *it;
         if (!db_) {
-            db_.emplace(st_.path(st_.settings.empdb), DbMode::ReadOnly, st_.busy_timeout_ms);
+            db_.emplace(st_.path(st_.settings.empdb), DbMode::ReadOnly, st_.db_access());
             lookup_.emplace(*db_);
         }
         return *known_.insert(number, lookup_->name(number, text));
@@ -220,7 +220,7 @@ private:
     void open() {
         if (db_)
             return;
-        db_.emplace(work_db_path(st_), DbMode::ReadWrite, st_.busy_timeout_ms);
+        db_.emplace(work_db_path(st_), DbMode::ReadWrite, st_.db_access());
         as_scratch(*db_);
         t_.emplace(*db_);
         insert_.emplace(*db_, copy_sql(*db_, width_));
@@ -237,7 +237,7 @@ private:
 // Streams the rows into the list and the work database; returns how many rows named an
 // unknown employee.
 int fill(Station& st, LineList& list, int index, const ReportQuery& query) {
-    Db punch(st.path(st.settings.punchdb), DbMode::ReadOnly, st.busy_timeout_ms);
+    Db punch(st.path(st.settings.punchdb), DbMode::ReadOnly, st.db_access());
     QSqlQuery q = punch.run(query.sql, query.binds);
     let_window_events_run();
 

@@ -207,7 +207,7 @@ QVariantMap read_report_model(Station& st) {
     QSqlRecord headings;
     std::vector<QSqlRecord> rows;
     {
-        Db db(work_db_path(st), DbMode::ReadOnly, st.busy_timeout_ms);
+        Db db(work_db_path(st), DbMode::ReadOnly, st.db_access());
         {
             QSqlQuery q = db.run(QStringLiteral("select * from headings limit 1"));
             headings = fetch(q) ? q.record() : QSqlRecord();
@@ -219,7 +219,7 @@ QVariantMap read_report_model(Station& st) {
     // Every employee, former ones too: old punches keep their names on paper.
     QMap<double, QString> names;
     if (!rows.empty()) {
-        Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.busy_timeout_ms);
+        Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.db_access());
         QSqlQuery q = db.run(QStringLiteral("select empid, empfname, emplname from empinfo"));
         while (fetch(q))
             names.insert(q.value(0).toDouble(),

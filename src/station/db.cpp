@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QMutex>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -29,16 +28,6 @@ QString next_connection_name() {
 
 QString folder_key(const QString& folder) {
     return QDir::cleanPath(QDir(folder).absolutePath()) + QLatin1Char('/');
-}
-
-struct Servers {
-    QMutex mutex;
-    QHash<QString, QString> by_folder;
-};
-
-Servers& servers() {
-    static Servers s;
-    return s;
 }
 
 // Reads a libpq connection URI into the connection. Only the password is left out: it comes
@@ -182,24 +171,14 @@ int server_code(const QString& state) {
 
 } // namespace
 
-void set_database_server(const QString& data_folder, const QString& url) {
-    Servers& s = servers();
-    QMutexLocker lock(&s.mutex);
-    if (url.isEmpty())
-        s.by_folder.remove(folder_key(data_folder));
-    else
-        s.by_folder.insert(folder_key(data_folder), url);
-}
-
-QString database_server(const QString& path) {
+QString database_server(const QString& path, const DbAccess& access) {
+    if (access.server.isEmpty())
+        return {};
     const QFileInfo info(path);
-    if (info.suffix().compare(QLatin1String("mdb"), Qt::CaseInsensitive) != 0)
+    if (info.suffix().compare(QLatin1String("mdb"), Qt::CaseInsensitive) != 0 ||
+        folder_key(info.absolutePath()) != folder_key(access.data_folder))
         return {};
-    Servers& s = servers();
-    QMutexLocker lock(&s.mutex);
-    if (s.by_folder.isEmpty())
-        return {};
-    return s.by_folder.value(folder_key(info.absolutePath()));
+    return access.server;
 }
 
 QString database_schema(const QString& path) {
@@ -210,19 +189,19 @@ QString database_schema(const QString& path) {
     return schema;
 }
 
-bool database_exists(const QString& path) {
-    if (database_server(path).isEmpty())
+bool database_exists(const QString& path, const DbAccess& access) {
+    if (database_server(path, access).isEmpty())
         return QFileInfo(path).isFile();
     try {
-        Db db(path, DbMode::ReadOnly);
+        Db db(path, DbMode::ReadOnly, access);
     } catch (const DbError& e) {
         return e.code() != 53;
     }
     return true;
 }
 
-bool remove_database(const QString& path) {
-    const QString server = database_server(path);
+bool remove_database(const QString& path, const DbAccess& access) {
+    const QString server = database_server(path, access);
     if (server.isEmpty())
         return QFile::remove(path);
     try {
@@ -255,8 +234,9 @@ void server_exec(const QString& url, const QString& sql) {
     QSqlDatabase::removeDatabase(name);
 }
 
-bool database_exists(const Files& files, const QString& path) {
-    return database_server(path).isEmpty() ? files.exists(path) : database_exists(path);
+bool database_exists(const Files& files, const QString& path, const DbAccess& access) {
+    return database_server(path, access).isEmpty() ? files.exists(path)
+                                                   : database_exists(path, access);
 }
 
 DbError::DbError(int code, const QString& description)
@@ -309,11 +289,11 @@ DbError to_db_error(const QSqlError& error) {
     return DbError(station_code(error), text);
 }
 
-Db::Db(const QString& path, DbMode mode, int busy_timeout_ms)
+Db::Db(const QString& path, DbMode mode, const DbAccess& access)
     : path_(path)
     , name_(next_connection_name()) {
     const QString missing = QStringLiteral("Could not find file '%1'.").arg(path);
-    const QString server = database_server(path);
+    const QString server = database_server(path, access);
     backend_ = server.isEmpty() ? Backend::SQLite : Backend::PostgreSQL;
     if (backend_ == Backend::SQLite) {
         const bool exists = QFileInfo(path).isFile();
@@ -331,7 +311,7 @@ Db::Db(const QString& path, DbMode mode, int busy_timeout_ms)
                                               : QStringLiteral("mode=rw"));
         db.setDatabaseName(url.toString(QUrl::FullyEncoded));
         db.setConnectOptions(
-            QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busy_timeout_ms));
+            QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(access.busy_timeout_ms));
     } else {
         apply_url(db, server);
     }
@@ -351,7 +331,7 @@ Db::Db(const QString& path, DbMode mode, int busy_timeout_ms)
                                        "set_config('lock_timeout', '%2ms', false), "
                                        "set_config('default_transaction_read_only', '%3', false)")
                             .arg(schema)
-                            .arg(busy_timeout_ms)
+                            .arg(access.busy_timeout_ms)
                             .arg(mode == DbMode::ReadOnly ? "on" : "off")))
                 throw to_db_error(q.lastError());
             if (!q.next() || !q.value(0).toBool())

@@ -5,8 +5,8 @@
 // code and the engine's own description.
 //
 // A database is named by its file path. By default it is that SQLite file. A data folder
-// may instead be served by one PostgreSQL database (set_database_server): each NAME.MDB of
-// the folder is then the schema "name" of that database, chosen per connection through
+// may instead be served by one PostgreSQL database (DbAccess::server): each NAME.MDB of the
+// folder is then the schema "name" of that database, chosen per connection through
 // search_path so that the same unqualified SQL runs on both. This is the one place that
 // knows which engine runs.
 
@@ -46,30 +46,36 @@ DbError to_db_error(const QSqlError& error);
 enum class DbMode { ReadWrite, ReadOnly, Create };
 enum class Backend { SQLite, PostgreSQL };
 
-// Serves the .MDB databases of data_folder from the PostgreSQL database at url (a libpq
-// connection URI, e.g. postgresql://user@host:5432/club or postgresql:///club?host=/run/pg).
-// An empty url returns the folder to its SQLite files. Passwords come from libpq's own
-// means (PGPASSWORD, the password file), never from the url.
-void set_database_server(const QString& data_folder, const QString& url);
-// The server url for a database path, or empty when it is a SQLite file.
-QString database_server(const QString& path);
+// How the databases are reached. With a server, the .MDB databases of data_folder are served
+// by the PostgreSQL database at server (a libpq connection URI, e.g.
+// postgresql://user@host:5432/club or postgresql:///club?host=/run/pg); every other path is a
+// SQLite file. Passwords come from libpq's own means (PGPASSWORD, the password file), never
+// from the URI.
+struct DbAccess {
+    int busy_timeout_ms = 3000; // how long a lock is waited for before 3045
+    QString server;             // empty: SQLite files only
+    QString data_folder;
+};
+
+// The server URI for a database path, or empty when it is a SQLite file.
+QString database_server(const QString& path, const DbAccess& access);
 // The schema of a server-held database path ("PUNCHCLK.MDB" -> "punchclk").
 QString database_schema(const QString& path);
 // Whether the database exists: the file, or the schema on its server. A server that cannot be
 // reached counts as present, so that opening it reports why.
-bool database_exists(const QString& path);
+bool database_exists(const QString& path, const DbAccess& access);
 // Removes the database: the file, or the schema and all it holds. False when it failed.
-bool remove_database(const QString& path);
+bool remove_database(const QString& path, const DbAccess& access);
 // Runs one statement outside any schema on the server at url (creating or dropping a whole
 // database, for set-up). Throws DbError.
 void server_exec(const QString& url, const QString& sql);
 // The same, asking files for a file-held database (so the station's file access decides).
-bool database_exists(const Files& files, const QString& path);
+bool database_exists(const Files& files, const QString& path, const DbAccess& access);
 
 class Db {
 public:
     // Throws DbError 53 when the file does not exist.
-    explicit Db(const QString& path, DbMode mode = DbMode::ReadWrite, int busy_timeout_ms = 3000);
+    explicit Db(const QString& path, DbMode mode = DbMode::ReadWrite, const DbAccess& access = {});
     ~Db();
     Db(const Db&) = delete;
     Db& operator=(const Db&) = delete;

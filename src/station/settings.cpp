@@ -69,7 +69,7 @@ PrValue pr_value(const QSqlQuery& q, const QString& column) {
 void read_pr(Station& st, Settings& s) {
     Settings next = s;
     {
-        Db db(st.path(s.configdb), DbMode::ReadOnly, st.busy_timeout_ms);
+        Db db(st.path(s.configdb), DbMode::ReadOnly, st.db_access());
         QSqlQuery q = db.run(QStringLiteral("select * from pr"));
         if (!fetch(q))
             throw DbError(3021, QStringLiteral("No current record."));
@@ -194,8 +194,6 @@ bool initnode(Station& st) {
         (QStringLiteral("hbposx") + two_digits(s.posunit) + QStringLiteral(".mdb")).toUpper();
     // Only the file name is upper-cased: folder names on Linux keep their case.
     s.postempdb = s.mapdrive + QStringLiteral("HBPOSTMP.MDB");
-    set_database_server(QFileInfo(st.shared(QStringLiteral("parv.exe"))).absolutePath(),
-                        s.database);
     return true;
 }
 

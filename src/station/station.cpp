@@ -1,6 +1,7 @@
 #include "station.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace pw {
 
@@ -12,6 +13,13 @@ QString Station::local(const QString& name) const {
 
 QString Station::path(const QString& prefixed) const {
     return resolve_name(QDir(workdir_).filePath(prefixed));
+}
+
+DbAccess Station::db_access() const {
+    DbAccess access{busy_timeout_ms, settings.database, {}};
+    if (!access.server.isEmpty())
+        access.data_folder = QFileInfo(shared(QStringLiteral("parv.exe"))).absolutePath();
+    return access;
 }
 
 } // namespace pw

@@ -10,6 +10,7 @@
 #include "platform/keyboard.h"
 #include "platform/printers.h"
 #include "platform/programs.h"
+#include "station/db.h"
 #include "station/settings.h"
 
 #include <QString>
@@ -88,6 +89,9 @@ public:
 
     // How long a database waits for another station's lock before it reports 3045.
     int busy_timeout_ms = 3000;
+    // How this station reaches the shared databases: the busy timeout, and the server of
+    // parvnode.ini's DATABASE= line serving mapdrive's .MDB databases.
+    DbAccess db_access() const;
 
     Settings settings;
     Identified who;

@@ -33,15 +33,16 @@ struct Editor : ::testing::Test {
         env.load();
         st.settings.shiftlimit = 12;
         const QString emp = env.empdb();
-        ASSERT_TRUE(suite::add_employee(emp, 7, "Ann", "Lee", 1234));
-        ASSERT_TRUE(suite::add_employee(emp, 9, "Bob", "Ray", 1234));
-        ASSERT_TRUE(suite::add_employee(emp, 11, "Cy", "Old", 1234, "0")); // inactive
-        ASSERT_TRUE(suite::add_job(emp, 12, "Bartender"));
-        ASSERT_TRUE(suite::add_job(emp, 14, "Banquet Server Night Shift"));
-        ASSERT_TRUE(suite::add_job(emp, 15, "Valet"));
-        ASSERT_TRUE(suite::add_empjob(emp, 7, 12, 9.5));
-        ASSERT_TRUE(suite::add_empjob(emp, 7, 14, 11.25));
-        ASSERT_TRUE(suite::add_empjob(emp, 9, 12, 8));
+        ASSERT_TRUE(suite::add_employee(env.db_access(), emp, 7, "Ann", "Lee", 1234));
+        ASSERT_TRUE(suite::add_employee(env.db_access(), emp, 9, "Bob", "Ray", 1234));
+        ASSERT_TRUE(
+            suite::add_employee(env.db_access(), emp, 11, "Cy", "Old", 1234, "0")); // inactive
+        ASSERT_TRUE(suite::add_job(env.db_access(), emp, 12, "Bartender"));
+        ASSERT_TRUE(suite::add_job(env.db_access(), emp, 14, "Banquet Server Night Shift"));
+        ASSERT_TRUE(suite::add_job(env.db_access(), emp, 15, "Valet"));
+        ASSERT_TRUE(suite::add_empjob(env.db_access(), emp, 7, 12, 9.5));
+        ASSERT_TRUE(suite::add_empjob(env.db_access(), emp, 7, 14, 11.25));
+        ASSERT_TRUE(suite::add_empjob(env.db_access(), emp, 9, 12, 8));
     }
 
     // A punch of employee 7 on job 12 in May, closed with 8 hours unless told otherwise.
@@ -328,7 +329,8 @@ TEST_F(Editor, BoxesShowFocusCompleteOnEnterAndCheckOnLeaving) {
 }
 
 TEST_F(Editor, NewPunchChecksInOrderThenAddsOneApprovedRow) {
-    ASSERT_TRUE(suite::add_employee(env.empdb(), 13, "Di", "Fox", 1234)); // no jobs
+    ASSERT_TRUE(
+        suite::add_employee(env.db_access(), env.empdb(), 13, "Di", "Fox", 1234)); // no jobs
     open();
     ed->cmdcreate->click();
     EXPECT_TRUE(ed->fraedit1->isVisible() && ed->cmdsavenew->isVisible() &&
@@ -487,7 +489,7 @@ TEST_F(Editor, ADatabaseFailureShowsTheCodeAndChangesNothing) {
     open();
     ed->go();
     ASSERT_EQ(ed->Data1->rowCount(), 1);
-    ASSERT_TRUE(remove_database(env.punchdb()));
+    ASSERT_TRUE(remove_database(env.punchdb(), env.db_access()));
     ed->go();
     EXPECT_EQ(test::code_shown(env.dialogs), 53);
     EXPECT_EQ(ed->Data1->rowCount(), 1);

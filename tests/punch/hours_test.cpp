@@ -116,6 +116,7 @@ const PunchQuery kOpenRow{"tckempid = ? and tckjobcode = ? and tckstatus = 1", {
 struct PunchRecord : ::testing::Test {
     test::TestEnv env;
     PunchBuffer buf;
+    void SetUp() override { env.load(); } // the station's DATABASE= line
 
     RowResult read(const PunchQuery& q = kOpenRow) {
         return read_punch_row(env.st, env.punchdb(), q, buf);

@@ -41,8 +41,9 @@ TEST(Identify, WhoMayIdentify) {
     int id = 100;
     for (const auto& [status, stored, typed, refused, manager] : cases) {
         SCOPED_TRACE(++id);
-        ASSERT_TRUE(suite::add_employee(t.env.empdb(), id, "Al", "Fox", 0, status));
-        ASSERT_TRUE(suite::add_empjob(t.env.empdb(), id, 10, 8));
+        ASSERT_TRUE(
+            suite::add_employee(t.env.db_access(), t.env.empdb(), id, "Al", "Fox", 0, status));
+        ASSERT_TRUE(suite::add_empjob(t.env.db_access(), t.env.empdb(), id, 10, 8));
         t.emp("update empinfo set pword = ? where empid = ?", {stored, id});
         t.env.dialogs.clear();
         t.login(QString::number(id), typed);
@@ -105,7 +106,7 @@ TEST(Identify, JobListItsSelectionRuleAndAnOpenPunchOnAnyJob) {
     int id = 300;
     for (const auto& [jobs, listed, row, job_code, pay_rate] : cases) {
         SCOPED_TRACE(jobs);
-        ASSERT_TRUE(suite::add_employee(t.env.empdb(), ++id, "Al", "Fox", 1));
+        ASSERT_TRUE(suite::add_employee(t.env.db_access(), t.env.empdb(), ++id, "Al", "Fox", 1));
         t.emp(QString("insert into empjobs (empid, jobcode, payrate, glacctnum) values ") +
               QString(jobs).arg(id));
         t.login(QString::number(id), "1");
@@ -132,7 +133,7 @@ TEST(Identify, JobListItsSelectionRuleAndAnOpenPunchOnAnyJob) {
 
     // Nothing listable (there is no job 99): no punch.
     t.click("cmddone");
-    ASSERT_TRUE(suite::add_employee(t.env.empdb(), 8, "Al", "Fox", 1));
+    ASSERT_TRUE(suite::add_employee(t.env.db_access(), t.env.empdb(), 8, "Al", "Fox", 1));
     t.emp("insert into empjobs values (8, 99, 8, 0), (8, 10, 8, 1)");
     t.login("8", "1");
     EXPECT_EQ(t.env.dialogs.titles() + t.env.dialogs.texts(),
@@ -157,7 +158,7 @@ TEST(Identify, FailuresAtOkShowTheirBox) {
     Terminal t;
     t.start();
     {
-        test::DbLock lock(t.env.empdb());
+        test::DbLock lock(t.env, t.env.empdb());
         t.login();
     }
     EXPECT_EQ(t.env.dialogs.titles() + t.env.dialogs.texts(),
@@ -165,7 +166,7 @@ TEST(Identify, FailuresAtOkShowTheirBox) {
                            "Punchwell database is in use. Try again in a moment or two..."}));
     t.expect_waiting();
     t.env.dialogs.clear();
-    ASSERT_TRUE(suite::exec_sql(t.env.punchdb(), "drop table punch"));
+    ASSERT_TRUE(suite::exec_sql(t.env.db_access(), t.env.punchdb(), "drop table punch"));
     t.login();
     EXPECT_EQ(t.env.dialogs.boxes.size() * test::code_shown(t.env.dialogs), 3024);
     t.expect_waiting();

@@ -179,7 +179,7 @@ TEST(PunchIn, AFailingLogNeverUndoesThePunch) {
 TEST(PunchIn, NeedsAJobAndAPayRate) {
     // Three jobs: none is chosen until the employee picks one.
     Terminal t;
-    ASSERT_TRUE(suite::add_empjob(t.env.empdb(), 9, 30, 0.0099));
+    ASSERT_TRUE(suite::add_empjob(t.env.db_access(), t.env.empdb(), 9, 30, 0.0099));
     t.start();
     t.login();
     t.click("cmdpunchin");
@@ -202,7 +202,7 @@ TEST(PunchIn, NeedsAJobAndAPayRate) {
 
 TEST(PunchInAndOut, FailuresChangeNothing) {
     const auto remove = [](const char* name) {
-        return [name](Terminal& t) { remove_database(t.env.data(name)); };
+        return [name](Terminal& t) { remove_database(t.env.data(name), t.env.db_access()); };
     };
     const QString gone = "The <db> database is missing.\r\nContact Quorwyn technical support for "
                          "assistance.";
@@ -221,7 +221,9 @@ TEST(PunchInAndOut, FailuresChangeNothing) {
         {"cmdpunchin", "suite unreachable", remove("parv.exe"), "Punchwell - Connection Problem",
          no_suite},
         {"cmdpunchout", "overtime row refused",
-         [](Terminal& t) { test::refuse_inserts(t.env.punchdb(), "punch", "new.tckothours > 0"); },
+         [](Terminal& t) {
+             test::refuse_inserts(t.env, t.env.punchdb(), "punch", "new.tckothours > 0");
+         },
          "Parvela Codes", "Code "},
         {"cmdpunchout", "suite unreachable", remove("parv.exe"), "Punchwell - Connection Problem",
          no_suite, false},
@@ -250,7 +252,7 @@ TEST(PunchInAndOut, FailuresChangeNothing) {
         {
             std::optional<test::DbLock> lock;
             if (c.locked)
-                lock.emplace(t.env.punchdb());
+                lock.emplace(t.env, t.env.punchdb());
             t.click(c.button);
         }
         EXPECT_EQ(t.env.dialogs.titles(), QStringList{c.title});

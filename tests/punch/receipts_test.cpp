@@ -55,10 +55,10 @@ TEST(Receipts, ThePrinterByItsPlaceOnlyWhenWanted) {
 }
 
 // Tickets of xact, four numbers each: ticket, server, ord, status.
-void tickets(const QString& db, const QList<int>& v) {
+void tickets(const test::TestEnv& env, const QString& db, const QList<int>& v) {
     for (int i = 0; i + 3 < v.size(); i += 4)
         ASSERT_TRUE(suite::insert_row(
-            db, "xact",
+            env.db_access(), db, "xact",
             {{"ticket", v[i]}, {"server", v[i + 1]}, {"ord", v[i + 2]}, {"status", v[i + 3]}}));
 }
 
@@ -83,12 +83,12 @@ TEST(OpenTickets, LocalTicketsOfUnit3) {
     suite::Options unit3;
     unit3.posunit = 3;
     Terminal t(unit3);
-    remove_database(t.env.data("HBPOSTMP.MDB"));
+    remove_database(t.env.data("HBPOSTMP.MDB"), t.env.db_access());
     const QString local = t.env.station_file("HBPOSX03.MDB");
-    ASSERT_TRUE(suite::create_pos_db(local));
+    ASSERT_TRUE(suite::create_pos_db(local, t.env.db_access()));
     // Counted: employee 9's ord-0 rows in status 1 or 2. Not counted: other states, other
     // order lines, other servers.
-    tickets(local,
+    tickets(t.env, local,
             {1, 9, 0, 1, 2, 9, 0, 2, 3, 9, 0, 0, 4, 9, 0, 3, 5, 9, 0, 4, 6, 9, 1, 1, 7, 8, 0, 1});
     EXPECT_EQ(punch_out_boxes(t), kOpenTickets);
     EXPECT_EQ(t.env.dialogs.boxes[0].text, message("2", "", "2"));
@@ -117,10 +117,10 @@ TEST(OpenTickets, CentralTicketsCountWhateverTheirState) {
             t.env.write_file(
                 c.tillmar == 1 ? t.env.data("tillmar.exe") : t.env.station_file("tillmar.exe"), "");
         if (c.rows.isEmpty())
-            test::corrupt_database(t.env.data("HBPOSTMP.MDB"));
+            test::corrupt_database(t.env, t.env.data("HBPOSTMP.MDB"));
         if (!c.tillmar)
             t.env.write_file(t.env.station_file("HBPOSX00.MDB"), QByteArray(4096, 'x'));
-        tickets(t.env.data("HBPOSTMP.MDB"), c.rows);
+        tickets(t.env, t.env.data("HBPOSTMP.MDB"), c.rows);
         bool waited = false;
         t.env.dialogs.on_box = [&](const test::Box&) {
             waited = waited || t.win.frawait->isVisible();

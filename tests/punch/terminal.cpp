@@ -16,7 +16,7 @@ namespace pw::test {
 
 Terminal::Terminal(suite::Options options)
     : env(std::move(options)) {
-    EXPECT_TRUE(suite::add_employee(env.empdb(), 9, "Ann", "Lee", 1));
+    EXPECT_TRUE(suite::add_employee(env.db_access(), env.empdb(), 9, "Ann", "Lee", 1));
     emp("insert into jobs (jobcode, jobdescription) values (10, 'Bartender'), (20, 'Cook'), "
         "(30, 'Server')");
     emp("insert into empjobs (empid, jobcode, payrate) values (9, 10, 8.25), (9, 20, 9.5)");
@@ -62,11 +62,11 @@ QStringList Terminal::lines() {
 }
 
 void Terminal::emp(const QString& sql, const QVariantList& params) {
-    EXPECT_TRUE(suite::exec_sql(env.empdb(), sql, params)) << sql.toStdString();
+    EXPECT_TRUE(suite::exec_sql(env.db_access(), env.empdb(), sql, params)) << sql.toStdString();
 }
 
 void Terminal::config(const QString& sql, const QVariantList& params) {
-    EXPECT_TRUE(suite::exec_sql(env.configdb(), sql, params)) << sql.toStdString();
+    EXPECT_TRUE(suite::exec_sql(env.db_access(), env.configdb(), sql, params)) << sql.toStdString();
 }
 
 QList<QVariantMap> Terminal::punches() const {

@@ -201,10 +201,10 @@ int code_of(const std::function<void()>& work) {
 TEST(Db, ErrorsGetTheStationsCodesRollBackAndShowTheCodesBox) {
     test::TestEnv env;
     const QString missing = env.data("NOPE.MDB");
-    EXPECT_EQ(code_of([&] { Db db(missing); }), 53);
+    EXPECT_EQ(code_of([&] { Db db(missing, DbMode::ReadWrite, env.db_access()); }), 53);
     EXPECT_FALSE(QFile::exists(missing)); // never created by opening it
 
-    Db db(env.punchdb());
+    Db db(env.punchdb(), DbMode::ReadWrite, env.db_access());
     EXPECT_EQ(code_of([&] { db.run("select * from nosuch"); }), 3024);
     EXPECT_EQ(code_of([&] { db.run("select nosuch from punch"); }), 3018);
     EXPECT_EQ(code_of([&] { db.run("select count(*) from punch"); }), 0);

@@ -37,7 +37,7 @@ TEST(Installation, HasEveryFileOfTheLayoutAndKeepsItUnlessForced) {
     test::TestEnv env;
     // Files read below, and the databases other tests open, need no check of their own.
     for (const char* name : {"HBPOSTMP.MDB", "punchwell.txt", "holiday.dat"})
-        EXPECT_TRUE(database_exists(env.data(name))) << name;
+        EXPECT_TRUE(database_exists(env.data(name), env.db_access())) << name;
     for (const QString& program :
          {env.data("parv.exe"), env.station_file("syncnwk.exe"), env.station_file("swupdate.exe"),
           env.station_file("qwcedit.exe")})

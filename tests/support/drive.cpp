@@ -56,11 +56,11 @@ QString pdf_text(const QString& path, const QStringList& options) {
 
 Clerks::Clerks() {
     const QString emp = env.empdb();
-    EXPECT_TRUE(suite::add_job(emp, 12, "Cook"));
-    EXPECT_TRUE(suite::add_employee(emp, 7, "ANN", "LEE", 1234));
-    EXPECT_TRUE(suite::add_employee(emp, 8, "BOB", "KING", 20000));
-    EXPECT_TRUE(suite::add_empjob(emp, 7, 12, 10));
-    EXPECT_TRUE(suite::add_empjob(emp, 8, 12, 12.5));
+    EXPECT_TRUE(suite::add_job(env.db_access(), emp, 12, "Cook"));
+    EXPECT_TRUE(suite::add_employee(env.db_access(), emp, 7, "ANN", "LEE", 1234));
+    EXPECT_TRUE(suite::add_employee(env.db_access(), emp, 8, "BOB", "KING", 20000));
+    EXPECT_TRUE(suite::add_empjob(env.db_access(), emp, 7, 12, 10));
+    EXPECT_TRUE(suite::add_empjob(env.db_access(), emp, 8, 12, 12.5));
 }
 
 void Clerks::open_manager() {

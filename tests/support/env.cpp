@@ -36,9 +36,9 @@ suite::Installation install(const QTemporaryDir& tmp, const QString& server,
 }
 
 // False when the database could not be opened or the statement failed.
-template <typename Fn> bool with_db(const QString& path, Fn fn) {
+template <typename Fn> bool with_db(const DbAccess& access, const QString& path, Fn fn) {
     try {
-        Db db(path);
+        Db db(path, DbMode::ReadWrite, access);
         fn(db);
         return true;
     } catch (const DbError&) {
@@ -70,7 +70,6 @@ TestEnv::TestEnv(suite::Options options)
 TestEnv::~TestEnv() {
     if (server.isEmpty())
         return;
-    set_database_server(inst.data, {});
     closealldata();
     const QString name = QUrl(server).path().mid(1);
     try {
@@ -88,12 +87,12 @@ void TestEnv::load() {
 }
 
 bool TestEnv::exec(const QString& db, const QString& sql) const {
-    return with_db(db, [&](Db& d) { d.run(sql); });
+    return with_db(db_access(), db, [&](Db& d) { d.run(sql); });
 }
 
 QList<QVariantMap> TestEnv::rows(const QString& db, const QString& sql) const {
     QList<QVariantMap> out;
-    const bool ok = with_db(db, [&](Db& d) {
+    const bool ok = with_db(db_access(), db, [&](Db& d) {
         QSqlQuery q = d.run(sql);
         while (fetch(q)) {
             QVariantMap row;
@@ -117,11 +116,11 @@ QList<QVariantMap> TestEnv::punches(const QString& where) const {
 }
 
 bool TestEnv::add_punch(const QVariantMap& values) const {
-    return suite::insert_row(punchdb(), "punch", values);
+    return suite::insert_row(db_access(), punchdb(), "punch", values);
 }
 
-DbLock::DbLock(const QString& path)
-    : db(path) {
+DbLock::DbLock(const TestEnv& env, const QString& path)
+    : db(path, DbMode::ReadWrite, env.db_access()) {
     if (db.backend() == Backend::SQLite) {
         db.run("begin exclusive");
         return;
@@ -134,8 +133,9 @@ DbLock::DbLock(const QString& path)
            " in access exclusive mode");
 }
 
-bool refuse_inserts(const QString& db, const QString& table, const QString& condition) {
-    return with_db(db, [&](Db& d) {
+bool refuse_inserts(const TestEnv& env, const QString& db, const QString& table,
+                    const QString& condition) {
+    return with_db(env.db_access(), db, [&](Db& d) {
         d.run(d.backend() == Backend::SQLite
                   ? "create trigger refuse before insert on " + table + " when " + condition +
                         " begin select raise(abort, 'disk full'); end"
@@ -145,12 +145,12 @@ bool refuse_inserts(const QString& db, const QString& table, const QString& cond
     });
 }
 
-bool corrupt_database(const QString& db) {
-    if (database_server(db).isEmpty()) {
+bool corrupt_database(const TestEnv& env, const QString& db) {
+    if (database_server(db, env.db_access()).isEmpty()) {
         QFile f(db);
         return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(QByteArray(4096, 'x'));
     }
-    return with_db(db, [](Db& d) {
+    return with_db(env.db_access(), db, [](Db& d) {
         d.run("do $$ declare t text; begin for t in select tablename from pg_tables where "
               "schemaname = current_schema() loop execute format('alter table %1$I rename to %2$I; "
               "create function %3$I() returns setof %2$I language plpgsql as $f$ begin raise "

@@ -36,6 +36,8 @@ public:
     QString empdb() const { return data("EMP.MDB"); }
     QString punchdb() const { return data("PUNCHCLK.MDB"); }
     QString configdb() const { return data("CONFIG.MDB"); }
+    // Where the installation's databases are, for the suite's row helpers and Db.
+    const DbAccess& db_access() const { return inst.db_access; }
 
     // initnode, checksuite and loadsettings, as start-up runs them.
     void load();
@@ -57,16 +59,17 @@ public:
 // the busy timeout, then fail with 3045. On a server, a writer's transaction holding every
 // table of the schema exclusively.
 struct DbLock {
-    explicit DbLock(const QString& path);
+    DbLock(const TestEnv& env, const QString& path);
     Db db;
 };
 
 // Makes inserts into table fail from now on where condition holds (written on the new row's
 // columns as new.NAME), as a full disk or a refusing engine would.
-bool refuse_inserts(const QString& db, const QString& table, const QString& condition);
+bool refuse_inserts(const TestEnv& env, const QString& db, const QString& table,
+                    const QString& condition);
 
 // Makes the database unreadable, as a damaged file is: opening or reading it fails with 3049.
 // On a server, every table of the schema becomes a view whose reading fails.
-bool corrupt_database(const QString& db);
+bool corrupt_database(const TestEnv& env, const QString& db);
 
 } // namespace pw::test

@@ -163,6 +163,7 @@ public:
                 suite::create_installation(root(QStringLiteral("node%1").arg(i)), o);
             if (i == 1) {
                 data_ = inst.data;
+                access_ = inst.db_access;
             } else {
                 const QString ini = inst.station + QStringLiteral("parvnode.ini");
                 QFile f(ini);
@@ -178,7 +179,7 @@ public:
             stations_ << inst.station;
         }
         const QString emp = data_ + QStringLiteral("EMP.MDB");
-        if (!suite::add_job(emp, kJob, QStringLiteral("Stress")))
+        if (!suite::add_job(access_, emp, kJob, QStringLiteral("Stress")))
             fail("cannot add the job");
         QList<int> emps{kSharedEmp};
         for (int i = 0; i < stations; ++i)
@@ -186,8 +187,9 @@ public:
         for (int i = 0; i < kKillEmps; ++i)
             emps << kFirstKillEmp + i;
         for (int e : emps)
-            if (!suite::add_employee(emp, e, QStringLiteral("Emp"), QString::number(e), 1000 + e) ||
-                !suite::add_empjob(emp, e, kJob, 12.5))
+            if (!suite::add_employee(access_, emp, e, QStringLiteral("Emp"), QString::number(e),
+                                     1000 + e) ||
+                !suite::add_empjob(access_, emp, e, kJob, 12.5))
                 fail("cannot add the employees");
     }
 
@@ -211,6 +213,7 @@ public:
 private:
     QTemporaryDir tmp_;
     QString data_;
+    pw::DbAccess access_;
     QStringList stations_;
 };
 
