@@ -232,7 +232,7 @@ namespace {
 
 struct Source {
     QString file;
-    Creator create;
+    QStringList (*statements)();
     QStringList tables;
 };
 
@@ -241,13 +241,13 @@ QList<Source> sources_in(const QString& data) {
     for (const QString& file : QDir(data).entryList(QDir::Files)) {
         const QString name = file.toUpper();
         if (name == "CONFIG.MDB")
-            out.append({file, create_config_db, {"pr"}});
+            out.append({file, config_statements, {"pr"}});
         else if (name == "EMP.MDB")
-            out.append({file, create_emp_db, {"empinfo", "empjobs", "jobs"}});
+            out.append({file, emp_statements, {"empinfo", "empjobs", "jobs"}});
         else if (name == "PUNCHCLK.MDB")
-            out.append({file, create_punch_db, {"punch", "history"}});
+            out.append({file, punch_statements, {"punch", "history"}});
         else if (name.startsWith("HBPOS") && name.endsWith(".MDB"))
-            out.append({file, create_pos_db, {"xact"}});
+            out.append({file, pos_statements, {"xact"}});
     }
     return out;
 }
@@ -279,50 +279,50 @@ void copy_table(pw::Db& from, pw::Db& to, const QString& table) {
 
 bool copy_to_server(const QString& root, const QString& url, QStringList* report) {
     const QString data = folder(root + "/data");
-    // The server's schemas under a name of their own, beside the files they are copied from.
-    const QString target = folder(root + "/server");
-    const pw::DbAccess access{3000, url, target};
+    const pw::DbAccess server{3000, url, data};
     const QList<Source> sources = sources_in(data);
-    QStringList made;
-    bool ok = !sources.isEmpty();
-    if (!ok)
+    if (sources.isEmpty()) {
         note(report, "could not find the databases in " + data);
-    for (const Source& source : sources) {
-        if (!ok)
-            break;
-        const QString to_path = target + source.file;
-        if (pw::database_exists(to_path, access)) {
-            note(report, "could not copy " + source.file + ": the server already holds schema " +
-                             pw::database_schema(to_path));
-            ok = false;
-            break;
+        return false;
+    }
+    // One transaction on one connection: the schemas, their tables and every row, or nothing.
+    QStringList copied;
+    QString current;
+    try {
+        const std::unique_ptr<pw::Db> to = pw::Db::server(server);
+        for (const Source& source : sources) {
+            try {
+                to->use(data + source.file);
+            } catch (const pw::DbError& e) {
+                if (e.code() == 53) // not there yet, as it must be
+                    continue;
+                throw;
+            }
+            note(report, "could not copy the data folder: the server already holds schema " +
+                             pw::database_schema(source.file));
+            return false;
         }
-        if (!source.create(to_path, access)) {
-            note(report, "could not create schema " + pw::database_schema(to_path));
-            ok = false;
-            break;
-        }
-        made << to_path;
-        try {
+        pw::Transaction t(*to);
+        for (const Source& source : sources) {
+            current = source.file;
+            to->use(data + source.file, pw::DbMode::Create);
+            for (const QString& sql : source.statements())
+                to->run(sql);
             pw::Db from(data + source.file, pw::DbMode::ReadOnly);
-            pw::Db to(to_path, pw::DbMode::ReadWrite, access);
-            pw::Transaction t(to);
             for (const QString& table : source.tables)
-                copy_table(from, to, table);
-            t.commit();
-            note(report,
-                 "copied " + data + source.file + " to schema " + pw::database_schema(to_path));
-        } catch (const pw::DbError& e) {
-            note(report, "could not copy " + source.file + ": " + e.what());
-            ok = false;
+                copy_table(from, *to, table);
+            copied << "copied " + data + source.file + " to schema " +
+                          pw::database_schema(source.file);
         }
-    }
-    if (!ok) {
-        for (const QString& path : made)
-            pw::remove_database(path, access);
+        t.commit();
+    } catch (const pw::DbError& e) {
+        note(report, "could not copy " + current + ": " + e.what());
         note(report, "could not copy the data folder: nothing was left on the server");
+        return false;
     }
-    return ok;
+    for (const QString& line : copied)
+        note(report, line);
+    return true;
 }
 
 Installation create_installation(const QString& root, const Options& options, QStringList* report) {

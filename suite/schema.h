@@ -19,4 +19,11 @@ bool create_config_db(const QString& path, const pw::DbAccess& access); // pr, o
 bool create_pos_db(const QString& path, const pw::DbAccess& access);    // xact
 bool create_report_db(const QString& path, const pw::DbAccess& access); // punch, headings
 
+// The statements each of them runs, for work that lays a database out itself.
+QStringList punch_statements();
+QStringList emp_statements();
+QStringList config_statements();
+QStringList pos_statements();
+QStringList report_statements();
+
 } // namespace suite

@@ -140,6 +140,10 @@ constexpr auto kRealFunction =
     "'^[+-]?(?:[0-9]+[.]?[0-9]*|[.][0-9]+)(?:[eE][+-]?[0-9]+)?')::double precision, 0) "
     "end $$";
 
+QString missing_text(const QString& path) {
+    return QStringLiteral("Could not find file '%1'.").arg(path);
+}
+
 int server_code(const QString& state) {
     static const QHash<QString, int> exact = {
         {QStringLiteral("55P03"), 3045}, // lock_not_available: the lock wait timed out
@@ -290,17 +294,22 @@ DbError to_db_error(const QSqlError& error) {
 }
 
 Db::Db(const QString& path, DbMode mode, const DbAccess& access)
+    : Db(path, mode, access, database_server(path, access)) {}
+
+std::unique_ptr<Db> Db::server(const DbAccess& access) {
+    return std::unique_ptr<Db>(new Db({}, DbMode::ReadWrite, access, access.server));
+}
+
+Db::Db(const QString& path, DbMode mode, const DbAccess& access, const QString& server)
     : path_(path)
-    , name_(next_connection_name()) {
-    const QString missing = QStringLiteral("Could not find file '%1'.").arg(path);
-    const QString server = database_server(path, access);
-    backend_ = server.isEmpty() ? Backend::SQLite : Backend::PostgreSQL;
+    , name_(next_connection_name())
+    , backend_(server.isEmpty() ? Backend::SQLite : Backend::PostgreSQL) {
     if (backend_ == Backend::SQLite) {
         const bool exists = QFileInfo(path).isFile();
         if (mode == DbMode::Create ? exists : !exists)
             throw DbError(mode == DbMode::Create ? 3022 : 53,
                           mode == DbMode::Create ? path + QStringLiteral(" already exists.")
-                                                 : missing);
+                                                 : missing_text(path));
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(
         server.isEmpty() ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name_);
@@ -319,29 +328,37 @@ Db::Db(const QString& path, DbMode mode, const DbAccess& access)
         if (!db.open())
             throw to_db_error(db.lastError());
         if (backend_ == Backend::PostgreSQL) {
-            // The schema is a plain identifier (database_schema), safe to write into the text.
-            const QString schema = database_schema(path);
-            if (mode == DbMode::Create) {
-                direct(QStringLiteral("create schema ") + schema);
-                direct(QString::fromLatin1(kRealFunction).arg(schema));
-            }
-            QSqlQuery q(db);
-            if (!q.exec(QStringLiteral("select exists(select 1 from pg_namespace where nspname = "
-                                       "'%1'), set_config('search_path', '%1', false), "
-                                       "set_config('lock_timeout', '%2ms', false), "
-                                       "set_config('default_transaction_read_only', '%3', false)")
-                            .arg(schema)
-                            .arg(access.busy_timeout_ms)
-                            .arg(mode == DbMode::ReadOnly ? "on" : "off")))
-                throw to_db_error(q.lastError());
-            if (!q.next() || !q.value(0).toBool())
-                throw DbError(53, missing);
+            direct(QStringLiteral("select set_config('lock_timeout', '%1ms', false), "
+                                  "set_config('default_transaction_read_only', '%2', false)")
+                       .arg(access.busy_timeout_ms)
+                       .arg(mode == DbMode::ReadOnly ? "on" : "off"));
+            if (!path.isEmpty())
+                use(path, mode);
         }
     } catch (const DbError&) {
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(name_);
         throw;
     }
+}
+
+void Db::use(const QString& path, DbMode mode) {
+    if (backend_ != Backend::PostgreSQL)
+        throw DbError(3000, QStringLiteral("Only a server connection changes its database."));
+    // The schema is a plain identifier (database_schema), safe to write into the text.
+    const QString schema = database_schema(path);
+    if (mode == DbMode::Create) {
+        direct(QStringLiteral("create schema ") + schema);
+        direct(QString::fromLatin1(kRealFunction).arg(schema));
+    }
+    QSqlQuery q(QSqlDatabase::database(name_, false));
+    if (!q.exec(QStringLiteral("select exists(select 1 from pg_namespace where nspname = '%1'), "
+                               "set_config('search_path', '%1', false)")
+                    .arg(schema)))
+        throw to_db_error(q.lastError());
+    if (!q.next() || !q.value(0).toBool())
+        throw DbError(53, missing_text(path));
+    path_ = path;
 }
 
 void Db::direct(const QString& sql) {

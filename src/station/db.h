@@ -15,6 +15,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <memory>
 #include <stdexcept>
 
 class QSqlError;
@@ -80,6 +81,13 @@ public:
     Db(const Db&) = delete;
     Db& operator=(const Db&) = delete;
 
+    // A connection to access's server with no database chosen yet, for work that spans
+    // several databases of the folder in one transaction. Throws DbError.
+    static std::unique_ptr<Db> server(const DbAccess& access);
+    // On a server connection: works in path's database from now on. Create makes its schema
+    // first, inside the open transaction, so that a rollback takes it away again.
+    void use(const QString& path, DbMode mode = DbMode::ReadWrite);
+
     const QString& path() const { return path_; }
     Backend backend() const { return backend_; }
 
@@ -100,6 +108,7 @@ public:
     void rollback();
 
 private:
+    Db(const QString& path, DbMode mode, const DbAccess& access, const QString& server);
     void direct(const QString& sql);
     // The statement as the server reads it (for_server, "*" spelled out).
     QString server_sql(const QString& sql);

@@ -1,3 +1,4 @@
+#include "copyto.h"
 #include "demo.h"
 #include "env.h"
 #include "installation.h"
@@ -202,6 +203,60 @@ TEST(Demo, PunchesAreClosedConsistentlyWithOneStillOpen) {
     suite::create_installation(env.tmp.path(), demo(env.server));
     EXPECT_EQ(env.punches(), all);
     EXPECT_EQ(count(env, env.empdb(), "select count(*) from empinfo"), suite::demo_logins().size());
+}
+
+// A club's SQLite data folder moves to an empty server database whole, or not at all.
+TEST(CopyTo, GivesTheSameRowsOrLeavesTheServerEmpty) {
+    test::TestEnv env; // its server database is the target
+    if (env.server.isEmpty())
+        GTEST_SKIP() << "needs a server (tools/pgtest.sh)";
+    QTemporaryDir tmp;
+    const suite::Installation club = suite::create_installation(tmp.path(), demo());
+    const QString punch = club.data + "PUNCHCLK.MDB", pos = club.data + "HBPOSTMP.MDB";
+    ASSERT_TRUE(suite::exec_sql({}, punch, "insert into history select * from punch limit 5"));
+    QStringList report;
+    EXPECT_FALSE(suite::copy_to_server(tmp.path(), env.server, &report)); // schemas are there
+    EXPECT_TRUE(has_line(report, "could not copy the data folder: the server already holds", ""));
+    server_exec(env.server, "drop schema config, emp, punchclk, hbpostmp cascade");
+    const QStringList dbs = {"CONFIG.MDB", "EMP.MDB", "PUNCHCLK.MDB", "HBPOSTMP.MDB"};
+
+    const struct {
+        QString db, fault, undo, why;
+    } faults[] = {
+        {punch, "insert into history (tckindate) values ('soon')",
+         "delete from history where tckindate = 'soon'", "could not copy PUNCHCLK.MDB: 13"},
+        {pos, "alter table xact rename to gone", "alter table gone rename to xact",
+         "could not copy HBPOSTMP.MDB: 3024"},
+    };
+    for (const auto& f : faults) {
+        ASSERT_TRUE(suite::exec_sql({}, f.db, f.fault));
+        report.clear();
+        EXPECT_FALSE(suite::copy_to_server(tmp.path(), env.server, &report)) << f.why.toStdString();
+        EXPECT_TRUE(has_line(report, f.why, "")) << report.join('\n').toStdString();
+        for (const QString& db : dbs)
+            EXPECT_FALSE(database_exists(env.data(db), env.db_access())) << f.why.toStdString() << db.toStdString();
+        ASSERT_TRUE(suite::exec_sql({}, f.db, f.undo));
+    }
+
+    ASSERT_TRUE(suite::copy_to_server(tmp.path(), env.server, &report));
+    const auto text = [](QList<QVariantMap> rows) {
+        for (QVariantMap& row : rows)
+            for (QVariant& v : row)
+                v = v.isNull() ? "NULL" : v.toString();
+        return rows;
+    };
+    for (const auto& [db, table] : {std::pair{"PUNCHCLK.MDB", "punch"},
+                                    {"PUNCHCLK.MDB", "history"},
+                                    {"EMP.MDB", "empinfo"},
+                                    {"EMP.MDB", "empjobs"},
+                                    {"EMP.MDB", "jobs"},
+                                    {"CONFIG.MDB", "pr"},
+                                    {"HBPOSTMP.MDB", "xact"}}) {
+        const QString sql = QString("select * from ") + table;
+        const auto copied = text(env.rows(env.data(db), sql));
+        EXPECT_FALSE(copied.isEmpty()) << table;
+        EXPECT_EQ(copied, text(env.rows(club.data + db, sql))) << table;
+    }
 }
 
 } // namespace
