@@ -53,8 +53,14 @@ package: build
 	cmake --build --preset default --target package
 	cp build/punchwell_*.deb .
 
+# make stress PG=1: the same stations and kills on a private PostgreSQL server.
 stress: build
+ifdef PG
+	tools/pgtest.sh sh -c './build/tools/stress/punchstress --stations 8 --cycles 200 \
+	    --kills 50 --postgres "$$PW_TEST_DATABASE"'
+else
 	./build/tools/stress/punchstress --stations 8 --cycles 200 --kills 50
+endif
 
 fuzz: deps
 	tools/fuzz/run 60

@@ -5,6 +5,7 @@
 #include "installation.h"
 #include "punch/punchrecord.h"
 #include "punchlog.h"
+#include "station/db.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -13,10 +14,9 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QUuid>
 #include <cstdio>
 #include <cstdlib>
@@ -45,8 +45,12 @@ const QString kPurgeTag = QStringLiteral("stress-purge");
 constexpr int kExportYear = 2004;
 constexpr int kImportYear = 2005;
 constexpr int kPurgeYear = 2003;
+// The import that runs while the stations punch.
+constexpr int kBulkRows = 100000;
+const QString kBulkTag = QStringLiteral("stress-bulk");
+constexpr int kBulkYear = 2006;
 
-void fail(const char* what) {
+[[noreturn]] void fail(const char* what) {
     std::fprintf(stderr, "punchstress: %s\n", what);
     std::exit(2);
 }
@@ -56,34 +60,31 @@ int today_number() {
     return d.year() * 10000 + d.month() * 100 + d.day();
 }
 
-// One connection to a database file for the parent's arranging and checking. Opening
-// read-write lets SQLite roll back the journal a killed child left behind.
+// A database as the parent reaches it: the file, or its schema on the club's server.
+struct Target {
+    QString path;
+    pw::DbAccess access;
+};
+
+// One connection to a database for the parent's arranging and checking. Opening read-write
+// lets SQLite roll back the journal a killed child left behind; a server rolls back a killed
+// child's transaction on its own.
 class Sql {
 public:
-    explicit Sql(const QString& path)
-        : name_(QUuid::createUuid().toString()) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=20000"));
-        if (!db.open())
-            fail(qPrintable(QStringLiteral("cannot open ") + path));
+    explicit Sql(const Target& t) {
+        try {
+            db_ = std::make_unique<pw::Db>(t.path, pw::DbMode::ReadWrite, t.access);
+        } catch (const pw::DbError& e) {
+            fail(qPrintable(QStringLiteral("cannot open ") + t.path + u' ' + e.what()));
+        }
     }
-    ~Sql() {
-        QSqlDatabase::database(name_, false).close();
-        QSqlDatabase::removeDatabase(name_);
-    }
-    Sql(const Sql&) = delete;
-    Sql& operator=(const Sql&) = delete;
 
     QSqlQuery run(const QString& sql, const QVariantList& binds = {}) {
-        QSqlQuery q(QSqlDatabase::database(name_, false));
-        q.setForwardOnly(true);
-        q.prepare(sql);
-        for (const QVariant& v : binds)
-            q.addBindValue(v);
-        if (!q.exec())
-            fail(qPrintable(sql + QStringLiteral(": ") + q.lastError().text()));
-        return q;
+        try {
+            return db_->run(sql, binds);
+        } catch (const pw::DbError& e) {
+            fail(qPrintable(sql + QStringLiteral(": ") + e.what()));
+        }
     }
     QVariant scalar(const QString& sql, const QVariantList& binds = {}) {
         QSqlQuery q = run(sql, binds);
@@ -92,11 +93,12 @@ public:
     int count(const QString& sql, const QVariantList& binds = {}) {
         return scalar(sql, binds).toInt();
     }
-    void begin() { QSqlDatabase::database(name_, false).transaction(); }
-    void commit() { QSqlDatabase::database(name_, false).commit(); }
+    void begin() { db_->begin(); }
+    void commit() { db_->commit(); }
+    pw::Backend backend() const { return db_->backend(); }
 
 private:
-    QString name_;
+    std::unique_ptr<pw::Db> db_;
 };
 
 const QList<int> kTextColumns{
@@ -150,20 +152,37 @@ int day_of(int year, int i) {
 
 class Club {
 public:
-    explicit Club(int stations)
-        : tmp_(QDir::tempPath() + QStringLiteral("/punchstress-XXXXXX")) {
+    // With a server (admin: a connection URI to any database on it), the club's databases
+    // live in a database of their own there, dropped at the end.
+    Club(int stations, const QString& admin)
+        : tmp_(QDir::tempPath() + QStringLiteral("/punchstress-XXXXXX"))
+        , admin_(admin) {
         if (!tmp_.isValid())
             fail("cannot make a temporary folder");
+        QString server;
+        if (!admin.isEmpty()) {
+            database_ = QStringLiteral("punchstress_") + QUuid::createUuid().toString(QUuid::Id128);
+            try {
+                pw::server_exec(admin, QStringLiteral("create database ") + database_);
+            } catch (const pw::DbError& e) {
+                fail(e.what());
+            }
+            QUrl url(admin);
+            url.setPath(u'/' + database_);
+            server = url.toString();
+        }
         // Every station gets an installation of its own; all but the first then point their
         // MAPDRIVE at the first one's data folder.
         for (int i = 1; i <= stations; ++i) {
             suite::Options o;
             o.nodenumber = i;
+            o.database = server;
             const suite::Installation inst =
                 suite::create_installation(root(QStringLiteral("node%1").arg(i)), o);
             if (i == 1) {
                 data_ = inst.data;
                 access_ = inst.db_access;
+                access_.busy_timeout_ms = 20000;
             } else {
                 const QString ini = inst.station + QStringLiteral("parvnode.ini");
                 QFile f(ini);
@@ -193,8 +212,22 @@ public:
                 fail("cannot add the employees");
     }
 
+    ~Club() {
+        if (database_.isEmpty())
+            return;
+        pw::closealldata();
+        try {
+            pw::server_exec(admin_, QStringLiteral("drop database %1 with (force)").arg(database_));
+        } catch (const pw::DbError& e) {
+            std::fprintf(stderr, "punchstress: %s\n", e.what());
+        }
+    }
+    Club(const Club&) = delete;
+    Club& operator=(const Club&) = delete;
+
     QString root(const QString& name) const { return tmp_.path() + u'/' + name; }
-    QString punchdb() const { return data_ + QStringLiteral("PUNCHCLK.MDB"); }
+    Target punchdb() const { return {data_ + QStringLiteral("PUNCHCLK.MDB"), access_}; }
+    bool on_server() const { return !database_.isEmpty(); }
     const QStringList& stations() const { return stations_; }
 
     std::unique_ptr<QProcess> spawn(const QStringList& args, const QString& err) const {
@@ -212,6 +245,8 @@ public:
 
 private:
     QTemporaryDir tmp_;
+    QString admin_;
+    QString database_;
     QString data_;
     pw::DbAccess access_;
     QStringList stations_;
@@ -339,7 +374,7 @@ Left file_before_marks(const Club& club, const QString& file) {
 }
 
 QList<Operation> operations(Club& club) {
-    const QString db = club.punchdb();
+    const Target db = club.punchdb();
     QList<Operation> ops;
 
     QStringList emps;
@@ -539,21 +574,57 @@ int kill_trials(Club& club, const Operation& op, int kills, QRandomGenerator& rn
     return torn;
 }
 
+// One more station imports a long file while the stations punch: how many punch attempts
+// the import held back (the busy box) shows in the station line.
+int import_during_punches(Club& club, const HarnessOptions& o) {
+    const QString source = club.root(QStringLiteral("bulk.csv"));
+    {
+        QByteArray text;
+        for (int i = 0; i < kBulkRows; ++i)
+            text += pw::export_line(
+                punch_values(day_of(kBulkYear, i), 900 + i % 50, QStringLiteral("08:00:00"),
+                             QStringLiteral("16:00:00"), pw::kExported, kBulkTag));
+        QFile f(source);
+        if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size())
+            fail("cannot write the import file");
+    }
+    auto importer = club.spawn({QStringLiteral("import"), QStringLiteral("--file"), source,
+                                QStringLiteral("--station"), club.stations().last()},
+                               club.root(QStringLiteral("bulk.err")));
+    if (!started(*importer))
+        fail("the importing child never got ready");
+    const bool stations_ok = station_phase(club, o);
+    importer->waitForFinished(-1);
+    const QString took = QString::fromUtf8(importer->readAllStandardOutput()).trimmed();
+    Sql db(club.punchdb());
+    const int added =
+        db.count(QStringLiteral("select count(*) from punch where tckcomment = ?"), {kBulkTag});
+    std::printf("import-during-punches on %s: %d of %d punches imported, %s\n",
+                club.on_server() ? "the server" : "SQLite", added, kBulkRows, qPrintable(took));
+    std::fflush(stdout);
+    return stations_ok && added == kBulkRows ? 0 : 1;
+}
+
 } // namespace
 
 int run_harness(const HarnessOptions& o) {
-    Club club(o.stations);
+    Club club(o.stations + (o.import_during_punches ? 1 : 0), o.postgres);
+    if (o.import_during_punches)
+        return import_during_punches(club, o);
     const bool stations_ok = station_phase(club, o);
 
     const quint32 seed = QRandomGenerator::global()->generate();
     std::fprintf(stderr, "punchstress: kill moments drawn with seed %u\n", seed);
     QRandomGenerator rng(seed);
     int torn = 0;
-    for (const Operation& op : operations(club))
-        torn += kill_trials(club, op, o.kills, rng);
+    if (o.kills > 0) // --kills 0: the station phase alone
+        for (const Operation& op : operations(club))
+            torn += kill_trials(club, op, o.kills, rng);
 
-    QString integrity;
-    {
+    // A server keeps its own files whole (its write-ahead log); the file is checked here.
+    QString integrity = QStringLiteral("ok");
+    if (!club.on_server()) {
+        integrity.clear();
         Sql db(club.punchdb());
         QSqlQuery q = db.run(QStringLiteral("PRAGMA integrity_check"));
         while (q.next())

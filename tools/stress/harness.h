@@ -12,6 +12,11 @@ struct HarnessOptions {
     int stations = 8;
     int cycles = 200;
     int kills = 50;
+    // A connection URI to a PostgreSQL server: the club's databases go to a fresh database
+    // there. Empty: SQLite files.
+    QString postgres;
+    // One more station imports kImportDuringPunches punches while the stations punch.
+    bool import_during_punches = false;
 };
 
 // Prints the two result lines on stdout; returns 0 when neither found a fault.

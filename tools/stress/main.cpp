@@ -14,7 +14,8 @@
 namespace {
 
 int usage() {
-    std::fputs("usage: punchstress [--stations N] [--cycles M] [--kills K] [--postgres URL]\n",
+    std::fputs("usage: punchstress [--stations N] [--cycles M] [--kills K] [--postgres URL]\n"
+               "                   [--import-during-punches]\n",
                stderr);
     return 2;
 }
@@ -30,7 +31,8 @@ int main(int argc, char** argv) {
 
     QCoreApplication app(argc, argv);
     stress::HarnessOptions options;
-    const QStringList args = app.arguments().mid(1);
+    QStringList args = app.arguments().mid(1);
+    options.import_during_punches = args.removeAll(QStringLiteral("--import-during-punches")) > 0;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (i + 1 >= args.size())
@@ -43,12 +45,9 @@ int main(int argc, char** argv) {
             options.cycles = value.toInt(&ok);
         else if (a == QLatin1String("--kills"))
             options.kills = value.toInt(&ok);
-        else if (a == QLatin1String("--postgres")) {
-            std::fputs("punchstress: --postgres: this build has no server backend yet; the "
-                       "harness runs on the shared SQLite files only\n",
-                       stderr);
-            return 2;
-        } else
+        else if (a == QLatin1String("--postgres"))
+            options.postgres = value;
+        else
             return usage();
         if (!ok || options.stations < 1 || options.cycles < 0 || options.kills < 0)
             return usage();

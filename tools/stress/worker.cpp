@@ -14,6 +14,7 @@
 #include "station/tclock.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -224,12 +225,16 @@ int run_operation(Child& c, const QString& mode, const QStringList& args) {
     if (mode == QLatin1String("export"))
         c.dialogs.inputs << QStringLiteral("00:00:00") << QStringLiteral("23:59:59");
     say_ready();
+    QElapsedTimer span;
+    span.start();
     if (mode == QLatin1String("export"))
         pw::export_punches(c.st, *c.win.Timer1);
     else if (mode == QLatin1String("import"))
         pw::import_punches(c.st, *c.win.Timer1);
     else
         pw::archive_purge(c.st, [](const QString&) {});
+    std::printf("took %lld ms\n", static_cast<long long>(span.elapsed()));
+    std::fflush(stdout);
     return 0;
 }
 
