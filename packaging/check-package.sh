@@ -22,6 +22,9 @@ done
 depends=$(dpkg-deb --field "$deb" Depends)
 echo "Depends: $depends"
 grep -q libqt6widgets6 <<<"$depends" || { echo "no computed dependencies"; exit 1; }
+recommends=$(dpkg-deb --field "$deb" Recommends)
+echo "Recommends: $recommends"
+grep -q libqt6sql6-psql <<<"$recommends" || { echo "the server driver is not recommended"; exit 1; }
 grep -q '^Categories=Office;' packaging/punchwell.desktop
 
 remove() { $SUDO env DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq punchwell >/dev/null; }
