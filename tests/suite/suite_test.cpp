@@ -97,7 +97,7 @@ TEST(Installation, PunchTablesHaveTheFixedColumnOrderAndIndexes) {
         {env.punchdb(), "punch"}, {env.punchdb(), "history"}, {env.data("rpt00.sys"), "punch"}};
     for (const auto& [db, table] : tables) {
         QStringList columns;
-        Db d(db);
+        Db d(db, DbMode::ReadWrite, env.db_access());
         const QSqlRecord rec = d.run("select * from " + table + " limit 0").record();
         for (int i = 0; i < rec.count(); ++i)
             columns << rec.fieldName(i);
