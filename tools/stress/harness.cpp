@@ -580,10 +580,13 @@ int import_during_punches(Club& club, const HarnessOptions& o) {
     const QString source = club.root(QStringLiteral("bulk.csv"));
     {
         QByteArray text;
-        for (int i = 0; i < kBulkRows; ++i)
-            text += pw::export_line(
-                punch_values(day_of(kBulkYear, i), 900 + i % 50, QStringLiteral("08:00:00"),
-                             QStringLiteral("16:00:00"), pw::kExported, kBulkTag));
+        for (int i = 0; i < kBulkRows; ++i) {
+            // Every row its own punch (employee and day), or the import would skip repeats.
+            const QDate day = QDate(kBulkYear, 1, 1).addDays(i / 100);
+            text += pw::export_line(punch_values(
+                day.year() * 10000 + day.month() * 100 + day.day(), 900 + i % 100,
+                QStringLiteral("08:00:00"), QStringLiteral("16:00:00"), pw::kExported, kBulkTag));
+        }
         QFile f(source);
         if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size())
             fail("cannot write the import file");
