@@ -596,14 +596,19 @@ int import_during_punches(Club& club, const HarnessOptions& o) {
                                club.root(QStringLiteral("bulk.err")));
     if (!started(*importer))
         fail("the importing child never got ready");
+    QElapsedTimer span;
+    span.start();
     const bool stations_ok = station_phase(club, o);
+    const qint64 punching_ms = span.elapsed();
     importer->waitForFinished(-1);
     const QString took = QString::fromUtf8(importer->readAllStandardOutput()).trimmed();
     Sql db(club.punchdb());
     const int added =
         db.count(QStringLiteral("select count(*) from punch where tckcomment = ?"), {kBulkTag});
-    std::printf("import-during-punches on %s: %d of %d punches imported, %s\n",
-                club.on_server() ? "the server" : "SQLite", added, kBulkRows, qPrintable(took));
+    std::printf("import-during-punches on %s: %d of %d punches imported, %s; the stations "
+                "punched for %lld ms from its start\n",
+                club.on_server() ? "the server" : "SQLite", added, kBulkRows, qPrintable(took),
+                static_cast<long long>(punching_ms));
     std::fflush(stdout);
     return stations_ok && added == kBulkRows ? 0 : 1;
 }
