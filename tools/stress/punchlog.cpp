@@ -34,7 +34,9 @@ ChildLog parse_log(const QString& text) {
 }
 
 bool is_busy_box(const QString& title, const QString& text) {
-    return title.contains(QLatin1String("3045")) ||
+    // The codes box names the code in its text ("Code 3045 - ..."), as a server's lock
+    // timeout shows it.
+    return title.contains(QLatin1String("3045")) || text.contains(QLatin1String("Code 3045")) ||
            text.contains(QLatin1String("in use"), Qt::CaseInsensitive);
 }
 
