@@ -38,7 +38,7 @@ bool archivepurge(Station& st) {
         return false;
     try {
         Db db(file, DbMode::ReadWrite, st.db_access());
-        Transaction t(db);
+        Transaction t(db, WriteLock::Bulk);
         // history has punch's columns in punch's order: "select *" copies by position.
         QSqlQuery copy = db.run(QStringLiteral("insert into history select * from punch where ") +
                                     kInRange + QStringLiteral(" order by rowid"),

@@ -86,7 +86,7 @@ ExportResult write_export(Station& st, const QString& db_file, const ExportRange
     const PunchQuery query = export_query(range, reexport);
     Db db(db_file, DbMode::ReadWrite, st.db_access());
     // Taken before the rows are read: what is written is exactly what gets marked.
-    Transaction t(db);
+    Transaction t(db, WriteLock::Bulk); // the marks must meet the rows written
     ExportResult result;
     const PunchQuery open = export_query(range, QVariantList{int(kOpen)});
     result.open_left =
@@ -179,7 +179,7 @@ ImportResult import_records(Station& st, const QString& db_file, const QByteArra
         names << u'"' + name + u'"';
         marks << QStringLiteral("?");
     }
-    Transaction t(db);
+    Transaction t(db, WriteLock::Import); // the stations punch on meanwhile
     QSqlQuery insert = db.prepare(QStringLiteral("insert into punch (") + names.join(u',') +
                                   QStringLiteral(") values (") + marks.join(u',') + u')');
     QSqlQuery held = db.prepare(

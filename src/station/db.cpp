@@ -427,13 +427,18 @@ QVariant Db::scalar(const QString& sql, const QVariantList& binds) {
     return fetch(q) ? q.value(0) : QVariant();
 }
 
-void Db::begin() {
+void Db::begin(WriteLock lock) {
     if (backend_ == Backend::SQLite)
         return direct(QStringLiteral("BEGIN IMMEDIATE"));
     direct(QStringLiteral("BEGIN"));
     try {
-        // One writer per database at a time, as on SQLite; readers are never held up.
-        direct(QStringLiteral("select pg_advisory_xact_lock(hashtext(current_schema()))"));
+        // Readers are never held up. The writers' lock is always taken before the bulk lock,
+        // so two transactions never wait for each other.
+        if (lock != WriteLock::Import)
+            direct(QStringLiteral("select pg_advisory_xact_lock(hashtext(current_schema()))"));
+        if (lock != WriteLock::Writers)
+            direct(QStringLiteral(
+                "select pg_advisory_xact_lock(hashtext(current_schema() || '/bulk'))"));
     } catch (const DbError&) {
         try {
             rollback();
@@ -450,9 +455,9 @@ void Db::rollback() {
     direct(QStringLiteral("ROLLBACK"));
 }
 
-Transaction::Transaction(Db& db)
+Transaction::Transaction(Db& db, WriteLock lock)
     : db_(db) {
-    db_.begin();
+    db_.begin(lock);
 }
 
 Transaction::~Transaction() {

@@ -73,6 +73,12 @@ void server_exec(const QString& url, const QString& sql);
 // The same, asking files for a file-held database (so the station's file access decides).
 bool database_exists(const Files& files, const QString& path, const DbAccess& access);
 
+// What a write transaction waits for on a server; SQLite has one writer per file whatever the
+// kind. Writers: punches, edits and settings, one at a time per database. Import: adds finished
+// punches beside the stations' punching, waiting only for other bulk work. Bulk: export and
+// archive/purge, which read a range and then change it, so they wait for both.
+enum class WriteLock { Writers, Import, Bulk };
+
 class Db {
 public:
     // Throws DbError 53 when the file does not exist.
@@ -101,9 +107,10 @@ public:
     QVariant scalar(const QString& sql, const QVariantList& binds = {});
 
     // BEGIN IMMEDIATE: the write lock is taken now, so a busy file shows at once as 3045.
-    // On a server the same: a transaction holding the database's writer lock, waited for at
-    // most the busy timeout, so guarding reads and their writes are never interleaved.
-    void begin();
+    // On a server the same: a transaction holding the locks its kind of writing needs (see
+    // WriteLock), each waited for at most the busy timeout, so guarding reads and their
+    // writes are never interleaved.
+    void begin(WriteLock lock = WriteLock::Writers);
     void commit();
     void rollback();
 
@@ -122,7 +129,7 @@ private:
 // Commits at commit(); rolls back when left without it (an exception in flight).
 class Transaction {
 public:
-    explicit Transaction(Db& db);
+    explicit Transaction(Db& db, WriteLock lock = WriteLock::Writers);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;

@@ -255,6 +255,28 @@ TEST_F(Exchange, EveryWayOutRunsTheTimerAndMarksNothing) {
     expect_timer_running();
 }
 
+// While another station imports, an export waits for it and is told 3045, as everything
+// waits on a SQLite file; on a server the stations punch on meanwhile.
+TEST_F(Exchange, AnImportHoldsBackExportsAndOnlyOnAFileThePunches) {
+    add_full_punch(20040515, "09:00:00", "Bar");
+    Db other(env.punchdb(), DbMode::ReadWrite, env.db_access());
+    Transaction importing(other, WriteLock::Import);
+    int code = 0;
+    try {
+        Db db(env.punchdb(), DbMode::ReadWrite, env.st.db_access());
+        Transaction t(db);
+        db.run("update punch set tckpayrate = 9");
+        t.commit();
+    } catch (const DbError& e) {
+        code = e.code();
+    }
+    EXPECT_EQ(code, env.server.isEmpty() ? 3045 : 0);
+    do_export();
+    EXPECT_TRUE(env.dialogs.texts().last().startsWith("Code 3045"))
+        << env.dialogs.texts().last().toStdString();
+    EXPECT_FALSE(QFile::exists(file));
+}
+
 TEST_F(Exchange, ImportAddsAllOrNothing) {
     const QByteArray line = export_line(
         {20040515, 12, 3,  "Bar", 8.5, 0, 0, "09:00:00", 20040515,   "17:00:00", 8, 0, 0,  0, 0,
