@@ -92,10 +92,15 @@ QString for_server(const QString& sql) {
                                             QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression real(QStringLiteral(R"(\breal\b)"),
                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression text(QStringLiteral(R"(\btext\b)"),
+                                         QRegularExpression::CaseInsensitiveOption);
     QString out = sql;
     if (create_table.match(out).hasMatch()) {
         out.replace(integer, QStringLiteral("bigint"));
         out.replace(real, QStringLiteral("double precision"));
+        // Texts compare and sort by their characters' codes, as SQLite's do, whatever
+        // language the server's database was made for.
+        out.replace(text, QStringLiteral("text collate \"C\""));
         const qsizetype close = out.lastIndexOf(QLatin1Char(')'));
         if (close > 0)
             out.insert(close, QStringLiteral(", rowid bigserial"));

@@ -208,6 +208,14 @@ TEST(Db, ErrorsGetTheStationsCodesRollBackAndShowTheCodesBox) {
     EXPECT_EQ(code_of([&] { db.run("select * from nosuch"); }), 3024);
     EXPECT_EQ(code_of([&] { db.run("select nosuch from punch"); }), 3018);
     EXPECT_EQ(code_of([&] { db.run("select count(*) from punch"); }), 0);
+    // Texts sort by character codes on either engine, whatever the server's language.
+    for (const char* name : {"alpha", "Zeta", "Ab"})
+        db.run("insert into punch (tckjobdescription) values (?)", {name});
+    QStringList order;
+    for (QSqlQuery q = db.run("select tckjobdescription from punch order by 1"); fetch(q);)
+        order << q.value(0).toString();
+    EXPECT_EQ(order, QStringList({"Ab", "Zeta", "alpha"}));
+    db.run("delete from punch");
 
     // A transaction left without commit rolls back.
     {
