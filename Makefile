@@ -31,13 +31,9 @@ build: deps
 	cmake --build --preset default -j $(JOBS)
 
 # The second run puts the shared databases on a private PostgreSQL server (tools/pgtest.sh).
-# Cases that do not pass on the server yet are named here and left out of that run:
-PG_FAILING :=
-PG_EXCLUDE := -E '^($(subst $(eval) ,|,$(strip $(PG_FAILING))))$$'
-
 test: build
 	ctest --preset default -j $(JOBS)
-	tools/pgtest.sh ctest --preset default -j $(JOBS) $(PG_EXCLUDE)
+	tools/pgtest.sh ctest --preset default -j $(JOBS)
 
 run: build
 	@[ -d demo ] || ./build/suite/parvsetup --demo demo
