@@ -68,8 +68,6 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
          "inrounding = 30; breaktime = 0, breakreduction = 0.5", "", "2026-12-07 08:16:00",
          "2026-12-07 08:20:05", "20261207 08:30:00", "20261207 08:20:05 2", "breakreduction=0.5",
          "", "0", "0"},
-        {"open 2 days, limit 12", "shiftlimit = 12", "", "2026-03-01 22:00:00",
-         "2026-03-03 06:00:00", "20260301 22:00:00", "20260303 06:00:00 3", "", "", "0", "0"},
         {"open 4 days, no limit: every hour, over the 40", "", "", "2026-03-01 22:00:00",
          "2026-03-05 06:00:00", "20260301 22:00:00", "20260305 06:00:00 2",
          "reghours=80 adjreghours=40", "othours=40", "80", "40 40"},
