@@ -95,7 +95,6 @@ TEST(Identify, JobListItsSelectionRuleAndAnOpenPunchOnAnyJob) {
     // code and only with a GL account below 1; the line and job chosen. With one or two jobs
     // the first is chosen; with three the employee must pick.
     const std::tuple<const char*, const char*, int, int, double> cases[] = {
-        {"(%1, 10, 8.25, 0)", "10 Bartender", 2, 10, 8.25},
         {"(%1, 20, 9.5, 0), (%1, 10, 8.25, 0)", "10 Bartender|20 Cook", 2, 10, 8.25},
         {"(%1, 30, 8, 0), (%1, 20, 9.5, 0), (%1, 10, 8.25, 0)", "10 Bartender|20 Cook|30 Server", 1,
          0, 0},
@@ -121,7 +120,7 @@ TEST(Identify, JobListItsSelectionRuleAndAnOpenPunchOnAnyJob) {
     }
 
     // "+" and "-" move the choice, never up to the heading; Enter goes on to Punch IN.
-    t.login("303", "1");
+    t.login("302", "1");
     QTest::keyClicks(t.win.lstjob, "+");
     EXPECT_EQ(t.env.st.who.job_code, 10);
     QTest::keyClicks(t.win.lstjob, "+++");
