@@ -113,7 +113,6 @@ TEST_F(Config, SaveWritesPrTheSettingsAndTclockIni) {
     const Settings& s = env.st.settings;
     EXPECT_EQ(std::tuple(s.shiftlimit, s.inrounding, s.outrounding, s.wwstartday),
               std::tuple(10, 15, 6, 0));
-    EXPECT_EQ(std::tuple(s.receiptprinter, s.printertype, s.remotemode), std::tuple(-1, 2, 1));
     EXPECT_EQ(s.reasons[1], "Forgot to punch in"); // taken at the next load
 
     EXPECT_EQ(env.read_file(ini), "-1 , 2 , 1 \r\n");
