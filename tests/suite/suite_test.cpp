@@ -46,7 +46,6 @@ TEST(Installation, HasEveryFileOfTheLayoutAndKeepsItUnlessForced) {
 
     // The station's own release: no self-update.
     EXPECT_EQ(env.read_file(env.data("tcfilelist.txt")), "21.12.28a\r\n");
-    EXPECT_EQ(env.read_file(env.data("holiday.dat")), "");
     for (const char* name : {"tclock0.txt", "tclock1.txt", "tchelp2.txt", "parvnode.ini"}) {
         const QByteArray text = env.read_file(env.station_file(name));
         EXPECT_GT(text.count("\r\n"), 2) << name;
