@@ -212,10 +212,8 @@ TEST_F(Purge, AnEmptyRangeACancelOrAFailureMovesNothing) {
     run({"20050101", "20050131", "Yes", "Yes"});
     EXPECT_EQ(env.dialogs.last().text, "Punch data archived/purged between 20050101 and 20050131");
 
-    const QStringList stops[] = {{test::kCancel},
-                                 {"20040101", test::kCancel},
-                                 {"20040101", "20040331", "No"},
-                                 {"20040101", "20040331", "Yes", "No"}};
+    const QStringList stops[] = {
+        {test::kCancel}, {"20040101", "20040331", "No"}, {"20040101", "20040331", "Yes", "No"}};
     for (const QStringList& answers : stops) {
         run(answers);
         EXPECT_TRUE(progress.isEmpty());
