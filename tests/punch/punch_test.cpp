@@ -91,8 +91,9 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
         SCOPED_TRACE(c.what);
         Terminal t;
         const QStringList rules = QString(c.rules).split(';');
-        if (!rules[0].isEmpty())
-            t.config("update pr set " + rules[0]);
+        if (!rules[0].isEmpty()) {
+            ASSERT_TRUE(t.env.exec(t.env.configdb(), "update pr set " + rules[0]));
+        }
         t.emp("update jobs set breaktime = null, breakreduction = null");
         if (rules.size() > 1)
             t.emp("update jobs set " + rules[1]);

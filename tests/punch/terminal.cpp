@@ -65,10 +65,6 @@ void Terminal::emp(const QString& sql, const QVariantList& params) {
     EXPECT_TRUE(suite::exec_sql(env.db_access(), env.empdb(), sql, params)) << sql.toStdString();
 }
 
-void Terminal::config(const QString& sql, const QVariantList& params) {
-    EXPECT_TRUE(suite::exec_sql(env.db_access(), env.configdb(), sql, params)) << sql.toStdString();
-}
-
 QList<QVariantMap> Terminal::punches() const {
     return env.punches();
 }
@@ -85,12 +81,10 @@ void Terminal::open_punch(const QVariantMap& values) {
     ASSERT_TRUE(env.add_punch(merged(kOpenPunch, values)));
 }
 
-void Terminal::worked(int indate, double adjreghours, double employee) {
-    ASSERT_TRUE(
-        env.add_punch(fields(QString("jobcode=20 status=5 empid=%1 indate=%2 adjreghours=%3")
-                                 .arg(employee)
-                                 .arg(indate)
-                                 .arg(adjreghours))));
+void Terminal::worked(int indate, double adjreghours) {
+    ASSERT_TRUE(env.add_punch(fields(QString("jobcode=20 status=5 empid=9 indate=%1 adjreghours=%2")
+                                         .arg(indate)
+                                         .arg(adjreghours))));
 }
 
 void Terminal::expect_waiting() {

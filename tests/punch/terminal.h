@@ -32,9 +32,8 @@ public:
     // Clicks; true when each box that came up meanwhile found the Close button disabled.
     bool click_while_closed(const char* name);
     QStringList lines();
-    // Runs sql on the employee or configuration database.
+    // Runs sql on the employee database.
     void emp(const QString& sql, const QVariantList& params = {});
-    void config(const QString& sql, const QVariantList& params = {});
     // The punch rows in the order they were added.
     QList<QVariantMap> punches() const;
     // The lines of mapdrive tclog.clk, each with its CR LF.
@@ -42,7 +41,7 @@ public:
     // An open punch of employee 9 for job 10 (Bartender) unless the values say otherwise.
     void open_punch(const QVariantMap& values = {});
     // An exported punch of employee 9 (job 20) on indate holding adjusted regular hours.
-    void worked(int indate, double adjreghours, double employee = 9);
+    void worked(int indate, double adjreghours);
     // The screen waiting for a number, nobody identified.
     void expect_waiting();
 };
