@@ -123,7 +123,6 @@ TEST(Demo, PayRulesAndStaffWithAManagerAnInactiveEmployeeAndOneToThreeJobs) {
     test::TestEnv env(demo());
     env.load();
     const Settings& s = env.st.settings;
-    EXPECT_EQ(std::tie(s.mapdrive, s.localdrive), std::tie(env.inst.data, env.inst.station));
     EXPECT_EQ(std::make_tuple(s.suitemissing, s.inrounding, s.outrounding, s.shiftlimit,
                               s.wwstartday, s.holiday_count()),
               std::make_tuple(0, 15, 15, 12, 1, 3));
