@@ -206,8 +206,7 @@ TEST(Tick, UpdatesToANewerReleaseInItsMinutesWhileNobodyIdentifies) {
         {"\uFEFF21.12.28a", false}, {"", false}};
     for (const auto& [release, newer] : releases)
         EXPECT_EQ(updates(release, "09:11:00"), newer) << release;
-    for (const auto& [when, due] :
-         {std::pair("09:00:00", true), std::pair("09:55:59", true), std::pair("09:12:00", false)})
+    for (const auto& [when, due] : {std::pair("09:55:59", true), std::pair("09:12:00", false)})
         EXPECT_EQ(updates("21.12.28b", when), due) << when;
     EXPECT_TRUE(updates("21.12.28b", "09:44:10", "0"));
     EXPECT_FALSE(updates("21.12.28b", "09:11:00", "12"));
