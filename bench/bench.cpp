@@ -415,6 +415,8 @@ int main(int argc, char** argv) {
             return medians.cpu_ms[std::string(k.name) + "/" + side + "/" + size];
         };
         const double station = at("station", big), bare = at("sqlite", big);
+        if (station <= 0 && bare <= 0)
+            continue; // left out by --benchmark_filter
         std::printf("ratio %s %.2f", k.name, bare > 0 ? station / bare : 0.0);
         if (sizes.size() > 1)
             std::printf("  growth %.2f", station / at("station", "100k"));
