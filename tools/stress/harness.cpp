@@ -323,6 +323,15 @@ bool station_phase(Club& club, const HarnessOptions& o) {
                          q.value(6).toString(), q.value(7).toInt()});
     }
     const Verdict v = judge(rows, seen, extra_open);
+    // Every walk ends in a confirmed punch; when some did not, the boxes each station met
+    // say why.
+    if (v.punches < o.stations * o.cycles * 2)
+        for (int i = 0; i < o.stations; ++i) {
+            QFile err(club.root(QStringLiteral("node%1.err").arg(i + 1)));
+            if (err.open(QIODevice::ReadOnly))
+                std::fprintf(stderr, "punchstress: station %d met:\n%s", i + 1,
+                             err.readAll().constData());
+        }
     std::printf("stations %d cycles %d punches %d lost %d duplicated %d double-closed %d "
                 "open-left %d busy-shown %d\n",
                 o.stations, o.cycles, v.punches, v.lost, v.duplicated, v.double_closed, v.open_left,
