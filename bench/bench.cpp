@@ -23,6 +23,7 @@
 #include "reports/punchreports.h"
 #include "reports/reportengine.h"
 #include "reports/workdb.h"
+#include "station/db.h"
 #include "station/linelist.h"
 #include "station/settings.h"
 #include "station/startup.h"
@@ -77,7 +78,8 @@ struct Ctx {
         pw::loadsettings(st);
         paths = {club.data + "PUNCHCLK.MDB", club.data + "EMP.MDB", club.data + "HBPOSTMP.MDB",
                  pw::work_db_path(st), club.station + "rpt00.sys"};
-        job = pw::employee_jobs(st, kEmployee).value(0).jobcode;
+        pw::Db emp(st.path(st.settings.empdb), pw::DbMode::ReadOnly, st.db_access());
+        job = pw::employee_jobs(emp, kEmployee).value(0).jobcode;
     }
 
     // The query a manager report builds from the answers typed into its prompts.
@@ -146,9 +148,7 @@ const std::vector<Case>& cases() {
         {"identify", 9, no_setup,
          [](Ctx& c) {
              c.st.who.number = kEmployee;
-             pw::lookupemployee(c.st);
-             pw::find_open_punch(c.st, kEmployee);
-             pw::employee_jobs(c.st, kEmployee);
+             pw::read_employee(c.st, QString::number(password_of(kEmployee)));
          },
          [](Ctx& c) { bare::identify(c.paths, kEmployee); }},
         {"punch_in", 9, no_open_punch,

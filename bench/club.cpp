@@ -84,7 +84,7 @@ void fill_employees(const QString& path) {
         sqlite3_bind_int(emp, 1, e);
         bind_text(emp, 2, "FIRST" + QByteArray::number(e));
         bind_text(emp, 3, "LAST" + QByteArray::number(e));
-        sqlite3_bind_int(emp, 4, e == 1 ? 20001 : 1000 + e);
+        sqlite3_bind_int(emp, 4, password_of(e));
         b.step(emp);
         for (int k = 0; k < jobs_of(e); ++k) {
             sqlite3_bind_int(ej, 1, e);

@@ -29,6 +29,10 @@ void restore_punches(const Club& club);
 
 // Employees for the single-punch paths: one without an open punch, and his first job.
 constexpr int kEmployee = 17;
+// Employee 1 is a manager.
+constexpr int password_of(int employee) {
+    return employee == 1 ? 20001 : 1000 + employee;
+}
 constexpr int kEmployees = 5000;
 
 } // namespace bench

@@ -49,17 +49,14 @@ QString rate_text(double rate) {
     return text;
 }
 
-void show_jobs(Station& st, Tclock& win) {
+void show_jobs(Station& st, Tclock& win, const QList<JobLine>& jobs) {
     win.cmdpunchout->hide();
     win.lstjob->addItems({QStringLiteral("Select Job Below"), kDashes});
     // Placeholders keep the three lists line for line.
     win.lstpayrate->addItems({QStringLiteral("line1"), QStringLiteral("line2")});
     win.lstdescription->addItems({QStringLiteral("line1"), QStringLiteral("line2")});
-    st.who.number = employee_number(win.txtempid->text());
     if (st.who.number < 1)
         return;
-
-    const QList<JobLine> jobs = employee_jobs(st, st.who.number);
     if (jobs.isEmpty()) {
         tell(st,
              QStringLiteral("No jobs are defined for this employee yet.\r\n"
@@ -139,14 +136,14 @@ void identify(Station& st, Tclock& win) {
     // cleared screen.
     try {
         st.who.number = employee_number(win.txtempid->text());
-        const QString password = lookupemployee(st);
-        if (password == kNotFound) {
+        const EmployeeReads found = read_employee(st, win.txtpassword->text());
+        if (found.password == kNotFound) {
             tell(st, QStringLiteral("Employee record is not available."), kOops);
             clearscreen(st, win);
             return;
         }
-        st.who.password = static_cast<qint64>(std::llround(val(password)));
-        if (val(win.txtpassword->text()) != static_cast<double>(st.who.password)) {
+        st.who.password = stored_password(found.password);
+        if (!password_matches(found.password, win.txtpassword->text())) {
             tell(st, QStringLiteral("Invalid Password."), kOops);
             clearscreen(st, win);
             return;
@@ -157,10 +154,10 @@ void identify(Station& st, Tclock& win) {
         showscreen(st, win);
 
         win.lstjob->clear();
-        if (const auto open = find_open_punch(st, st.who.number))
-            show_open_punch(st, win, *open);
+        if (found.open)
+            show_open_punch(st, win, *found.open);
         else
-            show_jobs(st, win);
+            show_jobs(st, win, found.jobs);
     } catch (const DbError& e) {
         keypad_error(st, win, e);
     }
@@ -193,25 +190,39 @@ void showscreen(Station& st, Tclock& win) {
     let_events_run();
 }
 
-QString lookupemployee(Station& st) {
+EmployeeReads read_employee(Station& st, const QString& typed_password) {
+    EmployeeReads found;
     checksuite(st);
     // Never answer with a stale password when the suite went away since the last check.
     if (st.settings.suitemissing == 1)
+        return found;
+    Db emp(st.path(st.settings.empdb), DbMode::ReadOnly, st.db_access());
+    found.password = lookupemployee(st, emp);
+    if (found.password == kNotFound || !password_matches(found.password, typed_password))
+        return found;
+    found.open = find_open_punch(st, st.who.number);
+    if (!found.open && st.who.number >= 1)
+        found.jobs = employee_jobs(emp, st.who.number);
+    return found;
+}
+
+QString lookupemployee(Station& st, Db& emp) {
+    QSqlQuery q = emp.run(QStringLiteral("select empfname, emplname, pword from empinfo "
+                                         "where empid = ? and CAST(empstatus AS REAL) = 1"),
+                          {st.who.number});
+    if (!fetch(q))
         return kNotFound;
-    QString result = kNotFound;
-    {
-        Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.db_access());
-        QSqlQuery q = db.run(QStringLiteral("select empfname, emplname, pword from empinfo "
-                                            "where empid = ? and CAST(empstatus AS REAL) = 1"),
-                             {st.who.number});
-        if (fetch(q)) {
-            st.who.name = q.value(0).toString() + QLatin1Char(' ') + q.value(1).toString();
-            const double pword = std::abs(q.value(2).toDouble());
-            result = QString::number(static_cast<qint64>(std::llround(pword)));
-        }
-    }
-    let_events_run();
-    return result;
+    st.who.name = q.value(0).toString() + QLatin1Char(' ') + q.value(1).toString();
+    const double pword = std::abs(q.value(2).toDouble());
+    return QString::number(static_cast<qint64>(std::llround(pword)));
+}
+
+qint64 stored_password(const QString& password) {
+    return static_cast<qint64>(std::llround(val(password)));
+}
+
+bool password_matches(const QString& password, const QString& typed) {
+    return val(typed) == static_cast<double>(stored_password(password));
 }
 
 std::optional<OpenPunch> find_open_punch(Station& st, double employee) {
@@ -236,8 +247,7 @@ std::optional<OpenPunch> find_open_punch(Db& db, double employee) {
     return p;
 }
 
-QList<JobLine> employee_jobs(Station& st, double employee) {
-    Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.db_access());
+QList<JobLine> employee_jobs(Db& db, double employee) {
     QSqlQuery q = db.run(QStringLiteral("select empjobs.jobcode, empjobs.payrate, "
                                         "jobs.jobdescription from empjobs "
                                         "join jobs on empjobs.jobcode = jobs.jobcode "

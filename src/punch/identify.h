@@ -40,9 +40,13 @@ void keypad_error(Station& st, Tclock& win, const DbError& error);
 // The employee number as the station holds it: the typed number in single precision.
 double employee_number(const QString& typed);
 
-// Looks up the active employee st.who.number: sets st.who.name and returns the absolute
-// value of the stored password as decimal text, or "NOTFOUND". Throws DbError.
-QString lookupemployee(Station& st);
+// Looks up the active employee st.who.number in the opened EMP.MDB: sets st.who.name and
+// returns the absolute value of the stored password as decimal text, or "NOTFOUND". Throws
+// DbError.
+QString lookupemployee(Station& st, Db& emp);
+// The stored password as a number, and whether the typed one is it.
+qint64 stored_password(const QString& password);
+bool password_matches(const QString& password, const QString& typed);
 
 struct OpenPunch {
     int indate = 0;
@@ -65,9 +69,20 @@ struct JobLine {
     double payrate = 0;
     QString description;
 };
-// The jobs assigned to the employee that may be punched (glacctnum below 1), by job code.
-// Throws DbError.
-QList<JobLine> employee_jobs(Station& st, double employee);
+// The jobs assigned to the employee that may be punched (glacctnum below 1), by job code, from
+// the opened EMP.MDB. Throws DbError.
+QList<JobLine> employee_jobs(Db& emp, double employee);
+
+// What Ok reads for st.who.number and the typed password, with one connection per database,
+// all closed again before anything is shown: the stored password ("NOTFOUND" when the employee
+// or the suite is missing) and, once the typed password matches, the open punch or, with none,
+// the jobs. Throws DbError.
+struct EmployeeReads {
+    QString password = QStringLiteral("NOTFOUND");
+    std::optional<OpenPunch> open;
+    QList<JobLine> jobs;
+};
+EmployeeReads read_employee(Station& st, const QString& typed_password);
 
 // What the job list shows for an open punch that has run so_far.
 QStringList open_punch_lines(const OpenPunch& punch, const HoursSoFar& so_far);

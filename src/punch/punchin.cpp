@@ -99,15 +99,19 @@ void punch_in(Station& st, Tclock& win) {
     try {
         const BreakRule rule = job_break_rule(st, who.job_code);
 
-        PunchBuffer buf;
-        // The marker read learns the field list; any other outcome (the database missing,
-        // told already, or a row carrying the marker date) stops the punch.
-        if (read_punch_row(st, st.settings.punchdb, marker_query(), buf) != RowResult::Quit) {
+        const QString file = punch_db_file(st, st.settings.punchdb);
+        if (file.isEmpty()) {
             screen.restore();
             return;
         }
-        const QString file = punch_db_file(st, st.settings.punchdb);
-        if (file.isEmpty()) {
+        // One connection for the field list, the check and the insert. The check and the
+        // insert share the write lock: of two stations punching the same employee in at
+        // once, the second finds the first one's punch.
+        Db db(file, DbMode::ReadWrite, st.db_access());
+        PunchBuffer buf;
+        // The marker read learns the field list; a row carrying the marker date stops the
+        // punch.
+        if (read_punch_row(db, marker_query(), buf) != RowResult::Quit) {
             screen.restore();
             return;
         }
@@ -129,24 +133,18 @@ void punch_in(Station& st, Tclock& win) {
         buf[col::tcktimein] = punch_time;
         buf[col::tckadjtimein] = in.time;
         buf[col::tckstatus] = int(kOpen);
-        {
-            // The check and the insert share the write lock: of two stations punching the
-            // same employee in at once, the second finds the first one's punch.
-            Db db(file, DbMode::ReadWrite, st.db_access());
-            Transaction tx(db);
-            already = find_open_punch(db, who.number);
-            if (!already) {
-                write_punch_row(db, marker_query(), buf);
-                tx.commit();
-            }
+        Transaction tx(db);
+        already = find_open_punch(db, who.number);
+        if (!already) {
+            write_punch_row(db, marker_query(), buf);
+            tx.commit();
         }
-        let_events_run();
-        clear_busy(buf);
     } catch (const DbError& e) {
         reporterror(st, e);
         screen.restore();
         return;
     }
+    let_events_run();
     if (already) {
         screen.restore();
         tell(st,

@@ -19,20 +19,16 @@ namespace {
 
 enum class Outcome { Closed, NotOpen, Missing };
 
-// Closes the row that was read, in one transaction with the overtime row and with the week
-// sum taken under the same lock. NotOpen when another station closed it since it was read.
+// Closes the row that was read on db, in one transaction with the overtime row and with the
+// week sum taken under the same lock. NotOpen when another station closed it since it was read.
 // The week is the one holding the shift's in date: reports and later week sums count the
 // shift there, so its overtime must be decided there too.
-Outcome write_close(Station& st, const PunchBuffer& open, const PunchQuery& query,
+Outcome write_close(Station& st, Db& db, const PunchBuffer& open, const PunchQuery& query,
                     const QDateTime& now, const PayRules& rules, double employee,
                     ShiftClose& result) {
-    const QString file = punch_db_file(st, st.settings.punchdb);
-    if (file.isEmpty())
-        return Outcome::Missing;
     QDate shift_day = day_of(open.integer(col::tckindate));
     if (!shift_day.isValid())
         shift_day = now.date();
-    Db db(file, DbMode::ReadWrite, st.db_access());
     Transaction tx(db);
     const double W =
         rules.weekly ? week_sum(db, employee, week_bounds(shift_day, st.settings.wwstartday)) : 0.0;
@@ -127,16 +123,21 @@ void punch_out(Station& st, Tclock& win) {
     ShiftClose closed;
     Outcome outcome = Outcome::Missing;
     try {
-        PunchBuffer open;
-        const RowResult read = read_punch_row(st, st.settings.punchdb, query, open);
-        if (read == RowResult::Done) {
-            const QDateTime now = st.clock().now();
-            set_today(st);
-            // The day the shift belongs to decides its holiday hours, as it decides its week.
-            rules.holiday = holiday_on(st, open.integer(col::tckindate));
-            outcome = write_close(st, open, query, now, rules, who.number, closed);
-        } else if (read == RowResult::Quit) {
-            outcome = Outcome::NotOpen;
+        // One connection reads the open row and closes it.
+        const QString file = punch_db_file(st, st.settings.punchdb);
+        if (!file.isEmpty()) {
+            Db db(file, DbMode::ReadWrite, st.db_access());
+            PunchBuffer open;
+            if (read_punch_row(db, query, open) == RowResult::Done) {
+                const QDateTime now = st.clock().now();
+                set_today(st);
+                // The day the shift belongs to decides its holiday hours, as it decides its
+                // week.
+                rules.holiday = holiday_on(st, open.integer(col::tckindate));
+                outcome = write_close(st, db, open, query, now, rules, who.number, closed);
+            } else {
+                outcome = Outcome::NotOpen;
+            }
         }
     } catch (const DbError& e) {
         reporterror(st, e);
