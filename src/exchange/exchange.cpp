@@ -180,12 +180,12 @@ ImportResult import_records(Station& st, const QString& db_file, const QByteArra
         marks << QStringLiteral("?");
     }
     Transaction t(db, WriteLock::Import); // the stations punch on meanwhile
-    QSqlQuery insert = db.prepare(QStringLiteral("insert into punch (") + names.join(u',') +
-                                  QStringLiteral(") values (") + marks.join(u',') + u')');
-    QSqlQuery held = db.prepare(
-        QStringLiteral("select count(*) from punch where tckempid = ? and tckindate = ? and "
-                       "coalesce(tcktimein, '') = ? and coalesce(tckjobcode, 0) = ? and "
-                       "coalesce(tcknode, 0) = ?"));
+    RowStatement insert(db, QStringLiteral("insert into punch (") + names.join(u',') +
+                                QStringLiteral(") values (") + marks.join(u',') + u')');
+    RowStatement held(
+        db, QStringLiteral("select count(*) from punch where tckempid = ? and tckindate = ? and "
+                           "coalesce(tcktimein, '') = ? and coalesce(tckjobcode, 0) = ? and "
+                           "coalesce(tcknode, 0) = ?"));
     // Per key: how many rows the table held before this import, and this file's distinct
     // lines. The first lines of a key are the ones the table holds: the export writes a
     // shift before its overtime row and the import keeps the file's order.
@@ -201,9 +201,7 @@ ImportResult import_records(Station& st, const QString& db_file, const QByteArra
             id += v.toString() + u'\x1f';
         auto it = seen.find(id);
         if (it == seen.end()) {
-            exec(held, key);
-            it = seen.insert(id, {fetch(held) ? held.value(0).toInt() : 0, {}});
-            held.finish();
+            it = seen.insert(id, {held.scalar(key).toInt(), {}});
         }
         if (std::any_of(it->lines.cbegin(), it->lines.cend(),
                         [&](const QVariantList& l) { return same_line(l, row); })) {
@@ -218,7 +216,7 @@ ImportResult import_records(Station& st, const QString& db_file, const QByteArra
         if (row[col::tckstatus].toInt() == kExported)
             row[col::tckstatus] = qlonglong(kApproved);
         row[col::tckexport] = row[col::tckexport].toLongLong() + 1;
-        exec(insert, row);
+        insert.run(row);
         ++result.added;
     }
     t.commit();

@@ -16,9 +16,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QSqlResult>
 #include <optional>
-#include <sqlite3.h>
 
 namespace pw {
 
@@ -123,67 +121,6 @@ QString copy_sql(Db& work, qsizetype width) {
            QStringLiteral(") values (") + QStringList(width, QStringLiteral("?")).join(u',') + u')';
 }
 
-// One insert run for every row of a long copy. On SQLite the values go to the engine as the
-// Qt driver would pass them, but without its per-value bookkeeping, which costs more than the
-// insert itself; on a server it is pw::exec. Throws DbError.
-class RowInserter {
-public:
-    RowInserter(Db& db, const QString& sql)
-        : q_(db.prepare(sql)) {
-        if (db.backend() != Backend::SQLite)
-            return;
-        const QVariant handle = q_.result()->handle();
-        if (qstrcmp(handle.typeName(), "sqlite3_stmt*") == 0)
-            stmt_ = *static_cast<sqlite3_stmt* const*>(handle.constData());
-    }
-
-    void insert(const QVariantList& values) {
-        auto* s = stmt_;
-        if (!s || sqlite3_bind_parameter_count(s) != values.size())
-            return exec(q_, values); // the driver says what is wrong
-        sqlite3_reset(s);
-        for (int i = 0; i < values.size(); ++i) {
-            const QVariant& v = values[i];
-            const int at = i + 1;
-            int rc = SQLITE_OK;
-            // The types as the Qt driver binds them, so that the rows stored are the same.
-            if (v.isNull() || (v.typeId() == QMetaType::QString &&
-                               static_cast<const QString*>(v.constData())->isNull()))
-                rc = sqlite3_bind_null(s, at);
-            else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::Bool)
-                rc = sqlite3_bind_int(s, at, v.toInt());
-            else if (v.typeId() == QMetaType::Double)
-                rc = sqlite3_bind_double(s, at, v.toDouble());
-            else if (v.typeId() == QMetaType::UInt || v.typeId() == QMetaType::LongLong)
-                rc = sqlite3_bind_int64(s, at, v.toLongLong());
-            else if (v.typeId() == QMetaType::QString) {
-                const QString& text = *static_cast<const QString*>(v.constData());
-                rc = sqlite3_bind_text16(s, at, text.utf16(), int(text.size() * sizeof(QChar)),
-                                         SQLITE_TRANSIENT);
-            } else {
-                return exec(q_, values); // everything else as the driver binds it
-            }
-            if (rc != SQLITE_OK)
-                return exec(q_, values);
-        }
-        const int rc = sqlite3_step(s);
-        if (rc == SQLITE_DONE || rc == SQLITE_ROW) {
-            sqlite3_reset(s);
-            return;
-        }
-        sqlite3* db = sqlite3_db_handle(s);
-        const QSqlError error(QString(), QString::fromUtf8(sqlite3_errmsg(db)),
-                              QSqlError::StatementError,
-                              QString::number(sqlite3_extended_errcode(db)));
-        sqlite3_reset(s);
-        throw to_db_error(error);
-    }
-
-private:
-    QSqlQuery q_;
-    sqlite3_stmt* stmt_ = nullptr; // the statement q_ holds, when on SQLite
-};
-
 // The work database's side of a report: opened at the first copy, all copies in one
 // transaction. A failure here does not stop the list; it is kept and reported at the end,
 // when the list is complete, and the work database then keeps none of the copies.
@@ -198,7 +135,7 @@ public:
             return;
         try {
             open();
-            insert_->insert(values);
+            insert_->run(values);
         } catch (const DbError& e) {
             failed_ = e;
         }
@@ -230,7 +167,7 @@ private:
     int width_;
     std::optional<Db> db_;
     std::optional<Transaction> t_;
-    std::optional<RowInserter> insert_;
+    std::optional<RowStatement> insert_;
     std::optional<DbError> failed_;
 };
 

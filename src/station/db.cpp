@@ -11,9 +11,11 @@
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlResult>
 #include <QUrl>
 #include <QUrlQuery>
 #include <functional>
+#include <sqlite3.h>
 
 namespace pw {
 
@@ -425,6 +427,93 @@ void exec(QSqlQuery& q, const QVariantList& binds) {
         q.bindValue(i, binds[i]);
     if (!q.exec())
         throw to_db_error(q.lastError());
+}
+
+RowStatement::RowStatement(Db& db, const QString& sql)
+    : q_(db.prepare(sql)) {
+    if (db.backend() != Backend::SQLite)
+        return;
+    const QVariant handle = q_.result()->handle();
+    if (qstrcmp(handle.typeName(), "sqlite3_stmt*") == 0)
+        stmt_ = *static_cast<sqlite3_stmt* const*>(handle.constData());
+}
+
+bool RowStatement::bind(const QVariantList& values) {
+    sqlite3_stmt* s = stmt_;
+    if (!s || sqlite3_bind_parameter_count(s) != values.size())
+        return false; // the driver says what is wrong
+    sqlite3_reset(s);
+    for (int i = 0; i < values.size(); ++i) {
+        const QVariant& v = values[i];
+        const int at = i + 1;
+        int rc = SQLITE_OK;
+        // The types as the Qt driver binds them, so that the rows stored are the same.
+        if (v.isNull() || (v.typeId() == QMetaType::QString &&
+                           static_cast<const QString*>(v.constData())->isNull()))
+            rc = sqlite3_bind_null(s, at);
+        else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::Bool)
+            rc = sqlite3_bind_int(s, at, v.toInt());
+        else if (v.typeId() == QMetaType::Double)
+            rc = sqlite3_bind_double(s, at, v.toDouble());
+        else if (v.typeId() == QMetaType::UInt || v.typeId() == QMetaType::LongLong)
+            rc = sqlite3_bind_int64(s, at, v.toLongLong());
+        else if (v.typeId() == QMetaType::QString) {
+            const QString& text = *static_cast<const QString*>(v.constData());
+            rc = sqlite3_bind_text16(s, at, text.utf16(), int(text.size() * sizeof(QChar)),
+                                     SQLITE_TRANSIENT);
+        } else {
+            return false; // everything else as the driver binds it
+        }
+        if (rc != SQLITE_OK)
+            return false;
+    }
+    return true;
+}
+
+bool RowStatement::step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_DONE || rc == SQLITE_ROW)
+        return rc == SQLITE_ROW;
+    sqlite3* db = sqlite3_db_handle(stmt_);
+    const QSqlError error(QString(), QString::fromUtf8(sqlite3_errmsg(db)),
+                          QSqlError::StatementError, QString::number(sqlite3_extended_errcode(db)));
+    sqlite3_reset(stmt_);
+    throw to_db_error(error);
+}
+
+void RowStatement::run(const QVariantList& values) {
+    if (!bind(values))
+        return exec(q_, values);
+    step();
+    sqlite3_reset(stmt_);
+}
+
+QVariant RowStatement::scalar(const QVariantList& values) {
+    if (!bind(values)) {
+        exec(q_, values);
+        const QVariant v = fetch(q_) ? q_.value(0) : QVariant();
+        q_.finish();
+        return v;
+    }
+    QVariant v;
+    if (step()) {
+        // The first column as the Qt driver gives it.
+        switch (sqlite3_column_type(stmt_, 0)) {
+        case SQLITE_INTEGER:
+            v = qlonglong(sqlite3_column_int64(stmt_, 0));
+            break;
+        case SQLITE_FLOAT:
+            v = sqlite3_column_double(stmt_, 0);
+            break;
+        case SQLITE_NULL:
+            break;
+        default:
+            v = QString(reinterpret_cast<const QChar*>(sqlite3_column_text16(stmt_, 0)),
+                        sqlite3_column_bytes16(stmt_, 0) / int(sizeof(QChar)));
+        }
+    }
+    sqlite3_reset(stmt_);
+    return v;
 }
 
 QVariant Db::scalar(const QString& sql, const QVariantList& binds) {

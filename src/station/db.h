@@ -19,6 +19,7 @@
 #include <stdexcept>
 
 class QSqlError;
+struct sqlite3_stmt;
 
 namespace pw {
 class Files;
@@ -142,6 +143,27 @@ private:
 
 // Runs a prepared query (again) with these values bound in order. Throws DbError.
 void exec(QSqlQuery& q, const QVariantList& binds);
+
+// A statement run for every row of a long operation (report copies, imports). On SQLite the
+// values go to the engine as the Qt driver would pass them, but without its per-value
+// bookkeeping, which costs more than the statement itself; on a server it is pw::exec.
+class RowStatement {
+public:
+    // Throws DbError.
+    RowStatement(Db& db, const QString& sql);
+    // Runs it with these values bound in order. Throws DbError.
+    void run(const QVariantList& values);
+    // The same, giving the first column of the first row (null without a row).
+    QVariant scalar(const QVariantList& values);
+
+private:
+    bool bind(const QVariantList& values);
+    // Steps the bound statement; true with a row.
+    bool step();
+
+    QSqlQuery q_;
+    sqlite3_stmt* stmt_ = nullptr; // the statement q_ holds, when on SQLite
+};
 
 // Moves q to its next row: false at the end, DbError when the engine failed on the way.
 bool fetch(QSqlQuery& q);
