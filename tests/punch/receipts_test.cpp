@@ -19,7 +19,7 @@ TEST(Receipts, ThePrinterByItsPlaceOnlyWhenWanted) {
     // list printing only, and a failing printer costs only the receipt.
     const std::tuple<int, int, QString, bool, const char*, const char*> cases[] = {
         {0, 0, "Yes", false, "Receipt", "Printer 16cpi"},
-        {0, 7, "Yes", false, "Receipt", "Printer 16cpi"},
+        {0, 1, "Yes", false, "Receipt", "FontB11"},
         {5, 0, "Yes", false, nullptr, nullptr},
         {0, 0, "No", false, nullptr, nullptr},
         {0, 0, "Yes", true, nullptr, nullptr},
@@ -50,7 +50,7 @@ TEST(Receipts, ThePrinterByItsPlaceOnlyWhenWanted) {
         ASSERT_EQ(t.env.printers.jobs.size(), printer ? 1 : 0);
         EXPECT_EQ(t.env.printers.jobs.value(0).printer + t.env.printers.jobs.value(0).font,
                   QString(printer) + font);
-        EXPECT_TRUE(t.punches().size() == 1 && t.env.st.run.clearcountdown == 1);
+        EXPECT_TRUE(t.env.punches().size() == 1 && t.env.st.run.clearcountdown == 1);
     }
 }
 
@@ -68,7 +68,7 @@ QStringList punch_out_boxes(Terminal& t) {
     t.start();
     t.login();
     t.click("cmdpunchout");
-    EXPECT_EQ(t.punches()[0]["tckstatus"].toInt(), 2);
+    EXPECT_EQ(t.env.punches()[0]["tckstatus"].toInt(), 2);
     return t.env.dialogs.titles();
 }
 

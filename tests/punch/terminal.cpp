@@ -46,27 +46,12 @@ QPushButton* Terminal::button(const char* name) {
     return b;
 }
 
-bool Terminal::click_while_closed(const char* name) {
-    bool closed = true;
-    env.dialogs.on_box = [&](const Box&) { closed = closed && !win.cmdclose->isEnabled(); };
-    click(name);
-    env.dialogs.on_box = nullptr;
-    return closed;
-}
-
 QStringList Terminal::lines() {
-    QStringList out;
-    for (int i = 0; i < win.lstjob->count(); ++i)
-        out << win.lstjob->item(i)->text();
-    return out;
+    return item_texts(win.lstjob);
 }
 
 void Terminal::emp(const QString& sql, const QVariantList& params) {
     EXPECT_TRUE(suite::exec_sql(env.db_access(), env.empdb(), sql, params)) << sql.toStdString();
-}
-
-QList<QVariantMap> Terminal::punches() const {
-    return env.punches();
 }
 
 QStringList Terminal::log() const {
@@ -99,8 +84,7 @@ void Terminal::expect_waiting() {
 }
 
 QVariantMap merged(QVariantMap a, const QVariantMap& b) {
-    for (auto it = b.begin(); it != b.end(); ++it)
-        a[it.key()] = it.value();
+    a.insert(b);
     return a;
 }
 

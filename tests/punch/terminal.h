@@ -29,13 +29,9 @@ public:
     }
     QPushButton* button(const char* name);
     void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
-    // Clicks; true when each box that came up meanwhile found the Close button disabled.
-    bool click_while_closed(const char* name);
     QStringList lines();
     // Runs sql on the employee database.
     void emp(const QString& sql, const QVariantList& params = {});
-    // The punch rows in the order they were added.
-    QList<QVariantMap> punches() const;
     // The lines of mapdrive tclog.clk, each with its CR LF.
     QStringList log() const;
     // An open punch of employee 9 for job 10 (Bartender) unless the values say otherwise.
