@@ -1,7 +1,6 @@
 #include "drive.h"
 #include "punch/punchrecord.h"
 #include "reports/miscreports.h"
-#include "reports/reportviewer.h"
 #include "reports/workdb.h"
 
 #include <QLineEdit>
@@ -86,8 +85,6 @@ TEST_F(Misc, EachOptionSelectsItsPunches) {
         EXPECT_TRUE(frame.isHidden());
     }
     EXPECT_EQ(headings().value("ctlselect"), "10:15:00");
-    ASSERT_TRUE(find_report_viewer());
-    EXPECT_TRUE(find_report_viewer()->source_path().endsWith("tclk01b.rpt"));
 }
 
 TEST_F(Misc, DatesAreCheckedAndSwapped) {
@@ -111,13 +108,6 @@ TEST_F(Misc, DatesAreCheckedAndSwapped) {
     // Nothing in the range: the frame stays.
     print("20050201", "20050228");
     EXPECT_EQ(env.dialogs.texts(), QStringList{"No records match your selection criteria."});
-    EXPECT_TRUE(frame.isVisible());
-
-    // A missing template: its message, titled with its path; the frame stays.
-    ASSERT_TRUE(QFile::remove(env.data("tclk01b.rpt")));
-    print("20050101", "20050131");
-    ASSERT_EQ(env.dialogs.boxes.size(), 1);
-    EXPECT_EQ(env.dialogs.last().title, env.data("TCLK01B.RPT"));
     EXPECT_TRUE(frame.isVisible());
 }
 
