@@ -148,20 +148,17 @@ TEST_F(Print, MissingOrBrokenTemplatePrintsNothing) {
     EXPECT_EQ(test::code_shown(env.dialogs), 20525);
 }
 
-TEST_F(Print, EveryTemplateShowsItsHeadingsAndRowsInTheViewerAndInAPdf) {
+TEST_F(Print, EveryTemplateShowsItsHeadingsAndRowsInTheViewer) {
     st.settings.receiptprinter = -1;
     st.who.manager = 1;
     LineList list;
-    // The viewer's text and the text of a PDF made from it each hold every part.
-    auto expect_shown = [&](const QString& pdf, const QStringList& parts) {
+    // The one viewer's text holds every part.
+    auto expect_shown = [&](const QStringList& parts) {
         ReportViewer* viewer = find_report_viewer();
         ASSERT_TRUE(viewer);
-        ASSERT_TRUE(write_pdf(*viewer->document(), env.station_file(pdf)));
-        for (const QString& text :
-             {viewer->document()->toPlainText(), test::pdf_text(env.station_file(pdf))})
-            for (const QString& part : parts)
-                EXPECT_TRUE(text.contains(part))
-                    << part.toStdString() << " in " << text.toStdString();
+        const QString text = viewer->document()->toPlainText();
+        for (const QString& part : parts)
+            EXPECT_TRUE(text.contains(part)) << part.toStdString() << " in " << text.toStdString();
         EXPECT_EQ(viewer_count(), 1);
     };
     // The answers after the dates; heading, subtitle (40 characters at most), a demo punch's text.
@@ -189,14 +186,12 @@ TEST_F(Print, EveryTemplateShowsItsHeadingsAndRowsInTheViewerAndInAPdf) {
         ASSERT_EQ(manager_report(st, list, r.index), true);
         ASSERT_EQ(print_list_report(st, list), Printed::Detailed);
         const QStringList parts = QString(r.parts).split('|');
-        expect_shown(QString::number(r.index) + ".pdf",
-                     parts + QStringList{"Printed 05/24/2005 at 09:30:00"});
+        expect_shown(parts + QStringList{"Printed 05/24/2005 at 09:30:00"});
     }
     // The misc report's template, from the misc frame's routine; a former employee's punches
     // are listed too.
     ASSERT_TRUE(print_misc_report(st, kMiscAll, 20050501, 20050531));
-    expect_shown("misc.pdf",
-                 {"All Punches", "From 20050501 to 20050531", "Employee 105", "MGR APPROVED"});
+    expect_shown({"All Punches", "From 20050501 to 20050531", "Employee 105", "MGR APPROVED"});
 
     // Print: the chooser stands in for the system's dialog; cancelled prints nothing.
     ReportViewer* viewer = find_report_viewer();
