@@ -56,7 +56,6 @@ TEST(Initnode, ReadsKeysDerivesNamesAndFindsTheFileInCapitals) {
         int node, unit;
         const char *reportdb, *posholddb;
     } cases[] = {
-        {"MAPDRIVE=F:\\DATA\\\r\nNODENUMBER=7\r\n", "F:\\DATA\\", "", 7, 0, "RPT07", "HBPOSX00"},
         // Keys in any case, values as written; no line end after the last field.
         {"mapdrive=/Srv/D/\nLocalDrive=/H/\nposunit=3", "/Srv/D/", "/H/", 0, 3, "RPT00",
          "HBPOSX03"},
