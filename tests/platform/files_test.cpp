@@ -8,15 +8,10 @@
 namespace pw {
 namespace {
 
-void touch(const QString& path) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-}
-
 TEST(DiskFiles, FindTheLastComponentInAnyLetterCaseAndAppend) {
     QTemporaryDir tmp;
     QDir(tmp.path()).mkdir("Data");
-    touch(tmp.path() + "/Data/punchclk.mdb");
+    ASSERT_TRUE(QFile(tmp.path() + "/Data/punchclk.mdb").open(QIODevice::WriteOnly));
     // Only the last component is matched; the folder keeps the case it was given.
     EXPECT_EQ(resolve_name(tmp.path() + "/Data/PUNCHCLK.MDB"), tmp.path() + "/Data/punchclk.mdb");
     EXPECT_EQ(resolve_name(tmp.path() + "/DATA/PUNCHCLK.MDB"), tmp.path() + "/DATA/PUNCHCLK.MDB");

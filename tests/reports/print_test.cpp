@@ -22,13 +22,6 @@ const QString kDashes(39, u'-');
 const QString kMissing = "The selected Punchwell Report template is not installed.\nPlease check "
                          "the Support Web Site or call Quorwyn.";
 
-int viewer_count() {
-    int n = 0;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        n += qobject_cast<ReportViewer*>(w) && w->isVisible();
-    return n;
-}
-
 suite::Options demo() {
     suite::Options o;
     o.demo = true;
@@ -159,7 +152,10 @@ TEST_F(Print, EveryTemplateShowsItsHeadingsAndRowsInTheViewer) {
         const QString text = viewer->document()->toPlainText();
         for (const QString& part : parts)
             EXPECT_TRUE(text.contains(part)) << part.toStdString() << " in " << text.toStdString();
-        EXPECT_EQ(viewer_count(), 1);
+        int viewers = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            viewers += qobject_cast<ReportViewer*>(w) && w->isVisible();
+        EXPECT_EQ(viewers, 1);
     };
     // The answers after the dates; heading, subtitle (40 characters at most), a demo punch's text.
     const struct {

@@ -21,11 +21,10 @@ const QString kAlreadyRunning = "Punchwell is already running; you may reopen it
 struct Started {
     test::TestEnv env;
     Tclock win;
-    bool running = false;
 
     explicit Started(suite::Options options = {})
         : env(options) {}
-    bool start() { return running = startup(env.st, win); }
+    bool start() { return startup(env.st, win); }
     QString run_marker() const { return env.station_file("punchwell.run"); }
     void tick_at(const QString& when) {
         env.clock.set(when);
