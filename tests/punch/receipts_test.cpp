@@ -2,7 +2,6 @@
 #include "schema.h"
 #include "terminal.h"
 
-#include <QFile>
 #include <QPushButton>
 #include <gtest/gtest.h>
 #include <tuple>

@@ -6,9 +6,7 @@
 #include "station/startup.h"
 
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
-#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 

@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QListWidget>
 #include <gtest/gtest.h>
 
 namespace pw {
