@@ -5,7 +5,6 @@
 #include "station/startup.h"
 #include "terminal.h"
 
-#include <QFile>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -100,10 +99,9 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
 
         const QStringList i = QString(c.in).split(' '), o = QString(c.out).split(' ');
         const QString timein = QString(c.in_at).mid(11), timeout = QString(c.out_at).mid(11);
-        const QVariantMap in = fields(QString("empid=9 jobcode=10 jobdescription=Bartender "
-                                              "payrate=8.25 status=1 indate=%1 timein=%2 "
-                                              "adjtimein=%3")
-                                          .arg(i[0], timein, i[1]));
+        const QVariantMap in =
+            merged(test::kOpenPunch,
+                   fields(QString("indate=%1 timein=%2 adjtimein=%3").arg(i[0], timein, i[1])));
         t.env.clock.set(c.out_at);
         // What the screens show of the open punch at the out time.
         t.login();
