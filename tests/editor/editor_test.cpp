@@ -98,7 +98,7 @@ struct Editor : ::testing::Test {
     }
 };
 
-TEST_F(Editor, OpensOnTheRangeListsAndPaintsByStatus) {
+TEST_F(Editor, OpensOnTheRangeListsPaintsByStatusAndKeepsTheListsOnAFailure) {
     punch(20040503, 1, {{"tckoutdate", 0}, {"tcktimeout", QVariant()}, {"tckreghours", 0}});
     punch(20040504, 2);
     punch(20040505, 3, {{"tckreghours", 0}});
@@ -142,6 +142,16 @@ TEST_F(Editor, OpensOnTheRangeListsAndPaintsByStatus) {
     EXPECT_FALSE(ed->grid2->isVisible() || ed->fraedit1->isVisible());
     choose(ed->Combo1, 0);
     EXPECT_EQ(ed->Data1->rowCount(), 3);
+
+    // A database failure shows its code and changes nothing shown.
+    ASSERT_TRUE(remove_database(env.punchdb(), env.db_access()));
+    env.dialogs.clear();
+    ed->go();
+    EXPECT_EQ(test::code_shown(env.dialogs), 53);
+    EXPECT_EQ(ed->Data1->rowCount(), 3);
+    ed->choose_employee(1);
+    EXPECT_EQ(env.dialogs.boxes.size(), 2);
+    EXPECT_FALSE(ed->grid2->isVisible());
 
     env.dialogs.answers = QStringList{kCancel};
     ed->cmdselectdates->click();
@@ -472,20 +482,6 @@ TEST_F(Editor, HelpStartsTheViewerAndExitLeavesNoDatabaseOpen) {
     EXPECT_TRUE(w.isNull());
     for (const QString& name : QSqlDatabase::connectionNames())
         EXPECT_FALSE(name.startsWith("pw-db-")) << name.toStdString();
-}
-
-TEST_F(Editor, ADatabaseFailureShowsTheCodeAndChangesNothing) {
-    punch(20040504, 2);
-    open();
-    ed->go();
-    ASSERT_EQ(ed->Data1->rowCount(), 1);
-    ASSERT_TRUE(remove_database(env.punchdb(), env.db_access()));
-    ed->go();
-    EXPECT_EQ(test::code_shown(env.dialogs), 53);
-    EXPECT_EQ(ed->Data1->rowCount(), 1);
-    ed->choose_employee(0);
-    EXPECT_EQ(env.dialogs.boxes.size(), 2);
-    EXPECT_FALSE(ed->grid2->isVisible());
 }
 
 PunchBoxes times(const QString& indate, const QString& in, const QString& outdate,
