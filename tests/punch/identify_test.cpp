@@ -60,7 +60,7 @@ TEST(Identify, WhoMayIdentify) {
     EXPECT_EQ(t.env.dialogs.last().text, gone);
 }
 
-TEST(Identify, ByKeypadAndKeyboard) {
+TEST(Identify, ByKeypadAndKeyboardAndFailuresAtOk) {
     Terminal t;
     t.start();
     // Ok on an empty number only prompts; the next Ok starts again.
@@ -86,6 +86,32 @@ TEST(Identify, ByKeypadAndKeyboard) {
     QTest::keyClicks(t.win.txtempid, ";");
     EXPECT_EQ(t.win.txtempid->text(), "12");
     EXPECT_EQ(t.lines(), kPasswordPrompt);
+    key(t, 10);
+
+    // A database locked by another station, or any other failure at Ok: the box, then a
+    // cleared screen.
+    {
+        test::DbLock lock(t.env, t.env.empdb());
+        t.login();
+    }
+    EXPECT_EQ(t.env.dialogs.titles() + t.env.dialogs.texts(),
+              QStringList({"Punchwell Code 3045",
+                           "Punchwell database is in use. Try again in a moment or two..."}));
+    t.expect_waiting();
+    t.env.dialogs.clear();
+    ASSERT_TRUE(suite::exec_sql(t.env.db_access(), t.env.punchdb(), "drop table punch"));
+    t.login();
+    EXPECT_EQ(t.env.dialogs.boxes.size() * test::code_shown(t.env.dialogs), 3024);
+    t.expect_waiting();
+
+    // The suite gone before the password's Ok: the box, and the screen stays.
+    t.env.dialogs.clear();
+    QTest::keyClicks(t.win.txtempid, "9;");
+    QFile::remove(t.env.data("parv.exe"));
+    QTest::keyClicks(t.win.txtpassword, "1");
+    QTest::keyClick(t.win.txtpassword, Qt::Key_Return);
+    EXPECT_EQ(t.env.dialogs.titles(), QStringList{"Punchwell - Connection Problem"});
+    EXPECT_EQ(t.lines() << t.win.txtpassword->text(), kPasswordPrompt + QStringList{"1"});
 }
 
 TEST(Identify, JobListItsSelectionRuleAndAnOpenPunchOnAnyJob) {
@@ -147,35 +173,6 @@ TEST(Identify, JobListItsSelectionRuleAndAnOpenPunchOnAnyJob) {
     // The list's click changes nothing while a punch is open.
     t.win.lstjob->setCurrentRow(1);
     EXPECT_EQ(QString::number(t.env.st.who.job_code) + t.env.st.who.job_description, "30Server");
-}
-
-TEST(Identify, FailuresAtOkShowTheirBox) {
-    // A database locked by another station, or any other failure: the box, then a cleared
-    // screen.
-    Terminal t;
-    t.start();
-    {
-        test::DbLock lock(t.env, t.env.empdb());
-        t.login();
-    }
-    EXPECT_EQ(t.env.dialogs.titles() + t.env.dialogs.texts(),
-              QStringList({"Punchwell Code 3045",
-                           "Punchwell database is in use. Try again in a moment or two..."}));
-    t.expect_waiting();
-    t.env.dialogs.clear();
-    ASSERT_TRUE(suite::exec_sql(t.env.db_access(), t.env.punchdb(), "drop table punch"));
-    t.login();
-    EXPECT_EQ(t.env.dialogs.boxes.size() * test::code_shown(t.env.dialogs), 3024);
-    t.expect_waiting();
-
-    // The suite gone before the password's Ok: the box, and the screen stays.
-    t.env.dialogs.clear();
-    QTest::keyClicks(t.win.txtempid, "9;");
-    QFile::remove(t.env.data("parv.exe"));
-    QTest::keyClicks(t.win.txtpassword, "1");
-    QTest::keyClick(t.win.txtpassword, Qt::Key_Return);
-    EXPECT_EQ(t.env.dialogs.titles(), QStringList{"Punchwell - Connection Problem"});
-    EXPECT_EQ(t.lines() << t.win.txtpassword->text(), kPasswordPrompt + QStringList{"1"});
 }
 
 } // namespace
