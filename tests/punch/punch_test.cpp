@@ -23,10 +23,6 @@ using test::Terminal;
 
 const QString kShift = "tckempid = 9 and tckjobcode = 10";
 
-QStringList with_feed(QStringList lines, int feed) {
-    return lines + QStringList(feed, " ");
-}
-
 // Employee 9 punches in for job 10 and out again through the window, each on the clock's
 // time of the case; between the two, at the out time, the identification screen shows the
 // open punch. Defaults: no rounding, no shift limit, week from Sunday,
@@ -134,11 +130,11 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
             receipt << "Overtime hrs: " + paid[1];
         ASSERT_EQ(t.env.printers.jobs.size(), 2);
         EXPECT_EQ(t.env.printers.jobs[0].lines,
-                  with_feed({"Punchwell Punch-IN Receipt", "==========================",
-                             "Employee #: 9 - Ann Lee", "Job #:      10 Bartender",
-                             "Date:       " + i[0], "Time IN:    " + i[1]},
-                            12));
-        EXPECT_EQ(t.env.printers.jobs[1].lines, with_feed(receipt, 10));
+                  QStringList({"Punchwell Punch-IN Receipt", "==========================",
+                               "Employee #: 9 - Ann Lee", "Job #:      10 Bartender",
+                               "Date:       " + i[0], "Time IN:    " + i[1]}) +
+                      QStringList(12, " "));
+        EXPECT_EQ(t.env.printers.jobs[1].lines, receipt + QStringList(10, " "));
         EXPECT_EQ(t.env.programs.started.count("syncnwk.exe nowait"), 2);
     }
 }
@@ -265,8 +261,7 @@ TEST(PunchInAndOut, FailuresChangeNothing) {
 
 // A clock that lets another station act the first time this one reads the time: in a punch
 // that is between reading the punch table and writing to it.
-class MeddlingClock : public test::TestClock {
-public:
+struct MeddlingClock : test::TestClock {
     mutable std::function<void()> meddle;
     QDateTime now() const override {
         if (meddle)

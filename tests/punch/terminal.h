@@ -15,8 +15,7 @@
 
 namespace pw::test {
 
-class Terminal {
-public:
+struct Terminal {
     explicit Terminal(suite::Options options = {});
 
     TestEnv env;
@@ -45,8 +44,7 @@ public:
 // Another station on the same installation, with its own boxes and the clock and printers
 // given, its punch screen connected and cleared (no start-up: the single-copy lock is for
 // one workstation, and this one shares the working folder).
-class Peer {
-public:
+struct Peer {
     Peer(const TestEnv& env, Clock& clock, Printers& printers);
     ScriptedDialogs dialogs;
     RecordingPrograms programs;

@@ -22,8 +22,7 @@ const QString kCut35(35, u'-');
 
 // The running station with the menus built in, the clock on 2004-05-24 08:00:00. The actions
 // the menu hands on are recorded by name.
-class MenuScreen : public test::Clerks {
-protected:
+struct MenuScreen : test::Clerks {
     ReportMenu* menu = nullptr;
     QStringList started_actions;
 

@@ -14,8 +14,7 @@ namespace pw::test {
 
 // With PW_TEST_DATABASE set to a PostgreSQL connection URI, every TestEnv lays its shared
 // databases out in a fresh database of that server (dropped with it) instead of SQLite files.
-class TestEnv {
-public:
+struct TestEnv {
     explicit TestEnv(suite::Options options = {});
     ~TestEnv();
     TestEnv(const TestEnv&) = delete;
