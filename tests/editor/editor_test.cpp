@@ -69,12 +69,6 @@ struct Editor : ::testing::Test {
         c->setCurrentIndex(i);
         emit c->activated(i);
     }
-    static int find(const QComboBox* c, const QString& start) {
-        for (int i = 0; i < c->count(); ++i)
-            if (c->itemText(i).startsWith(start))
-                return i;
-        return -1;
-    }
     // Lists everyone and chooses employee 7.
     void choose_ann() {
         ed->go();
@@ -136,7 +130,7 @@ TEST_F(Editor, OpensOnTheRangeListsPaintsByStatusAndKeepsTheListsOnAFailure) {
 
     // A job filter lists only that job's punches; "0 - All Jobs" lists all again.
     punch(20040511, 2, {{"tckjobcode", 14}, {"tckempid", 9}});
-    choose(ed->Combo1, find(ed->Combo1, "14 "));
+    choose(ed->Combo1, ed->Combo1->findText("14 ", Qt::MatchStartsWith));
     ASSERT_EQ(ed->Data1->rowCount(), 1);
     EXPECT_EQ(ed->Data1->row(0).name, "Bob Ray");
     EXPECT_FALSE(ed->grid2->isVisible() || ed->fraedit1->isVisible());
@@ -158,7 +152,7 @@ TEST_F(Editor, OpensOnTheRangeListsPaintsByStatusAndKeepsTheListsOnAFailure) {
     EXPECT_EQ(ed->windowTitle(), "Punch Editor Date Range: 0 - 0");
 }
 
-TEST_F(Editor, ChoosingAPunchFillsTheBoxesAndHelpLine) {
+TEST_F(Editor, ChoosingAPunchFillsTheBoxesWhichCompleteOnEnterAndCheckOnLeaving) {
     punch(20040503, 1, {{"tckoutdate", 0}, {"tckadjtimeout", QVariant()}});
     punch(20040505, 3, {{"tcktips", 12.5}, {"tckadjreason", "Late"}});
     punch(20040504, 2, {{"tckempid", 9}, {"tckadjreghours", QVariant()}});
@@ -177,6 +171,49 @@ TEST_F(Editor, ChoosingAPunchFillsTheBoxesAndHelpLine) {
     ed->choose_punch(row_of(20040503));
     EXPECT_EQ(ed->txtpunch[3]->text(), "");
     EXPECT_EQ(ed->helpwindow1->text(), "Employee has not punched out yet");
+
+    // The boxes show their focus, complete on Enter and check on leaving.
+    ed->choose_punch(row_of(20040505));
+    ed->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(ed.get()));
+    auto base = [](QLineEdit* e) { return e->palette().color(QPalette::Base); };
+
+    QLineEdit* indate = ed->txtpunch[0];
+    indate->setFocus();
+    EXPECT_EQ(base(indate), QColor(255, 255, 0));
+    EXPECT_EQ(ed->helpwindow1->text(),
+              "Type the date in YYYYMMDD format, or enter MMDD by itself.");
+    indate->setText("0505");
+    QTest::keyClick(indate, Qt::Key_Return);
+    EXPECT_EQ(indate->text(), "20040505"); // the clock's year in front
+    EXPECT_EQ(base(indate), QColor(255, 255, 255));
+
+    QLineEdit* in = ed->txtpunch[1];
+    ASSERT_TRUE(in->hasFocus());
+    in->clear();
+    QTest::keyClicks(in, "0830");
+    QTest::keyClick(in, Qt::Key_Return);
+    EXPECT_EQ(in->text(), "08:30:00");
+    EXPECT_TRUE(ed->txtpunch[2]->hasFocus());
+    EXPECT_EQ(ed->txtpunch[4]->text(), "7.5"); // recomputed on leaving: 08:30 to 16:00
+
+    QLineEdit* out = ed->txtpunch[3];
+    out->setFocus();
+    out->setText("8");
+    env.dialogs.clear();
+    QTest::keyClick(out, Qt::Key_Return);
+    EXPECT_EQ(out->text(), "8");
+    EXPECT_TRUE(ed->txtpunch[4]->hasFocus());
+    EXPECT_EQ(env.dialogs.texts(),
+              QStringList{"Invalid Time OUT entry. Must be in HH:MN:SC format"});
+    EXPECT_EQ(ed->badentry, 0); // only a new punch is marked bad by the format
+
+    // Another window coming to the front (a box of this window's own) checks nothing.
+    env.dialogs.clear();
+    ed->txtpunch[1]->clear();
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(ed->txtpunch[1], &away);
+    EXPECT_TRUE(env.dialogs.boxes.isEmpty());
 }
 
 TEST_F(Editor, SaveTakesTheReasonFromBoxOptionOrApproval) {
@@ -284,53 +321,6 @@ TEST_F(Editor, HoursAdjustmentIsAskedOncePerPunchAndOutBeforeIn) {
     EXPECT_EQ(QString::number(ed->badentry) + ed->txtpunch[4]->text(), "15");
 }
 
-TEST_F(Editor, BoxesShowFocusCompleteOnEnterAndCheckOnLeaving) {
-    punch(20040504, 2);
-    open();
-    choose_ann();
-    ed->choose_punch(row_of(20040504));
-    ed->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(ed.get()));
-    auto base = [](QLineEdit* e) { return e->palette().color(QPalette::Base); };
-
-    QLineEdit* indate = ed->txtpunch[0];
-    indate->setFocus();
-    EXPECT_EQ(base(indate), QColor(255, 255, 0));
-    EXPECT_EQ(ed->helpwindow1->text(),
-              "Type the date in YYYYMMDD format, or enter MMDD by itself.");
-    indate->setText("0504");
-    QTest::keyClick(indate, Qt::Key_Return);
-    EXPECT_EQ(indate->text(), "20040504"); // the clock's year in front
-    EXPECT_EQ(base(indate), QColor(255, 255, 255));
-
-    QLineEdit* in = ed->txtpunch[1];
-    ASSERT_TRUE(in->hasFocus());
-    in->clear();
-    QTest::keyClicks(in, "0830");
-    QTest::keyClick(in, Qt::Key_Return);
-    EXPECT_EQ(in->text(), "08:30:00");
-    EXPECT_TRUE(ed->txtpunch[2]->hasFocus());
-    EXPECT_EQ(ed->txtpunch[4]->text(), "7.5"); // recomputed on leaving: 08:30 to 16:00
-
-    QLineEdit* out = ed->txtpunch[3];
-    out->setFocus();
-    out->setText("8");
-    env.dialogs.clear();
-    QTest::keyClick(out, Qt::Key_Return);
-    EXPECT_EQ(out->text(), "8");
-    EXPECT_TRUE(ed->txtpunch[4]->hasFocus());
-    EXPECT_EQ(env.dialogs.texts(),
-              QStringList{"Invalid Time OUT entry. Must be in HH:MN:SC format"});
-    EXPECT_EQ(ed->badentry, 0); // only a new punch is marked bad by the format
-
-    // Another window coming to the front (a box of this window's own) checks nothing.
-    env.dialogs.clear();
-    ed->txtpunch[1]->clear();
-    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
-    QApplication::sendEvent(ed->txtpunch[1], &away);
-    EXPECT_TRUE(env.dialogs.boxes.isEmpty());
-}
-
 TEST_F(Editor, NewPunchChecksInOrderThenAddsOneApprovedRow) {
     ASSERT_TRUE(
         suite::add_employee(env.db_access(), env.empdb(), 13, "Di", "Fox", 1234)); // no jobs
@@ -349,21 +339,21 @@ TEST_F(Editor, NewPunchChecksInOrderThenAddsOneApprovedRow) {
         return env.dialogs.texts();
     };
     EXPECT_EQ(save({}), QStringList{"You must select an employee and his/her job."});
-    choose(ed->cboempnumber, find(ed->cboempnumber, "7 "));
+    choose(ed->cboempnumber, ed->cboempnumber->findText("7 ", Qt::MatchStartsWith));
     EXPECT_EQ(ed->cboempjobs->itemText(1), "14 - Banquet Server Night Shift");
     EXPECT_EQ(save({}), QStringList{"You must select a job for this employee."});
 
     // Another employee takes nothing of the job chosen before: none of his, no save.
     choose(ed->cboempjobs, 1);
     for (const char* other : {"13 ", "9 "}) {
-        choose(ed->cboempnumber, find(ed->cboempnumber, other));
+        choose(ed->cboempnumber, ed->cboempnumber->findText(other, Qt::MatchStartsWith));
         EXPECT_EQ(ed->cboempjobs->currentText() + ed->job_description +
                       QString::number(ed->pay_rate),
                   "0");
         EXPECT_EQ(save({}), QStringList{"You must select a job for this employee."});
     }
     EXPECT_EQ(ed->cboempjobs->count(), 1); // Bob's one job
-    choose(ed->cboempnumber, find(ed->cboempnumber, "7 "));
+    choose(ed->cboempnumber, ed->cboempnumber->findText("7 ", Qt::MatchStartsWith));
     choose(ed->cboempjobs, 1);
     type(0, "0");
     EXPECT_EQ(save({}), QStringList{"Invalid Punch Date - IN entry. Must be a date in YYYYMMDD "
@@ -400,7 +390,7 @@ TEST_F(Editor, NewPunchChecksInOrderThenAddsOneApprovedRow) {
     // The next punch starts from the button; extra hours beside regular hours need the
     // manager's word.
     ed->cmdnewpunch->click();
-    choose(ed->cboempnumber, find(ed->cboempnumber, "7 "));
+    choose(ed->cboempnumber, ed->cboempnumber->findText("7 ", Qt::MatchStartsWith));
     choose(ed->cboempjobs, 0);
     auto fill = [&] {
         type({{0, "20040502"},
