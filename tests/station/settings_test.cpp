@@ -161,7 +161,6 @@ TEST(Loadsettings, TclockIniValues) {
         int printer, type, remote; // were 5, 6, 1
         const char* after;         // nullptr: the file stays as it was
     } cases[] = {
-        {"-1,3,0", -1, 3, 0, nullptr},
         // An older station's file: not remote, and completed with the third value.
         {"-1,1\r\n", -1, 1, 0, "-1 , 1 , 0 \r\n"},
         {"4\r\n", 4, 6, 0, " 4 , 6 , 0 \r\n"},
