@@ -258,15 +258,12 @@ TEST_F(Exchange, AnImportHoldsBackExportsAndOnlyOnAFileThePunches) {
     add_full_punch(20040515, "09:00:00", "Bar");
     Db other(env.punchdb(), DbMode::ReadWrite, env.db_access());
     Transaction importing(other, WriteLock::Import);
-    int code = 0;
-    try {
+    const int code = test::code_of([&] {
         Db db(env.punchdb(), DbMode::ReadWrite, env.st.db_access());
         Transaction t(db);
         db.run("update punch set tckpayrate = 9");
         t.commit();
-    } catch (const DbError& e) {
-        code = e.code();
-    }
+    });
     EXPECT_EQ(code, env.server.isEmpty() ? 3045 : 0);
     do_export();
     EXPECT_TRUE(env.dialogs.texts().last().startsWith("Code 3045"))

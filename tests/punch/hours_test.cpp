@@ -132,8 +132,7 @@ TEST_F(PunchRecord, TheMarkerReadGivesTheFieldListAndBusyFlagsAdd) {
     buf[col::tckreghours] = 8.329999923706055;
     buf[col::tcktimein] = "08:00:00";
     ASSERT_EQ(write(marker_query()), RowResult::Done);
-    const auto r = env.rows(env.punchdb(), "select tckempid, tckpayrate, tckreghours, tcktimein, "
-                                           "tckadjreason from punch");
+    const auto r = env.punches();
     ASSERT_EQ(r.size(), 1);
     EXPECT_EQ(QVariantList({r[0]["tckpayrate"], r[0]["tckreghours"], r[0]["tcktimein"]}),
               QVariantList({12.3457, 8.33, "08:00:00"}));
@@ -141,12 +140,7 @@ TEST_F(PunchRecord, TheMarkerReadGivesTheFieldListAndBusyFlagsAdd) {
 
     // Text in a number column is a type mismatch.
     buf[col::tckreghours] = "lots";
-    try {
-        write(marker_query());
-        FAIL() << "wrote text into hours";
-    } catch (const DbError& e) {
-        EXPECT_EQ(e.code(), 13);
-    }
+    EXPECT_EQ(test::code_of([&] { write(marker_query()); }), 13);
 }
 
 // The first match is read and updated, and only that row: the next open row of the same

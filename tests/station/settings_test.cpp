@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <cmath>
-#include <functional>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -183,26 +182,16 @@ TEST(Loadsettings, TclockIniValues) {
     }
 }
 
-// The station's code of the DbError that work throws, 0 when it throws none.
-int code_of(const std::function<void()>& work) {
-    try {
-        work();
-    } catch (const DbError& e) {
-        return e.code();
-    }
-    return 0;
-}
-
 // A lock held by another station (3045) is met by the punch and identification tests.
 TEST(Db, ErrorsGetTheStationsCodesRollBackAndShowTheCodesBox) {
     test::TestEnv env;
     const QString missing = env.data("NOPE.MDB");
-    EXPECT_EQ(code_of([&] { Db db(missing, DbMode::ReadWrite, env.db_access()); }), 53);
+    EXPECT_EQ(test::code_of([&] { Db db(missing, DbMode::ReadWrite, env.db_access()); }), 53);
     EXPECT_FALSE(QFile::exists(missing)); // never created by opening it
 
     Db db(env.punchdb(), DbMode::ReadWrite, env.db_access());
-    EXPECT_EQ(code_of([&] { db.run("select * from nosuch"); }), 3024);
-    EXPECT_EQ(code_of([&] { db.run("select nosuch from punch"); }), 3018);
+    EXPECT_EQ(test::code_of([&] { db.run("select * from nosuch"); }), 3024);
+    EXPECT_EQ(test::code_of([&] { db.run("select nosuch from punch"); }), 3018);
     // Texts sort by character codes on either engine, whatever the server's language.
     for (const char* name : {"alpha", "Zeta", "Ab"})
         db.run("insert into punch (tckjobdescription) values (?)", {name});

@@ -145,6 +145,15 @@ bool refuse_inserts(const TestEnv& env, const QString& db, const QString& table,
     });
 }
 
+int code_of(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const DbError& e) {
+        return e.code();
+    }
+    return 0;
+}
+
 bool corrupt_database(const TestEnv& env, const QString& db) {
     if (database_server(db, env.db_access()).isEmpty()) {
         QFile f(db);

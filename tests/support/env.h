@@ -9,6 +9,7 @@
 
 #include <QTemporaryDir>
 #include <QVariantMap>
+#include <functional>
 
 namespace pw::test {
 
@@ -66,6 +67,9 @@ struct DbLock {
 // columns as new.NAME), as a full disk or a refusing engine would.
 bool refuse_inserts(const TestEnv& env, const QString& db, const QString& table,
                     const QString& condition);
+
+// The station's code of the DbError that work throws, 0 when it throws none.
+int code_of(const std::function<void()>& work);
 
 // Makes the database unreadable, as a damaged file is: opening or reading it fails with 3049.
 // On a server, every table of the schema becomes a view whose reading fails.
