@@ -190,8 +190,6 @@ TEST(PunchInAndOut, FailuresChangeNothing) {
     const auto remove = [](const char* name) {
         return [name](Terminal& t) { remove_database(t.env.data(name), t.env.db_access()); };
     };
-    const QString gone = "The <db> database is missing.\r\nContact Quorwyn technical support for "
-                         "assistance.";
     const QString no_suite = "Punchwell cannot connect to Parvela.\r\n";
     const struct {
         const char *button, *what;
@@ -200,7 +198,8 @@ TEST(PunchInAndOut, FailuresChangeNothing) {
         bool waited = true;  // the wait notice was up when the box came
         bool locked = false; // another station holds the punch database meanwhile
     } cases[] = {
-        {"cmdpunchin", "punch database missing", remove("PUNCHCLK.MDB"), "Uh-oh...", gone},
+        {"cmdpunchin", "punch database missing", remove("PUNCHCLK.MDB"), "Uh-oh...",
+         "The <db> database is missing.\r\nContact Quorwyn technical support for assistance."},
         {"cmdpunchin", "job gone from jobs",
          [](Terminal& t) { t.emp("delete from jobs where jobcode = 10"); }, "Parvela Codes",
          "Code 3021 - "},

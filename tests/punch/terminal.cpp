@@ -44,10 +44,6 @@ QPushButton* Terminal::button(const char* name) {
     return b;
 }
 
-QStringList Terminal::lines() {
-    return item_texts(win.lstjob);
-}
-
 void Terminal::emp(const QString& sql, const QVariantList& params) {
     EXPECT_TRUE(suite::exec_sql(env.db_access(), env.empdb(), sql, params)) << sql.toStdString();
 }

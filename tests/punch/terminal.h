@@ -28,7 +28,7 @@ struct Terminal {
     }
     QPushButton* button(const char* name);
     void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
-    QStringList lines();
+    QStringList lines() { return item_texts(win.lstjob); }
     // Runs sql on the employee database.
     void emp(const QString& sql, const QVariantList& params = {});
     // The lines of mapdrive tclog.clk, each with its CR LF.
