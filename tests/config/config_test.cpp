@@ -86,14 +86,10 @@ TEST_F(Config, OpensWithTheSettingsLoadedAgainFocusColoursAndThePrinterList) {
 TEST_F(Config, SaveWritesPrTheSettingsAndTclockIni) {
     open();
     // Box 0 is shown, never saved; box 7 emptied is saved as its default and shown again.
-    for (const auto& [i, text] : {std::pair(0, "20991231"),
-                                  {1, "10"},
-                                  {2, "15"},
-                                  {3, "6"},
-                                  {5, "2"},
-                                  {6, "Late again"},
-                                  {7, ""},
-                                  {12, "8"}})
+    const std::pair<int, const char*> typed[] = {{0, "20991231"}, {1, "10"}, {2, "15"},
+                                                 {3, "6"},        {5, "2"},  {6, "Late again"},
+                                                 {7, ""},         {12, "8"}};
+    for (const auto& [i, text] : typed)
         type(i, text);
     win->chktclockmode->setChecked(true);
     box(4)->setFocus();
