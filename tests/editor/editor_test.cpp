@@ -461,10 +461,9 @@ TEST_F(Editor, HelpStartsTheViewerAndExitLeavesNoDatabaseOpen) {
     w->go();
     w->choose_employee(0);
     w->choose_punch(0);
-    // Another station punches in and out meanwhile: nothing of the lists holds it up.
+    // Another station punches in meanwhile: nothing of the lists holds it up.
     EXPECT_TRUE(env.exec(env.punchdb(), "insert into punch (tckempid, tckindate, tckstatus) "
                                         "values (9, 20040524, 1)"));
-    EXPECT_TRUE(env.exec(env.punchdb(), "update punch set tckstatus = 2 where tckempid = 9"));
     w->cmdhelp->click();
     EXPECT_EQ(env.programs.started, QStringList{"qwcedit.exe tchelp2.txt"});
     w->cmdexit->click();
