@@ -24,12 +24,10 @@ struct Misc : test::Clerks {
     void TearDown() override { test::close_windows("pw::ReportViewer"); }
     // Job code tells the punches apart.
     void punch(int job, int empid, int indate, int status, const QVariant& reason = {}) {
-        ASSERT_TRUE(env.add_punch({{"tckjobcode", job},
-                                   {"tckempid", empid},
-                                   {"tckindate", indate},
-                                   {"tcktimein", "08:00:00"},
-                                   {"tckstatus", status},
-                                   {"tckadjreason", reason}}));
+        const QVariantMap values = {{"tckjobcode", job},   {"tckempid", empid},
+                                    {"tckindate", indate}, {"tcktimein", "08:00:00"},
+                                    {"tckstatus", status}, {"tckadjreason", reason}};
+        ASSERT_TRUE(env.add_punch(values));
     }
     void print(const QString& from, const QString& to, int option = kMiscAll) {
         frame.from_box()->setText(from);

@@ -236,13 +236,11 @@ TEST(CopyTo, GivesTheSameRowsOrLeavesTheServerEmpty) {
     }
 
     ASSERT_TRUE(suite::copy_to_server(tmp.path(), env.server, &report));
-    for (const auto& [db, table] : {std::pair{"PUNCHCLK.MDB", "punch"},
-                                    {"PUNCHCLK.MDB", "history"},
-                                    {"EMP.MDB", "empinfo"},
-                                    {"EMP.MDB", "empjobs"},
-                                    {"EMP.MDB", "jobs"},
-                                    {"CONFIG.MDB", "pr"},
-                                    {"HBPOSTMP.MDB", "xact"}}) {
+    const std::pair<const char*, const char*> tables[] = {
+        {"PUNCHCLK.MDB", "punch"}, {"PUNCHCLK.MDB", "history"}, {"EMP.MDB", "empinfo"},
+        {"EMP.MDB", "empjobs"},    {"EMP.MDB", "jobs"},         {"CONFIG.MDB", "pr"},
+        {"HBPOSTMP.MDB", "xact"}};
+    for (const auto& [db, table] : tables) {
         const QString sql = QString("select * from ") + table;
         const auto copied = env.rows(env.data(db), sql);
         EXPECT_FALSE(copied.isEmpty()) << table;
