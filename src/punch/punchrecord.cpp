@@ -58,20 +58,6 @@ bool empty_query(const PunchQuery& query) {
     return query.where.trimmed().isEmpty();
 }
 
-// Opens the punch database at path for one read or write, unless there is nothing to do or
-// the file is missing (the user has been told then).
-template <typename Work>
-RowResult on_punch_db(Station& st, const QString& path, const PunchQuery& query, DbMode mode,
-                      Work work) {
-    if (path.isEmpty() || empty_query(query))
-        return RowResult::Skipped;
-    const QString file = punch_db_file(st, path);
-    if (file.isEmpty())
-        return RowResult::Missing;
-    Db db(file, mode, st.db_access());
-    return work(db);
-}
-
 } // namespace
 
 void set_today(Station& st) {
@@ -231,18 +217,6 @@ RowResult write_punch_row(Db& db, const PunchQuery& query, const PunchBuffer& bu
                              QStringLiteral(" where ") + target,
                          binds + target_binds);
     return q.numRowsAffected() > 0 ? RowResult::Done : RowResult::Quit;
-}
-
-RowResult read_punch_row(Station& st, const QString& path, const PunchQuery& query,
-                         PunchBuffer& buf) {
-    return on_punch_db(st, path, query, DbMode::ReadOnly,
-                       [&](Db& db) { return read_punch_row(db, query, buf); });
-}
-
-RowResult write_punch_row(Station& st, const QString& path, const PunchQuery& query,
-                          const PunchBuffer& buf) {
-    return on_punch_db(st, path, query, DbMode::ReadWrite,
-                       [&](Db& db) { return write_punch_row(db, query, buf); });
 }
 
 } // namespace pw

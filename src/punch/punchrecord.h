@@ -117,8 +117,7 @@ PunchQuery marker_query();
 enum class RowResult {
     Done,    // read: the first row loaded; write: the row added or updated
     Quit,    // read: no row matched (names and types known, values unset); write: no row updated
-    Missing, // the database file does not exist; the user has been told
-    Skipped, // empty path or where-clause: nothing was done
+    Skipped, // empty where-clause: nothing was done
 };
 
 // The punch database file for path: ".MDB" appended when path lacks it (any case), resolved
@@ -126,15 +125,10 @@ enum class RowResult {
 // missing.
 QString punch_db_file(Station& st, const QString& path);
 
-// Open the database at path, read or write, close. The buffer is left alone unless a row or
-// the field list was read.
-RowResult read_punch_row(Station& st, const QString& path, const PunchQuery& query,
-                         PunchBuffer& buf);
-RowResult write_punch_row(Station& st, const QString& path, const PunchQuery& query,
-                          const PunchBuffer& buf);
-
-// The same on a database the caller has opened, so that several writes can share one
-// Transaction. Return Done, Quit or Skipped.
+// Reads the first row the query matches, or writes the buffer to it, on a database the caller
+// has opened, so that several reads and writes can share one connection and one Transaction.
+// Return Done, Quit or Skipped; the buffer is left alone unless a row or the field list was
+// read.
 RowResult read_punch_row(Db& db, const PunchQuery& query, PunchBuffer& buf);
 RowResult write_punch_row(Db& db, const PunchQuery& query, const PunchBuffer& buf);
 

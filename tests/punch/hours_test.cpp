@@ -114,11 +114,14 @@ struct PunchRecord : ::testing::Test {
     PunchBuffer buf;
     void SetUp() override { env.load(); } // the station's DATABASE= line
 
-    RowResult read(const PunchQuery& q = kOpenRow) {
-        return read_punch_row(env.st, env.punchdb(), q, buf);
+    // The punch database as the station names it: ".MDB" added in any letter case.
+    RowResult read(const PunchQuery& q = kOpenRow, const QString& name = "PUNCHCLK") {
+        Db db(punch_db_file(env.st, env.data(name)), DbMode::ReadOnly, env.db_access());
+        return read_punch_row(db, q, buf);
     }
     RowResult write(const PunchQuery& q = kOpenRow) {
-        return write_punch_row(env.st, env.punchdb(), q, buf);
+        Db db(env.punchdb(), DbMode::ReadWrite, env.db_access());
+        return write_punch_row(db, q, buf);
     }
 };
 
@@ -151,9 +154,8 @@ TEST_F(PunchRecord, OnlyTheRowRead) {
                          "insert into punch (tckempid, tckjobcode, tckstatus, "
                          "tcktimein, tckjobdescription) values "
                          "(5, 10, 1, '08:00:00', ''), (5, 10, 1, '09:00:00', null)"));
-    // The path gets .mdb, in any letter case.
     for (const char* name : {"punchclk", "PunchClk.mdb"})
-        EXPECT_EQ(read_punch_row(env.st, env.data(name), kOpenRow, buf), RowResult::Done) << name;
+        EXPECT_EQ(read(kOpenRow, name), RowResult::Done) << name;
     ASSERT_EQ(read(), RowResult::Done);
     EXPECT_EQ(buf.text(col::tcktimein), "08:00:00");
     buf[col::tckstatus] = kClosed;
