@@ -45,17 +45,11 @@ struct Editor : ::testing::Test {
 
     // A punch of employee 7 on job 12 in May, closed with 8 hours unless told otherwise.
     void punch(int indate, int status, const QVariantMap& more = {}) {
-        QVariantMap v{{"tckempid", 7}, {"tckjobcode", 12}, {"tckstatus", status}};
-        for (const char* c : {"tckindate", "tckoutdate"})
-            v[c] = indate;
-        for (const char* c : {"tcktimein", "tckadjtimein"})
-            v[c] = "08:00:00";
-        for (const char* c : {"tcktimeout", "tckadjtimeout"})
-            v[c] = "16:00:00";
-        for (const char* c : {"tckreghours", "tckadjreghours"})
-            v[c] = 8;
-        v.insert(more);
-        ASSERT_TRUE(env.add_punch(v));
+        const QVariantMap v = test::fields(QString::asprintf(
+            "empid=7 jobcode=12 status=%d indate=%d outdate=%d timein=08:00:00 adjtimein=08:00:00 "
+            "timeout=16:00:00 adjtimeout=16:00:00 reghours=8 adjreghours=8",
+            status, indate, indate));
+        ASSERT_TRUE(env.add_punch(test::merged(v, more)));
     }
 
     void open() {

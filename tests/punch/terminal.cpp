@@ -48,14 +48,6 @@ void Terminal::emp(const QString& sql, const QVariantList& params) {
     EXPECT_TRUE(suite::exec_sql(env.db_access(), env.empdb(), sql, params)) << sql.toStdString();
 }
 
-QStringList Terminal::log() const {
-    const QString text = QString::fromUtf8(env.read_file(env.data("tclog.clk")));
-    QStringList out;
-    for (const QString& line : text.split("\r\n", Qt::SkipEmptyParts))
-        out << line + "\r\n";
-    return out;
-}
-
 void Terminal::open_punch(const QVariantMap& values) {
     ASSERT_TRUE(env.add_punch(merged(kOpenPunch, values)));
 }
@@ -75,22 +67,6 @@ void Terminal::expect_waiting() {
         EXPECT_TRUE(button(b)->isHidden()) << b;
     EXPECT_EQ(env.st.who.number, 0);
     EXPECT_EQ(env.st.who.entry_mode, 0);
-}
-
-QVariantMap merged(QVariantMap a, const QVariantMap& b) {
-    a.insert(b);
-    return a;
-}
-
-QVariantMap fields(const QString& text) {
-    QVariantMap m;
-    for (const QString& f : text.split(' ', Qt::SkipEmptyParts)) {
-        const QString value = f.section('=', 1);
-        bool number = false;
-        const double d = value.toDouble(&number);
-        m["tck" + f.section('=', 0, 0)] = number ? QVariant(d) : QVariant(value);
-    }
-    return m;
 }
 
 void expect_punch(const QVariantMap& row, const QVariantMap& want) {

@@ -31,8 +31,8 @@ struct Terminal {
     QStringList lines() { return item_texts(win.lstjob); }
     // Runs sql on the employee database.
     void emp(const QString& sql, const QVariantList& params = {});
-    // The lines of mapdrive tclog.clk, each with its CR LF.
-    QStringList log() const;
+    // mapdrive tclog.clk as it stands.
+    QString log() const { return QString::fromUtf8(env.read_file(env.data("tclog.clk"))); }
     // An open punch of employee 9 for job 10 (Bartender) unless the values say otherwise.
     void open_punch(const QVariantMap& values = {});
     // An exported punch of employee 9 (job 20) on indate holding adjusted regular hours.
@@ -56,11 +56,6 @@ struct Peer {
 // Every punch column as expected: those named in `want` with their values, every other one
 // at the table's default (numbers 0, text and tckexport NULL).
 void expect_punch(const QVariantMap& row, const QVariantMap& want);
-
-QVariantMap merged(QVariantMap a, const QVariantMap& b);
-// Punch columns written short: "adjtimein=06:00:00 status=1" (a value that is no number is
-// text).
-QVariantMap fields(const QString& text);
 
 inline const QString kDashes(38, '-');
 // The open punch that open_punch() adds.

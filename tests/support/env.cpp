@@ -119,6 +119,22 @@ bool TestEnv::add_punch(const QVariantMap& values) const {
     return suite::insert_row(db_access(), punchdb(), "punch", values);
 }
 
+QVariantMap merged(QVariantMap a, const QVariantMap& b) {
+    a.insert(b);
+    return a;
+}
+
+QVariantMap fields(const QString& text) {
+    QVariantMap m;
+    for (const QString& f : text.split(' ', Qt::SkipEmptyParts)) {
+        const QString value = f.section('=', 1);
+        bool number = false;
+        const double d = value.toDouble(&number);
+        m["tck" + f.section('=', 0, 0)] = number ? QVariant(d) : QVariant(value);
+    }
+    return m;
+}
+
 DbLock::DbLock(const TestEnv& env, const QString& path)
     : db(path, DbMode::ReadWrite, env.db_access()) {
     if (db.backend() == Backend::SQLite) {

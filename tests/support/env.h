@@ -55,6 +55,11 @@ struct TestEnv {
     void write_file(const QString& path, const QByteArray& bytes) const;
 };
 
+QVariantMap merged(QVariantMap a, const QVariantMap& b);
+// Punch columns written short: "adjtimein=06:00:00 status=1" (a value that is no number is
+// text).
+QVariantMap fields(const QString& text);
+
 // Another station holding a database whole while this lives: readers and writers wait for
 // the busy timeout, then fail with 3045. On a server, a writer's transaction holding every
 // table of the schema exclusively.
