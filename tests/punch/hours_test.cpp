@@ -10,18 +10,16 @@
 namespace pw {
 namespace {
 
-TEST(Hours, RoundTime) {
+TEST(Hours, RoundTimeStampsAndElapsedHours) {
     // Below 2: unchanged, seconds kept. Otherwise seconds become 00 and an exact half rounds
     // down. A unit that does not divide 60 restarts every hour: 56 is the last mark of 7.
-    const std::tuple<int, const char*, const char*> cases[] = {
+    const std::tuple<int, const char*, const char*> rounds[] = {
         {0, "08:07:41", "08:07:41"},  {1, "08:07:41", "08:07:41"},  {-5, "08:07:41", "08:07:41"},
         {15, "08:07:59", "08:00:00"}, {15, "08:08:00", "08:15:00"}, {15, "23:53:00", "00:00:00"},
         {10, "08:05:00", "08:00:00"}, {7, "08:59:00", "08:56:00"},  {7, "09:04:00", "09:07:00"}};
-    for (const auto& [unit, in, out] : cases)
+    for (const auto& [unit, in, out] : rounds)
         EXPECT_EQ(round_time(in, unit), out) << "unit " << unit << " " << in;
-}
 
-TEST(Hours, StampsAndElapsedHours) {
     // Beyond the punches through the window: in rounded up into a new year; a rounded
     // midnight out is 00:00 for a punch begun at it or after.
     const std::tuple<bool, const char*, int, int, const char*> stamps[] = {

@@ -34,8 +34,38 @@ bool has_line(const QStringList& report, const QString& start, const QString& pa
                        [&](const QString& l) { return l.startsWith(start) && l.contains(path); });
 }
 
-TEST(Installation, HasEveryFileOfTheLayoutAndKeepsItUnlessForced) {
+TEST(Installation, HasEveryFileAndTheFixedPunchColumnsAndKeepsThemUnlessForced) {
     test::TestEnv env;
+    const QStringList expected =
+        QString("tckindate tckempid tckjobcode tckjobdescription tckpayrate tckbreaktime "
+                "tckbreakreduction tcktimein tckoutdate tcktimeout tckreghours tckothours "
+                "tckholidayothrs tckvachours tcksickhours tckholidayhours tcktips tckadjreason "
+                "tckexport tcknode tckdept tckpayperiod tckadjtimein tckadjtimeout "
+                "tckadjreghours tckposted tckpostdate tckcomment tckstatus")
+            .split(' ');
+    const QList<QPair<QString, QString>> tables = {
+        {env.punchdb(), "punch"}, {env.punchdb(), "history"}, {env.data("rpt00.sys"), "punch"}};
+    for (const auto& [db, table] : tables) {
+        QStringList columns;
+        Db d(db, DbMode::ReadWrite, env.db_access());
+        const QSqlRecord rec = d.run("select * from " + table + " limit 0").record();
+        for (int i = 0; i < rec.count(); ++i)
+            columns << rec.fieldName(i);
+        EXPECT_EQ(columns, expected) << table.toStdString() << " in " << db.toStdString();
+    }
+
+    // Each index's columns, from its definition as the engine keeps it.
+    QSet<QString> indexes;
+    for (const auto& index :
+         env.rows(env.punchdb(),
+                  env.server.isEmpty()
+                      ? "select sql from sqlite_master where tbl_name = 'punch' and type = 'index'"
+                      : "select indexdef as sql from pg_indexes where schemaname = "
+                        "current_schema() and tablename = 'punch'"))
+        indexes << index["sql"].toString().section('(', 1).section(')', 0, 0).remove(' ');
+    EXPECT_EQ(indexes, (QSet<QString>{"tckempid,tckstatus", "tckempid,tckindate", "tckindate",
+                                      "tckstatus"}));
+
     // Files read below, and the databases other tests open, need no check of their own.
     for (const char* name : {"HBPOSTMP.MDB", "punchwell.txt", "holiday.dat"})
         EXPECT_TRUE(database_exists(env.data(name), env.db_access())) << name;
@@ -52,9 +82,11 @@ TEST(Installation, HasEveryFileOfTheLayoutAndKeepsItUnlessForced) {
         EXPECT_EQ(text.count('\n'), text.count("\r\n")) << name << ": a bare LF";
     }
 
-    // A second run keeps the club's data unless forced.
+    // A new punch leaves tckexport null: export counts from there. A second run keeps the
+    // club's data unless forced.
     const QString root = env.tmp.path();
     ASSERT_TRUE(env.add_punch({{"tckempid", 7}, {"tckstatus", 1}}));
+    EXPECT_TRUE(env.scalar(env.punchdb(), "select tckexport from punch").isNull());
     env.write_file(env.data("punchwell.txt"), "Staff meeting at 4\r\n");
     env.write_file(env.station_file("syncnwk.exe"), "broken");
 
@@ -83,43 +115,7 @@ TEST(Installation, HasEveryFileOfTheLayoutAndKeepsItUnlessForced) {
     EXPECT_TRUE(has_line(report, "could not find", force.share));
 }
 
-TEST(Installation, PunchTablesHaveTheFixedColumnOrderAndIndexes) {
-    test::TestEnv env;
-    const QStringList expected =
-        QString("tckindate tckempid tckjobcode tckjobdescription tckpayrate tckbreaktime "
-                "tckbreakreduction tcktimein tckoutdate tcktimeout tckreghours tckothours "
-                "tckholidayothrs tckvachours tcksickhours tckholidayhours tcktips tckadjreason "
-                "tckexport tcknode tckdept tckpayperiod tckadjtimein tckadjtimeout "
-                "tckadjreghours tckposted tckpostdate tckcomment tckstatus")
-            .split(' ');
-    const QList<QPair<QString, QString>> tables = {
-        {env.punchdb(), "punch"}, {env.punchdb(), "history"}, {env.data("rpt00.sys"), "punch"}};
-    for (const auto& [db, table] : tables) {
-        QStringList columns;
-        Db d(db, DbMode::ReadWrite, env.db_access());
-        const QSqlRecord rec = d.run("select * from " + table + " limit 0").record();
-        for (int i = 0; i < rec.count(); ++i)
-            columns << rec.fieldName(i);
-        EXPECT_EQ(columns, expected) << table.toStdString() << " in " << db.toStdString();
-    }
-    // A new punch leaves tckexport null: export counts from there.
-    ASSERT_TRUE(env.add_punch({{"tckempid", 7}}));
-    EXPECT_TRUE(env.scalar(env.punchdb(), "select tckexport from punch").isNull());
-
-    // Each index's columns, from its definition as the engine keeps it.
-    QSet<QString> indexes;
-    for (const auto& index :
-         env.rows(env.punchdb(),
-                  env.server.isEmpty()
-                      ? "select sql from sqlite_master where tbl_name = 'punch' and type = 'index'"
-                      : "select indexdef as sql from pg_indexes where schemaname = "
-                        "current_schema() and tablename = 'punch'"))
-        indexes << index["sql"].toString().section('(', 1).section(')', 0, 0).remove(' ');
-    EXPECT_EQ(indexes, (QSet<QString>{"tckempid,tckstatus", "tckempid,tckindate", "tckindate",
-                                      "tckstatus"}));
-}
-
-TEST(Demo, PayRulesAndStaffWithAManagerAnInactiveEmployeeAndOneToThreeJobs) {
+TEST(Demo, StaffPayRulesAndPunchesClosedConsistentlyWithOneStillOpen) {
     test::TestEnv env(demo());
     env.load();
     const Settings& s = env.st.settings;
@@ -152,10 +148,8 @@ TEST(Demo, PayRulesAndStaffWithAManagerAnInactiveEmployeeAndOneToThreeJobs) {
                     "select count(*) from jobs where breaktime = 6 and breakreduction = 0.5"),
               3);
     EXPECT_GT(count(env, env.data("HBPOSTMP.MDB"), "select count(*) from xact where ord = 0"), 0);
-}
 
-TEST(Demo, PunchesAreClosedConsistentlyWithOneStillOpen) {
-    test::TestEnv env(demo());
+    // One punch still open (today's), the others closed consistently.
     const int today = kToday.toString("yyyyMMdd").toInt();
     const auto open = env.rows(env.punchdb(), "select * from punch where tckstatus = 1");
     ASSERT_EQ(open.size(), 1);
