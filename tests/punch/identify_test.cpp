@@ -23,7 +23,7 @@ void key(Terminal& t, int index) {
     t.click(qPrintable(QString("cmdkeypad%1").arg(index)));
 }
 
-TEST(Identify, WhoMayIdentify) {
+TEST(Identify, WhoMayIdentifyTheJobListAndAnOpenPunchOnAnyJob) {
     // Employee status, stored password, typed password; the box (empty: identified) and the
     // manager button. Only active employees (status read as the number 1); passwords compare
     // as numbers with the stored one's absolute value; the manager button from 20000.
@@ -58,6 +58,64 @@ TEST(Identify, WhoMayIdentify) {
     }
     t.login("999", "5");
     EXPECT_EQ(t.env.dialogs.last().text, gone);
+    t.env.dialogs.clear();
+
+    // The employee's jobs as added (empid, jobcode, payrate, glacctnum); the list, by job
+    // code and only with a GL account below 1; the line and job chosen. With one or two jobs
+    // the first is chosen; with three the employee must pick.
+    const std::tuple<const char*, const char*, int, int, double> job_lists[] = {
+        {"(%1, 20, 9.5, 0), (%1, 10, 8.25, 0)", "10 Bartender|20 Cook", 2, 10, 8.25},
+        {"(%1, 30, 8, 0), (%1, 20, 9.5, 0), (%1, 10, 8.25, 0)", "10 Bartender|20 Cook|30 Server", 1,
+         0, 0},
+        {"(%1, 10, 8, 1), (%1, 30, 8, -2), (%1, 20, 9.5, 0), (%1, 40, 8, NULL)",
+         "20 Cook|30 Server", 2, 20, 9.5}};
+    id = 300;
+    for (const auto& [jobs, listed, row, job_code, pay_rate] : job_lists) {
+        SCOPED_TRACE(jobs);
+        ASSERT_TRUE(suite::add_employee(t.env.db_access(), t.env.empdb(), ++id, "Al", "Fox", 1));
+        t.emp(QString("insert into empjobs (empid, jobcode, payrate, glacctnum) values ") +
+              QString(jobs).arg(id));
+        t.login(QString::number(id), "1");
+        EXPECT_EQ(t.lines(),
+                  QStringList({"Select Job Below", kDashes}) + QString(listed).split('|'));
+        EXPECT_EQ(
+            std::tuple(t.win.lstjob->currentRow(), t.env.st.who.job_code, t.env.st.who.pay_rate),
+            std::tuple(row, job_code, pay_rate));
+        EXPECT_TRUE(t.button("cmdpunchin")->isVisible());
+        EXPECT_FALSE(t.button("cmdpunchout")->isVisible() || t.win.lstpayrate->isVisible());
+        t.click("cmddone");
+    }
+
+    // "+" and "-" move the choice, never up to the heading; Enter goes on to Punch IN.
+    t.login("302", "1");
+    QTest::keyClicks(t.win.lstjob, "+");
+    EXPECT_EQ(t.env.st.who.job_code, 10);
+    QTest::keyClicks(t.win.lstjob, "+++");
+    EXPECT_EQ(t.win.lstjob->currentRow(), 4);
+    QTest::keyClicks(t.win.lstjob, "----");
+    EXPECT_EQ(std::pair(t.win.lstjob->currentRow(), t.env.st.who.job_code), std::pair(1, 0));
+    QTest::keyClick(t.win.lstjob, Qt::Key_Return);
+    EXPECT_TRUE(t.button("cmdpunchin")->hasFocus());
+
+    // Nothing listable (there is no job 99): no punch.
+    t.click("cmddone");
+    ASSERT_TRUE(suite::add_employee(t.env.db_access(), t.env.empdb(), 8, "Al", "Fox", 1));
+    t.emp("insert into empjobs values (8, 99, 8, 0), (8, 10, 8, 1)");
+    t.login("8", "1");
+    EXPECT_EQ(t.env.dialogs.titles() + t.env.dialogs.texts(),
+              QStringList({"Oops!", "No jobs are defined for this employee yet.\r\n"
+                                    "Punchwell cannot punch this employee in."}));
+    t.expect_waiting();
+    // An open punch on any job offers only Punch Out; its lines and hours so far are checked
+    // with the punches at the edges.
+    t.open_punch(test::fields("jobcode=30 jobdescription=Server"));
+    t.login();
+    EXPECT_EQ(t.lines().mid(2, 2), (QStringList{"Job# 30", "Server"}));
+    EXPECT_EQ(t.lines().mid(6), (QStringList{"Choose Punch Out now or", "select Done to cancel."}));
+    EXPECT_TRUE(!t.button("cmdpunchin")->isVisible() && t.button("cmdpunchout")->hasFocus());
+    // The list's click changes nothing while a punch is open.
+    t.win.lstjob->setCurrentRow(1);
+    EXPECT_EQ(QString::number(t.env.st.who.job_code) + t.env.st.who.job_description, "30Server");
 }
 
 TEST(Identify, ByKeypadAndKeyboardAndFailuresAtOk) {
@@ -112,67 +170,6 @@ TEST(Identify, ByKeypadAndKeyboardAndFailuresAtOk) {
     QTest::keyClick(t.win.txtpassword, Qt::Key_Return);
     EXPECT_EQ(t.env.dialogs.titles(), QStringList{"Punchwell - Connection Problem"});
     EXPECT_EQ(t.lines() << t.win.txtpassword->text(), kPasswordPrompt + QStringList{"1"});
-}
-
-TEST(Identify, JobListItsSelectionRuleAndAnOpenPunchOnAnyJob) {
-    // The employee's jobs as added (empid, jobcode, payrate, glacctnum); the list, by job
-    // code and only with a GL account below 1; the line and job chosen. With one or two jobs
-    // the first is chosen; with three the employee must pick.
-    const std::tuple<const char*, const char*, int, int, double> cases[] = {
-        {"(%1, 20, 9.5, 0), (%1, 10, 8.25, 0)", "10 Bartender|20 Cook", 2, 10, 8.25},
-        {"(%1, 30, 8, 0), (%1, 20, 9.5, 0), (%1, 10, 8.25, 0)", "10 Bartender|20 Cook|30 Server", 1,
-         0, 0},
-        {"(%1, 10, 8, 1), (%1, 30, 8, -2), (%1, 20, 9.5, 0), (%1, 40, 8, NULL)",
-         "20 Cook|30 Server", 2, 20, 9.5}};
-    Terminal t;
-    t.start();
-    int id = 300;
-    for (const auto& [jobs, listed, row, job_code, pay_rate] : cases) {
-        SCOPED_TRACE(jobs);
-        ASSERT_TRUE(suite::add_employee(t.env.db_access(), t.env.empdb(), ++id, "Al", "Fox", 1));
-        t.emp(QString("insert into empjobs (empid, jobcode, payrate, glacctnum) values ") +
-              QString(jobs).arg(id));
-        t.login(QString::number(id), "1");
-        EXPECT_EQ(t.lines(),
-                  QStringList({"Select Job Below", kDashes}) + QString(listed).split('|'));
-        EXPECT_EQ(
-            std::tuple(t.win.lstjob->currentRow(), t.env.st.who.job_code, t.env.st.who.pay_rate),
-            std::tuple(row, job_code, pay_rate));
-        EXPECT_TRUE(t.button("cmdpunchin")->isVisible());
-        EXPECT_FALSE(t.button("cmdpunchout")->isVisible() || t.win.lstpayrate->isVisible());
-        t.click("cmddone");
-    }
-
-    // "+" and "-" move the choice, never up to the heading; Enter goes on to Punch IN.
-    t.login("302", "1");
-    QTest::keyClicks(t.win.lstjob, "+");
-    EXPECT_EQ(t.env.st.who.job_code, 10);
-    QTest::keyClicks(t.win.lstjob, "+++");
-    EXPECT_EQ(t.win.lstjob->currentRow(), 4);
-    QTest::keyClicks(t.win.lstjob, "----");
-    EXPECT_EQ(std::pair(t.win.lstjob->currentRow(), t.env.st.who.job_code), std::pair(1, 0));
-    QTest::keyClick(t.win.lstjob, Qt::Key_Return);
-    EXPECT_TRUE(t.button("cmdpunchin")->hasFocus());
-
-    // Nothing listable (there is no job 99): no punch.
-    t.click("cmddone");
-    ASSERT_TRUE(suite::add_employee(t.env.db_access(), t.env.empdb(), 8, "Al", "Fox", 1));
-    t.emp("insert into empjobs values (8, 99, 8, 0), (8, 10, 8, 1)");
-    t.login("8", "1");
-    EXPECT_EQ(t.env.dialogs.titles() + t.env.dialogs.texts(),
-              QStringList({"Oops!", "No jobs are defined for this employee yet.\r\n"
-                                    "Punchwell cannot punch this employee in."}));
-    t.expect_waiting();
-    // An open punch on any job offers only Punch Out; its lines and hours so far are checked
-    // with the punches at the edges.
-    t.open_punch(test::fields("jobcode=30 jobdescription=Server"));
-    t.login();
-    EXPECT_EQ(t.lines().mid(2, 2), (QStringList{"Job# 30", "Server"}));
-    EXPECT_EQ(t.lines().mid(6), (QStringList{"Choose Punch Out now or", "select Done to cancel."}));
-    EXPECT_TRUE(!t.button("cmdpunchin")->isVisible() && t.button("cmdpunchout")->hasFocus());
-    // The list's click changes nothing while a punch is open.
-    t.win.lstjob->setCurrentRow(1);
-    EXPECT_EQ(QString::number(t.env.st.who.job_code) + t.env.st.who.job_description, "30Server");
 }
 
 } // namespace
