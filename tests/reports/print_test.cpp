@@ -22,17 +22,10 @@ const QString kDashes(39, u'-');
 const QString kMissing = "The selected Punchwell Report template is not installed.\nPlease check "
                          "the Support Web Site or call Quorwyn.";
 
-suite::Options demo() {
-    suite::Options o;
-    o.demo = true;
-    o.today = QDate(2005, 5, 24);
-    return o;
-}
-
 // The demo club's station on 2005-05-24 at 09:30:00, with a receipt printer (the first of
 // "Receipt" and "Office") and ANNIE signed in.
 struct Print : ::testing::Test {
-    test::TestEnv env{demo()};
+    test::TestEnv env{test::demo_club(QDate(2005, 5, 24))};
     Station& st = env.st;
 
     void SetUp() override {

@@ -17,14 +17,6 @@ namespace {
 // A Wednesday whose three weeks of punches run over Christmas and New Year.
 const QDate kToday(2024, 1, 10);
 
-suite::Options demo(const QString& server = {}) {
-    suite::Options o;
-    o.database = server;
-    o.demo = true;
-    o.today = kToday;
-    return o;
-}
-
 int count(const test::TestEnv& env, const QString& db, const QString& sql) {
     return env.scalar(db, sql).toInt();
 }
@@ -116,7 +108,7 @@ TEST(Installation, HasEveryFileAndTheFixedPunchColumnsAndKeepsThemUnlessForced) 
 }
 
 TEST(Demo, StaffPayRulesAndPunchesClosedConsistentlyWithOneStillOpen) {
-    test::TestEnv env(demo());
+    test::TestEnv env(test::demo_club(kToday));
     env.load();
     const Settings& s = env.st.settings;
     EXPECT_EQ(std::make_tuple(s.suitemissing, s.inrounding, s.outrounding, s.shiftlimit,
@@ -189,9 +181,9 @@ TEST(Demo, StaffPayRulesAndPunchesClosedConsistentlyWithOneStillOpen) {
 
     // The same day gives the same punches, and a kept database does not get them twice.
     const auto all = env.punches();
-    test::TestEnv again(demo());
+    test::TestEnv again(test::demo_club(kToday));
     EXPECT_EQ(again.punches(), all);
-    suite::create_installation(env.tmp.path(), demo(env.server));
+    suite::create_installation(env.tmp.path(), test::demo_club(kToday, env.server));
     EXPECT_EQ(env.punches(), all);
     EXPECT_EQ(count(env, env.empdb(), "select count(*) from empinfo"), suite::demo_logins().size());
 }
@@ -202,7 +194,8 @@ TEST(CopyTo, GivesTheSameRowsOrLeavesTheServerEmpty) {
     if (env.server.isEmpty())
         GTEST_SKIP() << "needs a server (tools/pgtest.sh)";
     QTemporaryDir tmp;
-    const suite::Installation club = suite::create_installation(tmp.path(), demo());
+    const suite::Installation club =
+        suite::create_installation(tmp.path(), test::demo_club(kToday));
     const QString punch = club.data + "PUNCHCLK.MDB", pos = club.data + "HBPOSTMP.MDB";
     ASSERT_TRUE(suite::exec_sql({}, punch, "insert into history select * from punch limit 5"));
     QStringList report;

@@ -119,6 +119,14 @@ bool TestEnv::add_punch(const QVariantMap& values) const {
     return suite::insert_row(db_access(), punchdb(), "punch", values);
 }
 
+suite::Options demo_club(const QDate& today, const QString& server) {
+    suite::Options o;
+    o.demo = true;
+    o.today = today;
+    o.database = server;
+    return o;
+}
+
 QVariantMap merged(QVariantMap a, const QVariantMap& b) {
     a.insert(b);
     return a;

@@ -55,6 +55,10 @@ struct TestEnv {
     void write_file(const QString& path, const QByteArray& bytes) const;
 };
 
+// The demo club's installation, its punches leading up to today; its shared databases on
+// the server given, if any.
+suite::Options demo_club(const QDate& today, const QString& server = {});
+
 QVariantMap merged(QVariantMap a, const QVariantMap& b);
 // Punch columns written short: "adjtimein=06:00:00 status=1" (a value that is no number is
 // text).
