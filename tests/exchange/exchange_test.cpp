@@ -113,10 +113,8 @@ struct Exchange : ::testing::Test {
         env.dialogs.clear();
         export_punches(env.st, timer);
     }
-    void expect_timer_running() const {
-        EXPECT_TRUE(timer.isActive());
-        EXPECT_EQ(timer.interval(), 1000);
-    }
+    // Running again, once a second.
+    void expect_timer_running() const { EXPECT_EQ(timer.isActive() ? timer.interval() : 0, 1000); }
 };
 
 TEST_F(Exchange, ExactLinesMarkedAfterTheWriteAndARoundTripOntoAnotherStation) {

@@ -35,8 +35,7 @@ TEST(SendKeys, TextAndKeyNamesBecomeKeyEvents) {
         // Modifiers: one key, a group, a named key.
         {"+ab", "+16 +65 -65 -16 +66 -66"},
         {"+(ab)", "+16 +65 -65 +66 -66 -16"},
-        {"^{END}", "+17 +35 -35 -17"},
-        {"%{F4}", "+18 +115 -115 -18"},
+        {"^{END}%{F4}", "+17 +35 -35 -17 +18 +115 -115 -18"},
         {"+(a", "+16 +65 -65 -16"},
         // Braces: "}" named by two closing braces; an open brace ends the text.
         {"{}}", "+16 +221 -221 -16"},
@@ -44,8 +43,7 @@ TEST(SendKeys, TextAndKeyNamesBecomeKeyEvents) {
         {"{FOO}", "+16 +70 -70 -16 +16 +79 -79 -16 +16 +79 -79 -16"},
         {"{ab 2}", "+65 -65 +66 -66 +65 -65 +66 -66"},
         // Enter two ways; capitals and shifted signs by the layout.
-        {"~", "+13 -13"},
-        {"{ENTER}", "+13 -13"},
+        {"~{ENTER}", "+13 -13 +13 -13"},
         {"A:", "+16 +65 -65 -16 +16 +186 -186 -16"},
         // Caps Lock on is switched off for the text and on again after it: see the delivery.
         // Caps Lock sent by the text is undone at the end, unless wait has the digit 2.
