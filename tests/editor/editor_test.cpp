@@ -210,7 +210,8 @@ TEST_F(Editor, ChoosingAPunchFillsTheBoxesWhichCompleteOnEnterAndCheckOnLeaving)
     EXPECT_TRUE(env.dialogs.boxes.isEmpty());
 }
 
-TEST_F(Editor, SaveTakesTheReasonFromBoxOptionOrApproval) {
+TEST_F(Editor, SaveTakesTheReasonAndRefusesAnOpenPunchABadOutDateAndOneChangedElsewhere) {
+    punch(20040503, 1, {{"tckoutdate", 0}, {"tckadjtimeout", QVariant()}});
     punch(20040504, 2);
     punch(20040505, 3);
     punch(20040506, 2);
@@ -229,7 +230,7 @@ TEST_F(Editor, SaveTakesTheReasonFromBoxOptionOrApproval) {
     for (auto it = before.begin(); it != before.end(); ++it)
         EXPECT_EQ(after[it.key()].toString(), changed.value(it.key(), it.value()).toString())
             << it.key().toStdString();
-    EXPECT_EQ(ed->txttotalhours->text(), "23.00");
+    EXPECT_EQ(ed->txttotalhours->text(), "31.00");
     EXPECT_EQ(ed->Data2->styles(row_of(20040504)), QStringList{kBackGreen});
 
     ed->choose_punch(row_of(20040505));
@@ -243,13 +244,7 @@ TEST_F(Editor, SaveTakesTheReasonFromBoxOptionOrApproval) {
     ed->cmdsave->click();
     EXPECT_EQ(stored(20040506)["tckadjreason"], "MGR APPROVED");
     EXPECT_TRUE(env.dialogs.boxes.isEmpty());
-}
 
-TEST_F(Editor, SaveRefusesAnOpenPunchABadOutDateAndOneChangedElsewhere) {
-    punch(20040503, 1, {{"tckoutdate", 0}, {"tckadjtimeout", QVariant()}});
-    punch(20040504, 2);
-    open();
-    choose_ann();
     ed->choose_punch(row_of(20040503));
     ed->cmdsave->click();
     EXPECT_EQ(env.dialogs.last().text, "This is an open punch record; it cannot be saved \n"
