@@ -61,10 +61,9 @@ void Terminal::worked(int indate, double adjreghours) {
 void Terminal::expect_waiting() {
     EXPECT_EQ(lines(), kWaiting);
     EXPECT_EQ(win.txtempid->text(), "");
-    EXPECT_TRUE(win.txtpassword->isHidden());
-    EXPECT_TRUE(win.txtname->isHidden());
-    for (const char* b : {"cmdpunchin", "cmdpunchout", "cmddone", "cmdmanager"})
-        EXPECT_TRUE(button(b)->isHidden()) << b;
+    for (const char* name :
+         {"txtpassword", "txtname", "cmdpunchin", "cmdpunchout", "cmddone", "cmdmanager"})
+        EXPECT_TRUE(win.findChild<QWidget*>(name)->isHidden()) << name;
     EXPECT_EQ(env.st.who.number, 0);
     EXPECT_EQ(env.st.who.entry_mode, 0);
 }
