@@ -53,11 +53,27 @@ TEST(ReportLines, OwnReportDateBounds) {
     }
 }
 
-TEST(WorkDb, MadeFreshFromTheTemplateOrKeptWithoutIt) {
+TEST(WorkDb, FailuresShowTheirCodeElseMadeFreshFromTheTemplateOrKeptWithoutIt) {
     EXPECT_EQ(work_db_name(112), "rpt12.mdb"); // the last two digits of the node
     test::TestEnv env;
+    env.load();
+    // A folder in the file's place cannot be deleted as a file.
+    ASSERT_TRUE(QDir().mkpath(env.station_file("rpt00.mdb")));
+    EXPECT_FALSE(make_report_database(env.st));
+    ASSERT_EQ(env.dialogs.boxes.size(), 1);
+    EXPECT_EQ(env.dialogs.last().title, "Parvela Codes");
+
+    // No work database at all: the report ends with code 53.
+    ASSERT_TRUE(QDir().rmdir(env.station_file("rpt00.mdb")));
+    ASSERT_TRUE(env.add_punch({{"tckindate", 20040524}, {"tckstatus", 1}}));
+    LineList list;
+    EXPECT_EQ(manager_report(env.st, list, kWhosPunchedIn), false);
+    EXPECT_TRUE(env.dialogs.last().text.startsWith("Code 53 - "));
+
+    // On node 3 with the template. Start-up knows the file as RPT03.MDB: it must be the same
+    // one, never a second.
+    env.dialogs.clear();
     env.st.settings.nodenumber = 3;
-    // Start-up knows the file as RPT03.MDB: it must be the same one, never a second.
     const QString upper = env.station_file("RPT03.MDB");
     ASSERT_TRUE(QFile::copy(env.station_file("rpt00.sys"), upper));
     ASSERT_TRUE(env.exec(upper, "insert into punch (tckempid) values (7)"));
@@ -75,23 +91,6 @@ TEST(WorkDb, MadeFreshFromTheTemplateOrKeptWithoutIt) {
     ASSERT_EQ(make_report_database(env.st), path);
     EXPECT_EQ(env.scalar(*path, "select count(*) from punch").toInt(), 1);
     EXPECT_TRUE(env.dialogs.boxes.isEmpty());
-}
-
-TEST(WorkDb, FailuresShowTheirCode) {
-    test::TestEnv env;
-    env.load();
-    // A folder in the file's place cannot be deleted as a file.
-    ASSERT_TRUE(QDir().mkpath(env.station_file("rpt00.mdb")));
-    EXPECT_FALSE(make_report_database(env.st));
-    ASSERT_EQ(env.dialogs.boxes.size(), 1);
-    EXPECT_EQ(env.dialogs.last().title, "Parvela Codes");
-
-    // No work database at all: the report ends with code 53.
-    ASSERT_TRUE(QDir().rmdir(env.station_file("rpt00.mdb")));
-    ASSERT_TRUE(env.add_punch({{"tckindate", 20040524}, {"tckstatus", 1}}));
-    LineList list;
-    EXPECT_EQ(manager_report(env.st, list, kWhosPunchedIn), false);
-    EXPECT_TRUE(env.dialogs.last().text.startsWith("Code 53 - "));
 }
 
 } // namespace
