@@ -45,13 +45,6 @@ struct MenuScreen : test::Clerks {
         click(menu->cmdmenu[index]);
         QCoreApplication::processEvents(); // lets the panel lay out the print button
     }
-    QList<int> visible_buttons() const {
-        QList<int> out;
-        for (int i = 0; i < kMenuButtons; ++i)
-            if (menu->cmdmenu[i]->isVisible())
-                out << i;
-        return out;
-    }
     QStringList lines() const { return win.lstpayrate->texts(); }
     // Adds punches on job 12: the named columns, then one text of values per punch.
     void punches(const QString& columns, const QStringList& values) {
@@ -72,11 +65,13 @@ TEST_F(MenuScreen, EachMenuShowsItsButtons) {
         win.cmdexport->setVisible(remote == 1); // as start-up marks it
         login("8", "20000");
         click(win.cmdreport);
-        EXPECT_EQ(visible_buttons(), own);
+        for (int i = 0; i < kMenuButtons; ++i)
+            EXPECT_EQ(menu->cmdmenu[i]->isVisible(), own.contains(i)) << i;
         EXPECT_FALSE(win.frakeypad->isVisible() || win.cmdexport->isVisible());
         EXPECT_TRUE(win.cmdpunchin->isVisible()); // the punch buttons stay
         click(win.cmdmanager);
-        EXPECT_EQ(visible_buttons().size(), kMenuButtons);
+        for (int i = 0; i < kMenuButtons; ++i)
+            EXPECT_TRUE(menu->cmdmenu[i]->isVisible()) << i;
         EXPECT_EQ(std::pair(win.cmdexport->isVisible(), win.cmdimport->isVisible()),
                   std::pair(remote == 1, remote == 0));
         EXPECT_FALSE(win.cmdpunchin->isVisible() || win.cmdreport->isVisible());
