@@ -103,10 +103,9 @@ TEST_F(Prompts, TimesAreCompletedByLengthDefaultedAndSwapped) {
 
 TEST_F(Prompts, EmployeeCheck) {
     ASSERT_TRUE(suite::add_employee(env.db_access(), env.empdb(), 7, " ANN ", " LEE ", 1234));
-    ASSERT_TRUE(suite::insert_row(env.db_access(), env.empdb(), "empinfo",
-                                  {{"empid", 12}, {"emplname", "SMITH"}}));
-    ASSERT_TRUE(suite::insert_row(env.db_access(), env.empdb(), "empinfo",
-                                  {{"empid", 13}, {"empfname", "JO"}}));
+    ASSERT_TRUE(suite::insert_rows(
+        env.db_access(), env.empdb(), "empinfo",
+        {{{"empid", 12}, {"emplname", "SMITH"}}, {{"empid", 13}, {"empfname", "JO"}}}));
     const struct {
         const char* text;
         const char* name;
