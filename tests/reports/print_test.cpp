@@ -43,7 +43,7 @@ struct Print : ::testing::Test {
     }
 };
 
-TEST_F(Print, QuickPrintLineForLine) {
+TEST_F(Print, QuickPrintLineForLineAndTheChoiceOfDetailed) {
     const QString long_line = "Job #12-05/24- 8.50 hrs   8.50 hrs and a very long name";
     ASSERT_EQ(print(kMyHoursThisMonth, {"Job #12-05/24- 8.50 hrs   8.50 hrs", long_line}),
               Printed::Quick);
@@ -75,9 +75,7 @@ TEST_F(Print, QuickPrintLineForLine) {
     EXPECT_EQ(
         env.printers.jobs.last().lines.mid(1, 4),
         QStringList({"Range of Jobs", "05-24-2005 - 09:30:00", kDashes, "12-05/24@08:03-ANN LEE"}));
-}
 
-TEST_F(Print, TheChoiceBetweenQuickAndDetailed) {
     // Printer switched off: the own reports still print, asking nothing...
     st.run.printeroff = 1;
     EXPECT_EQ(print(kMyPunchesThisMonth, {"x"}), Printed::Quick);
@@ -99,7 +97,7 @@ TEST_F(Print, TheChoiceBetweenQuickAndDetailed) {
     EXPECT_TRUE(env.dialogs.boxes.isEmpty());
     EXPECT_EQ(print(kMyHoursThisMonth), Printed::Nothing);
     EXPECT_EQ(env.dialogs.titles() + env.dialogs.texts(), QStringList({env.inst.data, kMissing}));
-    EXPECT_EQ(env.printers.jobs.size(), 1);
+    EXPECT_EQ(env.printers.jobs.size(), 4); // the three quick prints above and the first here
 
     // A receipt printer that is not in the list, and one that fails.
     st.settings.receiptprinter = 2; // the list has two printers, 0 and 1
