@@ -183,17 +183,15 @@ double checked_number(const QString& text) {
 }
 
 EmployeeNames::EmployeeNames(Db& empdb)
-    : lookup_(empdb.prepare(
-          QStringLiteral("select empfname, emplname from empinfo where empid = ? limit 1"))) {}
+    : lookup_(empdb,
+              QStringLiteral("select empfname, emplname from empinfo where empid = ? limit 1")) {}
 
 std::optional<QString> EmployeeNames::name(double number, const QString& text) {
-    QSqlQuery& q = lookup_;
-    exec(q, {number});
-    if (!fetch(q))
+    const std::optional<QVariantList> row = lookup_.row({number});
+    if (!row)
         return std::nullopt;
-    const QVariant first = q.value(0);
-    const QVariant last = q.value(1);
-    q.finish();
+    const QVariant& first = row->at(0);
+    const QVariant& last = row->at(1);
     QString name = first.isNull() ? text : first.toString().trimmed();
     if (!last.isNull())
         name += u' ' + last.toString().trimmed();

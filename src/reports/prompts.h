@@ -8,13 +8,13 @@
 // answer shows the same box again, with no message. Employee, job and time answers are kept
 // in st.ranges and offered as the next prompt's defaults; dates are never offered again.
 
-#include <QSqlQuery>
+#include "station/db.h"
+
 #include <QString>
 #include <optional>
 
 namespace pw {
 
-class Db;
 class Station;
 
 // Instruction line, the OK line and the cancel line, as every prompt box shows them.
@@ -59,7 +59,7 @@ public:
     std::optional<QString> name(double number, const QString& text);
 
 private:
-    QSqlQuery lookup_;
+    RowStatement lookup_;
 };
 // What the check answers for a number without employee: "Invalid employee number!", kRedo.
 QString invalid_employee(Station& st);

@@ -11,6 +11,7 @@
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlRecord>
 #include <QSqlResult>
 #include <QUrl>
 #include <QUrlQuery>
@@ -488,32 +489,44 @@ void RowStatement::run(const QVariantList& values) {
     sqlite3_reset(stmt_);
 }
 
-QVariant RowStatement::scalar(const QVariantList& values) {
+QVariant RowStatement::column(int i) const {
+    switch (sqlite3_column_type(stmt_, i)) {
+    case SQLITE_INTEGER:
+        return qlonglong(sqlite3_column_int64(stmt_, i));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(stmt_, i);
+    case SQLITE_NULL:
+        return {};
+    default:
+        return QString(reinterpret_cast<const QChar*>(sqlite3_column_text16(stmt_, i)),
+                       sqlite3_column_bytes16(stmt_, i) / int(sizeof(QChar)));
+    }
+}
+
+std::optional<QVariantList> RowStatement::row(const QVariantList& values) {
+    std::optional<QVariantList> found;
     if (!bind(values)) {
         exec(q_, values);
-        const QVariant v = fetch(q_) ? q_.value(0) : QVariant();
-        q_.finish();
-        return v;
-    }
-    QVariant v;
-    if (step()) {
-        // The first column as the Qt driver gives it.
-        switch (sqlite3_column_type(stmt_, 0)) {
-        case SQLITE_INTEGER:
-            v = qlonglong(sqlite3_column_int64(stmt_, 0));
-            break;
-        case SQLITE_FLOAT:
-            v = sqlite3_column_double(stmt_, 0);
-            break;
-        case SQLITE_NULL:
-            break;
-        default:
-            v = QString(reinterpret_cast<const QChar*>(sqlite3_column_text16(stmt_, 0)),
-                        sqlite3_column_bytes16(stmt_, 0) / int(sizeof(QChar)));
+        if (fetch(q_)) {
+            found.emplace();
+            for (int i = 0; i < q_.record().count(); ++i)
+                found->append(q_.value(i));
         }
+        q_.finish();
+        return found;
+    }
+    if (step()) {
+        found.emplace();
+        for (int i = 0; i < sqlite3_column_count(stmt_); ++i)
+            found->append(column(i));
     }
     sqlite3_reset(stmt_);
-    return v;
+    return found;
+}
+
+QVariant RowStatement::scalar(const QVariantList& values) {
+    const std::optional<QVariantList> found = row(values);
+    return found && !found->isEmpty() ? found->first() : QVariant();
 }
 
 QVariant Db::scalar(const QString& sql, const QVariantList& binds) {

@@ -16,6 +16,7 @@
 #include <QVariant>
 #include <QVariantList>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 class QSqlError;
@@ -155,11 +156,15 @@ public:
     void run(const QVariantList& values);
     // The same, giving the first column of the first row (null without a row).
     QVariant scalar(const QVariantList& values);
+    // The same, giving every column of the first row; nullopt without a row.
+    std::optional<QVariantList> row(const QVariantList& values);
 
 private:
     bool bind(const QVariantList& values);
     // Steps the bound statement; true with a row.
     bool step();
+    // Column i of the current row as the Qt driver gives it.
+    QVariant column(int i) const;
 
     QSqlQuery q_;
     sqlite3_stmt* stmt_ = nullptr; // the statement q_ holds, when on SQLite
