@@ -132,7 +132,7 @@ double hours2(double hours) {
 }
 
 Stamp rounded_in(const QDateTime& now, int inrounding) {
-    const QString clock = now.time().toString(QStringLiteral("HH:mm:ss"));
+    const QString clock = clock_text(now.time());
     const QString time = round_time(clock, inrounding);
     // Rounded up past midnight: the shift starts on the next day, as its week and pay do.
     const QDate day = two_digits(time, 0) < now.time().hour() ? now.date().addDays(1) : now.date();
@@ -141,7 +141,7 @@ Stamp rounded_in(const QDateTime& now, int inrounding) {
 
 Stamp rounded_out(int in_date, const QDateTime& now, int outrounding) {
     const QDate today = now.date();
-    const QString time = round_time(now.time().toString(QStringLiteral("HH:mm:ss")), outrounding);
+    const QString time = round_time(clock_text(now.time()), outrounding);
     if (time != QLatin1String("00:00:00"))
         return {yyyymmdd(today), time};
     // Midnight closes the day the clock is in when it rounds up from 23:xx, the day before

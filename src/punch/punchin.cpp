@@ -120,7 +120,7 @@ void punch_in(Station& st, Tclock& win) {
         // take the date of one day and the time of the next.
         const QDateTime now = st.clock().now();
         set_today(st);
-        punch_time = now.time().toString(QStringLiteral("HH:mm:ss"));
+        punch_time = clock_text(now.time());
         in = rounded_in(now, st.settings.inrounding);
 
         buf[col::tckindate] = in.date;

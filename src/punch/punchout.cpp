@@ -54,7 +54,7 @@ ShiftClose close_shift(const PunchBuffer& open, const QDateTime& now, const PayR
     PunchBuffer& row = c.shift;
     row = open;
     clear_busy(row);
-    c.punch_time = now.time().toString(QStringLiteral("HH:mm:ss"));
+    c.punch_time = clock_text(now.time());
     c.punch_date = yyyymmdd(now.date());
     row[col::tcktimeout] = c.punch_time;
     // A rounded midnight ends the day it closes at "24:00:00".

@@ -60,10 +60,45 @@ bool empty_query(const PunchQuery& query) {
 
 } // namespace
 
+namespace {
+
+// Writes n as digits decimal digits, zero-filled, at out.
+QChar* put_digits(QChar* out, int n, int digits) {
+    for (int i = digits - 1; i >= 0; --i, n /= 10)
+        out[i] = QChar(u'0' + n % 10);
+    return out + digits;
+}
+
+} // namespace
+
+// Both are written digit by digit: the calendar's general formatter costs more than a
+// who's-punched-in row does.
 void set_today(Station& st) {
     const QDate today = st.clock().now().date();
-    st.todaytext = today.toString(QStringLiteral("MM-dd-yyyy"));
+    if (today.year() < 1 || today.year() > 9999) {
+        st.todaytext = today.toString(QStringLiteral("MM-dd-yyyy"));
+    } else {
+        QString text(10, Qt::Uninitialized);
+        QChar* out = put_digits(text.data(), today.month(), 2);
+        *out++ = u'-';
+        out = put_digits(out, today.day(), 2);
+        *out++ = u'-';
+        put_digits(out, today.year(), 4);
+        st.todaytext = text;
+    }
     st.today = yyyymmdd(today);
+}
+
+QString clock_text(const QTime& time) {
+    if (!time.isValid())
+        return {};
+    QString text(8, Qt::Uninitialized);
+    QChar* out = put_digits(text.data(), time.hour(), 2);
+    *out++ = u':';
+    out = put_digits(out, time.minute(), 2);
+    *out++ = u':';
+    put_digits(out, time.second(), 2);
+    return text;
 }
 
 int yyyymmdd(const QDate& day) {

@@ -13,6 +13,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTime>
 #include <QVariant>
 #include <QVariantList>
 #include <array>
@@ -68,6 +69,8 @@ inline constexpr int kMarkerDate = 33331231;
 void set_today(Station& st);
 // A day as the punch dates hold it: YYYYMMDD.
 int yyyymmdd(const QDate& day);
+// A clock time as the punches hold it: HH:MM:SS (empty for an invalid time).
+QString clock_text(const QTime& time);
 // The day a YYYYMMDD number names; invalid when it names none.
 QDate day_of(qint64 yyyymmdd);
 
