@@ -194,22 +194,36 @@ const TransferLayout& punch_transfer_layout() {
     return layout;
 }
 
-QString export_value(const QVariant& value) {
-    if (value.isNull())
-        return QStringLiteral("Null");
-    if (value.typeId() == QMetaType::QString) {
-        QString text = value.toString();
-        text.replace(u'"', QStringLiteral("\"\""));
-        return text;
+namespace {
+
+// One value as the file holds it, quotes not included.
+void append_export_value(QString& out, const QVariant& value) {
+    if (value.isNull()) {
+        out += QLatin1StringView("Null");
+    } else if (value.typeId() == QMetaType::QString) {
+        const QString& text = *static_cast<const QString*>(value.constData());
+        if (text.contains(u'"'))
+            out += QString(text).replace(u'"', QStringLiteral("\"\""));
+        else
+            out += text;
+    } else {
+        append_list_number(out, value.toDouble());
     }
-    return list_number(value.toDouble());
 }
 
+} // namespace
+
 QByteArray export_line(const QVariantList& values) {
-    QStringList texts;
-    for (const QVariant& v : values)
-        texts << export_value(v);
-    return (u'"' + texts.join(QStringLiteral("\",\"")) + QStringLiteral("\"\r\n")).toUtf8();
+    QString line;
+    line.reserve(256);
+    line += u'"';
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (i > 0)
+            line += QLatin1StringView("\",\"");
+        append_export_value(line, values[i]);
+    }
+    line += QLatin1StringView("\"\r\n");
+    return line.toUtf8();
 }
 
 TransferRecords read_transfer_file(const QString& text, int field_count) {

@@ -25,9 +25,8 @@
 
 namespace pw {
 
-// One value as the file holds it, quotes not included.
-QString export_value(const QVariant& value);
-// One record's line, CR LF included.
+// One record's line, CR LF included: each value in quotes, a quote inside one doubled,
+// numbers as the list prints them, a null as Null.
 QByteArray export_line(const QVariantList& values);
 
 // The records of a transfer file, or the first line that is not one.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <charconv>
 #include <climits>
 #include <cmath>
 
@@ -132,13 +133,23 @@ bool starts_with_number(const QString& text) {
 }
 
 QString list_number(double value) {
+    QString out;
+    append_list_number(out, value);
+    return out;
+}
+
+void append_list_number(QString& out, double value) {
     const double a = std::fabs(value);
-    QString digits;
-    if (a == std::floor(a) && a < 1e15)
-        digits = QString::number(static_cast<qint64>(a));
-    else
-        digits = QString::number(a, 'g', 15);
-    return (value < 0 ? QStringLiteral("-") : QStringLiteral(" ")) + digits + u' ';
+    out += value < 0 ? u'-' : u' ';
+    if (a == std::floor(a) && a < 1e15) {
+        // Whole numbers, most of every export, without a temporary string.
+        char digits[20];
+        const auto end = std::to_chars(digits, digits + sizeof digits, qint64(a)).ptr;
+        out += QLatin1StringView(digits, end - digits);
+    } else {
+        out += QString::number(a, 'g', 15);
+    }
+    out += u' ';
 }
 
 int to_long(double value) {

@@ -52,6 +52,8 @@ bool starts_with_number(const QString& text);
 // minus sign otherwise, the digits (fractions in plain decimal), one blank after.
 // 0 gives " 0 ", -1 gives "-1 ", 8.5 gives " 8.5 ".
 QString list_number(double value);
+// The same, appended to out.
+void append_list_number(QString& out, double value);
 
 // A number as a 32-bit integer field takes it: rounded half to even, as BASIC assigns, and
 // held to the field's range so that a wild value cannot overflow it; NaN is 0.
