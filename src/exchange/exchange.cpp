@@ -94,15 +94,11 @@ ExportResult write_export(Station& st, const QString& db_file, const ExportRange
             .toInt();
     QByteArray lines;
     {
-        QSqlQuery q = db.run(QStringLiteral("select * from punch where ") + query.where +
-                                 QStringLiteral(" order by rowid"),
-                             query.binds);
-        const int columns = q.record().count();
+        RowStatement rows(db, QStringLiteral("select * from punch where ") + query.where +
+                                  QStringLiteral(" order by rowid"));
+        rows.query(query.binds);
         QVariantList values;
-        while (fetch(q)) {
-            values.clear();
-            for (int i = 0; i < columns; ++i)
-                values << q.value(i);
+        while (rows.next(values)) {
             lines += export_line(values);
             ++result.written;
         }

@@ -81,25 +81,25 @@ public:
 
     // nullopt for a number no employee has.
     std::optional<QString> of(double empid) {
+        auto it = known_.constFind(empid);
+        if (it != known_.constEnd())
+            return *it;
         const QString text = number_text(empid);
         const double number = checked_number(text);
         if (number == 0)
-            return text;
-        auto it = known_.constFind(number);
-        if (it != known_.constEnd())
-            return *it;
+            return *known_.insert(empid, text);
         if (!db_) {
             db_.emplace(st_.path(st_.settings.empdb), DbMode::ReadOnly, st_.db_access());
             lookup_.emplace(*db_);
         }
-        return *known_.insert(number, lookup_->name(number, text));
+        return *known_.insert(empid, lookup_->name(number, text));
     }
 
 private:
     Station& st_;
     std::optional<Db> db_;
     std::optional<EmployeeNames> lookup_;
-    QHash<double, std::optional<QString>> known_;
+    QHash<double, std::optional<QString>> known_; // by the row's employee number
 };
 
 // The insert that copies a report row of width columns into the work database's punch
@@ -175,10 +175,11 @@ private:
 // unknown employee.
 int fill(Station& st, LineList& list, int index, const ReportQuery& query) {
     Db punch(st.path(st.settings.punchdb), DbMode::ReadOnly, st.db_access());
-    QSqlQuery q = punch.run(query.sql, query.binds);
+    RowStatement rows(punch, query.sql);
+    rows.query(query.binds);
     let_window_events_run();
 
-    const QSqlRecord layout = q.record();
+    const QSqlRecord layout = rows.record();
     const Positions at(layout);
     const int width = layout.count();
     Copies copies(st, width);
@@ -190,10 +191,7 @@ int fill(Station& st, LineList& list, int index, const ReportQuery& query) {
     shown.start();
     QVariantList copy;
     copy.reserve(width);
-    while (fetch(q)) {
-        copy.clear();
-        for (int i = 0; i < width; ++i)
-            copy << q.value(i);
+    while (rows.next(copy)) {
         const std::optional<QString> name = names.of(number_at(copy, at.empid));
         unknown += name ? 0 : 1;
         const ReportRow row = report_row(copy, at);
@@ -219,7 +217,6 @@ int fill(Station& st, LineList& list, int index, const ReportQuery& query) {
             shown.restart();
         }
     }
-    q.finish();
     list.addItems(pending + report_footer(index, totals));
     copies.commit();
     return unknown;

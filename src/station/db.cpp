@@ -11,7 +11,7 @@
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlRecord>
+#include <QSqlField>
 #include <QSqlResult>
 #include <QUrl>
 #include <QUrlQuery>
@@ -496,11 +496,55 @@ QVariant RowStatement::column(int i) const {
     case SQLITE_FLOAT:
         return sqlite3_column_double(stmt_, i);
     case SQLITE_NULL:
-        return {};
+        return QVariant(QMetaType::fromType<QString>());
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt_, i)),
+                          sqlite3_column_bytes(stmt_, i));
     default:
         return QString(reinterpret_cast<const QChar*>(sqlite3_column_text16(stmt_, i)),
                        sqlite3_column_bytes16(stmt_, i) / int(sizeof(QChar)));
     }
+}
+
+QString RowStatement::column_name(int i) const {
+    QString name(reinterpret_cast<const QChar*>(sqlite3_column_name16(stmt_, i)));
+    name.remove(u'"');
+    return name.mid(name.lastIndexOf(u'.') + 1);
+}
+
+void RowStatement::query(const QVariantList& values) {
+    direct_ = bind(values);
+    if (!direct_)
+        exec(q_, values);
+}
+
+QSqlRecord RowStatement::record() const {
+    if (!direct_)
+        return q_.record();
+    QSqlRecord record;
+    for (int i = 0; i < sqlite3_column_count(stmt_); ++i)
+        record.append(QSqlField(column_name(i)));
+    return record;
+}
+
+bool RowStatement::next(QVariantList& row) {
+    row.clear();
+    if (!direct_) {
+        if (!fetch(q_))
+            return false;
+        const int columns = q_.record().count();
+        for (int i = 0; i < columns; ++i)
+            row.append(q_.value(i));
+        return true;
+    }
+    if (!step()) {
+        sqlite3_reset(stmt_);
+        return false;
+    }
+    const int columns = sqlite3_column_count(stmt_);
+    for (int i = 0; i < columns; ++i)
+        row.append(column(i));
+    return true;
 }
 
 std::optional<QVariantList> RowStatement::row(const QVariantList& values) {

@@ -12,6 +12,7 @@
 
 #include <QHash>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
@@ -145,9 +146,11 @@ private:
 // Runs a prepared query (again) with these values bound in order. Throws DbError.
 void exec(QSqlQuery& q, const QVariantList& binds);
 
-// A statement run for every row of a long operation (report copies, imports). On SQLite the
-// values go to the engine as the Qt driver would pass them, but without its per-value
-// bookkeeping, which costs more than the statement itself; on a server it is pw::exec.
+// A statement run for every row of a long operation (report copies, imports), or a query
+// whose many rows a long operation reads (reports, the export). On SQLite the values go to
+// and come from the engine as the Qt driver would pass them, but without its per-value
+// bookkeeping, which costs more than the statement itself; on a server it is pw::exec and
+// pw::fetch.
 class RowStatement {
 public:
     // Throws DbError.
@@ -159,15 +162,25 @@ public:
     // The same, giving every column of the first row; nullopt without a row.
     std::optional<QVariantList> row(const QVariantList& values);
 
+    // Starts the query with these values bound; next() then reads its rows. Throws DbError.
+    void query(const QVariantList& values);
+    // The started query's columns, named as the Qt driver names them.
+    QSqlRecord record() const;
+    // The started query's next row into row; false after the last. Throws DbError.
+    bool next(QVariantList& row);
+
 private:
     bool bind(const QVariantList& values);
     // Steps the bound statement; true with a row.
     bool step();
     // Column i of the current row as the Qt driver gives it.
     QVariant column(int i) const;
+    // Column i as the Qt driver names it.
+    QString column_name(int i) const;
 
     QSqlQuery q_;
     sqlite3_stmt* stmt_ = nullptr; // the statement q_ holds, when on SQLite
+    bool direct_ = false;          // the started query's rows come from stmt_
 };
 
 // Moves q to its next row: false at the end, DbError when the engine failed on the way.
