@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <bit>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <tuple>
@@ -44,8 +45,16 @@ TEST(Fields, ReadTheWayInputDoesAndValAsBasicDoes) {
     for (const auto& c : numbers)
         EXPECT_DOUBLE_EQ(val(c.text), c.value) << c.text;
     EXPECT_TRUE(std::isfinite(val("9e99999")));
-    EXPECT_EQ(QStringList({list_number(-0.0), list_number(1234567), list_number(8.5)}),
-              QStringList({" 0 ", " 1234567 ", " 8.5 "}));
+    // Bit for bit as Qt reads them, at the edges of rounding and of the range.
+    for (const char* text : {"0.1", "8.33", "-0", "+0.0", "5.", "123456789012345678901234567890",
+                             "0.12345678901234567890123", "2.2250738585072014e-308", "4.9e-324",
+                             "1e-400", "1.7976931348623157e308", "-7.25D-3"}) {
+        const double qt = QString(text).replace('D', 'E').toDouble();
+        EXPECT_EQ(std::bit_cast<quint64>(val(text)), std::bit_cast<quint64>(qt)) << text;
+    }
+    EXPECT_EQ(QStringList({list_number(-0.0), list_number(1234567), list_number(-12),
+                           list_number(8.5), list_number(1e15)}),
+              QStringList({" 0 ", " 1234567 ", "-12 ", " 8.5 ", " 1e+15 "}));
 }
 
 TEST(Initnode, ReadsKeysDerivesNamesAndFindsTheFileInCapitals) {
