@@ -47,6 +47,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -234,18 +236,31 @@ QString size_name(int rows) {
     return rows >= 1000000 ? QStringLiteral("1M") : QString::number(rows / 1000) + "k";
 }
 
-// Keeps the medians of every benchmark by name: wall-clock and this thread's CPU time.
+// Keeps every run by its path, side and club ("identify/station/1M"; the repetition's
+// "/rN" left off) and gives the medians: wall-clock and this thread's CPU time.
 class Medians : public benchmark::ConsoleReporter {
 public:
-    std::map<std::string, double> ms, cpu_ms;
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median") {
-                ms[r.run_name.function_name] = r.GetAdjustedRealTime();
-                cpu_ms[r.run_name.function_name] = r.counters.at("cpu_ms");
-            }
+        for (const Run& r : runs) {
+            std::string name = r.run_name.function_name;
+            name.erase(name.rfind('/'));
+            ms_[name].push_back(r.GetAdjustedRealTime());
+            cpu_ms_[name].push_back(r.counters.at("cpu_ms"));
+        }
     }
+    double ms(const std::string& name) { return median(ms_[name]); }
+    double cpu_ms(const std::string& name) { return median(cpu_ms_[name]); }
+
+private:
+    static double median(std::vector<double> v) {
+        if (v.empty())
+            return 0;
+        std::sort(v.begin(), v.end());
+        const size_t n = v.size();
+        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    }
+    std::map<std::string, std::vector<double>> ms_, cpu_ms_;
 };
 
 double now_ms(clockid_t clock) {
@@ -254,10 +269,13 @@ double now_ms(clockid_t clock) {
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
-void register_case(const Case& k, Ctx& c, const char* side) {
+// One repetition of one side: a benchmark of its own, so that the two sides of a case take
+// turns and a slow spell of the machine falls on both.
+void register_run(const Case& k, Ctx& c, const char* side, int repetition) {
     const bool station = std::string(side) == "station";
-    const std::string name =
-        std::string(k.name) + "/" + side + "/" + size_name(c.club.rows).toStdString();
+    const std::string name = std::string(k.name) + "/" + side + "/" +
+                             size_name(c.club.rows).toStdString() + "/r" +
+                             std::to_string(repetition);
     benchmark::RegisterBenchmark(name.c_str(),
                                  [&k, &c, station](benchmark::State& state) {
                                      double cpu = 0;
@@ -274,9 +292,7 @@ void register_case(const Case& k, Ctx& c, const char* side) {
                                  })
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond)
-        ->Iterations(1)
-        ->Repetitions(k.repetitions)
-        ->ReportAggregatesOnly(true);
+        ->Iterations(1);
 }
 
 // Resident memory of this process in MB: "VmRSS" now or "VmHWM" at its peak.
@@ -399,8 +415,9 @@ int main(int argc, char** argv) {
     }
     for (const Case& k : cases())
         for (auto& c : ctxs)
-            for (const char* side : {"station", "sqlite"})
-                register_case(k, *c, side);
+            for (int i = 1; i <= k.repetitions; ++i)
+                for (const char* side : {"station", "sqlite"})
+                    register_run(k, *c, side, i);
 
     benchmark::Initialize(&argc, argv);
     Medians medians;
@@ -409,10 +426,10 @@ int main(int argc, char** argv) {
     const std::string big = size_name(sizes.back()).toStdString();
     for (const Case& k : cases()) {
         auto at = [&](const char* side, const std::string& size) {
-            return medians.ms[std::string(k.name) + "/" + side + "/" + size];
+            return medians.ms(std::string(k.name) + "/" + side + "/" + size);
         };
         auto cpu = [&](const char* side, const std::string& size) {
-            return medians.cpu_ms[std::string(k.name) + "/" + side + "/" + size];
+            return medians.cpu_ms(std::string(k.name) + "/" + side + "/" + size);
         };
         const double station = at("station", big), bare = at("sqlite", big);
         if (station <= 0 && bare <= 0)
