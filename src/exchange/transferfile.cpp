@@ -78,6 +78,12 @@ private:
     bool read_quoted(QString& value) {
         ++i_;
         for (;;) {
+            // The plain characters up to the next quote or line end, in one piece.
+            qsizetype j = i_;
+            while (j < s_.size() && s_[j] != u'"' && s_[j] != u'\n' && s_[j] != u'\r')
+                ++j;
+            value += QStringView(s_).mid(i_, j - i_);
+            i_ = j;
             if (i_ >= s_.size())
                 return false;
             const QChar c = s_[i_];
