@@ -548,24 +548,15 @@ bool RowStatement::next(QVariantList& row) {
 }
 
 std::optional<QVariantList> RowStatement::row(const QVariantList& values) {
-    std::optional<QVariantList> found;
-    if (!bind(values)) {
-        exec(q_, values);
-        if (fetch(q_)) {
-            found.emplace();
-            for (int i = 0; i < q_.record().count(); ++i)
-                found->append(q_.value(i));
-        }
+    query(values);
+    QVariantList found;
+    const bool any = next(found);
+    // The rest of the rows are not read: the statement is ready for the next values.
+    if (direct_)
+        sqlite3_reset(stmt_);
+    else
         q_.finish();
-        return found;
-    }
-    if (step()) {
-        found.emplace();
-        for (int i = 0; i < sqlite3_column_count(stmt_); ++i)
-            found->append(column(i));
-    }
-    sqlite3_reset(stmt_);
-    return found;
+    return any ? std::optional(found) : std::nullopt;
 }
 
 QVariant RowStatement::scalar(const QVariantList& values) {
