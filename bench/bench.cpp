@@ -150,7 +150,7 @@ const std::vector<Case>& cases() {
         {"identify", 9, no_setup,
          [](Ctx& c) {
              c.st.who.number = kEmployee;
-             pw::read_employee(c.st, QString::number(password_of(kEmployee)));
+             pw::read_employee(c.st, kEmployee, QString::number(password_of(kEmployee)));
          },
          [](Ctx& c) { bare::identify(c.paths, kEmployee); }},
         {"punch_in", 9, no_open_punch,
@@ -318,7 +318,7 @@ int child_startup(const QString& station) {
     pw::Station st(pw::Platform{dialogs, clock, printers, programs, files}, station);
     pw::Tclock win;
     pw::wire_station(st, win);
-    if (!pw::startup(st, win))
+    if (pw::startup(st, win) != pw::Started::Running)
         return 1;
     QCoreApplication::processEvents();
     std::printf("ready %.1f\n", now_ms(CLOCK_PROCESS_CPUTIME_ID));

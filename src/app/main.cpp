@@ -26,6 +26,10 @@ folder that holds parvnode.ini (laid out by parvsetup).
   --windowed   run in an ordinary window instead of full screen
   --help       show this text and quit
   --version    show the version and quit
+
+Exit status: 0 after a close, 2 when this folder holds no parvnode.ini, 3 when a
+station already runs in this folder, 4 when the data folder cannot be reached.
+Closing the station asks for the club's configuration password.
 )";
 
 // --help and --version answer before any window system is needed, so they work on a
@@ -67,7 +71,11 @@ int main(int argc, char** argv) {
     else
         win.setWindowState(Qt::WindowFullScreen);
     pw::wire_station(st, win);
-    if (!pw::startup(st, win))
-        return 0;
+    const pw::Started started = pw::startup(st, win);
+    if (started != pw::Started::Running) {
+        // A supervisor (the kiosk session, systemd) sees that the station did not start.
+        std::fprintf(stderr, "%s\n", pw::startup_failure_text(started));
+        return pw::exit_status(started);
+    }
     return app.exec();
 }

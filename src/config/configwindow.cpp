@@ -242,6 +242,12 @@ void open_configuration(Station& st, QWidget* parent) {
     if (st.who.manager != 1)
         return;
     ConfigWindow window(st, parent);
+    // Reading the settings again failed: nothing to show that could be trusted.
+    if (!st.settings.payrules_loaded) {
+        st.dialogs().message(payrules_waiting_text(st.settings), QStringLiteral("Punchwell"),
+                             Icon::Information);
+        return;
+    }
     window.exec();
 }
 

@@ -97,6 +97,24 @@ bool QtDialogs::ask_yes_no(const QString& text, const QString& title) {
     return make_box(Icon::Question, text, title, true)->exec() == QMessageBox::Yes;
 }
 
+void QtDialogs::ask_yes_no_later(const QString& text, const QString& title,
+                                 std::function<void(bool)> answered) {
+    close_question();
+    QDialog* box = make_box(Icon::Question, text, title, true).release();
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    QObject::connect(box, &QDialog::finished, box, [answered = std::move(answered)](int result) {
+        answered(result == QMessageBox::Yes);
+    });
+    question_ = box;
+    box->show();
+}
+
+void QtDialogs::close_question() {
+    if (question_)
+        question_->done(QMessageBox::No);
+}
+
 std::optional<QString> QtDialogs::input(const QString& prompt, const QString& title,
                                         const QString& default_text) {
     QInputDialog box(QApplication::activeWindow());

@@ -2,7 +2,9 @@
 // Every message box, question, input box and file chooser of the station goes through
 // Dialogs, so that tests can read each box and answer it from a script.
 
+#include <QPointer>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -22,6 +24,12 @@ public:
                          Icon icon = Icon::Information) = 0;
     // Yes and No, question icon, No is the default button (Enter answers No). True for Yes.
     virtual bool ask_yes_no(const QString& text, const QString& title) = 0;
+    // Yes and No as ask_yes_no, but the station goes on meanwhile: answered runs once, true
+    // for Yes. close_question answers the open one No and closes it.
+    virtual void ask_yes_no_later(const QString& text, const QString& title,
+                                  std::function<void(bool)> answered) = 0;
+    virtual void close_question() = 0;
+    virtual bool question_open() const = 0;
     // Modal input box with OK and Cancel; Enter is OK. nullopt when cancelled.
     virtual std::optional<QString> input(const QString& prompt, const QString& title,
                                          const QString& default_text) = 0;
@@ -41,10 +49,17 @@ public:
 
     void message(const QString& text, const QString& title, Icon icon) override;
     bool ask_yes_no(const QString& text, const QString& title) override;
+    void ask_yes_no_later(const QString& text, const QString& title,
+                          std::function<void(bool)> answered) override;
+    void close_question() override;
+    bool question_open() const override { return !question_.isNull(); }
     std::optional<QString> input(const QString& prompt, const QString& title,
                                  const QString& default_text) override;
     std::optional<QString> choose_file(FileMode mode, const QString& title, const QString& filter,
                                        const QString& folder, const QString& name) override;
+
+private:
+    QPointer<QDialog> question_;
 };
 
 } // namespace pw

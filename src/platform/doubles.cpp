@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <utility>
 
 namespace pw::test {
 
@@ -23,6 +24,30 @@ bool ScriptedDialogs::ask_yes_no(const QString& text, const QString& title) {
     const QString answer = take("No");
     record({"question", title, text, Icon::Question, {}, answer});
     return answer == "Yes";
+}
+
+void ScriptedDialogs::ask_yes_no_later(const QString& text, const QString& title,
+                                       std::function<void(bool)> answered) {
+    close_question();
+    if (!answers.isEmpty()) {
+        const QString answer = take("No");
+        record({"question", title, text, Icon::Question, {}, answer});
+        answered(answer == "Yes");
+        return;
+    }
+    record({"question", title, text, Icon::Question, {}, "(open)"});
+    question_ = std::move(answered);
+    question_box_ = boxes.size() - 1;
+}
+
+void ScriptedDialogs::answer_question(bool yes) {
+    if (!question_)
+        return;
+    // The answer may ask again: take this one out first.
+    const auto answered = std::exchange(question_, nullptr);
+    if (question_box_ >= 0 && question_box_ < boxes.size())
+        boxes[question_box_].answer = yes ? "Yes" : "No";
+    answered(yes);
 }
 
 std::optional<QString> ScriptedDialogs::input(const QString& prompt, const QString& title,

@@ -38,6 +38,13 @@ public:
 
     void message(const QString& text, const QString& title, Icon icon) override;
     bool ask_yes_no(const QString& text, const QString& title) override;
+    // Answered at once from the script when it holds an answer; otherwise it stays open
+    // until answer_question or close_question.
+    void ask_yes_no_later(const QString& text, const QString& title,
+                          std::function<void(bool)> answered) override;
+    void close_question() override { answer_question(false); }
+    bool question_open() const override { return bool(question_); }
+    void answer_question(bool yes);
     std::optional<QString> input(const QString& prompt, const QString& title,
                                  const QString& default_text) override;
     std::optional<QString> choose_file(FileMode mode, const QString& title, const QString& filter,
@@ -51,6 +58,8 @@ public:
     void clear() { boxes.clear(); }
 
 private:
+    std::function<void(bool)> question_;
+    qsizetype question_box_ = -1;
     QString take(const QString& fallback);
     void record(Box box);
     std::optional<QString> chosen(const Box& box);

@@ -156,8 +156,8 @@ Stamp rounded_out(int in_date, const QDateTime& now, int outrounding) {
 }
 
 HoursSoFar calctime(Station& st) {
-    return calctime(st, st.who.open_indate, st.who.open_adjtimein, st.who.open_breaktime,
-                    st.who.open_breakreduction);
+    const OpenPunch open = st.who.open.value_or(OpenPunch{});
+    return calctime(st, open.indate, open.adjtimein, open.breaktime, open.breakreduction);
 }
 
 HoursSoFar calctime(Station& st, int in_date, const QString& in_time, double breaktime,

@@ -69,7 +69,7 @@ struct HoursSoFar {
     double hours = 0;
     bool over_limit = false;
 };
-// The hours the identified employee's open punch (st.who.open_*) has run until now, with
+// The hours the identified employee's open punch (st.who.open) has run until now, with
 // out-rounding, the midnight rule, the shift limit and the break reduction. Sets today.
 HoursSoFar calctime(Station& st);
 // The same for any open punch (the who's-punched-in report passes each row's values).

@@ -21,43 +21,17 @@ namespace pw {
 
 namespace {
 
-const QString kNotFound = QStringLiteral("NOTFOUND");
 const QString kOops = QStringLiteral("Oops...");
 
-QString line_of(const QListWidget* list, int row) {
-    const QListWidgetItem* item = list->item(row);
-    return item ? item->text() : QString();
-}
-QString line_of(const LineList* list, int row) {
-    return list->text(row);
-}
+// The job list: two heading lines, then one line per job of the session, in its order.
+constexpr int kFirstJobRow = 2;
 
-// A whole number from a value read off a list line; out-of-range values read as 0.
-int whole(double value) {
-    if (!std::isfinite(value) || std::abs(value) > 2147483647.0)
-        return 0;
-    return static_cast<int>(std::lround(value));
-}
-
-// Pay rates are currency with four decimals; shown without trailing zeros.
-QString rate_text(double rate) {
-    QString text = QString::number(rate, 'f', 4);
-    while (text.endsWith(QLatin1Char('0')))
-        text.chop(1);
-    if (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
-    return text;
-}
-
-void show_jobs(Station& st, Tclock& win, const QList<JobLine>& jobs) {
+void show_jobs(Station& st, Tclock& win) {
     win.cmdpunchout->hide();
     win.lstjob->addItems({QStringLiteral("Select Job Below"), kDashes});
-    // Placeholders keep the three lists line for line.
-    win.lstpayrate->addItems({QStringLiteral("line1"), QStringLiteral("line2")});
-    win.lstdescription->addItems({QStringLiteral("line1"), QStringLiteral("line2")});
     if (st.who.number < 1)
         return;
-    if (jobs.isEmpty()) {
+    if (st.who.jobs.isEmpty()) {
         tell(st,
              QStringLiteral("No jobs are defined for this employee yet.\r\n"
                             "Punchwell cannot punch this employee in."),
@@ -65,14 +39,32 @@ void show_jobs(Station& st, Tclock& win, const QList<JobLine>& jobs) {
         keypad_press(st, win, 10);
         return;
     }
-    for (const JobLine& job : jobs) {
+    for (const JobLine& job : st.who.jobs)
         win.lstjob->addItem(QString::number(job.jobcode) + QLatin1Char(' ') + job.description);
-        win.lstpayrate->addItem(rate_text(job.payrate));
-        win.lstdescription->addItem(job.description);
-    }
     win.lstjob->setFocus();
     // With three jobs or more the employee must pick one; with fewer the first is taken.
-    win.lstjob->setCurrentRow(win.lstjob->count() > 4 ? 1 : 2);
+    win.lstjob->setCurrentRow(win.lstjob->count() > 4 ? 1 : kFirstJobRow);
+}
+
+// Too many wrong passwords for this number lately: refused without looking at the password.
+bool refuse_locked(Station& st, Tclock& win, double number) {
+    if (!st.passwords.locked(number, st.clock().now()))
+        return false;
+    tell(st, QStringLiteral("Too many wrong passwords. Try again in 5 minutes or ask a manager."),
+         kOops);
+    clearscreen(st, win);
+    return true;
+}
+
+void wrong_password(Station& st, Tclock& win, double number) {
+    const QDateTime now = st.clock().now();
+    // The number and the time only: the digits typed stay nobody's business.
+    if (st.passwords.failed(number, now))
+        adminlog(st, QStringLiteral("Employee ") + plain_number(number) +
+                         QStringLiteral(" locked for 5 minutes after 5 wrong passwords at ") +
+                         now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    tell(st, QStringLiteral("Invalid Password."), kOops);
+    clearscreen(st, win);
 }
 
 } // namespace
@@ -83,8 +75,6 @@ double employee_number(const QString& typed) {
 
 void clearscreen(Station& st, Tclock& win) {
     win.lstjob->clear();
-    win.lstpayrate->clear();
-    win.lstdescription->clear();
     win.txtempid->clear();
     win.txtpassword->clear();
     win.txtpassword->hide();
@@ -99,15 +89,45 @@ void clearscreen(Station& st, Tclock& win) {
         w->hide();
     win.frakeypad->show();
     st.run.clearcountdown = 0;
-    st.who = Identified{};
+    st.who = Session{};
     win.lstjob->addItems(
         {QStringLiteral("Enter employee ID# and"), QStringLiteral("then select OK.")});
     win.txtempid->setFocus();
     let_events_run();
 }
 
+void show_punch_result(Station& st, Tclock& win, const QStringList& lines) {
+    clearscreen(st, win);
+    win.lstjob->clear();
+    win.lstjob->addItems(lines);
+    st.run.clearcountdown = 1;
+}
+
+bool showing_result(const Station& st) {
+    return st.run.clearcountdown > 0;
+}
+
+void end_result(Station& st, Tclock& win) {
+    close_open_question(st);
+    if (st.who.identified) {
+        clearscreen(st, win);
+        return;
+    }
+    if (!showing_result(st))
+        return;
+    st.run.clearcountdown = 0;
+    win.lstjob->clear();
+    win.lstjob->addItems(
+        {QStringLiteral("Enter employee ID# and"), QStringLiteral("then select OK.")});
+}
+
 void keypad_press(Station& st, Tclock& win, int index) {
-    if (val(win.txtempid->text()) < 1)
+    // The result on screen belongs to nobody: a key starts afresh, and Ok then does nothing.
+    const bool result = showing_result(st);
+    close_open_question(st);
+    // A digit after someone was identified is the next person's number.
+    const bool next_person = st.who.identified && index >= 0 && index <= 9;
+    if (result || next_person || val(win.txtempid->text()) < 1)
         clearscreen(st, win);
     win.cmdimport->hide();
     if (index >= 0 && index <= 9) {
@@ -115,7 +135,7 @@ void keypad_press(Station& st, Tclock& win, int index) {
         box->setText(box->text() + QString::number(index));
     } else if (index == 10) {
         clearscreen(st, win);
-    } else if (index == 11) {
+    } else if (index == 11 && !result) {
         identify(st, win);
     }
 }
@@ -131,24 +151,36 @@ void identify(Station& st, Tclock& win) {
                               QStringLiteral("select OK again.")});
         return;
     }
+    if (!payrules_ready(st)) {
+        clearscreen(st, win);
+        return;
+    }
 
+    // Every Ok builds the session anew from what is typed now.
+    const double number = employee_number(win.txtempid->text());
+    st.who = Session{};
+    st.who.entry_mode = 1;
+    st.who.number = number;
+    if (refuse_locked(st, win, number))
+        return;
     // The employee lookup fails the same way as the punch and job queries: a box, then a
     // cleared screen.
     try {
-        st.who.number = employee_number(win.txtempid->text());
-        const EmployeeReads found = read_employee(st, win.txtpassword->text());
-        if (found.password == kNotFound) {
+        EmployeeReads found = read_employee(st, number, win.txtpassword->text());
+        if (!found.employee) {
             tell(st, QStringLiteral("Employee record is not available."), kOops);
             clearscreen(st, win);
             return;
         }
-        st.who.password = stored_password(found.password);
-        if (!password_matches(found.password, win.txtpassword->text())) {
-            tell(st, QStringLiteral("Invalid Password."), kOops);
-            clearscreen(st, win);
+        if (!found.password_right) {
+            wrong_password(st, win, number);
             return;
         }
-        st.who.manager = st.who.password >= 20000 ? 1 : 0;
+        st.passwords.passed(number);
+        st.who.identified = true;
+        st.who.name = found.employee->name;
+        st.who.manager = found.employee->password >= 20000 ? 1 : 0;
+        st.who.jobs = std::move(found.jobs);
         win.txtname->setText(st.who.name);
         win.txtname->show();
         showscreen(st, win);
@@ -157,17 +189,14 @@ void identify(Station& st, Tclock& win) {
         if (found.open)
             show_open_punch(st, win, *found.open);
         else
-            show_jobs(st, win, found.jobs);
+            show_jobs(st, win);
     } catch (const DbError& e) {
         keypad_error(st, win, e);
     }
 }
 
 void show_open_punch(Station& st, Tclock& win, const OpenPunch& punch) {
-    st.who.open_indate = punch.indate;
-    st.who.open_adjtimein = punch.adjtimein;
-    st.who.open_breaktime = punch.breaktime;
-    st.who.open_breakreduction = punch.breakreduction;
+    st.who.open = punch;
     const HoursSoFar so_far = calctime(st);
     st.who.job_code = punch.jobcode;
     st.who.job_description = punch.jobdescription;
@@ -175,7 +204,6 @@ void show_open_punch(Station& st, Tclock& win, const OpenPunch& punch) {
     win.lstjob->addItems(open_punch_lines(punch, so_far));
     win.cmdpunchin->hide();
     win.cmdpunchout->show(); // hidden when the job list was shown instead
-    st.who.open_punch = 1;
     if (!win.cmdpunchout->isHidden())
         win.cmdpunchout->setFocus();
 }
@@ -185,44 +213,42 @@ void showscreen(Station& st, Tclock& win) {
     win.cmdpunchout->show();
     win.cmdreport->show();
     win.cmddone->show();
-    win.cmdprintertoggle->setVisible(st.settings.receiptprinter >= 0);
+    win.cmdprintertoggle->setVisible(receipt_printer(st).has_value());
     win.cmdmanager->setVisible(st.who.manager == 1);
     let_events_run();
 }
 
-EmployeeReads read_employee(Station& st, const QString& typed_password) {
+EmployeeReads read_employee(Station& st, double number, const QString& typed_password) {
     EmployeeReads found;
     checksuite(st);
     // Never answer with a stale password when the suite went away since the last check.
     if (st.settings.suitemissing == 1)
         return found;
     Db emp(st.path(st.settings.empdb), DbMode::ReadOnly, st.db_access());
-    found.password = lookupemployee(st, emp);
-    if (found.password == kNotFound || !password_matches(found.password, typed_password))
+    found.employee = lookupemployee(emp, number);
+    found.password_right =
+        found.employee && password_matches(found.employee->password, typed_password);
+    if (!found.password_right)
         return found;
-    found.open = find_open_punch(st, st.who.number);
-    if (!found.open && st.who.number >= 1)
-        found.jobs = employee_jobs(emp, st.who.number);
+    found.open = find_open_punch(st, number);
+    if (!found.open && number >= 1)
+        found.jobs = employee_jobs(emp, number);
     return found;
 }
 
-QString lookupemployee(Station& st, Db& emp) {
+std::optional<EmployeeRecord> lookupemployee(Db& emp, double number) {
     QSqlQuery q = emp.run(QStringLiteral("select empfname, emplname, pword from empinfo "
                                          "where empid = ? and CAST(empstatus AS REAL) = 1"),
-                          {st.who.number});
+                          {number});
     if (!fetch(q))
-        return kNotFound;
-    st.who.name = q.value(0).toString() + QLatin1Char(' ') + q.value(1).toString();
+        return std::nullopt;
     const double pword = std::abs(q.value(2).toDouble());
-    return QString::number(static_cast<qint64>(std::llround(pword)));
+    return EmployeeRecord{q.value(0).toString() + QLatin1Char(' ') + q.value(1).toString(),
+                          static_cast<qint64>(std::llround(pword))};
 }
 
-qint64 stored_password(const QString& password) {
-    return static_cast<qint64>(std::llround(val(password)));
-}
-
-bool password_matches(const QString& password, const QString& typed) {
-    return val(typed) == static_cast<double>(stored_password(password));
+bool password_matches(qint64 stored, const QString& typed) {
+    return val(typed) == static_cast<double>(stored);
 }
 
 std::optional<OpenPunch> find_open_punch(Station& st, double employee) {
@@ -249,14 +275,16 @@ std::optional<OpenPunch> find_open_punch(Db& db, double employee) {
 
 QList<JobLine> employee_jobs(Db& db, double employee) {
     QSqlQuery q = db.run(QStringLiteral("select empjobs.jobcode, empjobs.payrate, "
-                                        "jobs.jobdescription from empjobs "
+                                        "jobs.jobdescription, jobs.breaktime, "
+                                        "jobs.breakreduction from empjobs "
                                         "join jobs on empjobs.jobcode = jobs.jobcode "
                                         "where empjobs.empid = ? and empjobs.glacctnum < 1 "
                                         "order by empjobs.jobcode"),
                          {employee});
     QList<JobLine> jobs;
     while (fetch(q))
-        jobs.append({q.value(0).toInt(), q.value(1).toDouble(), q.value(2).toString()});
+        jobs.append({q.value(0).toInt(), q.value(1).toDouble(), q.value(2).toString(),
+                     q.value(3).toDouble(), q.value(4).toDouble()});
     return jobs;
 }
 
@@ -277,14 +305,9 @@ QStringList open_punch_lines(const OpenPunch& punch, const HoursSoFar& so_far) {
 }
 
 void job_chosen(Station& st, Tclock& win) {
-    if (st.who.open_punch == 1)
-        return;
     const int row = win.lstjob->currentRow();
-    if (row < 0)
-        return;
-    st.who.job_code = whole(val(line_of(win.lstjob, row)));
-    st.who.pay_rate = val(line_of(win.lstpayrate, row));
-    st.who.job_description = line_of(win.lstdescription, row);
+    if (row >= 0)
+        st.who.choose(row - kFirstJobRow);
 }
 
 void job_list_key(Station& st, Tclock& win, int key) {
@@ -321,6 +344,7 @@ void connect_punch_screen(Station& st, Tclock& win) {
                      [&st, &win] { clearscreen(st, win); });
     QObject::connect(&win, &Tclock::keypad_pressed, &win,
                      [&st, &win](int index) { keypad_press(st, win, index); });
+    QObject::connect(&win, &Tclock::typing_started, &win, [&st, &win] { end_result(st, win); });
     QObject::connect(&win, &Tclock::job_selected, &win, [&st, &win] { job_chosen(st, win); });
     QObject::connect(&win, &Tclock::job_list_key, &win,
                      [&st, &win](int key) { job_list_key(st, win, key); });

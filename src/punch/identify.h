@@ -4,9 +4,12 @@
 // against the active employees, shows the buttons the employee may use, and lists either
 // the open punch (only Punch OUT then) or the employee's jobs to choose from.
 //
-// Rules: identification keeps only the values it read (st.who); no database or query stays
-// open while the employee decides. Database failures of an Ok end in the keypad's error box
-// and a cleared screen.
+// Rules: identification keeps only the values it read (st.who, made anew at every Ok); no
+// database or query stays open while the employee decides. Nothing reaches a job list or a
+// punch without the password typed in this identification. Database failures of an Ok end in the
+// keypad's error box and a cleared screen.
+
+#include "station/session.h"
 
 #include <QList>
 #include <QString>
@@ -23,6 +26,14 @@ class Tclock;
 
 // Resets the screen to "waiting for a number" and forgets the identified employee and job.
 void clearscreen(Station& st, Tclock& win);
+// A punch is done: the session ends at once and the screen waits for the next person,
+// showing lines (the result) until the countdown or the next person's first key clears them.
+void show_punch_result(Station& st, Tclock& win, const QStringList& lines);
+// True while a punch's result is on screen.
+bool showing_result(const Station& st);
+// Someone types: a punch's result and any receipt question give way, and an identified
+// session ends, so the keys start a new person's number.
+void end_result(Station& st, Tclock& win);
 
 // A keypad key, 0 to 11: digits, 10 Start Over (and DONE), 11 Ok.
 void keypad_press(Station& st, Tclock& win, int index);
@@ -30,7 +41,7 @@ void keypad_press(Station& st, Tclock& win, int index);
 void identify(Station& st, Tclock& win);
 // The buttons of an identified employee.
 void showscreen(Station& st, Tclock& win);
-// Copies the selected line's job code, pay rate and description into st.who.
+// Takes the job of the selected line (by its place in the list) as st.who's job.
 void job_chosen(Station& st, Tclock& win);
 // '+', '-' or Qt::Key_Return typed in the job list.
 void job_list_key(Station& st, Tclock& win, int key);
@@ -40,22 +51,16 @@ void keypad_error(Station& st, Tclock& win, const DbError& error);
 // The employee number as the station holds it: the typed number in single precision.
 double employee_number(const QString& typed);
 
-// Looks up the active employee st.who.number in the opened EMP.MDB: sets st.who.name and
-// returns the absolute value of the stored password as decimal text, or "NOTFOUND". Throws
-// DbError.
-QString lookupemployee(Station& st, Db& emp);
-// The stored password as a number, and whether the typed one is it.
-qint64 stored_password(const QString& password);
-bool password_matches(const QString& password, const QString& typed);
-
-struct OpenPunch {
-    int indate = 0;
-    QString adjtimein;
-    double breaktime = 0;
-    double breakreduction = 0;
-    int jobcode = 0;
-    QString jobdescription;
+// The active employee's name and stored password (its absolute value), read from the
+// opened EMP.MDB. Throws DbError.
+struct EmployeeRecord {
+    QString name;
+    qint64 password = 0;
 };
+std::optional<EmployeeRecord> lookupemployee(Db& emp, double number);
+// Whether the typed password is the stored one, compared as numbers.
+bool password_matches(qint64 stored, const QString& typed);
+
 // The employee's first open punch (any job), if any. Throws DbError.
 std::optional<OpenPunch> find_open_punch(Station& st, double employee);
 // The same on a database the caller has opened (punch in checks inside its transaction).
@@ -64,25 +69,21 @@ std::optional<OpenPunch> find_open_punch(Db& db, double employee);
 // The job list shows the open punch with its hours so far; only Punch OUT is offered.
 void show_open_punch(Station& st, Tclock& win, const OpenPunch& punch);
 
-struct JobLine {
-    int jobcode = 0;
-    double payrate = 0;
-    QString description;
-};
 // The jobs assigned to the employee that may be punched (glacctnum below 1), by job code, from
 // the opened EMP.MDB. Throws DbError.
 QList<JobLine> employee_jobs(Db& emp, double employee);
 
-// What Ok reads for st.who.number and the typed password, with one connection per database,
-// all closed again before anything is shown: the stored password ("NOTFOUND" when the employee
-// or the suite is missing) and, once the typed password matches, the open punch or, with none,
-// the jobs. Throws DbError.
+// What Ok reads for the employee number and the typed password, with one connection per
+// database, all closed again before anything is shown: the employee (none when missing,
+// inactive, or the suite is gone) and, once the typed password matches, the open punch or,
+// with none, the jobs. Throws DbError.
 struct EmployeeReads {
-    QString password = QStringLiteral("NOTFOUND");
+    std::optional<EmployeeRecord> employee;
+    bool password_right = false;
     std::optional<OpenPunch> open;
     QList<JobLine> jobs;
 };
-EmployeeReads read_employee(Station& st, const QString& typed_password);
+EmployeeReads read_employee(Station& st, double number, const QString& typed_password);
 
 // What the job list shows for an open punch that has run so_far.
 QStringList open_punch_lines(const OpenPunch& punch, const HoursSoFar& so_far);

@@ -68,7 +68,9 @@ bool write_punch_log(Station& st, int date, const QString& time, double employee
 }
 
 void punch_in(Station& st, Tclock& win) {
-    const Identified who = st.who;
+    const Session who = st.who;
+    if (!payrules_ready(st))
+        return;
     if (who.job_code < 1) {
         tell(st, QStringLiteral("Please select a job from the list."),
              QStringLiteral("No job selected"));
@@ -162,7 +164,7 @@ void punch_in(Station& st, Tclock& win) {
 
     ReceiptData receipt;
     receipt.employee = who.number;
-    receipt.name = win.txtname->text();
+    receipt.name = who.name;
     receipt.job_code = who.job_code;
     receipt.job_description = who.job_description;
     receipt.date = in.date;

@@ -103,7 +103,9 @@ ShiftClose close_shift(const PunchBuffer& open, const QDateTime& now, const PayR
 }
 
 void punch_out(Station& st, Tclock& win) {
-    const Identified who = st.who;
+    const Session who = st.who;
+    if (!payrules_ready(st))
+        return;
     PunchScreen screen(win, {win.cmdpunchout, win.cmdreport, win.cmdprintertoggle, win.cmddone});
     screen.disable_close();
     let_events_run();
@@ -165,7 +167,7 @@ void punch_out(Station& st, Tclock& win) {
 
     ReceiptData receipt;
     receipt.employee = who.number;
-    receipt.name = win.txtname->text();
+    receipt.name = who.name;
     receipt.job_code = row.integer(col::tckjobcode);
     receipt.job_description = row.text(col::tckjobdescription);
     receipt.date = closed.punch_date;

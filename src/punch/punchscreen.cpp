@@ -1,5 +1,6 @@
 #include "punchscreen.h"
 
+#include "punch/identify.h"
 #include "station/messages.h"
 #include "station/settings.h"
 #include "station/station.h"
@@ -36,6 +37,13 @@ bool suite_reachable(Station& st) {
     return false;
 }
 
+bool payrules_ready(Station& st) {
+    if (st.settings.payrules_loaded)
+        return true;
+    tell(st, payrules_waiting_text(st.settings), QStringLiteral("Punchwell"));
+    return false;
+}
+
 PunchScreen::PunchScreen(Tclock& win, QList<QPushButton*> hide)
     : win_(win) {
     for (QPushButton* b : hide) {
@@ -62,10 +70,12 @@ void PunchScreen::restore() {
 }
 
 void PunchScreen::finish(Station& st) {
-    st.run.clearcountdown = 1;
     win_.cmdclose->setEnabled(true);
     win_.show_wait(false);
-    let_events_run();
+    QStringList lines;
+    for (int i = 0; i < win_.lstjob->count(); ++i)
+        lines << win_.lstjob->item(i)->text();
+    show_punch_result(st, win_, lines);
 }
 
 void PunchScreen::show_result(const QString& what, int job_code, const QString& at) {
@@ -78,9 +88,8 @@ void PunchScreen::offer_receipt_and_finish(Station& st, ReceiptKind kind,
                                            const ReceiptData& receipt) {
     // Time to read the result before the receipt question covers it.
     st.clock().pause(kResultPauseMs);
-    win_.show_wait(false);
-    offer_receipt(st, kind, receipt);
     finish(st);
+    offer_receipt(st, kind, receipt);
 }
 
 } // namespace pw

@@ -30,6 +30,8 @@ void let_events_run();
 // checksuite; when the suite cannot be reached, the "Punchwell - Connection Problem" box and
 // false.
 bool suite_reachable(Station& st);
+// Whether the club's pay rules are loaded; when not, says that punching waits, and false.
+bool payrules_ready(Station& st);
 
 // The main window while a punch is written: the buttons that could start another action are
 // hidden and the Close button disabled; restore() puts the screen back when a punch stops

@@ -60,25 +60,38 @@ QString receipt_font(int printertype) {
     return printertype == 1 ? QStringLiteral("FontB11") : QStringLiteral("Printer 16cpi");
 }
 
+std::optional<QString> receipt_printer(const Station& st) {
+    const int index = st.settings.receiptprinter;
+    const QStringList printers = st.printers().names();
+    if (index < 0 || index >= printers.size())
+        return std::nullopt;
+    return printers[index];
+}
+
 void offer_receipt(Station& st, ReceiptKind kind, const ReceiptData& data) {
-    if (st.settings.receiptprinter < 0)
+    const std::optional<QString> printer = receipt_printer(st);
+    if (!printer)
         return;
     const bool in = kind == ReceiptKind::In;
-    const bool wanted =
-        in ? askyesno(st, QStringLiteral("Do you want a printed receipt of your punch-in record?"),
-                      QStringLiteral("Print Punch-In Receipt?"))
-           : askyesno(st, QStringLiteral("Do you want a printed receipt of your punch-out record?"),
-                      QStringLiteral("Print Punch-Out Receipt?"));
-    if (!wanted)
-        return;
-    // The punch is written already: a printer that is missing, offline or lacks the font
-    // costs the receipt, nothing more.
-    const QStringList printers = st.printers().names();
-    const int index = st.settings.receiptprinter;
-    if (index < printers.size())
-        st.printers().print_lines(printers[index], receipt_font(st.settings.printertype),
-                                  receipt_lines(kind, data));
-    QCoreApplication::processEvents();
+    const QString text =
+        in ? QStringLiteral("Do you want a printed receipt of your punch-in record?")
+           : QStringLiteral("Do you want a printed receipt of your punch-out record?");
+    const QString title =
+        in ? QStringLiteral("Print Punch-In Receipt?") : QStringLiteral("Print Punch-Out Receipt?");
+    st.run.receipt_asked = st.clock().now();
+    // The answer may come after the next person has started: it carries its own copy of the
+    // punch, never the session.
+    st.dialogs().ask_yes_no_later(
+        text, title, [&st, printer = *printer, lines = receipt_lines(kind, data)](bool yes) {
+            st.run.receipt_asked = QDateTime();
+            if (!yes)
+                return;
+            if (!st.printers().print_lines(printer, receipt_font(st.settings.printertype), lines))
+                st.dialogs().message(QStringLiteral("The receipt could not be printed on ") +
+                                         printer + QStringLiteral(".\r\nYour punch is saved."),
+                                     QStringLiteral("Punchwell - Printer"), Icon::Information);
+            QCoreApplication::processEvents();
+        });
 }
 
 void show_printer_state(Station& st, Tclock& win) {

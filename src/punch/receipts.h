@@ -3,12 +3,14 @@
 // window. The receipt goes to the printer the station's tclock.ini names by its place in the
 // system's printer list, in that printer's small device font, and is fed past the tear bar.
 //
-// Rules: the employee is asked first (No is the default); printing failures are ignored, the
-// punch having been written already. The switch only concerns list printing: the punch
-// receipts do not consult it.
+// Rules: the employee is asked first (No is the default), only when the receipt printer
+// exists; the question does not hold up the station and answers itself No after 15 s or
+// when the next person starts. A receipt that fails to print says so; the punch stays
+// written. The switch only concerns list printing: the punch receipts do not consult it.
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace pw {
 
@@ -39,8 +41,11 @@ QStringList receipt_lines(ReceiptKind kind, const ReceiptData& data);
 // The device font a printertype takes: 1 "FontB11", any other "Printer 16cpi".
 QString receipt_font(int printertype);
 
+// The receipt printer's name: tclock.ini's place in the system's list, when there is one.
+std::optional<QString> receipt_printer(const Station& st);
+
 // Asks whether a receipt is wanted and prints it on the receipt printer on Yes. Nothing when
-// the station has no receipt printer (receiptprinter below 0).
+// the station has no receipt printer.
 void offer_receipt(Station& st, ReceiptKind kind, const ReceiptData& data);
 
 // The printer switch: flips st.run.printeroff and shows it on the button.

@@ -371,8 +371,7 @@ void ReportMenu::show_password_frame() {
 }
 
 void ReportMenu::manager_password_entered() {
-    // Letter case does not matter; blanks do.
-    const bool right = txtmgrpassword->text().toUpper() == st_.settings.managerpassword.toUpper();
+    const bool right = manager_password_right(st_.settings, txtmgrpassword->text());
     txtmgrpassword->clear();
     frapassword->hide();
     if (right)

@@ -55,6 +55,19 @@ void adminlog(Station& st, const QString& text) {
     st.files().append(st.local(QStringLiteral("admlog.ini")), line.toUtf8());
 }
 
+void close_open_question(Station& st) {
+    if (st.dialogs().question_open())
+        st.dialogs().close_question();
+    st.run.receipt_asked = QDateTime();
+}
+
+void expire_open_question(Station& st) {
+    constexpr qint64 kWaitSecs = 15;
+    if (st.run.receipt_asked.isValid() &&
+        st.run.receipt_asked.secsTo(st.clock().now()) >= kWaitSecs)
+        close_open_question(st);
+}
+
 void pausesecond(Station& st) {
     st.clock().pause(1000);
 }

@@ -20,6 +20,11 @@ void reporterror(Station& st, const DbError& error);
 // Appends "MM-DD-YYYY-HH:MM:SS---" + text + CR LF to admlog.ini in the working folder.
 void adminlog(Station& st, const QString& text);
 
+// A question asked without holding up the station (a receipt offer) answers itself No when
+// the next person starts, and after 15 s.
+void close_open_question(Station& st);
+void expire_open_question(Station& st);
+
 // Waits one second (through the clock, so tests do not wait).
 void pausesecond(Station& st);
 

@@ -108,8 +108,12 @@ void read_tclock_ini(Station& st, Settings& s) {
     auto write_current = [&] {
         st.files().write(path, tclock_ini_line(s.receiptprinter, s.printertype, s.remotemode));
     };
-    if (!st.files().exists(path))
+    if (!st.files().exists(path)) {
+        // A new station on a workstation without printers has no receipt printer.
+        if (st.printers().names().isEmpty())
+            s.receiptprinter = -1;
         write_current();
+    }
 
     const std::optional<QByteArray> bytes = st.files().read(path);
     if (!bytes)
@@ -212,10 +216,16 @@ void loadsettings(Station& st) {
     s.configdb = s.mapdrive + QStringLiteral("CONFIG.MDB");
     try {
         read_pr(st, s);
+        s.payrules_loaded = true;
+        s.payrules_error = 0;
     } catch (const DbError& e) {
-        // The suite guarantees CONFIG.MDB and its one pr row. Without them the station keeps
-        // the values it had (the defaults at start-up) and says why.
-        reporterror(st, e);
+        // Locked for a moment, or the server down: punching waits rather than paying on
+        // rules that are not the club's. Logged once per spell, not at every retry.
+        if (s.payrules_loaded || s.payrules_error != e.code())
+            adminlog(st, QStringLiteral("Pay rules could not be read: Code ") +
+                             QString::number(e.code()) + QStringLiteral(" - ") + e.description());
+        s.payrules_loaded = false;
+        s.payrules_error = e.code();
     }
     for (int n = 1; n <= 6; ++n)
         if (s.reasons[n].isEmpty())
@@ -228,6 +238,17 @@ void loadsettings(Station& st) {
 
     s.empdb = s.mapdrive + QStringLiteral("EMP.MDB");
     s.punchdb = s.mapdrive + QStringLiteral("PUNCHCLK.MDB");
+}
+
+QString payrules_waiting_text(const Settings& s) {
+    return QStringLiteral("Pay rules could not be read (Code %1). Punching waits until they can.")
+        .arg(s.payrules_error);
+}
+
+bool manager_password_right(const Settings& s, const QString& typed) {
+    // Letter case does not matter; blanks do.
+    return s.payrules_loaded && !s.managerpassword.isEmpty() &&
+           typed.toUpper() == s.managerpassword.toUpper();
 }
 
 QByteArray tclock_ini_line(int receiptprinter, int printertype, int remotemode) {

@@ -38,12 +38,15 @@ struct Settings {
 
     int suitemissing = 0;
 
-    // From pr.
+    // From pr. Until pr has been read (or when the last reading failed) the station does not
+    // punch: no default stands in for a club's rules or its configuration password.
+    bool payrules_loaded = false;
+    int payrules_error = 0; // the code of the failed reading
     int nextprdate = 0;
     int shiftlimit = 0;
     int inrounding = 0;
     int outrounding = 0;
-    QString managerpassword = QStringLiteral("zvt");
+    QString managerpassword;
     std::array<QString, 7> reasons; // 1 to 6; entry 0 unused
     int wwstartday = 1;
 
@@ -67,8 +70,14 @@ bool initnode(Station& st);
 void checksuite(Station& st);
 // The keys MMDD of mapdrive holiday.dat as they stand now; nullopt when it cannot be read.
 std::optional<QStringList> holiday_keys(Station& st);
-// Reads pr, holiday.dat and tclock.ini (creating or completing tclock.ini).
+// Reads pr, holiday.dat and tclock.ini (creating or completing tclock.ini). A pr that cannot
+// be read leaves payrules_loaded false (logged, no box): the caller says so and tries again.
 void loadsettings(Station& st);
+// The message line while the pay rules cannot be read.
+QString payrules_waiting_text(const Settings& s);
+// Whether typed is the club's configuration password (letter case aside). Never while the
+// pay rules are not loaded.
+bool manager_password_right(const Settings& s, const QString& typed);
 
 // The tclock.ini line: each number in list-print form, commas between, CR LF.
 QByteArray tclock_ini_line(int receiptprinter, int printertype, int remotemode);

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <optional>
 
 namespace pw {
 
@@ -28,8 +29,10 @@ const char* const kLocalFiles[] = {"tcimport.exe", "tclk00a.rpt",  "tclk01a.rpt"
 
 void connect_station(Station& st, Tclock& win) {
     QObject::connect(win.Timer1, &QTimer::timeout, &win, [&st, &win] { tick(st, win); });
-    QObject::connect(&win, &Tclock::close_clicked, &win, [&st, &win] { closestation(st, win); });
-    QObject::connect(&win, &Tclock::close_requested, &win, [&st, &win] { closestation(st, win); });
+    QObject::connect(&win, &Tclock::close_clicked, &win,
+                     [&st, &win] { close_with_password(st, win); });
+    QObject::connect(&win, &Tclock::close_requested, &win,
+                     [&st, &win] { close_with_password(st, win); });
 }
 
 void stop_timer(Tclock& win) {
@@ -78,21 +81,21 @@ void settopmost(QWidget& window, bool on) {
     }
 }
 
-bool startup(Station& st, Tclock& win) {
+Started startup(Station& st, Tclock& win) {
     connect_station(st, win);
     // The network clock synchronisation runs at every start, whatever follows.
     st.programs().start(QStringLiteral("syncnwk.exe"));
 
     if (!initnode(st)) {
         closestation(st, win);
-        return false;
+        return Started::NotInitialized;
     }
 
     auto guard = std::make_unique<InstanceGuard>(st.workdir());
     if (!guard->acquire()) {
         st.run.alreadyrunning = -5;
         closestation(st, win);
-        return false;
+        return Started::AlreadyRunning;
     }
     win.instance = std::move(guard);
 
@@ -110,7 +113,7 @@ bool startup(Station& st, Tclock& win) {
                                             "Click OK to close Punchwell now."),
                              QStringLiteral("Punchwell - Critical Problem"), Icon::Information);
         closestation(st, win);
-        return false;
+        return Started::SuiteMissing;
     }
 
     win.setWindowTitle(QString::fromLatin1(kTitle));
@@ -130,11 +133,56 @@ bool startup(Station& st, Tclock& win) {
 
     win.request_clearscreen();
     win.txtempid->setFocus();
+    if (!st.settings.payrules_loaded)
+        wait_for_payrules(st, win);
+    return Started::Running;
+}
+
+const char* startup_failure_text(Started how) {
+    switch (how) {
+    case Started::NotInitialized:
+        return "punchwell: this node has not been initialized (no parvnode.ini here)";
+    case Started::AlreadyRunning:
+        return "punchwell: already running in this station folder";
+    case Started::SuiteMissing:
+        return "punchwell: cannot connect to Parvela (the data folder is unreachable)";
+    case Started::Running:
+        break;
+    }
+    return "";
+}
+
+void wait_for_payrules(Station& st, Tclock& win) {
+    constexpr int kRetrySecs = 10;
+    win.lblmsg->setText(payrules_waiting_text(st.settings));
+    st.run.payrules_retry = st.clock().now().addSecs(kRetrySecs);
+}
+
+bool close_with_password(Station& st, Tclock& win) {
+    if (win.closing())
+        return true;
+    const std::optional<QString> typed = st.dialogs().input(
+        QStringLiteral("Configuration password:"), QStringLiteral("Close Punchwell"), QString());
+    if (!typed)
+        return false;
+    if (!manager_password_right(st.settings, *typed)) {
+        st.dialogs().message(QStringLiteral("Wrong password."), QStringLiteral("Close Punchwell"),
+                             Icon::Information);
+        return false;
+    }
+    closestation(st, win);
     return true;
 }
 
 void tick(Station& st, Tclock& win) {
     const QDateTime now = st.clock().now();
+    if (!st.settings.payrules_loaded && now >= st.run.payrules_retry) {
+        loadsettings(st);
+        if (st.settings.payrules_loaded)
+            showmessageline(st, win);
+        else
+            wait_for_payrules(st, win);
+    }
     const QString time = now.toString(QStringLiteral("HH:mm:ss"));
     win.lbldate->setText(now.toString(QStringLiteral("MM-dd-yyyy")));
     win.lbltime->setText(time);
@@ -149,6 +197,7 @@ void tick(Station& st, Tclock& win) {
     if (minute % 11 == 0 && val(win.txtempid->text()) == 0 && checkupdate(st, win))
         return;
 
+    expire_open_question(st);
     if (st.run.clearcountdown > 0) {
         st.run.clearcountdown += 1;
         if (st.run.clearcountdown >= 4) {
@@ -177,6 +226,11 @@ void checkholiday(Station& st, Tclock& win) {
 }
 
 void showmessageline(Station& st, Tclock& win) {
+    // While punching waits for the pay rules, the line says so and nothing else.
+    if (!st.settings.payrules_loaded) {
+        win.lblmsg->setText(payrules_waiting_text(st.settings));
+        return;
+    }
     checksuite(st);
     if (st.settings.suitemissing == 1)
         return;

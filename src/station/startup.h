@@ -17,10 +17,23 @@ namespace pw {
 class Station;
 class Tclock;
 
-// Connects the window's timer and close paths, then runs the start-up steps. True when the
-// station runs on (the window is shown); false when it closed (node file missing, another
-// copy running, suite unreachable).
-bool startup(Station& st, Tclock& win);
+// How start-up ended: running, or closed again and why.
+enum class Started { Running, NotInitialized, AlreadyRunning, SuiteMissing };
+// Connects the window's timer and close paths, then runs the start-up steps. Running when the
+// station runs on (the window is shown); otherwise it closed.
+Started startup(Station& st, Tclock& win);
+// What a supervisor reads on standard error when start-up did not run on, and the exit
+// status: 2 not initialized, 3 already running, 4 the data folder unreachable.
+const char* startup_failure_text(Started how);
+inline int exit_status(Started how) {
+    return how == Started::Running ? 0 : static_cast<int>(how) + 1;
+}
+
+// The person's Close (the button, the window's close box): only with the configuration
+// password; false when the station runs on.
+bool close_with_password(Station& st, Tclock& win);
+// The pay rules could not be read: the message line says so and the tick tries again.
+void wait_for_payrules(Station& st, Tclock& win);
 
 // Runs once a second on Timer1.
 void tick(Station& st, Tclock& win);

@@ -11,12 +11,12 @@
 #include "platform/printers.h"
 #include "platform/programs.h"
 #include "station/db.h"
+#include "station/session.h"
 #include "station/settings.h"
 
 #include <QString>
 
 namespace pw {
-
 
 struct Platform {
     Dialogs& dialogs;
@@ -27,30 +27,16 @@ struct Platform {
     Keyboard* keyboard = nullptr; // the Qt delivery when left out
 };
 
-// The employee at the clock and the job chosen; cleared by clearscreen.
-struct Identified {
-    int entry_mode = 0;      // 0 typing the number, 1 the password and after
-    double number = 0;       // employee number at the last Ok
-    QString name;            // first name, blank, last name
-    qint64 password = 0;     // stored password, absolute value
-    int manager = 0;         // 1 when the password is 20000 or more
-    int open_punch = 0;      // 1 when an open punch was found
-    int job_code = 0;
-    double pay_rate = 0;
-    QString job_description;
-    // The open punch's values that the hours-so-far display needs.
-    int open_indate = 0;
-    QString open_adjtimein;
-    double open_breaktime = 0;
-    double open_breakreduction = 0;
-};
-
 struct RunState {
     int alreadyrunning = 0; // -5 when another copy was found at start-up
     int clearcountdown = 0;
     int holidaytoday = 0;
     int printeroff = 0;
     int report_index = 0;
+    // While a receipt question waits: when it was asked (it answers itself No 15 s on).
+    QDateTime receipt_asked;
+    // When the pay rules could not be read: the next try.
+    QDateTime payrules_retry;
 };
 
 // Answers of the range prompts, offered again as defaults by the next prompt.
@@ -94,7 +80,8 @@ public:
     DbAccess db_access() const;
 
     Settings settings;
-    Identified who;
+    Session who; // the person at the clock
+    PasswordGuard passwords;
     RunState run;
     Ranges ranges;
     QString todaytext; // MM-DD-YYYY

@@ -138,8 +138,6 @@ Tclock::Tclock(QWidget* parent)
     fixed.setPointSize(10);
     lstpayrate->setFont(fixed);
     lstpayrate->hide();
-    lstdescription = named(new QListWidget(this), "lstdescription");
-    lstdescription->hide();
     list_area_ = new QGridLayout; // the report list takes the job list's place
     list_area_->addWidget(lstjob, 0, 0);
 
@@ -339,6 +337,14 @@ bool Tclock::eventFilter(QObject* watched, QEvent* event) {
     const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
     const QString text = key->text();
 
+    const bool typed = !text.isEmpty() && text[0].isPrint() && text != QLatin1String(";");
+    if ((watched == txtempid || watched == txtpassword) &&
+        (typed || key->key() == Qt::Key_Backspace)) {
+        emit typing_started();
+        // The box was put away meanwhile (a new person starts): the key is not for it.
+        if (static_cast<QWidget*>(watched)->isHidden())
+            return true;
+    }
     if (watched == txtempid) {
         // Digits, Backspace and Enter only; ';' (a card reader's end mark) is Enter.
         if (enter || text == QLatin1String(";")) {
@@ -375,7 +381,11 @@ bool Tclock::eventFilter(QObject* watched, QEvent* event) {
 void Tclock::closeEvent(QCloseEvent* event) {
     if (!closing_)
         emit close_requested();
-    event->accept();
+    // Whoever answers the request decides: the window closes only once closestation runs.
+    if (closing_)
+        event->accept();
+    else
+        event->ignore();
 }
 
 void Tclock::resizeEvent(QResizeEvent* event) {

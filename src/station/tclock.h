@@ -6,7 +6,7 @@
 // the routines connected to the signals (start-up, identification, punching, the menus).
 //
 // Rules: the shell keeps no station state. Closing it by any path emits close_requested
-// once, unless closestation already started the close.
+// unless closestation already started the close; the window closes only once that has run.
 
 #include "station/linelist.h"
 
@@ -40,9 +40,8 @@ public:
     QLineEdit* txtpassword;
     QLineEdit* txtname;
     QListWidget* lstjob;
-    // Line for line with lstjob; hidden. lstpayrate is also the report list (fixed pitch).
+    // The report list (fixed pitch); hidden until a report fills it.
     LineList* lstpayrate;
-    QListWidget* lstdescription;
 
     // The on-screen keypad: 0 to 9, 10 "Start Over", 11 "Ok".
     QFrame* frakeypad;
@@ -94,6 +93,7 @@ public:
 
 signals:
     void keypad_pressed(int index); // keypad keys; DONE is 10, Enter in the boxes 11
+    void typing_started();          // a key other than Enter in the number or password box
     void job_selected(int row);     // a line of lstjob became the current one
     void job_list_key(int key);     // '+', '-' or Qt::Key_Return typed in lstjob
     void punch_in_clicked();

@@ -31,7 +31,7 @@ struct Program : test::Clerks {
     void SetUp() override {
         win.setWindowState(Qt::WindowFullScreen); // as the program starts it
         menu = &wire_station(env.st, win);
-        ASSERT_TRUE(startup(env.st, win));
+        ASSERT_EQ(startup(env.st, win), Started::Running);
         env.programs.started.clear(); // the clock sync of start-up
     }
     void TearDown() override {

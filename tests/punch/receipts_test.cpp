@@ -13,9 +13,10 @@ using test::Terminal;
 
 TEST(Receipts, ThePrinterByItsPlaceOnlyWhenWanted) {
     // tclock.ini's receiptprinter and printertype, the answer, a failing printer; the printer
-    // and the font used (nullptr: nothing printed; there is no printer 5). No receipt printer:
-    // no question and no printer switch. The switch (green ON, red OFF; left off here) is for
-    // list printing only, and a failing printer costs only the receipt.
+    // and the font used (nullptr: nothing printed). No receipt printer, or none at its place
+    // (there is no printer 5): no question and no printer switch. The switch (green ON, red
+    // OFF; left off here) is for list printing only; a failing printer says so, the punch
+    // stays.
     const std::tuple<int, int, QString, bool, const char*, const char*> cases[] = {
         {0, 0, "Yes", false, "Receipt", "Printer 16cpi"},
         {0, 1, "Yes", false, "Receipt", "FontB11"},
@@ -32,7 +33,8 @@ TEST(Receipts, ThePrinterByItsPlaceOnlyWhenWanted) {
         t.start();
         t.login();
         QPushButton* sw = t.button("cmdprintertoggle");
-        EXPECT_EQ(sw->isVisible(), receiptprinter >= 0);
+        const bool asked = receiptprinter == 0;
+        EXPECT_EQ(sw->isVisible(), asked);
         for (const bool off : {true, false, true}) {
             if (!sw->isVisible())
                 break;
@@ -44,8 +46,12 @@ TEST(Receipts, ThePrinterByItsPlaceOnlyWhenWanted) {
         t.env.printers.fail = fail;
         t.env.dialogs.answers << answer;
         t.click("cmdpunchin");
-        EXPECT_EQ(t.env.dialogs.titles(),
-                  receiptprinter < 0 ? QStringList() : QStringList{"Print Punch-In Receipt?"});
+        QStringList titles;
+        if (asked)
+            titles << "Print Punch-In Receipt?";
+        if (fail)
+            titles << "Punchwell - Printer";
+        EXPECT_EQ(t.env.dialogs.titles(), titles);
         ASSERT_EQ(t.env.printers.jobs.size(), printer ? 1 : 0);
         EXPECT_EQ(t.env.printers.jobs.value(0).printer + t.env.printers.jobs.value(0).font,
                   QString(printer) + font);

@@ -22,7 +22,7 @@ Terminal::Terminal(suite::Options options)
 
 void Terminal::start() {
     connect_punch_screen(env.st, win);
-    ASSERT_TRUE(startup(env.st, win));
+    ASSERT_EQ(startup(env.st, win), Started::Running);
     win.Timer1->stop();
 }
 

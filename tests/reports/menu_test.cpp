@@ -34,7 +34,7 @@ struct MenuScreen : test::Clerks {
         MenuActions actions{record("editor"), record("configuration"), record("print"),
                             record("misc"),   record("export"),        record("import")};
         menu = &connect_menus(st, win, std::move(actions));
-        ASSERT_TRUE(startup(st, win));
+        ASSERT_EQ(startup(st, win), Started::Running);
         env.programs.started.clear(); // the clock sync of start-up
         st.settings.outrounding = 0;
         st.settings.shiftlimit = 0;

@@ -18,13 +18,13 @@ namespace {
 const QString kAlreadyRunning = "Punchwell is already running; you may reopen it\r\n"
                                 "by clicking on the Punchwell icon in your taskbar.";
 
-struct Started {
+struct Boot {
     test::TestEnv env;
     Tclock win;
 
-    explicit Started(suite::Options options = {})
+    explicit Boot(suite::Options options = {})
         : env(options) {}
-    bool start() { return startup(env.st, win); }
+    bool start() { return startup(env.st, win) == Started::Running; }
     QString run_marker() const { return env.station_file("punchwell.run"); }
     void tick_at(const QString& when) {
         env.clock.set(when);
@@ -38,19 +38,24 @@ TEST(Startup, FailuresShowTheirBoxAndNeverShowTheWindow) {
         std::function<void(test::TestEnv&)> arrange;
         QString title;
         QString text;
+        Started result;
+        int status; // the program's exit status
     };
     const Case cases[] = {
         {"node file missing",
          [](test::TestEnv& e) { QFile::remove(e.station_file("parvnode.ini")); },
-         "Invalid Installation", "This node has not been initialized."},
+         "Invalid Installation", "This node has not been initialized.", Started::NotInitialized, 2},
         {"suite missing", [](test::TestEnv& e) { QFile::remove(e.data("parv.exe")); },
          "Punchwell - Critical Problem",
-         "Punchwell cannot connect to Parvela.\r\nClick OK to close Punchwell now."}};
+         "Punchwell cannot connect to Parvela.\r\nClick OK to close Punchwell now.",
+         Started::SuiteMissing, 4}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Started s;
+        Boot s;
         c.arrange(s.env);
-        EXPECT_FALSE(s.start());
+        const Started result = startup(s.env.st, s.win);
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(exit_status(result), c.status);
         EXPECT_EQ(s.env.dialogs.titles() + s.env.dialogs.texts(), QStringList({c.title, c.text}));
         EXPECT_FALSE(s.win.isVisible() || s.win.Timer1->isActive());
         EXPECT_FALSE(QFile::exists(s.run_marker()));
@@ -60,7 +65,7 @@ TEST(Startup, FailuresShowTheirBoxAndNeverShowTheWindow) {
 }
 
 TEST(Startup, ASecondCopyClosesAndDeletesTheMarkerOfTheFirst) {
-    Started first;
+    Boot first;
     ASSERT_TRUE(first.start());
     ASSERT_TRUE(QFile::exists(first.run_marker()));
 
@@ -68,22 +73,23 @@ TEST(Startup, ASecondCopyClosesAndDeletesTheMarkerOfTheFirst) {
     Station second_st(Platform{env.dialogs, env.clock, env.printers, env.programs, env.files},
                       env.inst.station);
     Tclock second;
-    EXPECT_FALSE(startup(second_st, second));
+    EXPECT_EQ(exit_status(startup(second_st, second)), 3);
     EXPECT_EQ(env.dialogs.titles() + env.dialogs.texts(), QStringList({"FYI...", kAlreadyRunning}));
     EXPECT_FALSE(second.isVisible());
     EXPECT_TRUE(!QFile::exists(first.run_marker()) && first.win.isVisible());
 
     // Once the first copy closes, a new one may start.
+    env.dialogs.answers << "zvt";
     QTest::mouseClick(first.win.cmdclose, Qt::LeftButton);
     Tclock third;
-    EXPECT_TRUE(startup(second_st, third));
+    EXPECT_EQ(startup(second_st, third), Started::Running);
 }
 
 // Also makes the node's report database when it is missing.
 TEST(Startup, ShowsTheReadyWindowAndMarksTheRun) {
     suite::Options node7;
     node7.nodenumber = 7;
-    Started s(node7);
+    Boot s(node7);
     QSignalSpy cleared(&s.win, &Tclock::clearscreen_requested);
     ASSERT_TRUE(s.start());
     EXPECT_TRUE(s.env.dialogs.boxes.isEmpty()) << s.env.dialogs.texts().join("|").toStdString();
@@ -95,17 +101,18 @@ TEST(Startup, ShowsTheReadyWindowAndMarksTheRun) {
     EXPECT_EQ(s.env.read_file(s.env.station_file("RPT07.MDB")),
               s.env.read_file(s.env.station_file("rpt00.sys")));
 
-    // Closing by the window's own close box runs the same close.
+    // Closing by the window's own close box runs the same close, after the password.
+    s.env.dialogs.answers << "zvt";
     s.win.close();
     EXPECT_FALSE(QFile::exists(s.run_marker()) || s.win.Timer1->isActive());
-    EXPECT_TRUE(s.env.dialogs.boxes.isEmpty());
+    EXPECT_EQ(s.env.dialogs.titles(), QStringList{"Close Punchwell"});
 }
 
 // An older remote station: its own report database stays, its files move to the data folder
 // (its punch database, which may hold punches found nowhere else, is kept aside and logged),
 // and Export is marked shown in the panel that stays hidden until asked for.
 TEST(Startup, KeepsAndMovesAnOlderRemoteInstallationsFiles) {
-    Started s;
+    Boot s;
     s.env.write_file(s.env.station_file("RPT00.MDB"), "the node's own");
     s.env.write_file(s.env.station_file("tclock.ini"), " 0 , 0 , 1 \r\n");
     const QByteArray data_punches = s.env.read_file(s.env.punchdb());
@@ -135,7 +142,7 @@ TEST(Startup, KeepsAndMovesAnOlderRemoteInstallationsFiles) {
     EXPECT_TRUE(s.win.cmdexport->isVisible() && !s.win.cmdimport->isVisible());
 
     // Running from the suite's own folder moves nothing.
-    Started suite_folder;
+    Boot suite_folder;
     suite_folder.env.write_file(suite_folder.env.station_file("parv.exe"), "");
     suite_folder.env.write_file(suite_folder.env.station_file("tclk01a.rpt"), "stays");
     ASSERT_TRUE(suite_folder.start());
@@ -145,7 +152,7 @@ TEST(Startup, KeepsAndMovesAnOlderRemoteInstallationsFiles) {
 // The clock, the holiday banner refreshed after midnight, the message line reread in every
 // fifth minute, and the screen cleared on the third tick after a punch.
 TEST(Tick, ShowsTheClockAndRefreshesBannerMessageLineAndScreen) {
-    Started s;
+    Boot s;
     s.env.write_file(s.env.data("holiday.dat"), "0101\r\n0525,1225\r\n");
     s.env.clock.set("2004-05-24 23:59:00");
     ASSERT_TRUE(s.start());
@@ -184,7 +191,7 @@ TEST(Tick, ShowsTheClockAndRefreshesBannerMessageLineAndScreen) {
 // every eleventh minute, and not while a number is typed (0 is none).
 TEST(Tick, UpdatesToANewerReleaseInItsMinutesWhileNobodyIdentifies) {
     auto updates = [](const char* release, const char* when, const char* typed = "") {
-        Started s;
+        Boot s;
         EXPECT_TRUE(s.start());
         const QByteArray published = QByteArray(release) + "\r\nnotes\r\n";
         s.env.write_file(s.env.data("tcfilelist.txt"), published);

@@ -49,6 +49,12 @@ class SilentDialogs : public pw::Dialogs {
 public:
     void message(const QString&, const QString&, pw::Icon) override {}
     bool ask_yes_no(const QString&, const QString&) override { return false; }
+    void ask_yes_no_later(const QString&, const QString&,
+                          std::function<void(bool)> answered) override {
+        answered(false);
+    }
+    void close_question() override {}
+    bool question_open() const override { return false; }
     std::optional<QString> input(const QString&, const QString&, const QString&) override {
         return std::nullopt;
     }

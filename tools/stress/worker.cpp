@@ -46,6 +46,12 @@ public:
         note(title, text);
         return yes;
     }
+    void ask_yes_no_later(const QString& text, const QString& title,
+                          std::function<void(bool)> answered) override {
+        answered(ask_yes_no(text, title));
+    }
+    void close_question() override {}
+    bool question_open() const override { return false; }
     std::optional<QString> input(const QString& prompt, const QString& title,
                                  const QString&) override {
         note(title, prompt);
@@ -108,7 +114,7 @@ public:
         pw::wire_station(st, win);
     }
 
-    bool start() { return pw::startup(st, win); }
+    bool start() { return pw::startup(st, win) == pw::Started::Running; }
 
     template <typename W> W* named(const char* name) {
         W* w = win.findChild<W*>(QLatin1String(name));
