@@ -1,5 +1,6 @@
 #include "identify.h"
 
+#include "punch/forgotten.h"
 #include "punch/hours.h"
 #include "punch/punchin.h"
 #include "punch/punchout.h"
@@ -87,6 +88,8 @@ void clearscreen(Station& st, Tclock& win) {
           static_cast<QWidget*>(win.lstpayrate), static_cast<QWidget*>(win.frareport),
           static_cast<QWidget*>(win.frawait)})
         w->hide();
+    if (LeavingFrame* frame = leaving_frame(win))
+        frame->hide();
     win.frakeypad->show();
     st.run.clearcountdown = 0;
     st.who = Session{};
@@ -126,10 +129,19 @@ void keypad_press(Station& st, Tclock& win, int index) {
     const bool result = showing_result(st);
     close_open_question(st);
     // A digit after someone was identified is the next person's number.
-    const bool next_person = st.who.identified && index >= 0 && index <= 9;
+    const bool next_person =
+        st.who.identified && st.who.entry_mode != 2 && index >= 0 && index <= 9;
     if (result || next_person || val(win.txtempid->text()) < 1)
         clearscreen(st, win);
     win.cmdimport->hide();
+    if (st.who.entry_mode == 2 && index != 10) {
+        // Typing the time a forgotten punch ended; Ok saves it.
+        if (index == 11)
+            save_left_time(st, win);
+        else if (index >= 0 && index <= 9)
+            leaving_frame(win)->keypad_box()->insert(QString::number(index));
+        return;
+    }
     if (index >= 0 && index <= 9) {
         QLineEdit* box = st.who.entry_mode == 0 ? win.txtempid : win.txtpassword;
         box->setText(box->text() + QString::number(index));
@@ -204,6 +216,10 @@ void show_open_punch(Station& st, Tclock& win, const OpenPunch& punch) {
     win.lstjob->addItems(open_punch_lines(punch, so_far));
     win.cmdpunchin->hide();
     win.cmdpunchout->show(); // hidden when the job list was shown instead
+    if (forgotten(st.settings, punch, st.clock().now())) {
+        ask_when_left(st, win);
+        return;
+    }
     if (!win.cmdpunchout->isHidden())
         win.cmdpunchout->setFocus();
 }
@@ -249,6 +265,22 @@ std::optional<EmployeeRecord> lookupemployee(Db& emp, double number) {
 
 bool password_matches(qint64 stored, const QString& typed) {
     return val(typed) == static_cast<double>(stored);
+}
+
+void show_jobs_after_close(Station& st, Tclock& win) {
+    try {
+        Db emp(st.path(st.settings.empdb), DbMode::ReadOnly, st.db_access());
+        st.who.jobs = employee_jobs(emp, st.who.number);
+    } catch (const DbError& e) {
+        keypad_error(st, win, e);
+        return;
+    }
+    st.who.open.reset();
+    st.who.entry_mode = 1;
+    st.who.choose(-1);
+    showscreen(st, win);
+    win.lstjob->clear();
+    show_jobs(st, win);
 }
 
 std::optional<OpenPunch> find_open_punch(Station& st, double employee) {
@@ -344,6 +376,7 @@ void connect_punch_screen(Station& st, Tclock& win) {
                      [&st, &win] { clearscreen(st, win); });
     QObject::connect(&win, &Tclock::keypad_pressed, &win,
                      [&st, &win](int index) { keypad_press(st, win, index); });
+    add_leaving_frame(st, win);
     QObject::connect(&win, &Tclock::typing_started, &win, [&st, &win] { end_result(st, win); });
     QObject::connect(&win, &Tclock::job_selected, &win, [&st, &win] { job_chosen(st, win); });
     QObject::connect(&win, &Tclock::job_list_key, &win,

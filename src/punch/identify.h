@@ -66,8 +66,11 @@ std::optional<OpenPunch> find_open_punch(Station& st, double employee);
 // The same on a database the caller has opened (punch in checks inside its transaction).
 std::optional<OpenPunch> find_open_punch(Db& db, double employee);
 
-// The job list shows the open punch with its hours so far; only Punch OUT is offered.
+// The job list shows the open punch with its hours so far; only Punch OUT is offered. A punch
+// open for longer than a shift can be asks when the person left instead.
 void show_open_punch(Station& st, Tclock& win, const OpenPunch& punch);
+// The open punch was just closed: the employee's jobs, to punch in.
+void show_jobs_after_close(Station& st, Tclock& win);
 
 // The jobs assigned to the employee that may be punched (glacctnum below 1), by job code, from
 // the opened EMP.MDB. Throws DbError.

@@ -22,10 +22,11 @@ enum class Outcome { Closed, NotOpen, Missing };
 // Closes the row that was read on db, in one transaction with the overtime row and with the
 // week sum taken under the same lock. NotOpen when another station closed it since it was read.
 // The week is the one holding the shift's in date: reports and later week sums count the
-// shift there, so its overtime must be decided there too.
+// shift there, so its overtime must be decided there too. A review reason sends the shift (and
+// its overtime row) to the manager.
 Outcome write_close(Station& st, Db& db, const PunchBuffer& open, const PunchQuery& query,
                     const QDateTime& now, const PayRules& rules, double employee,
-                    ShiftClose& result) {
+                    ShiftClose& result, const QString& review = {}) {
     QDate shift_day = day_of(open.integer(col::tckindate));
     if (!shift_day.isValid())
         shift_day = now.date();
@@ -33,6 +34,14 @@ Outcome write_close(Station& st, Db& db, const PunchBuffer& open, const PunchQue
     const double W =
         rules.weekly ? week_sum(db, employee, week_bounds(shift_day, st.settings.wwstartday)) : 0.0;
     result = close_shift(open, now, rules, W);
+    if (!review.isEmpty()) {
+        for (PunchBuffer* row : {&result.shift, result.overtime ? &*result.overtime : nullptr}) {
+            if (!row)
+                continue;
+            (*row)[col::tckstatus] = int(kBad);
+            (*row)[col::tckadjreason] = review;
+        }
+    }
     if (write_punch_row(db, query, result.shift) != RowResult::Done)
         return Outcome::NotOpen; // rolled back: nothing of this close is kept
     if (result.overtime)
@@ -42,6 +51,23 @@ Outcome write_close(Station& st, Db& db, const PunchBuffer& open, const PunchQue
 }
 
 } // namespace
+
+bool close_for_review(Station& st, const Session& who, const QDateTime& at, const QString& reason) {
+    const PunchQuery query = open_punch_query(who.number, who.job_code);
+    PayRules rules{st.settings.outrounding, st.settings.shiftlimit, false,
+                   st.settings.wwstartday >= 1};
+    const QString file = punch_db_file(st, st.settings.punchdb);
+    if (file.isEmpty())
+        return false;
+    Db db(file, DbMode::ReadWrite, st.db_access());
+    PunchBuffer open;
+    if (read_punch_row(db, query, open) != RowResult::Done)
+        return false;
+    rules.holiday = holiday_on(st, open.integer(col::tckindate));
+    ShiftClose closed;
+    return write_close(st, db, open, query, at, rules, who.number, closed, reason) ==
+           Outcome::Closed;
+}
 
 PunchQuery open_punch_query(double employee, int job_code) {
     return {QStringLiteral("tckempid = ? and tckjobcode = ? and tckstatus = ?"),

@@ -11,6 +11,7 @@
 // numbered-code box and leaves the punch open as it was.
 
 #include "punch/punchrecord.h"
+#include "station/session.h"
 
 #include <QDateTime>
 #include <QString>
@@ -22,6 +23,10 @@ class Station;
 class Tclock;
 
 void punch_out(Station& st, Tclock& win);
+
+// Closes the open punch of who (its job) as if punched out at, for a manager to review: status
+// 3 with reason in tckadjreason. False when it is no longer open. Throws DbError.
+bool close_for_review(Station& st, const Session& who, const QDateTime& at, const QString& reason);
 
 // The open row of the employee's punch for the job (status 1).
 PunchQuery open_punch_query(double employee, int job_code);

@@ -179,3 +179,63 @@ TEST(Kiosk, CloseNeedsTheConfigurationPassword) {
 
 } // namespace
 } // namespace pw
+
+namespace pw {
+namespace {
+
+// A punch open longer than a shift can be is closed at the time its owner says they left,
+// for the manager to approve; then they can punch in.
+TEST(Kiosk, AForgottenPunchOutIsAskedOfItsOwner) {
+    test::Terminal t;
+    t.open_punch(); // Bartender since 2004-05-24 08:00, no shift limit: asked after 16 h
+    t.env.clock.set("2004-05-25 00:00:00");
+    t.start();
+    t.login();
+    EXPECT_TRUE(t.button("cmdpunchout")->isVisible()); // 16 h: not yet
+    t.click("cmddone");
+    t.env.clock.set("2004-05-25 09:00:00");
+    t.login();
+    auto* frame = t.win.findChild<QWidget*>("fraleft");
+    auto* date = frame->findChild<QLineEdit*>("txtleftdate");
+    auto* time = frame->findChild<QLineEdit*>("txtlefttime");
+    ASSERT_TRUE(frame->isVisible() && !t.button("cmdpunchout")->isVisible());
+    EXPECT_EQ(frame->findChild<QLabel*>("lblleft")->text(),
+              "You are still punched in since Mon 05/24 08:00\nfor Bartender.\n"
+              "When did you leave?");
+    EXPECT_EQ(date->text(), "0524");
+    // Typed on the keypad; refused until it lies between the punch in and now.
+    const std::pair<const char*, const char*> refused[] = {
+        {"0524", "0700"}, {"0525", "0930"}, {"0524", "2460"}, {"05", "1630"}};
+    for (const auto& [day, at] : refused) {
+        date->setText(day);
+        time->clear();
+        for (const QChar c : QString(at))
+            key(t, c.digitValue());
+        key(t, 11);
+        EXPECT_EQ(t.env.punches("tckstatus = 1").size(), 1) << day << at;
+    }
+    EXPECT_EQ(t.env.dialogs.titles(), QStringList(4, "Oops..."));
+    date->setText("0524");
+    time->setText("1630");
+    t.click("cmdleftsave");
+    const QVariantMap row = t.env.punches()[0];
+    EXPECT_EQ(row["tckstatus"].toInt(), 3);
+    EXPECT_EQ(row["tckadjreason"].toString(), "Left at 16:30 (employee)");
+    EXPECT_EQ(row["tckoutdate"].toString() + " " + row["tckadjtimeout"].toString() + " " +
+                  row["tckreghours"].toString(),
+              "20040524 16:30:00 8.5");
+    EXPECT_TRUE(t.log().contains("20040524\\16:30:00\\9\\10\\OUT"));
+    EXPECT_EQ(t.lines().mid(2), (QStringList{"10 Bartender", "20 Cook"}));
+    t.click("cmdpunchin");
+    EXPECT_EQ(t.env.punches("tckstatus = 1").size(), 1);
+
+    // Declined: the punch stays open for the manager.
+    t.env.clock.set("2004-05-27 09:00:00");
+    t.login();
+    t.click("cmdaskmanager");
+    t.expect_waiting();
+    EXPECT_EQ(t.env.punches("tckstatus = 1").size(), 1);
+}
+
+} // namespace
+} // namespace pw
