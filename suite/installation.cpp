@@ -403,12 +403,19 @@ void lay_out(Installation& inst, const Options& options, QStringList* report) {
     made.punch = make_db(data + "PUNCHCLK.MDB", access, create_punch_db, options, report);
     made.pos = make_db(data + "HBPOSTMP.MDB", access, create_pos_db, options, report);
     make_db(data + "rpt00.sys", access, create_report_db, options, report);
-    if (!options.config_password.isEmpty()) {
+    // A CONFIG.MDB without a password (an earlier installer's) gets the default the station
+    // used to fall back to, so that its configuration stays reachable.
+    const std::optional<QString> stored = read_config_password(inst);
+    const bool given = !options.config_password.isEmpty();
+    if (given || (stored && stored->isEmpty())) {
         QString why;
-        if (!set_config_password(access, data + "CONFIG.MDB", options.config_password, &why))
+        if (!set_config_password(access, data + "CONFIG.MDB",
+                                 given ? options.config_password : kDefaultPassword, &why))
             fail("set the configuration password in", shown(data + "CONFIG.MDB", access), why);
         note(report,
-             "set the club's configuration password in " + shown(data + "CONFIG.MDB", access));
+             (given ? "set the club's configuration password in "
+                    : "set the suite's default configuration password (there was none) in ") +
+                 shown(data + "CONFIG.MDB", access));
     }
 
     QString holidays;
@@ -468,8 +475,7 @@ Installation create_installation(const QString& root, const Options& options, QS
     inst.db_access = {3000, database, inst.data};
     try {
         lay_out(inst, options, report);
-        const QVariant password = read_config_password(inst);
-        inst.default_password = password.isNull() || password.toString() == kDefaultPassword;
+        inst.default_password = read_config_password(inst) == QString(kDefaultPassword);
     } catch (const Failed& failed) {
         inst.failure = failed.line;
     }
@@ -511,12 +517,12 @@ bool set_config_password(const DbAccess& access, const QString& configdb, const 
     }
 }
 
-QVariant read_config_password(const Installation& inst) {
+std::optional<QString> read_config_password(const Installation& inst) {
     try {
         pw::Db db(inst.data + "CONFIG.MDB", pw::DbMode::ReadOnly, inst.db_access);
-        return db.scalar("select plevel1 from pr");
+        return db.scalar("select plevel1 from pr").toString();
     } catch (const pw::DbError&) {
-        return {};
+        return std::nullopt;
     }
 }
 

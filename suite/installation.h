@@ -15,6 +15,7 @@
 #include <QStringList>
 #include <QVariantList>
 #include <QVariantMap>
+#include <optional>
 
 namespace suite {
 
@@ -35,7 +36,7 @@ struct Options {
     // ../share/punchwell beside the running program (an installation), else the source tree.
     QString share;
     // The club's configuration password (pr.plevel1). Empty: a new CONFIG.MDB gets the
-    // suite's default, a kept one keeps its own.
+    // suite's default, a kept one keeps its own (the default when it has none).
     QString config_password;
 };
 
@@ -62,8 +63,8 @@ Installation open_installation(const QString& root);
 // Sets the club's configuration password (pr.plevel1); false with the reason when it cannot.
 bool set_config_password(const pw::DbAccess& access, const QString& configdb,
                          const QString& password, QString* why = nullptr);
-// pr.plevel1 as stored; null when it cannot be read.
-QVariant read_config_password(const Installation& inst);
+// pr.plevel1 as stored (empty for none); nullopt when it cannot be read.
+std::optional<QString> read_config_password(const Installation& inst);
 
 // Rows for tests and the demo. Each opens the database file, works and closes it; a missing
 // file is an error, never a new database. Values are column name -> value; columns left

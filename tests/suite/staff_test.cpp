@@ -178,8 +178,15 @@ TEST(Parvsetup, SaysWhatItDidAndStopsAtTheFirstFailure) {
     EXPECT_EQ(secret.status, 0);
     EXPECT_TRUE(secret.out.contains("kept " + root + "/data/EMP.MDB (exists"));
     EXPECT_FALSE(secret.out.contains("default"));
-    EXPECT_EQ(suite::read_config_password(suite::open_installation(root)).toString(), "Gr33n");
+    EXPECT_EQ(suite::read_config_password(suite::open_installation(root)), "Gr33n");
     EXPECT_EQ(parvsetup({"--config-password", " ", root}).status, 2);
+    // An earlier installer's CONFIG.MDB without a password gets the default, and says so.
+    ASSERT_TRUE(suite::exec_sql({}, root + "/data/CONFIG.MDB", "update pr set plevel1 = null"));
+    const Outcome none = parvsetup({root});
+    EXPECT_TRUE(none.out.contains("set the suite's default configuration password (there was "
+                                  "none) in " +
+                                  root + "/data/CONFIG.MDB\n"));
+    EXPECT_TRUE(none.out.contains("The configuration password is the suite's default"));
 
     // Staff files through the command line; a refusal exits 1.
     QFile bad(tmp.path() + "/staff.csv");
