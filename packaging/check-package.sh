@@ -49,7 +49,14 @@ parvsetup --demo "$tmp" >"$tmp/setup.log"
 for file in data/tclk00a.rpt data/EMP.MDB station/parvnode.ini station/tclock0.txt; do
     [ -s "$tmp/$file" ] || { echo "parvsetup left out $file"; exit 1; }
 done
-file "$tmp/station/qwcedit.exe" | grep -q ELF || { echo "qwcedit.exe is not the viewer"; exit 1; }
+# The station folder's programs and help texts are the installed ones, so upgrades reach it.
+for file in qwcedit.exe syncnwk.exe swupdate.exe; do
+    [ "$(readlink -f "$tmp/station/$file")" = /usr/lib/punchwell/$file ] ||
+        { echo "station/$file is not the installed one"; exit 1; }
+done
+[ "$(readlink -f "$tmp/station/tclock0.txt")" = /usr/share/punchwell/help/tclock0.txt ] ||
+    { echo "station/tclock0.txt is not the installed one"; exit 1; }
+file -L "$tmp/station/qwcedit.exe" | grep -q ELF || { echo "qwcedit.exe is not the viewer"; exit 1; }
 
 # The station must still be running when timeout stops it (exit 124), past its start-up:
 # the running marker is written last.
