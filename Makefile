@@ -8,7 +8,7 @@
 PACKAGES := cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libkainjow-mustache-dev \
             libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev poppler-utils \
             fonts-dejavu-core dpkg-dev file clang-14 libclang-rt-14-dev \
-            libqt6sql6-psql postgresql
+            libqt6sql6-psql postgresql lintian
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS := $(shell nproc)
 

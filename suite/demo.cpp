@@ -351,8 +351,12 @@ void note(QStringList* report, const QString& line) {
         *report << line;
 }
 
-void result(QStringList* report, bool ok, const QString& done, const QString& path) {
-    note(report, (ok ? done : QStringLiteral("could not add demo data to")) + " " + path);
+// The demo's rows of one database: noted when added, else the failure.
+QString result(QStringList* report, bool ok, const QString& done, const QString& path) {
+    if (!ok)
+        return "could not add demo data to " + path;
+    note(report, done + " " + path);
+    return {};
 }
 
 } // namespace
@@ -371,35 +375,38 @@ QStringList demo_holidays() {
     return {"0101", "0704", "1225"};
 }
 
-void add_demo_data(const Installation& inst, const QDate& today, const DemoTargets& targets,
-                   QStringList* report) {
+QString add_demo_data(const Installation& inst, const QDate& today, const DemoTargets& targets,
+                      QStringList* report) {
     const auto kept = [&](const QString& name) {
         note(report, "demo data not added to kept " + inst.data + name);
+        return QString();
     };
-    if (targets.emp)
-        result(report, fill_emp(inst.db_access, inst.data + "EMP.MDB"),
-               "added demo staff and jobs to", inst.data + "EMP.MDB");
-    else
-        kept("EMP.MDB");
-    if (targets.config)
-        result(report, fill_config(inst.db_access, inst.data + "CONFIG.MDB", today),
-               "set demo pay rules (rounding 15, shift limit 12, week from Sunday) in",
-               inst.data + "CONFIG.MDB");
-    else
-        kept("CONFIG.MDB");
-    if (targets.punch) {
+    QString failed = targets.emp ? result(report, fill_emp(inst.db_access, inst.data + "EMP.MDB"),
+                                          "added demo staff and jobs to", inst.data + "EMP.MDB")
+                                 : kept("EMP.MDB");
+    if (failed.isEmpty())
+        failed = targets.config
+                     ? result(report, fill_config(inst.db_access, inst.data + "CONFIG.MDB", today),
+                              "set demo pay rules (rounding 15, shift limit 12, week from "
+                              "Sunday) in",
+                              inst.data + "CONFIG.MDB")
+                     : kept("CONFIG.MDB");
+    if (failed.isEmpty()) {
         const QList<QVariantMap> rows = punches(today);
-        result(report, insert_rows(inst.db_access, inst.data + "PUNCHCLK.MDB", "punch", rows),
-               QStringLiteral("added %1 demo punches (one still open) to").arg(rows.size()),
-               inst.data + "PUNCHCLK.MDB");
-    } else {
-        kept("PUNCHCLK.MDB");
+        failed =
+            targets.punch
+                ? result(
+                      report,
+                      insert_rows(inst.db_access, inst.data + "PUNCHCLK.MDB", "punch", rows),
+                      QStringLiteral("added %1 demo punches (one still open) to").arg(rows.size()),
+                      inst.data + "PUNCHCLK.MDB")
+                : kept("PUNCHCLK.MDB");
     }
-    if (targets.pos)
-        result(report, fill_pos(inst.db_access, inst.data + "HBPOSTMP.MDB"),
-               "added demo open tickets to", inst.data + "HBPOSTMP.MDB");
-    else
-        kept("HBPOSTMP.MDB");
+    if (failed.isEmpty())
+        failed = targets.pos ? result(report, fill_pos(inst.db_access, inst.data + "HBPOSTMP.MDB"),
+                                      "added demo open tickets to", inst.data + "HBPOSTMP.MDB")
+                             : kept("HBPOSTMP.MDB");
+    return failed;
 }
 
 } // namespace suite

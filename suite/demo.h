@@ -34,7 +34,9 @@ struct DemoTargets {
     bool pos = false;
 };
 
-void add_demo_data(const Installation& inst, const QDate& today, const DemoTargets& targets,
-                   QStringList* report = nullptr);
+// Adds the demo's rows to the databases made; stops at the first that fails and names it
+// ("could not add demo data to PATH"), else returns an empty text.
+QString add_demo_data(const Installation& inst, const QDate& today, const DemoTargets& targets,
+                      QStringList* report = nullptr);
 
 } // namespace suite

@@ -4,7 +4,10 @@
 #include "demo.h"
 #include "schema.h"
 
+#include "platform/programs.h"
 #include "station/db.h"
+#include "station/fields.h"
+#include "station/settings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,13 +15,15 @@
 #include <QFileInfo>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QUrl>
+#include <filesystem>
 
 namespace suite {
 
 namespace {
 
-// The station's own release: a tcfilelist.txt naming it starts no self-update.
-constexpr char kStationVersion[] = "21.12.28a";
+// The configuration password the suite's installer sets, until the club sets its own.
+constexpr char kDefaultPassword[] = "zvt";
 
 QString folder(const QString& path) {
     QString abs = QDir(path).absolutePath();
@@ -33,15 +38,26 @@ void note(QStringList* report, const QString& line) {
 constexpr QFile::Permissions kExecutable =
     QFile::ExeOwner | QFile::ExeUser | QFile::ExeGroup | QFile::ExeOther;
 
-bool write_file(const QString& path, const QByteArray& bytes, bool executable = false) {
+// The first thing that cannot be made stops the set-up: what it is and the system's reason.
+struct Failed {
+    QString line;
+};
+
+[[noreturn]] void fail(const QString& what, const QString& path, const QString& why) {
+    throw Failed{"could not " + what + " " + path + ": " + why};
+}
+
+// Empty when written, else the system's reason.
+QString write_file(const QString& path, const QByteArray& bytes, bool executable = false) {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const bool ok = f.write(bytes) == bytes.size() && f.flush();
+        return f.errorString();
+    if (f.write(bytes) != bytes.size() || !f.flush())
+        return f.errorString();
     f.close();
-    if (ok && executable)
+    if (executable)
         f.setPermissions(f.permissions() | kExecutable);
-    return ok;
+    return {};
 }
 
 QByteArray crlf(const QString& text) {
@@ -50,35 +66,45 @@ QByteArray crlf(const QString& text) {
     return t.toUtf8();
 }
 
-// Files that hold a club's data or settings are only ever replaced on request.
-// Returns true when the file was made in this run.
+// How a database is named in the report: a file by its path, a server's by its schema.
+QString shown(const QString& path, const pw::DbAccess& access) {
+    const QString server = pw::database_server(path, access);
+    if (server.isEmpty())
+        return path;
+    return "schema " + pw::database_schema(path) + " on database " +
+           QUrl(server).toString(QUrl::RemovePassword);
+}
+
+// Files that hold a club's data or settings are only ever replaced on request. make gives
+// the system's reason when it fails. Returns true when the file was made in this run.
 template <typename Make>
 bool make_kept(const QString& path, const pw::DbAccess& access, const Options& options,
                QStringList* report, Make make) {
+    const QString name = shown(path, access);
     const bool existed = pw::database_exists(path, access) || QFileInfo::exists(path);
     if (existed) {
         if (!options.force) {
-            note(report, "kept " + path + " (exists; --force replaces it)");
+            note(report, "kept " + name + " (exists; --force replaces it)");
             return false;
         }
-        if (!pw::remove_database(path, access)) {
-            note(report, "could not replace " + path);
-            return false;
-        }
+        if (!pw::remove_database(path, access))
+            fail("replace", name, "it could not be removed");
     }
-    if (!make()) {
-        note(report, "could not create " + path);
-        return false;
-    }
-    note(report, (existed ? "replaced " : "created ") + path);
+    const QString why = make();
+    if (!why.isEmpty())
+        fail("create", name, why);
+    note(report, (existed ? "replaced " : "created ") + name);
     return true;
 }
 
-using Creator = bool (*)(const QString&, const pw::DbAccess&);
+using Creator = bool (*)(const QString&, const pw::DbAccess&, QString*);
 
 bool make_db(const QString& path, const pw::DbAccess& access, Creator create,
              const Options& options, QStringList* report) {
-    return make_kept(path, access, options, report, [&] { return create(path, access); });
+    return make_kept(path, access, options, report, [&] {
+        QString why;
+        return create(path, access, &why) ? QString() : why.isEmpty() ? "failed" : why;
+    });
 }
 
 bool make_text(const QString& path, const QString& text, const Options& options,
@@ -86,10 +112,13 @@ bool make_text(const QString& path, const QString& text, const Options& options,
     return make_kept(path, {}, options, report, [&] { return write_file(path, crlf(text)); });
 }
 
-// Programs and help texts come with the installation: always brought up to date.
+// Files that come with the installation: always brought up to date.
 void install_file(const QString& path, const QByteArray& bytes, bool executable,
                   QStringList* report) {
-    note(report, (write_file(path, bytes, executable) ? "wrote " : "could not write ") + path);
+    const QString why = write_file(path, bytes, executable);
+    if (!why.isEmpty())
+        fail("write", path, why);
+    note(report, "wrote " + path);
 }
 
 QByteArray stand_in(const QString& what) {
@@ -105,13 +134,13 @@ QString beside_program(const QString& relative) {
 }
 
 QString find_viewer(const Options& options) {
-    const QStringList candidates =
-        options.qwcedit.isEmpty()
-            ? QStringList{beside_program("qwcedit"), beside_program("../lib/punchwell/qwcedit.exe")}
-            : QStringList{options.qwcedit};
+    const QStringList candidates = options.qwcedit.isEmpty()
+                                       ? QStringList{beside_program("qwcedit.exe"),
+                                                     beside_program("../lib/punchwell/qwcedit.exe")}
+                                       : QStringList{options.qwcedit};
     for (const QString& path : candidates)
         if (!path.isEmpty() && QFileInfo(path).isExecutable())
-            return path;
+            return QFileInfo(path).absoluteFilePath();
     return {};
 }
 
@@ -128,6 +157,15 @@ QString find_share(const Options& options) {
     return {};
 }
 
+// The folder of the stand-in programs: the package's, or the source tree's for a build.
+QString find_programs() {
+    for (const QString& path :
+         {beside_program("../lib/punchwell"), QStringLiteral(PW_SUITE_SOURCE_DIR "/stand-ins")})
+        if (!path.isEmpty() && QFileInfo(path + "/syncnwk.exe").isFile())
+            return folder(path);
+    return {};
+}
+
 QStringList files_in(const QString& dir, const QString& pattern) {
     return QDir(dir).entryList({pattern}, QDir::Files, QDir::Name);
 }
@@ -137,18 +175,28 @@ QByteArray read_all(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-void install_viewer(const QString& dest, const Options& options, QStringList* report) {
-    const QString viewer = find_viewer(options);
-    if (!viewer.isEmpty()) {
-        QFile::remove(dest);
-        if (QFile::copy(viewer, dest)) {
-            QFile(dest).setPermissions(QFile(dest).permissions() | kExecutable);
-            note(report, "wrote " + dest + " (from " + viewer + ")");
-            return;
-        }
+// The station folder's program or help text becomes a link to the installed one, so that a
+// package upgrade reaches the station. The station's own copy (pw::own_copy) is kept unless
+// forced.
+void link_installed(const QString& dest, const QString& installed, const Options& options,
+                    QStringList* report) {
+    const QFileInfo info(dest);
+    if (info.isSymLink() && info.symLinkTarget() == installed) {
+        note(report, "kept " + dest + " (a link to " + installed + ")");
+        return;
     }
-    install_file(dest, stand_in("the text viewer was not built; help shows nothing."), true,
-                 report);
+    if (pw::own_copy(dest, installed) && !options.force) {
+        note(report,
+             "kept " + dest + " (the station's own; --force links it to " + installed + ")");
+        return;
+    }
+    QFile old(dest);
+    if ((info.exists() || info.isSymLink()) && !old.remove())
+        fail("replace", dest, old.errorString());
+    QFile link(installed);
+    if (!link.link(dest))
+        fail("link", dest, link.errorString());
+    note(report, "linked " + dest + " to " + installed);
 }
 
 QString node_file(const Installation& inst, const Options& options) {
@@ -157,7 +205,8 @@ QString node_file(const Installation& inst, const Options& options) {
            "\"\nNODENUMBER=" + QString::number(options.nodenumber) +
            "\nPOSUNIT=" + QString::number(options.posunit) + "\nCOMPUTERNAME=CLOCK" +
            QString::number(options.nodenumber) + "\n" +
-           (options.database.isEmpty() ? QString() : "\"DATABASE=" + options.database + "\"\n");
+           (inst.db_access.server.isEmpty() ? QString()
+                                            : "\"DATABASE=" + inst.db_access.server + "\"\n");
 }
 
 // Runs fn on a fresh connection to an existing db_path.
@@ -325,16 +374,28 @@ bool copy_to_server(const QString& root, const QString& url, QStringList* report
     return true;
 }
 
-Installation create_installation(const QString& root, const Options& options, QStringList* report) {
-    Installation inst;
-    QDir().mkpath(root + "/data");
-    QDir().mkpath(root + "/station");
-    inst.data = folder(root + "/data");
-    inst.station = folder(root + "/station");
-    inst.db_access = {3000, options.database, inst.data};
+namespace {
+
+// Makes a folder with its parents; the system's reason when it cannot.
+void make_folder(const QString& path) {
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path.toStdString()), error);
+    if (error)
+        fail("create", path, QString::fromStdString(error.message()));
+}
+
+void lay_out(Installation& inst, const Options& options, QStringList* report) {
     const QString& data = inst.data;
     const QString& station = inst.station;
     const pw::DbAccess& access = inst.db_access;
+    // Everything below needs these, so a missing share stops the set-up first.
+    const QString share = find_share(options);
+    if (share.isEmpty())
+        fail("find", "the report templates and help texts",
+             "no templates/ and help/ in " +
+                 (options.share.isEmpty() ? "/usr/share/punchwell" : options.share));
+    make_folder(data);
+    make_folder(station);
 
     DemoTargets made;
     made.config = make_db(data + "CONFIG.MDB", access, create_config_db, options, report);
@@ -342,6 +403,20 @@ Installation create_installation(const QString& root, const Options& options, QS
     made.punch = make_db(data + "PUNCHCLK.MDB", access, create_punch_db, options, report);
     made.pos = make_db(data + "HBPOSTMP.MDB", access, create_pos_db, options, report);
     make_db(data + "rpt00.sys", access, create_report_db, options, report);
+    // A CONFIG.MDB without a password (an earlier installer's) gets the default the station
+    // used to fall back to, so that its configuration stays reachable.
+    const std::optional<QString> stored = read_config_password(inst);
+    const bool given = !options.config_password.isEmpty();
+    if (given || (stored && stored->isEmpty())) {
+        QString why;
+        if (!set_config_password(access, data + "CONFIG.MDB",
+                                 given ? options.config_password : kDefaultPassword, &why))
+            fail("set the configuration password in", shown(data + "CONFIG.MDB", access), why);
+        note(report,
+             (given ? "set the club's configuration password in "
+                    : "set the suite's default configuration password (there was none) in ") +
+                 shown(data + "CONFIG.MDB", access));
+    }
 
     QString holidays;
     if (options.demo)
@@ -349,12 +424,9 @@ Installation create_installation(const QString& root, const Options& options, QS
     make_text(data + "holiday.dat", holidays, options, report);
     make_text(data + "punchwell.txt", options.demo ? "Welcome to Punchwell\n" : "", options,
               report);
-    make_text(data + "tcfilelist.txt", QString(kStationVersion) + '\n', options, report);
+    // The station's own release: a tcfilelist.txt naming it starts no self-update.
+    make_text(data + "tcfilelist.txt", QString(pw::kVersion) + '\n', options, report);
 
-    const QString share = find_share(options);
-    if (share.isEmpty())
-        note(report, "could not find the report templates and help texts (" +
-                         (options.share.isEmpty() ? "/usr/share/punchwell" : options.share) + ")");
     // Report templates: a club may edit them, so they are kept like its data.
     for (const QString& name : files_in(share + "templates", "*.rpt")) {
         const QByteArray bytes = read_all(share + "templates/" + name);
@@ -368,16 +440,90 @@ Installation create_installation(const QString& root, const Options& options, QS
 
     make_text(station + "parvnode.ini", node_file(inst, options), options, report);
     make_db(station + "rpt00.sys", {}, create_report_db, options, report);
-    install_file(station + "syncnwk.exe", stand_in("network clock synchronisation."), true, report);
-    install_file(station + "swupdate.exe", stand_in("software updater."), true, report);
-    install_viewer(station + "qwcedit.exe", options, report);
+    const QString programs = find_programs();
+    for (const char* name : {"syncnwk.exe", "swupdate.exe"}) {
+        if (!programs.isEmpty())
+            link_installed(station + name, programs + name, options, report);
+        else
+            install_file(station + name, stand_in(QStringLiteral("%1, not installed.").arg(name)),
+                         true, report);
+    }
+    const QString viewer = find_viewer(options);
+    if (!viewer.isEmpty())
+        link_installed(station + "qwcedit.exe", viewer, options, report);
+    else
+        install_file(station + "qwcedit.exe",
+                     stand_in("the text viewer was not built; help shows nothing."), true, report);
     for (const QString& name : files_in(share + "help", "*.txt"))
-        install_file(station + name, crlf(QString::fromUtf8(read_all(share + "help/" + name))),
-                     false, report);
+        link_installed(station + name, share + "help/" + name, options, report);
 
     if (options.demo)
-        add_demo_data(inst, options.today, made, report);
+        if (const QString failed = add_demo_data(inst, options.today, made, report);
+            !failed.isEmpty())
+            throw Failed{failed};
+}
+
+} // namespace
+
+Installation create_installation(const QString& root, const Options& options, QStringList* report) {
+    Installation inst;
+    inst.data = folder(root + "/data");
+    inst.station = folder(root + "/station");
+    // A club's folder laid out before keeps the server its stations use.
+    const QString database =
+        options.database.isEmpty() ? open_installation(root).db_access.server : options.database;
+    inst.db_access = {3000, database, inst.data};
+    try {
+        lay_out(inst, options, report);
+        inst.default_password = read_config_password(inst) == QString(kDefaultPassword);
+    } catch (const Failed& failed) {
+        inst.failure = failed.line;
+    }
     return inst;
+}
+
+Installation open_installation(const QString& root) {
+    Installation inst;
+    inst.station = folder(root + "/station");
+    inst.data = folder(root + "/data");
+    QFile node(inst.station + "parvnode.ini");
+    if (!node.open(QIODevice::ReadOnly)) {
+        inst.failure = "could not read " + node.fileName() + ": " + node.errorString();
+        return inst;
+    }
+    QString server;
+    for (const QString& field : pw::read_fields(QString::fromUtf8(node.readAll()))) {
+        if (field.startsWith("MAPDRIVE=", Qt::CaseInsensitive))
+            inst.data = field.mid(9);
+        else if (field.startsWith("DATABASE=", Qt::CaseInsensitive))
+            server = field.mid(9).trimmed();
+    }
+    inst.db_access = {3000, server, inst.data};
+    return inst;
+}
+
+bool set_config_password(const DbAccess& access, const QString& configdb, const QString& password,
+                         QString* why) {
+    try {
+        pw::Db db(configdb, pw::DbMode::ReadWrite, access);
+        pw::Transaction t(db);
+        db.run("update pr set plevel1 = ?", {password});
+        t.commit();
+        return true;
+    } catch (const pw::DbError& e) {
+        if (why)
+            *why = e.what();
+        return false;
+    }
+}
+
+std::optional<QString> read_config_password(const Installation& inst) {
+    try {
+        pw::Db db(inst.data + "CONFIG.MDB", pw::DbMode::ReadOnly, inst.db_access);
+        return db.scalar("select plevel1 from pr").toString();
+    } catch (const pw::DbError&) {
+        return std::nullopt;
+    }
 }
 
 } // namespace suite

@@ -15,6 +15,7 @@
 #include <QStringList>
 #include <QVariantList>
 #include <QVariantMap>
+#include <optional>
 
 namespace suite {
 
@@ -34,18 +35,36 @@ struct Options {
     // The folder with templates/ (the report templates) and help/ (the help texts). Empty:
     // ../share/punchwell beside the running program (an installation), else the source tree.
     QString share;
+    // The club's configuration password (pr.plevel1). Empty: a new CONFIG.MDB gets the
+    // suite's default, a kept one keeps its own (the default when it has none).
+    QString config_password;
 };
 
 struct Installation {
     QString data;           // absolute, ending in "/": the value of MAPDRIVE=
     QString station;        // absolute, ending in "/": the working folder and LOCALDRIVE=
     pw::DbAccess db_access; // how its databases are reached: options.database serving data
+    // The first thing that could not be made, with the system's reason ("could not create
+    // PATH: Permission denied"); nothing after it was tried. Empty when everything was made.
+    QString failure;
+    bool default_password = false; // CONFIG.MDB holds the suite's default password
 };
 
-// Creates root/data/ and root/station/. report (when given) gets one line per file:
-// "created", "kept" (with the reason), "replaced", "wrote" or "could not create".
+// Creates root/data/ and root/station/. report (when given) gets one line per file or
+// database: "created", "kept" (with the reason), "replaced", "wrote" or "linked"; a server's
+// databases are named as schemas of its database. Without options.database, a folder laid out
+// before keeps the server its parvnode.ini names. The station folder's programs and help texts
+// become links to the installed ones, except the station's own copies (pw::own_copy).
 Installation create_installation(const QString& root, const Options& options,
                                  QStringList* report = nullptr);
+// The installation laid out under root, as its parvnode.ini names it; failure says why not.
+Installation open_installation(const QString& root);
+
+// Sets the club's configuration password (pr.plevel1); false with the reason when it cannot.
+bool set_config_password(const pw::DbAccess& access, const QString& configdb,
+                         const QString& password, QString* why = nullptr);
+// pr.plevel1 as stored (empty for none); nullopt when it cannot be read.
+std::optional<QString> read_config_password(const Installation& inst);
 
 // Rows for tests and the demo. Each opens the database file, works and closes it; a missing
 // file is an error, never a new database. Values are column name -> value; columns left

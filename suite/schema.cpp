@@ -51,7 +51,8 @@ QString punch_table_sql(const QString& table) {
 
 // Creates the database (a file, or a schema where access names a server) and runs the
 // statements in one transaction. The station's database layer maps the types.
-bool create(const QString& path, const pw::DbAccess& access, const QStringList& statements) {
+bool create(const QString& path, const pw::DbAccess& access, const QStringList& statements,
+            QString* why) {
     try {
         pw::Db db(path, pw::DbMode::Create, access);
         pw::Transaction t(db);
@@ -59,7 +60,8 @@ bool create(const QString& path, const pw::DbAccess& access, const QStringList& 
             db.run(sql);
         t.commit();
     } catch (const pw::DbError& e) {
-        qWarning("suite: %s", e.what());
+        if (why)
+            *why = e.what();
         return false;
     }
     return true;
@@ -88,8 +90,8 @@ QStringList punch_statements() {
     };
 }
 
-bool create_punch_db(const QString& path, const pw::DbAccess& access) {
-    return create(path, access, punch_statements());
+bool create_punch_db(const QString& path, const pw::DbAccess& access, QString* why) {
+    return create(path, access, punch_statements(), why);
 }
 
 QStringList emp_statements() {
@@ -110,8 +112,8 @@ QStringList emp_statements() {
     };
 }
 
-bool create_emp_db(const QString& path, const pw::DbAccess& access) {
-    return create(path, access, emp_statements());
+bool create_emp_db(const QString& path, const pw::DbAccess& access, QString* why) {
+    return create(path, access, emp_statements(), why);
 }
 
 QStringList config_statements() {
@@ -126,8 +128,8 @@ QStringList config_statements() {
     };
 }
 
-bool create_config_db(const QString& path, const pw::DbAccess& access) {
-    return create(path, access, config_statements());
+bool create_config_db(const QString& path, const pw::DbAccess& access, QString* why) {
+    return create(path, access, config_statements(), why);
 }
 
 QStringList pos_statements() {
@@ -135,8 +137,8 @@ QStringList pos_statements() {
             "ord integer default 0, status integer default 0)"};
 }
 
-bool create_pos_db(const QString& path, const pw::DbAccess& access) {
-    return create(path, access, pos_statements());
+bool create_pos_db(const QString& path, const pw::DbAccess& access, QString* why) {
+    return create(path, access, pos_statements(), why);
 }
 
 QStringList report_statements() {
@@ -148,8 +150,8 @@ QStringList report_statements() {
     };
 }
 
-bool create_report_db(const QString& path, const pw::DbAccess& access) {
-    return create(path, access, report_statements());
+bool create_report_db(const QString& path, const pw::DbAccess& access, QString* why) {
+    return create(path, access, report_statements(), why);
 }
 
 } // namespace suite

@@ -1,7 +1,7 @@
 #pragma once
 // The suite's databases as its installer creates them: empty tables with the columns the
 // suite defines. Every function creates a new database (a file, or a schema on the folder's
-// server, as access says) and fails when it already exists.
+// server, as access says) and fails when it already exists, giving the engine's reason in why.
 
 #include "station/db.h"
 
@@ -13,11 +13,15 @@ namespace suite {
 // Column names of punch and history, in their fixed order.
 const QStringList& punch_columns();
 
-bool create_punch_db(const QString& path, const pw::DbAccess& access);  // punch, history
-bool create_emp_db(const QString& path, const pw::DbAccess& access);    // empinfo, empjobs, jobs
-bool create_config_db(const QString& path, const pw::DbAccess& access); // pr, one row
-bool create_pos_db(const QString& path, const pw::DbAccess& access);    // xact
-bool create_report_db(const QString& path, const pw::DbAccess& access); // punch, headings
+bool create_punch_db(const QString& path, const pw::DbAccess& access,
+                     QString* why = nullptr); // punch, history
+bool create_emp_db(const QString& path, const pw::DbAccess& access,
+                   QString* why = nullptr); // empinfo, empjobs, jobs
+bool create_config_db(const QString& path, const pw::DbAccess& access,
+                      QString* why = nullptr); // pr, one row
+bool create_pos_db(const QString& path, const pw::DbAccess& access, QString* why = nullptr); // xact
+bool create_report_db(const QString& path, const pw::DbAccess& access,
+                      QString* why = nullptr); // punch, headings
 
 // The statements each of them runs, for work that lays a database out itself.
 QStringList punch_statements();

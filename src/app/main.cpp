@@ -58,9 +58,11 @@ int main(int argc, char** argv) {
     pw::QtDialogs dialogs;
     pw::SystemClock clock;
     pw::QtPrinters printers;
-    // Installed as /usr/bin/punchwell, its stand-in programs live in /usr/lib/punchwell.
+    // Installed as /usr/bin/punchwell, its stand-in programs live in /usr/lib/punchwell and
+    // the help texts in /usr/share/punchwell/help.
     pw::QtPrograms programs(workdir,
-                            QDir::cleanPath(app.applicationDirPath() + "/../lib/punchwell"));
+                            QDir::cleanPath(app.applicationDirPath() + "/../lib/punchwell"),
+                            QDir::cleanPath(app.applicationDirPath() + "/../share/punchwell/help"));
     pw::DiskFiles files;
     pw::Station st(pw::Platform{dialogs, clock, printers, programs, files}, workdir);
 

@@ -15,8 +15,9 @@ namespace {
 // Walks the text value by value, counting lines.
 class TransferReader {
 public:
-    explicit TransferReader(const QString& text)
-        : s_(text) {}
+    TransferReader(const QString& text, QChar separator)
+        : s_(text)
+        , sep_(separator) {}
 
     bool at_end() const { return i_ >= s_.size(); }
     int line() const { return line_; }
@@ -49,14 +50,14 @@ public:
                     return false;
             } else {
                 const qsizetype start = i_;
-                while (i_ < s_.size() && s_[i_] != u',' && !is_line_end(s_[i_]))
+                while (i_ < s_.size() && s_[i_] != sep_ && !is_line_end(s_[i_]))
                     ++i_;
                 value = s_.mid(start, i_ - start);
                 while (!value.isEmpty() && is_blank(value.back()))
                     value.chop(1);
             }
             values << value;
-            if (i_ < s_.size() && s_[i_] == u',') {
+            if (i_ < s_.size() && s_[i_] == sep_) {
                 ++i_;
                 continue;
             }
@@ -72,7 +73,7 @@ private:
         qsizetype j = i_ + 1;
         while (j < s_.size() && is_blank(s_[j]))
             ++j;
-        return j >= s_.size() || s_[j] == u',' || is_line_end(s_[j]);
+        return j >= s_.size() || s_[j] == sep_ || is_line_end(s_[j]);
     }
 
     bool read_quoted(QString& value) {
@@ -117,15 +118,18 @@ private:
     }
 
     const QString& s_;
+    const QChar sep_;
     qsizetype i_ = 0;
     int line_ = 1;
 };
 
-// Hands every record of field_count values to take(values, line), which may stop the
-// reading by returning false. Returns the line that is no record (with why), or 0.
+// Hands every record of field_count values (any count when negative) to take(values, line),
+// which may stop the reading by returning false. Returns the line that is no record (with
+// why), or 0.
 template <typename Take>
-int each_record(const QString& text, int field_count, QString& why, Take take) {
-    TransferReader reader(text);
+int each_record(const QString& text, int field_count, QString& why, Take take,
+                QChar separator = u',') {
+    TransferReader reader(text, separator);
     QStringList values;
     while (reader.next_record()) {
         const int line = reader.line();
@@ -134,7 +138,7 @@ int each_record(const QString& text, int field_count, QString& why, Take take) {
             why = QStringLiteral("ends inside a quoted value");
             return line;
         }
-        if (values.size() != field_count) {
+        if (field_count >= 0 && values.size() != field_count) {
             why = QStringLiteral("holds %1 values where a punch record has %2")
                       .arg(values.size())
                       .arg(field_count);
@@ -232,14 +236,16 @@ QByteArray export_line(const QVariantList& values) {
     return line.toUtf8();
 }
 
-TransferRecords read_transfer_file(const QString& text, int field_count) {
+TransferRecords read_transfer_file(const QString& text, int field_count, QChar separator) {
     TransferRecords out;
-    out.error_line =
-        each_record(text, field_count, out.error, [&](const QStringList& values, int line) {
+    out.error_line = each_record(
+        text, field_count, out.error,
+        [&](const QStringList& values, int line) {
             out.records << values;
             out.lines << line;
             return true;
-        });
+        },
+        separator);
     if (out.error_line > 0)
         out.records.clear();
     return out;

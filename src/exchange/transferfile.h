@@ -37,8 +37,9 @@ struct TransferRecords {
     QString error;              // what is wrong on error_line
 };
 
-// Splits the file's text into records of field_count values each.
-TransferRecords read_transfer_file(const QString& text, int field_count);
+// Splits the file's text into records of field_count values each (any count when negative).
+// Other CSV files are read by the same rules with their own separator.
+TransferRecords read_transfer_file(const QString& text, int field_count, QChar separator = u',');
 
 // One raw value as a column of type stores it: Null (any case) and blanks read as empty; a
 // text column gets the trimmed text, a number column its numeric value (0 for no number).

@@ -80,31 +80,42 @@ TEST(Installation, HasEveryFileAndTheFixedPunchColumnsAndKeepsThemUnlessForced) 
     ASSERT_TRUE(env.add_punch({{"tckempid", 7}, {"tckstatus", 1}}));
     EXPECT_TRUE(env.scalar(env.punchdb(), "select tckexport from punch").isNull());
     env.write_file(env.data("punchwell.txt"), "Staff meeting at 4\r\n");
-    env.write_file(env.station_file("syncnwk.exe"), "broken");
+    // The station folder's programs are links to the installed ones: an earlier release's copy
+    // becomes one again, the station's own program stays unless forced.
+    for (const char* name : {"syncnwk.exe", "swupdate.exe"})
+        ASSERT_TRUE(QFile::remove(env.station_file(name)));
+    env.write_file(env.station_file("syncnwk.exe"), "our own");
+    env.write_file(env.station_file("swupdate.exe"), "#!/bin/sh\n# Parvela stand-in: old\n");
 
     QStringList report;
     suite::Options keep;
     keep.database = env.server;
     suite::create_installation(root, keep, &report);
     EXPECT_EQ(count(env, env.punchdb(), "select count(*) from punch"), 1);
-    EXPECT_TRUE(has_line(report, "kept", env.punchdb())) << report.join('\n').toStdString();
+    // A server's databases are named as its schemas.
+    const QString punch_name = env.server.isEmpty() ? env.punchdb() : "schema punchclk on database";
+    EXPECT_TRUE(has_line(report, "kept", punch_name)) << report.join('\n').toStdString();
     EXPECT_EQ(env.read_file(env.data("punchwell.txt")), "Staff meeting at 4\r\n");
-    // Programs are brought up to date on every run.
-    EXPECT_NE(env.read_file(env.station_file("syncnwk.exe")), "broken");
+    EXPECT_EQ(env.read_file(env.station_file("syncnwk.exe")), "our own");
+    EXPECT_TRUE(QFileInfo(env.station_file("swupdate.exe")).isSymLink());
 
     suite::Options force = keep;
     force.force = true;
     report.clear();
     suite::create_installation(root, force, &report);
     EXPECT_EQ(count(env, env.punchdb(), "select count(*) from punch"), 0);
-    EXPECT_TRUE(has_line(report, "replaced", env.punchdb()));
+    EXPECT_TRUE(has_line(report, "replaced", punch_name));
     EXPECT_EQ(env.read_file(env.data("punchwell.txt")), "");
+    EXPECT_TRUE(QFileInfo(env.station_file("syncnwk.exe")).isSymLink());
 
-    // Without the templates and help texts parvsetup fails.
+    // Without the templates and help texts parvsetup fails before it makes anything.
     force.share = root + "/gone";
     report.clear();
-    suite::create_installation(root, force, &report);
-    EXPECT_TRUE(has_line(report, "could not find", force.share));
+    const suite::Installation failed = suite::create_installation(root, force, &report);
+    EXPECT_TRUE(report.isEmpty());
+    EXPECT_EQ(failed.failure, "could not find the report templates and help texts: no "
+                              "templates/ and help/ in " +
+                                  force.share);
 }
 
 TEST(Demo, StaffPayRulesAndPunchesClosedConsistentlyWithOneStillOpen) {
