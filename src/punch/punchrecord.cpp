@@ -254,4 +254,17 @@ RowResult write_punch_row(Db& db, const PunchQuery& query, const PunchBuffer& bu
     return q.numRowsAffected() > 0 ? RowResult::Done : RowResult::Quit;
 }
 
+QString punch_count_text(int n) {
+    return n == 1 ? QStringLiteral("1 punch") : QStringLiteral("%1 punches").arg(n);
+}
+
+QVariantList punch_key(const QVariantList& row) {
+    const auto whole = [&](int pos) { return std::llround(row.value(pos).toDouble()); };
+    // A null text would be bound as NULL, which equals nothing.
+    const QString timein = row.value(col::tcktimein).toString();
+    return {row.value(col::tckempid).toDouble(), whole(col::tckindate),
+            timein.isNull() ? QStringLiteral("") : timein, whole(col::tckjobcode),
+            whole(col::tcknode)};
+}
+
 } // namespace pw

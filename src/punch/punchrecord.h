@@ -135,4 +135,12 @@ QString punch_db_file(Station& st, const QString& path);
 RowResult read_punch_row(Db& db, const PunchQuery& query, PunchBuffer& buf);
 RowResult write_punch_row(Db& db, const PunchQuery& query, const PunchBuffer& buf);
 
+// "1 punch", "3 punches".
+QString punch_count_text(int n);
+
+// What makes a punch the same punch at every station: tckempid, tckindate, tcktimein,
+// tckjobcode, tcknode of the row's values in table order. NULL reads as 0, or as an empty
+// text: a punch without a recorded in time (made in the editor) is keyed like one with "".
+QVariantList punch_key(const QVariantList& row);
+
 } // namespace pw
