@@ -168,6 +168,7 @@ void show_open_punch(Station& st, Tclock& win, const OpenPunch& punch) {
     st.who.open_adjtimein = punch.adjtimein;
     st.who.open_breaktime = punch.breaktime;
     st.who.open_breakreduction = punch.breakreduction;
+    st.who.open_inoffset = punch.inoffset;
     const HoursSoFar so_far = calctime(st);
     st.who.job_code = punch.jobcode;
     st.who.job_description = punch.jobdescription;
@@ -227,12 +228,16 @@ bool password_matches(const QString& password, const QString& typed) {
 
 std::optional<OpenPunch> find_open_punch(Station& st, double employee) {
     Db db(st.path(st.settings.punchdb), DbMode::ReadOnly, st.db_access());
-    return find_open_punch(db, employee);
+    std::optional<OpenPunch> p = find_open_punch(db, employee);
+    if (p)
+        p->inoffset = kept_offsets(db, p->key).in;
+    return p;
 }
 
 std::optional<OpenPunch> find_open_punch(Db& db, double employee) {
     QSqlQuery q = db.run(QStringLiteral("select tckindate, tckadjtimein, tckbreaktime, "
-                                        "tckbreakreduction, tckjobcode, tckjobdescription "
+                                        "tckbreakreduction, tckjobcode, tckjobdescription, "
+                                        "tckempid, tcktimein, tcknode "
                                         "from punch where tckempid = ? and tckstatus = 1"),
                          {employee});
     if (!fetch(q))
@@ -244,6 +249,7 @@ std::optional<OpenPunch> find_open_punch(Db& db, double employee) {
     p.breakreduction = q.value(3).toDouble();
     p.jobcode = q.value(4).toInt();
     p.jobdescription = q.value(5).toString();
+    p.key = {q.value(6).toDouble(), p.indate, q.value(7).toString(), p.jobcode, q.value(8).toInt()};
     return p;
 }
 

@@ -11,6 +11,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 #include <optional>
 
 namespace pw {
@@ -55,6 +56,8 @@ struct OpenPunch {
     double breakreduction = 0;
     int jobcode = 0;
     QString jobdescription;
+    QVariantList key;            // as punch_key gives it
+    std::optional<int> inoffset; // the UTC offset kept at punch in (Station& form only)
 };
 // The employee's first open punch (any job), if any. Throws DbError.
 std::optional<OpenPunch> find_open_punch(Station& st, double employee);

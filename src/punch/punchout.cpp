@@ -19,28 +19,6 @@ namespace {
 
 enum class Outcome { Closed, NotOpen, Missing };
 
-// Closes the row that was read on db, in one transaction with the overtime row and with the
-// week sum taken under the same lock. NotOpen when another station closed it since it was read.
-// The week is the one holding the shift's in date: reports and later week sums count the
-// shift there, so its overtime must be decided there too.
-Outcome write_close(Station& st, Db& db, const PunchBuffer& open, const PunchQuery& query,
-                    const QDateTime& now, const PayRules& rules, double employee,
-                    ShiftClose& result) {
-    QDate shift_day = day_of(open.integer(col::tckindate));
-    if (!shift_day.isValid())
-        shift_day = now.date();
-    Transaction tx(db);
-    const double W =
-        rules.weekly ? week_sum(db, employee, week_bounds(shift_day, st.settings.wwstartday)) : 0.0;
-    result = close_shift(open, now, rules, W);
-    if (write_punch_row(db, query, result.shift) != RowResult::Done)
-        return Outcome::NotOpen; // rolled back: nothing of this close is kept
-    if (result.overtime)
-        write_punch_row(db, query, *result.overtime);
-    tx.commit();
-    return Outcome::Closed;
-}
-
 } // namespace
 
 PunchQuery open_punch_query(double employee, int job_code) {
@@ -49,7 +27,7 @@ PunchQuery open_punch_query(double employee, int job_code) {
 }
 
 ShiftClose close_shift(const PunchBuffer& open, const QDateTime& now, const PayRules& rules,
-                       double W) {
+                       double W, std::optional<int> in_offset, const QString& review) {
     ShiftClose c;
     PunchBuffer& row = c.shift;
     row = open;
@@ -63,12 +41,22 @@ ShiftClose close_shift(const PunchBuffer& open, const QDateTime& now, const PayR
     row[col::tckadjtimeout] = out.time;
     row[col::tckstatus] = int(kClosed);
 
-    const Elapsed e = elapsed_hours(row.integer(col::tckindate), row.text(col::tckadjtimein),
-                                    out.date, out.time, rules.shiftlimit);
-    if (e.limit_struck)
+    const ShiftPay pay =
+        shift_pay({row.integer(col::tckindate), row.text(col::tckadjtimein), in_offset},
+                  {out.date, out.time, now.offsetFromUtc()}, rules.shiftlimit,
+                  row.number(col::tckbreaktime), row.number(col::tckbreakreduction));
+    if (pay.limit_struck)
         row[col::tckstatus] = int(kBad);
-    const double H =
-        after_break(e, row.number(col::tckbreaktime), row.number(col::tckbreakreduction));
+    QStringList reasons;
+    if (!pay.review.isEmpty())
+        reasons << pay.review;
+    if (!review.isEmpty())
+        reasons << review;
+    if (!reasons.isEmpty()) {
+        row[col::tckstatus] = int(kBad);
+        row[col::tckadjreason] = reasons.join(QStringLiteral("; "));
+    }
+    const double H = pay.hours;
     row[col::tckreghours] = H;
     if (rules.holiday) {
         row[col::tckadjreghours] = 0.0;
@@ -102,6 +90,30 @@ ShiftClose close_shift(const PunchBuffer& open, const QDateTime& now, const PayR
     return c;
 }
 
+bool close_punch(Station& st, Db& db, const PunchBuffer& open, const PunchQuery& query,
+                 const QDateTime& at, ShiftClose& result, const QString& review) {
+    // The week and the holiday are those of the shift's in date: reports and later week sums
+    // count the shift there, so its overtime must be decided there too.
+    QDate shift_day = day_of(open.integer(col::tckindate));
+    if (!shift_day.isValid())
+        shift_day = at.date();
+    const PayRules rules{st.settings.outrounding, st.settings.shiftlimit,
+                         holiday_on(st, open.integer(col::tckindate)), st.settings.wwstartday >= 1};
+    const std::optional<int> in_offset = kept_offsets(db, open).in;
+    Transaction tx(db);
+    const double W = rules.weekly ? week_sum(db, open.number(col::tckempid),
+                                             week_bounds(shift_day, st.settings.wwstartday))
+                                  : 0.0;
+    result = close_shift(open, at, rules, W, in_offset, review);
+    if (write_punch_row(db, query, result.shift) != RowResult::Done)
+        return false; // rolled back: nothing of this close is kept
+    if (result.overtime)
+        write_punch_row(db, query, *result.overtime);
+    keep_out_offset(db, open, at.offsetFromUtc());
+    tx.commit();
+    return true;
+}
+
 void punch_out(Station& st, Tclock& win) {
     const Identified who = st.who;
     PunchScreen screen(win, {win.cmdpunchout, win.cmdreport, win.cmdprintertoggle, win.cmddone});
@@ -118,8 +130,6 @@ void punch_out(Station& st, Tclock& win) {
     let_events_run();
 
     const PunchQuery query = open_punch_query(who.number, who.job_code);
-    PayRules rules{st.settings.outrounding, st.settings.shiftlimit, false,
-                   st.settings.wwstartday >= 1};
     ShiftClose closed;
     Outcome outcome = Outcome::Missing;
     try {
@@ -131,10 +141,8 @@ void punch_out(Station& st, Tclock& win) {
             if (read_punch_row(db, query, open) == RowResult::Done) {
                 const QDateTime now = st.clock().now();
                 set_today(st);
-                // The day the shift belongs to decides its holiday hours, as it decides its
-                // week.
-                rules.holiday = holiday_on(st, open.integer(col::tckindate));
-                outcome = write_close(st, db, open, query, now, rules, who.number, closed);
+                outcome = close_punch(st, db, open, query, now, closed) ? Outcome::Closed
+                                                                        : Outcome::NotOpen;
             } else {
                 outcome = Outcome::NotOpen;
             }

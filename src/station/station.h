@@ -10,13 +10,14 @@
 #include "platform/keyboard.h"
 #include "platform/printers.h"
 #include "platform/programs.h"
+
 #include "station/db.h"
 #include "station/settings.h"
+#include <optional>
 
 #include <QString>
 
 namespace pw {
-
 
 struct Platform {
     Dialogs& dialogs;
@@ -29,12 +30,12 @@ struct Platform {
 
 // The employee at the clock and the job chosen; cleared by clearscreen.
 struct Identified {
-    int entry_mode = 0;      // 0 typing the number, 1 the password and after
-    double number = 0;       // employee number at the last Ok
-    QString name;            // first name, blank, last name
-    qint64 password = 0;     // stored password, absolute value
-    int manager = 0;         // 1 when the password is 20000 or more
-    int open_punch = 0;      // 1 when an open punch was found
+    int entry_mode = 0;  // 0 typing the number, 1 the password and after
+    double number = 0;   // employee number at the last Ok
+    QString name;        // first name, blank, last name
+    qint64 password = 0; // stored password, absolute value
+    int manager = 0;     // 1 when the password is 20000 or more
+    int open_punch = 0;  // 1 when an open punch was found
     int job_code = 0;
     double pay_rate = 0;
     QString job_description;
@@ -43,6 +44,7 @@ struct Identified {
     QString open_adjtimein;
     double open_breaktime = 0;
     double open_breakreduction = 0;
+    std::optional<int> open_inoffset;
 };
 
 struct RunState {
