@@ -166,7 +166,7 @@ bool is_day(double n) {
 constexpr int kMaxText = 255;
 
 bool is_status(double n) {
-    return n >= kOpen && n <= kExported;
+    return n >= int(kOpen) && n <= int(kExported);
 }
 
 // Why value (import_value's number) does not fit the column, or empty when it does.
