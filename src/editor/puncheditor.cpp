@@ -1,6 +1,7 @@
 #include "puncheditor.h"
 
 #include "keys/sendkeys.h"
+#include "punch/punchin.h"
 #include "punch/punchrecord.h"
 #include "punchgrids.h"
 #include "reports/menu.h"
@@ -395,6 +396,8 @@ void PunchEditor::choose_punch(int row) {
     cmdsavenew->hide();
     cmdcancelnew->hide();
     hours_only_answer_.reset();
+    breaktime_ = r.value(QStringLiteral("tckbreaktime")).toDouble();
+    breakreduction_ = r.value(QStringLiteral("tckbreakreduction")).toDouble();
     current_ = Current{row,
                        {r.value(QStringLiteral("pw_rowid")).toLongLong(),
                         r.value(QStringLiteral("tckempid")), r.value(QStringLiteral("tckindate")),
@@ -431,17 +434,19 @@ void PunchEditor::save() {
     if (reason->text().trimmed().isEmpty())
         reason->setText(QStringLiteral("MGR APPROVED"));
 
-    const PunchBoxes values = boxes();
+    QVariantMap stored;
     try {
-        save_punch(st_, current_->key, values);
+        stored = save_punch(st_, current_->key, boxes());
     } catch (const DbError& e) {
         reporterror(st_, e);
         return;
     }
-    Data2->update_row(current_->row, saved_values(values));
+    Data2->update_row(current_->row, stored);
     current_->key.status = kApproved;
     sumhours();
     deselect_reasons();
+    st_.dialogs().message(punch_count_text(1) + QStringLiteral(" changed."),
+                          QStringLiteral("Punch Editor"), Icon::Information);
 }
 
 void PunchEditor::create_punch() {
@@ -488,6 +493,11 @@ void PunchEditor::employee_job_chosen() {
     std::optional<double> rate;
     try {
         rate = job_payrate(st_, val(cboempnumber->currentText()), to_long(val(item)));
+        if (rate) {
+            const BreakRule rule = job_break_rule(st_, to_long(val(item)));
+            breaktime_ = rule.breaktime;
+            breakreduction_ = rule.breakreduction;
+        }
     } catch (const DbError& e) {
         reporterror(st_, e);
         return;
@@ -567,19 +577,23 @@ void PunchEditor::cancel_new() {
 void PunchEditor::okay_all() {
     if (selected_employee < 1)
         return;
+    int approved = 0;
     try {
-        if (approve_all(st_, selected_employee, filter, false) == ApproveResult::BadPunchesFound) {
+        if (approve_all(st_, selected_employee, filter, false, &approved) ==
+            ApproveResult::BadPunchesFound) {
             if (!askyesno(st_,
                           QStringLiteral("This employee has some 'bad punches.' Do you still\n"
                                          "want to approve everything?"),
                           QStringLiteral("Bad Punches Exist")))
                 return;
-            approve_all(st_, selected_employee, filter, true);
+            approve_all(st_, selected_employee, filter, true, &approved);
         }
     } catch (const DbError& e) {
         reporterror(st_, e);
         return;
     }
+    st_.dialogs().message(punch_count_text(approved) + QStringLiteral(" changed."),
+                          QStringLiteral("Punch Editor"), Icon::Information);
     show_grid2(false);
     Data2->clear();
     clearedit();
@@ -603,6 +617,8 @@ void PunchEditor::clearedit() {
     // The boxes no longer show the punch: Save has nothing to write until one is chosen.
     current_.reset();
     hours_only_answer_.reset();
+    breaktime_ = 0;
+    breakreduction_ = 0;
 }
 
 void PunchEditor::sizecolumns() {
@@ -628,7 +644,7 @@ void PunchEditor::sumhours() {
 
 void PunchEditor::calchours() {
     badentry = 0;
-    const CalcResult r = calc_hours(boxes(), st_.settings.shiftlimit);
+    const CalcResult r = calc_hours(boxes(), st_.settings.shiftlimit, breaktime_, breakreduction_);
     switch (r.outcome) {
     case CalcOutcome::NoDates:
         return;

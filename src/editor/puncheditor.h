@@ -139,6 +139,9 @@ private:
         bool yes = false;
     };
     std::optional<HoursOnlyAnswer> hours_only_answer_;
+    // The break rule calchours applies: the listed punch's own, or the new punch's job's.
+    double breaktime_ = 0;
+    double breakreduction_ = 0;
 };
 
 // Opens the editor as a window of its own above parent, deleted when it closes; nothing (and
