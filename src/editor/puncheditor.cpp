@@ -384,6 +384,10 @@ void PunchEditor::choose_punch(int row) {
     if (row < 0 || row >= Data2->rowCount())
         return;
     const QSqlRecord& r = Data2->record(row);
+    // A reason the clock wrote ("Open more than 24 hours") may run past what a manager types:
+    // it is shown, and saved, whole.
+    const int reason_size = int(value_text(r.value(QStringLiteral("tckadjreason"))).size());
+    txtpunch[box::reason]->setMaxLength(std::max(kBoxes[box::reason].max_length, reason_size));
     for (int k = 0; k < 12; ++k)
         txtpunch[k]->setText(value_text(r.value(QString::fromLatin1(kBoxes[k].field))));
     const int status = r.value(QStringLiteral("tckstatus")).toInt();
@@ -611,6 +615,7 @@ void PunchEditor::reason_clicked(int k) {
 void PunchEditor::clearedit() {
     for (QLineEdit* e : txtpunch)
         e->clear();
+    txtpunch[box::reason]->setMaxLength(kBoxes[box::reason].max_length);
     txttotalhours->clear();
     cboempnumber->hide();
     cboempjobs->hide();

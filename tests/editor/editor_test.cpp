@@ -148,7 +148,7 @@ TEST_F(Editor, OpensOnTheRangeListsPaintsByStatusAndKeepsTheListsOnAFailure) {
 
 TEST_F(Editor, ChoosingAPunchFillsTheBoxesWhichCompleteOnEnterAndCheckOnLeaving) {
     punch(20040503, 1, {{"tckoutdate", 0}, {"tckadjtimeout", QVariant()}});
-    punch(20040505, 3, {{"tcktips", 12.5}, {"tckadjreason", "Late"}});
+    punch(20040505, 3, {{"tcktips", 12.5}, {"tckadjreason", "Open more than 24 hours"}});
     punch(20040504, 2, {{"tckempid", 9}, {"tckadjreghours", QVariant()}});
     open();
     ed->go();
@@ -156,8 +156,9 @@ TEST_F(Editor, ChoosingAPunchFillsTheBoxesWhichCompleteOnEnterAndCheckOnLeaving)
     EXPECT_EQ(ed->txttotalhours->text(), ".00");
     choose_ann();
     ed->choose_punch(row_of(20040505));
-    const QStringList want{"20040505", "08:00:00", "20040505", "16:00:00", "8",    "0",
-                           "0",        "0",        "0",        "0",        "12.5", "Late"};
+    const QStringList want{"20040505", "08:00:00", "20040505", "16:00:00",
+                           "8",        "0",        "0",        "0",
+                           "0",        "0",        "12.5",     "Open more than 24 hours"};
     for (int k = 0; k < 12; ++k)
         EXPECT_EQ(ed->txtpunch[k]->text(), want[k]) << k;
     EXPECT_EQ(ed->helpwindow1->text(), "Bad Punch - total hours may exceed the shift limit");
