@@ -234,7 +234,7 @@ ApproveResult approve_all(Station& st, double employee, const EditorFilter& filt
 }
 
 CalcResult calc_hours(const PunchBoxes& boxes, int shiftlimit, double breaktime,
-                      double breakreduction) {
+                      double breakreduction, const PunchOffsets& offsets) {
     const double in_date = val(boxes[box::indate]);
     const double out_date = val(boxes[box::outdate]);
     const QString& in = boxes[box::adjtimein];
@@ -256,9 +256,22 @@ CalcResult calc_hours(const PunchBoxes& boxes, int shiftlimit, double breaktime,
 
     if (out_date < in_date)
         return {CalcOutcome::OutDateEarlier, QStringLiteral(".00")};
-    const ShiftPay pay = shift_pay({to_long(in_date), in, {}}, {to_long(out_date), out, {}},
-                                   shiftlimit, breaktime, breakreduction);
+    const ShiftPay pay =
+        shift_pay({to_long(in_date), in, offsets.in}, {to_long(out_date), out, offsets.out},
+                  shiftlimit, breaktime, breakreduction);
     return {CalcOutcome::Hours, number_text(pay.hours)};
+}
+
+PunchOffsets listed_offsets(Station& st, const QSqlRecord& punch) {
+    QVariantList row(col::count);
+    for (const auto& [pos, name] : {std::pair{col::tckempid, "tckempid"},
+                                    {col::tckindate, "tckindate"},
+                                    {col::tcktimein, "tcktimein"},
+                                    {col::tckjobcode, "tckjobcode"},
+                                    {col::tcknode, "tcknode"}})
+        row[pos] = punch.value(QLatin1String(name));
+    Db db = punch_db(st, DbMode::ReadOnly);
+    return kept_offsets(db, punch_key(row));
 }
 
 QString complete_punch_time(const QString& t) {

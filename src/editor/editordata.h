@@ -8,6 +8,8 @@
 // window holds no lock while it waits for the manager. Values are bound, never pasted into
 // SQL. A change is made in one transaction or not at all; failures are thrown as DbError.
 
+#include "punch/punchrecord.h"
+
 #include <QList>
 #include <QSqlRecord>
 #include <QString>
@@ -117,9 +119,12 @@ struct CalcResult {
 };
 // The hours the clock pays for the boxes' moments: real time in the station's zone, the shift
 // limit (none below 1) and the punch's break rule; 0 for more than 24 hours. No rounding: the
-// times are the manager's.
+// times are the manager's. offsets: those kept for the boxes' in and out moments, if any.
 CalcResult calc_hours(const PunchBoxes& boxes, int shiftlimit, double breaktime = 0,
-                      double breakreduction = 0);
+                      double breakreduction = 0, const PunchOffsets& offsets = {});
+
+// The UTC offsets kept for a listed punch (none for one the clock did not make).
+PunchOffsets listed_offsets(Station& st, const QSqlRecord& punch);
 
 // True when text is a real calendar date YYYYMMDD no earlier than not_before.
 bool date_box_ok(const QString& text, double not_before = 0);

@@ -400,6 +400,13 @@ void PunchEditor::choose_punch(int row) {
     cmdsavenew->hide();
     cmdcancelnew->hide();
     hours_only_answer_.reset();
+    try {
+        kept_ = listed_offsets(st_, r);
+    } catch (const DbError&) {
+        kept_ = {}; // the times are then read in the station's zone
+    }
+    kept_in_ = txtpunch[box::indate]->text() + txtpunch[box::adjtimein]->text();
+    kept_out_ = txtpunch[box::outdate]->text() + txtpunch[box::adjtimeout]->text();
     breaktime_ = r.value(QStringLiteral("tckbreaktime")).toDouble();
     breakreduction_ = r.value(QStringLiteral("tckbreakreduction")).toDouble();
     current_ = Current{row,
@@ -624,6 +631,7 @@ void PunchEditor::clearedit() {
     hours_only_answer_.reset();
     breaktime_ = 0;
     breakreduction_ = 0;
+    kept_ = {};
 }
 
 void PunchEditor::sizecolumns() {
@@ -649,7 +657,15 @@ void PunchEditor::sumhours() {
 
 void PunchEditor::calchours() {
     badentry = 0;
-    const CalcResult r = calc_hours(boxes(), st_.settings.shiftlimit, breaktime_, breakreduction_);
+    // A kept offset holds only while its box still shows the moment it was kept for.
+    const PunchBoxes b = boxes();
+    PunchOffsets offsets;
+    if (b[box::indate] + b[box::adjtimein] == kept_in_)
+        offsets.in = kept_.in;
+    if (b[box::outdate] + b[box::adjtimeout] == kept_out_)
+        offsets.out = kept_.out;
+    const CalcResult r =
+        calc_hours(b, st_.settings.shiftlimit, breaktime_, breakreduction_, offsets);
     switch (r.outcome) {
     case CalcOutcome::NoDates:
         return;

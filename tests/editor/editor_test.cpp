@@ -488,6 +488,7 @@ TEST(CalcHours, WorkedExamplesStopsAndTimeCompletion) {
         QString hours;
         double breaktime = 0, cut = 0; // the punch's break rule
         const char* zone = nullptr;
+        PunchOffsets kept = {};
     } cases[] = {
         // Shift limit 12.
         {times(d, "22:00:00", next, "06:20:00"), 12, CalcOutcome::Hours, "8.33"},
@@ -507,6 +508,14 @@ TEST(CalcHours, WorkedExamplesStopsAndTimeCompletion) {
          "America/New_York"},
         {times("20260328", "22:00:00", "20260329", "06:00:00"), 0, CalcOutcome::Hours, "7", 0, 0,
          "Europe/Berlin"},
+        {times("20261101", "01:30:00", "20261101", "01:45:00"),
+         0,
+         CalcOutcome::Hours,
+         "1.25",
+         0,
+         0,
+         "America/New_York",
+         {-4 * 3600, -5 * 3600}},
         // Stops.
         {times("0", "08:00:00", d, "16:00:00"), 12, CalcOutcome::NoDates, ""},
         {times(d, "08:30:00", d, "08:15:00"), 12, CalcOutcome::OutBeforeIn, ""},
@@ -514,7 +523,7 @@ TEST(CalcHours, WorkedExamplesStopsAndTimeCompletion) {
     };
     for (const auto& c : cases) {
         const test::ZoneScope zone(c.zone);
-        const CalcResult r = calc_hours(c.boxes, c.limit, c.breaktime, c.cut);
+        const CalcResult r = calc_hours(c.boxes, c.limit, c.breaktime, c.cut, c.kept);
         const std::string what =
             (c.boxes[1] + " " + c.boxes[3] + " limit " + QString::number(c.limit)).toStdString();
         EXPECT_EQ(r.outcome, c.outcome) << what;
