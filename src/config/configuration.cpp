@@ -103,9 +103,7 @@ SaveResult save_configuration(Station& st, ConfigEntries& e) {
         return SaveResult::SuiteMissing;
     }
 
-    int wwstartday = box_number(e.boxes[kBoxWorkWeekStart]);
-    if (wwstartday < 0 || wwstartday > 7)
-        wwstartday = 0;
+    const int wwstartday = checked_wwstartday(box_number(e.boxes[kBoxWorkWeekStart]));
     for (int n = 1; n <= 6; ++n) {
         QString& reason = e.boxes[kBoxFirstReason + n - 1];
         if (reason.isEmpty())

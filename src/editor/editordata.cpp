@@ -154,7 +154,7 @@ QVariantMap saved_values(const PunchBoxes& boxes) {
     return v;
 }
 
-void save_punch(Station& st, const PunchKey& key, const PunchBoxes& boxes) {
+QVariantMap save_punch(Station& st, const PunchKey& key, const PunchBoxes& boxes) {
     const QVariantMap values = saved_values(boxes);
     QStringList sets;
     QVariantList binds;
@@ -176,6 +176,15 @@ void save_punch(Station& st, const PunchKey& key, const PunchBoxes& boxes) {
                                            "station since it was listed."));
     q.finish();
     t.commit();
+    // What the grid shows next is what the punch holds, as stored.
+    QVariantMap stored;
+    QSqlQuery back = db.run(QStringLiteral("select ") + QStringList(values.keys()).join(u',') +
+                                QStringLiteral(" from punch where rowid = ?"),
+                            {key.rowid});
+    if (fetch(back))
+        for (int i = 0; i < back.record().count(); ++i)
+            stored.insert(back.record().fieldName(i), back.value(i));
+    return stored;
 }
 
 void add_new_punch(Station& st, const NewPunch& punch, const PunchBoxes& boxes) {
@@ -202,7 +211,7 @@ void add_new_punch(Station& st, const NewPunch& punch, const PunchBoxes& boxes) 
 }
 
 ApproveResult approve_all(Station& st, double employee, const EditorFilter& filter,
-                          bool bad_confirmed) {
+                          bool bad_confirmed, int* approved) {
     Db db = punch_db(st, DbMode::ReadWrite);
     Transaction t(db);
     if (!bad_confirmed) {
@@ -215,12 +224,17 @@ ApproveResult approve_all(Station& st, double employee, const EditorFilter& filt
         selection(employee, filter, QStringLiteral("tckstatus >= 2 and tckstatus <= 3"));
     QVariantList binds{QStringLiteral("MGR APPROVED")};
     binds += w.binds;
-    db.run(QStringLiteral("update punch set tckstatus = 4, tckadjreason = ?") + w.sql, binds);
+    QSqlQuery q =
+        db.run(QStringLiteral("update punch set tckstatus = 4, tckadjreason = ?") + w.sql, binds);
+    if (approved)
+        *approved = q.numRowsAffected();
+    q.finish();
     t.commit();
     return ApproveResult::Approved;
 }
 
-CalcResult calc_hours(const PunchBoxes& boxes, int shiftlimit) {
+CalcResult calc_hours(const PunchBoxes& boxes, int shiftlimit, double breaktime,
+                      double breakreduction, const PunchOffsets& offsets) {
     const double in_date = val(boxes[box::indate]);
     const double out_date = val(boxes[box::outdate]);
     const QString& in = boxes[box::adjtimein];
@@ -232,9 +246,9 @@ CalcResult calc_hours(const PunchBoxes& boxes, int shiftlimit) {
 
     if (in_date == 0 || out_date == 0)
         return {CalcOutcome::NoDates, {}};
-    // Hour 0 is how an hours-only adjustment is typed, though it is also the hour after
-    // midnight: the manager decides.
-    if (in_hour == 0 || out_hour == 0)
+    // Both times at 00:00 is how an hours-only adjustment is typed; one midnight alone is an
+    // ordinary time.
+    if (in_hour == 0 && in_minute == 0 && out_hour == 0 && out_minute == 0)
         return {CalcOutcome::AskHoursOnly, {}};
     if (in_date == out_date &&
         (out_hour < in_hour || (out_hour == in_hour && out_minute < in_minute)))
@@ -242,14 +256,22 @@ CalcResult calc_hours(const PunchBoxes& boxes, int shiftlimit) {
 
     if (out_date < in_date)
         return {CalcOutcome::OutDateEarlier, QStringLiteral(".00")};
-    // The clock's arithmetic, with every day between the dates counted; the shift limit
-    // zeroes an overnight punch here even at 0.
-    const qint64 days =
-        in_date == out_date
-            ? 0
-            : std::max<qint64>(1, days_between(std::llround(in_date), std::llround(out_date)));
-    const Elapsed e = elapsed_span(days, in_hour, in_minute, out_hour, out_minute, shiftlimit);
-    return {CalcOutcome::Hours, number_text(e.hours)};
+    const ShiftPay pay =
+        shift_pay({to_long(in_date), in, offsets.in}, {to_long(out_date), out, offsets.out},
+                  shiftlimit, breaktime, breakreduction);
+    return {CalcOutcome::Hours, number_text(pay.hours)};
+}
+
+PunchOffsets listed_offsets(Station& st, const QSqlRecord& punch) {
+    QVariantList row(col::count);
+    for (const auto& [pos, name] : {std::pair{col::tckempid, "tckempid"},
+                                    {col::tckindate, "tckindate"},
+                                    {col::tcktimein, "tcktimein"},
+                                    {col::tckjobcode, "tckjobcode"},
+                                    {col::tcknode, "tcknode"}})
+        row[pos] = punch.value(QLatin1String(name));
+    Db db = punch_db(st, DbMode::ReadOnly);
+    return kept_offsets(db, punch_key(row));
 }
 
 QString complete_punch_time(const QString& t) {

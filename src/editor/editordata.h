@@ -8,6 +8,8 @@
 // window holds no lock while it waits for the manager. Values are bound, never pasted into
 // SQL. A change is made in one transaction or not at all; failures are thrown as DbError.
 
+#include "punch/punchrecord.h"
+
 #include <QList>
 #include <QSqlRecord>
 #include <QString>
@@ -80,9 +82,10 @@ struct PunchKey {
 // typed, out date, hours and tips as the numeric values of their boxes, status approved.
 QVariantMap saved_values(const PunchBoxes& boxes);
 
-// Writes saved_values into the punch, in one transaction. A punch that another station has
-// since changed in status, or removed, is left alone: DbError 3197.
-void save_punch(Station& st, const PunchKey& key, const PunchBoxes& boxes);
+// Writes saved_values into the punch, in one transaction, and returns those columns as the
+// punch now holds them. A punch that another station has since changed in status, or
+// removed, is left alone: DbError 3197.
+QVariantMap save_punch(Station& st, const PunchKey& key, const PunchBoxes& boxes);
 
 // The new punch's own values, besides the boxes.
 struct NewPunch {
@@ -97,14 +100,15 @@ void add_new_punch(Station& st, const NewPunch& punch, const PunchBoxes& boxes);
 // Approves the employee's closed and bad punches in the selection with "MGR APPROVED".
 // Unless bad punches are confirmed, the check for them and the approval share one
 // transaction, and nothing is changed when one exists: BadPunchesFound.
+// approved: how many punches the approval changed.
 enum class ApproveResult { Approved, BadPunchesFound };
 ApproveResult approve_all(Station& st, double employee, const EditorFilter& filter,
-                          bool bad_confirmed);
+                          bool bad_confirmed, int* approved = nullptr);
 
 // The hours recomputation of the edit boxes from their dates and times.
 enum class CalcOutcome {
     NoDates,        // an in or out date of 0: nothing changes
-    AskHoursOnly,   // an in or out hour of 0: ask whether hours are adjusted without times
+    AskHoursOnly,   // both times 00:00: ask whether hours are adjusted without times
     OutBeforeIn,    // same date, out time before in time
     OutDateEarlier, // the Regular Hours box shows ".00"
     Hours,          // the Regular Hours box shows hours_text
@@ -113,9 +117,14 @@ struct CalcResult {
     CalcOutcome outcome = CalcOutcome::NoDates;
     QString hours_text;
 };
-// Overnight shifts count every day between the dates and are zeroed once their whole hours
-// reach the shift limit (a limit of 0 zeroes every one); same-day shifts are never limited.
-CalcResult calc_hours(const PunchBoxes& boxes, int shiftlimit);
+// The hours the clock pays for the boxes' moments: real time in the station's zone, the shift
+// limit (none below 1) and the punch's break rule; 0 for more than 24 hours. No rounding: the
+// times are the manager's. offsets: those kept for the boxes' in and out moments, if any.
+CalcResult calc_hours(const PunchBoxes& boxes, int shiftlimit, double breaktime = 0,
+                      double breakreduction = 0, const PunchOffsets& offsets = {});
+
+// The UTC offsets kept for a listed punch (none for one the clock did not make).
+PunchOffsets listed_offsets(Station& st, const QSqlRecord& punch);
 
 // True when text is a real calendar date YYYYMMDD no earlier than not_before.
 bool date_box_ok(const QString& text, double not_before = 0);

@@ -1,6 +1,7 @@
 #include "puncheditor.h"
 
 #include "keys/sendkeys.h"
+#include "punch/punchin.h"
 #include "punch/punchrecord.h"
 #include "punchgrids.h"
 #include "reports/menu.h"
@@ -383,6 +384,10 @@ void PunchEditor::choose_punch(int row) {
     if (row < 0 || row >= Data2->rowCount())
         return;
     const QSqlRecord& r = Data2->record(row);
+    // A reason the clock wrote ("Open more than 24 hours") may run past what a manager types:
+    // it is shown, and saved, whole.
+    const int reason_size = int(value_text(r.value(QStringLiteral("tckadjreason"))).size());
+    txtpunch[box::reason]->setMaxLength(std::max(kBoxes[box::reason].max_length, reason_size));
     for (int k = 0; k < 12; ++k)
         txtpunch[k]->setText(value_text(r.value(QString::fromLatin1(kBoxes[k].field))));
     const int status = r.value(QStringLiteral("tckstatus")).toInt();
@@ -395,6 +400,15 @@ void PunchEditor::choose_punch(int row) {
     cmdsavenew->hide();
     cmdcancelnew->hide();
     hours_only_answer_.reset();
+    try {
+        kept_ = listed_offsets(st_, r);
+    } catch (const DbError&) {
+        kept_ = {}; // the times are then read in the station's zone
+    }
+    kept_in_ = txtpunch[box::indate]->text() + txtpunch[box::adjtimein]->text();
+    kept_out_ = txtpunch[box::outdate]->text() + txtpunch[box::adjtimeout]->text();
+    breaktime_ = r.value(QStringLiteral("tckbreaktime")).toDouble();
+    breakreduction_ = r.value(QStringLiteral("tckbreakreduction")).toDouble();
     current_ = Current{row,
                        {r.value(QStringLiteral("pw_rowid")).toLongLong(),
                         r.value(QStringLiteral("tckempid")), r.value(QStringLiteral("tckindate")),
@@ -431,17 +445,19 @@ void PunchEditor::save() {
     if (reason->text().trimmed().isEmpty())
         reason->setText(QStringLiteral("MGR APPROVED"));
 
-    const PunchBoxes values = boxes();
+    QVariantMap stored;
     try {
-        save_punch(st_, current_->key, values);
+        stored = save_punch(st_, current_->key, boxes());
     } catch (const DbError& e) {
         reporterror(st_, e);
         return;
     }
-    Data2->update_row(current_->row, saved_values(values));
+    Data2->update_row(current_->row, stored);
     current_->key.status = kApproved;
     sumhours();
     deselect_reasons();
+    st_.dialogs().message(punch_count_text(1) + QStringLiteral(" changed."),
+                          QStringLiteral("Punch Editor"), Icon::Information);
 }
 
 void PunchEditor::create_punch() {
@@ -488,6 +504,11 @@ void PunchEditor::employee_job_chosen() {
     std::optional<double> rate;
     try {
         rate = job_payrate(st_, val(cboempnumber->currentText()), to_long(val(item)));
+        if (rate) {
+            const BreakRule rule = job_break_rule(st_, to_long(val(item)));
+            breaktime_ = rule.breaktime;
+            breakreduction_ = rule.breakreduction;
+        }
     } catch (const DbError& e) {
         reporterror(st_, e);
         return;
@@ -567,19 +588,23 @@ void PunchEditor::cancel_new() {
 void PunchEditor::okay_all() {
     if (selected_employee < 1)
         return;
+    int approved = 0;
     try {
-        if (approve_all(st_, selected_employee, filter, false) == ApproveResult::BadPunchesFound) {
+        if (approve_all(st_, selected_employee, filter, false, &approved) ==
+            ApproveResult::BadPunchesFound) {
             if (!askyesno(st_,
                           QStringLiteral("This employee has some 'bad punches.' Do you still\n"
                                          "want to approve everything?"),
                           QStringLiteral("Bad Punches Exist")))
                 return;
-            approve_all(st_, selected_employee, filter, true);
+            approve_all(st_, selected_employee, filter, true, &approved);
         }
     } catch (const DbError& e) {
         reporterror(st_, e);
         return;
     }
+    st_.dialogs().message(punch_count_text(approved) + QStringLiteral(" changed."),
+                          QStringLiteral("Punch Editor"), Icon::Information);
     show_grid2(false);
     Data2->clear();
     clearedit();
@@ -597,12 +622,16 @@ void PunchEditor::reason_clicked(int k) {
 void PunchEditor::clearedit() {
     for (QLineEdit* e : txtpunch)
         e->clear();
+    txtpunch[box::reason]->setMaxLength(kBoxes[box::reason].max_length);
     txttotalhours->clear();
     cboempnumber->hide();
     cboempjobs->hide();
     // The boxes no longer show the punch: Save has nothing to write until one is chosen.
     current_.reset();
     hours_only_answer_.reset();
+    breaktime_ = 0;
+    breakreduction_ = 0;
+    kept_ = {};
 }
 
 void PunchEditor::sizecolumns() {
@@ -628,7 +657,15 @@ void PunchEditor::sumhours() {
 
 void PunchEditor::calchours() {
     badentry = 0;
-    const CalcResult r = calc_hours(boxes(), st_.settings.shiftlimit);
+    // A kept offset holds only while its box still shows the moment it was kept for.
+    const PunchBoxes b = boxes();
+    PunchOffsets offsets;
+    if (b[box::indate] + b[box::adjtimein] == kept_in_)
+        offsets.in = kept_.in;
+    if (b[box::outdate] + b[box::adjtimeout] == kept_out_)
+        offsets.out = kept_.out;
+    const CalcResult r =
+        calc_hours(b, st_.settings.shiftlimit, breaktime_, breakreduction_, offsets);
     switch (r.outcome) {
     case CalcOutcome::NoDates:
         return;

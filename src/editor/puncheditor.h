@@ -139,6 +139,12 @@ private:
         bool yes = false;
     };
     std::optional<HoursOnlyAnswer> hours_only_answer_;
+    // The break rule calchours applies: the listed punch's own, or the new punch's job's.
+    double breaktime_ = 0;
+    double breakreduction_ = 0;
+    // The offsets kept for the listed punch, and the boxes' date and time texts they belong to.
+    PunchOffsets kept_;
+    QString kept_in_, kept_out_;
 };
 
 // Opens the editor as a window of its own above parent, deleted when it closes; nothing (and

@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -20,10 +21,6 @@ namespace pw {
 namespace {
 
 const QString kConfirmTitle = QStringLiteral("Confirm export file");
-
-QString punches(int n) {
-    return n == 1 ? QStringLiteral("1 punch") : QStringLiteral("%1 punches").arg(n);
-}
 
 // The daily window: the dates limit the in day, the times the adjusted in time of every day.
 // Statuses as a list, so that an index leading with tckstatus serves the selection.
@@ -51,6 +48,18 @@ QString folder_prefix(const QString& folder) {
 // The chosen name made absolute against the working folder, where the station stands.
 QString chosen_path(const Station& st, const QString& name) {
     return QDir(st.workdir()).filePath(name);
+}
+
+// The suite's databases and the station's own files, by name in any letter case: an export
+// written over one of them would destroy it.
+bool own_file(const QString& path) {
+    const QString name = QFileInfo(path).fileName().toLower();
+    static const char* const kNames[] = {"holiday.dat", "tcfilelist.txt", "punchwell.txt"};
+    static const char* const kKinds[] = {".mdb", ".sys", ".ini", ".clk", ".exe"};
+    return std::any_of(std::begin(kNames), std::end(kNames),
+                       [&](const char* n) { return name == QLatin1String(n); }) ||
+           std::any_of(std::begin(kKinds), std::end(kKinds),
+                       [&](const char* k) { return name.endsWith(QLatin1String(k)); });
 }
 
 } // namespace
@@ -138,14 +147,6 @@ ExportResult write_export(Station& st, const QString& db_file, const ExportRange
 
 namespace {
 
-// What makes a punch the same punch at both stations: employee, in date, recorded in time,
-// job and node. A shift that crossed the weekly 40 hours leaves two rows under one key (the
-// shift and its overtime row), so keys are counted, not merely looked up.
-QVariantList punch_key(const QVariantList& row) {
-    return {row[col::tckempid], row[col::tckindate], row[col::tcktimein].toString(),
-            row[col::tckjobcode], row[col::tcknode]};
-}
-
 // Two lines of one file for the same punch: equal but for what a reexport changes.
 bool same_line(const QVariantList& a, const QVariantList& b) {
     for (qsizetype i = 0; i < a.size(); ++i)
@@ -182,6 +183,9 @@ ImportResult import_records(Station& st, const QString& db_file, const QByteArra
         db, QStringLiteral("select count(*) from punch where tckempid = ? and tckindate = ? and "
                            "coalesce(tcktimein, '') = ? and coalesce(tckjobcode, 0) = ? and "
                            "coalesce(tcknode, 0) = ?"));
+    // What makes a punch the same punch at both stations is its punch_key. A shift that
+    // crossed the weekly 40 hours leaves two rows under one key (the shift and its overtime
+    // row), so keys are counted, not merely looked up.
     // Per key: how many rows the table held before this import, and this file's distinct
     // lines. The first lines of a key are the ones the table holds: the export writes a
     // shift before its overtime row and the import keeps the file's order.
@@ -229,6 +233,13 @@ void export_punches(Station& st, QTimer& timer) {
     if (!name || name->isEmpty())
         return;
     const QString path = chosen_path(st, *name);
+    if (own_file(path)) {
+        st.dialogs().message(QFileInfo(path).fileName() +
+                                 QStringLiteral(" is one of Punchwell's own files. Choose "
+                                                "another name."),
+                             QStringLiteral("Oops..."), Icon::Information);
+        return;
+    }
     if (!askyesno(st,
                   QStringLiteral("Click YES to export the ") + *name +
                       QStringLiteral("\nclick NO to cancel the export."),
@@ -299,7 +310,7 @@ void export_punches(Station& st, QTimer& timer) {
     QCoreApplication::processEvents();
     QString done = QStringLiteral("Punchwell export complete.");
     if (result.open_left > 0)
-        done += QStringLiteral("\n\n") + punches(result.open_left) +
+        done += QStringLiteral("\n\n") + punch_count_text(result.open_left) +
                 (result.open_left == 1 ? QStringLiteral(" still open in the range was")
                                        : QStringLiteral(" still open in the range were")) +
                 QStringLiteral(" left for a later export.");
@@ -353,8 +364,8 @@ void import_punches(Station& st, QTimer& timer) {
         return;
     }
     QCoreApplication::processEvents();
-    st.dialogs().message(QStringLiteral("Import Complete\n") + punches(result.added) +
-                             QStringLiteral(" added, ") + punches(result.already_there) +
+    st.dialogs().message(QStringLiteral("Import Complete\n") + punch_count_text(result.added) +
+                             QStringLiteral(" added, ") + punch_count_text(result.already_there) +
                              QStringLiteral(" already there."),
                          QStringLiteral("Punchwell"), Icon::Information);
 }

@@ -166,10 +166,19 @@ bool is_day(double n) {
     return QDate(d / 10000, d / 100 % 100, d % 100).isValid();
 }
 
+// The longest text a transfer file may carry in one field, as the suite's text columns hold.
+constexpr int kMaxText = 255;
+
+bool is_status(double n) {
+    return n >= int(kOpen) && n <= int(kExported);
+}
+
 // Why value (import_value's number) does not fit the column, or empty when it does.
 QString misfit(const QVariant& value, FieldType type, int pos) {
     if (type == FieldType::Text)
-        return {};
+        return value.toString().size() > kMaxText
+                   ? QStringLiteral("longer than %1 characters").arg(kMaxText)
+                   : QString();
     const double d = value.toDouble();
     if (type == FieldType::Real) {
         const double most = pos == col::tckpayrate ? kCurrencyMax : double(FLT_MAX);
@@ -181,6 +190,8 @@ QString misfit(const QVariant& value, FieldType type, int pos) {
         return QStringLiteral("a number it cannot hold");
     if (is_date_column(pos) && !is_day(n))
         return QStringLiteral("which is no date");
+    if (pos == col::tckstatus && !is_status(n))
+        return QStringLiteral("which is no status the station knows");
     return {};
 }
 
@@ -252,12 +263,12 @@ TransferRecords read_transfer_file(const QString& text, int field_count, QChar s
 }
 
 QVariant import_value(const QString& raw, FieldType type) {
-    QString text = raw.trimmed();
-    if (text.compare(QLatin1String("null"), Qt::CaseInsensitive) == 0)
-        text.clear();
+    const QString text = raw.trimmed();
+    const bool null = text.compare(QLatin1String("null"), Qt::CaseInsensitive) == 0;
     if (type == FieldType::Text)
-        return text;
-    return val(text);
+        return null ? QVariant(QMetaType(QMetaType::QString))
+                    : QVariant(text.isNull() ? QStringLiteral("") : text);
+    return null ? 0.0 : val(text);
 }
 
 ImportRecords read_import_file(const QByteArray& bytes, const TransferLayout& layout) {

@@ -12,7 +12,8 @@
 //
 // An import refuses the whole file when a value does not fit its column: an integer beyond
 // 32 bits, a real that is no finite single-precision number (a pay rate beyond the currency
-// range), an in or out date that is neither 0 nor a real YYYYMMDD day.
+// range), an in or out date that is neither 0 nor a real YYYYMMDD day, a status the station
+// does not know (1 to 5), a text longer than 255 characters.
 
 #include "punch/punchrecord.h"
 
@@ -41,8 +42,8 @@ struct TransferRecords {
 // Other CSV files are read by the same rules with their own separator.
 TransferRecords read_transfer_file(const QString& text, int field_count, QChar separator = u',');
 
-// One raw value as a column of type stores it: Null (any case) and blanks read as empty; a
-// text column gets the trimmed text, a number column its numeric value (0 for no number).
+// One raw value as a column of type stores it: a text column gets the trimmed text, Null (any
+// case) as NULL; a number column its numeric value (0 for Null, blanks or no number).
 QVariant import_value(const QString& raw, FieldType type);
 
 // The columns a transfer file carries, in table order.

@@ -9,6 +9,8 @@ namespace pw {
 class Clock {
 public:
     virtual ~Clock() = default;
+    // Local time in the station's zone; its offsetFromUtc() tells the passes of a repeated
+    // hour apart.
     virtual QDateTime now() const = 0;
     // Waits ms milliseconds while window events keep running.
     virtual void pause(int ms) = 0;

@@ -79,6 +79,13 @@ void TestClock::pause(int ms) {
 }
 
 void TestClock::set(const QString& when) {
+    if (when.size() > 19) {
+        // The moment named with its offset, read as the station's local time.
+        QString iso = when;
+        iso[10] = u'T';
+        time = QDateTime::fromString(iso, Qt::ISODate).toLocalTime();
+        return;
+    }
     time = QDateTime::fromString(when, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 

@@ -73,7 +73,8 @@ public:
 
     QDateTime now() const override { return time; }
     void pause(int ms) override;
-    // "yyyy-MM-dd HH:mm:ss"
+    // "yyyy-MM-dd HH:mm:ss" in the zone TZ names, or with an offset "yyyy-MM-dd HH:mm:ss-04:00"
+    // to tell the passes of a repeated hour apart.
     void set(const QString& when);
 };
 

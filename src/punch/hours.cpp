@@ -76,10 +76,12 @@ qint64 days_between(qint64 from, qint64 to) {
 }
 
 Elapsed elapsed_span(qint64 days, double in_hour, double in_minute, double out_hour,
-                     double out_minute, std::optional<double> limit) {
+                     double out_minute, std::optional<double> limit, int dst_minutes) {
     Elapsed result;
-    if (days < 0)
-        return result; // out before in: the clock was set back; nothing to count
+    if (days < 0) {
+        result.out_before_in = true; // the clock was set back: nothing to count
+        return result;
+    }
     double whole = 0;
     double min = 0;
     if (days == 0) {
@@ -90,6 +92,8 @@ Elapsed elapsed_span(qint64 days, double in_hour, double in_minute, double out_h
             whole = out_hour - in_hour - 1;
             min = out_minute + 60 - in_minute;
         }
+        whole += dst_minutes / 60;
+        min += dst_minutes % 60;
     } else {
         whole = 23 - in_hour;
         min = 60 - in_minute;
@@ -100,6 +104,8 @@ Elapsed elapsed_span(qint64 days, double in_hour, double in_minute, double out_h
         // A punch left open for days has run every one of them: the limit must see them all.
         whole += out_hour + 24.0 * double(days - 1);
         min += out_minute; // up to 118
+        whole += dst_minutes / 60;
+        min += dst_minutes % 60;
         if (limit && whole >= *limit) {
             result.limit_struck = true;
             return result;
@@ -112,11 +118,65 @@ Elapsed elapsed_span(qint64 days, double in_hour, double in_minute, double out_h
     return result;
 }
 
+std::optional<qint64> epoch_seconds(const Moment& m) {
+    const QDate day = day_of(m.date);
+    if (!day.isValid())
+        return std::nullopt;
+    // "24:00:00" is the next day's midnight; minutes beyond 59 carry, as a reading would.
+    const int minutes = two_digits(m.time, 0) * 60 + two_digits(m.time, 3);
+    const QDateTime reading(day.addDays(minutes / (24 * 60)),
+                            QTime(minutes % (24 * 60) / 60, minutes % 60));
+    if (m.offset) {
+        QDateTime at = reading;
+        at.setTimeSpec(Qt::UTC);
+        return at.toSecsSinceEpoch() - *m.offset;
+    }
+    return reading.toSecsSinceEpoch(); // local time of the station's zone
+}
+
+Elapsed elapsed_hours(const Moment& in, const Moment& out, int shiftlimit) {
+    const qint64 days = days_between(in.date, out.date);
+    const int in_hour = two_digits(in.time, 0);
+    const int in_minute = two_digits(in.time, 3);
+    const int out_hour = two_digits(out.time, 0);
+    const int out_minute = two_digits(out.time, 3);
+    const std::optional<qint64> from = epoch_seconds(in);
+    const std::optional<qint64> to = epoch_seconds(out);
+    int dst_minutes = 0;
+    if (from && to) {
+        // The readings' own difference against real time: what a clock change between them
+        // added or took away.
+        const qint64 readings =
+            days * 24 * 3600 + ((out_hour - in_hour) * 60 + out_minute - in_minute) * 60;
+        dst_minutes = int((*to - *from - readings) / 60);
+    }
+    Elapsed e = elapsed_span(days, in_hour, in_minute, out_hour, out_minute,
+                             shiftlimit >= 1 ? std::optional<double>(shiftlimit) : std::nullopt,
+                             dst_minutes);
+    if (from && to) {
+        e.seconds = *to - *from;
+        e.out_before_in = e.seconds < 0;
+    }
+    return e;
+}
+
 Elapsed elapsed_hours(int in_date, const QString& in_time, int out_date, const QString& out_time,
                       int shiftlimit) {
-    return elapsed_span(days_between(in_date, out_date), two_digits(in_time, 0),
-                        two_digits(in_time, 3), two_digits(out_time, 0), two_digits(out_time, 3),
-                        shiftlimit >= 1 ? std::optional<double>(shiftlimit) : std::nullopt);
+    return elapsed_hours(Moment{in_date, in_time, {}}, Moment{out_date, out_time, {}}, shiftlimit);
+}
+
+ShiftPay shift_pay(const Moment& in, const Moment& out, int shiftlimit, double breaktime,
+                   double breakreduction) {
+    const Elapsed e = elapsed_hours(in, out, shiftlimit);
+    ShiftPay pay;
+    pay.limit_struck = e.limit_struck;
+    if (e.out_before_in)
+        pay.review = QString::fromLatin1(kOutBeforeIn);
+    else if (e.seconds > 24 * 3600)
+        pay.review = QString::fromLatin1(kOpenTooLong);
+    else
+        pay.hours = after_break(e, breaktime, breakreduction);
+    return pay;
 }
 
 double after_break(const Elapsed& shift, double breaktime, double breakreduction) {
@@ -133,10 +193,11 @@ double hours2(double hours) {
 
 Stamp rounded_in(const QDateTime& now, int inrounding) {
     const QString clock = clock_text(now.time());
-    const QString time = round_time(clock, inrounding);
-    // Rounded up past midnight: the shift starts on the next day, as its week and pay do.
-    const QDate day = two_digits(time, 0) < now.time().hour() ? now.date().addDays(1) : now.date();
-    return {yyyymmdd(day), time};
+    QString time = round_time(clock, inrounding);
+    // Rounded up past midnight: held at the day's last minute, a minute's pay at most.
+    if (two_digits(time, 0) < now.time().hour())
+        time = QStringLiteral("23:59:00");
+    return {yyyymmdd(now.date()), time};
 }
 
 Stamp rounded_out(int in_date, const QDateTime& now, int outrounding) {
@@ -157,14 +218,19 @@ Stamp rounded_out(int in_date, const QDateTime& now, int outrounding) {
 
 HoursSoFar calctime(Station& st) {
     const OpenPunch open = st.who.open.value_or(OpenPunch{});
-    return calctime(st, open.indate, open.adjtimein, open.breaktime, open.breakreduction);
+    return calctime(st, open.indate, open.adjtimein, open.breaktime, open.breakreduction,
+                    open.inoffset);
 }
 
 HoursSoFar calctime(Station& st, int in_date, const QString& in_time, double breaktime,
-                    double breakreduction) {
+                    double breakreduction, std::optional<int> in_offset) {
     set_today(st);
-    const Stamp out = rounded_out(in_date, st.clock().now(), st.settings.outrounding);
-    const Elapsed e = elapsed_hours(in_date, in_time, out.date, out.time, st.settings.shiftlimit);
+    const QDateTime now = st.clock().now();
+    const Stamp out = rounded_out(in_date, now, st.settings.outrounding);
+    // The time run so far, even past a day: only the close decides what is paid.
+    const Elapsed e =
+        elapsed_hours({in_date, in_time, in_offset}, {out.date, out.time, now.offsetFromUtc()},
+                      st.settings.shiftlimit);
     return {after_break(e, breaktime, breakreduction), e.limit_struck};
 }
 

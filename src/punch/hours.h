@@ -3,6 +3,11 @@
 // rounded time belongs to, elapsed hours across any number of midnights with the shift
 // limit, the break reduction, the hours an open punch has run so far, holidays and the weekly
 // 40-hour split. A shift's week and holiday are those of its in date.
+//
+// Hours are real time in the station's zone: a night that puts the clocks back pays the hour
+// it repeats, one that puts them forward does not pay the hour it skips. Inside the repeated
+// hour a reading alone does not say which pass it was; the UTC offset a punch was made at
+// does, when it was kept.
 
 #include <QDate>
 #include <QDateTime>
@@ -21,7 +26,21 @@ QString round_time(const QString& time, int unit);
 struct Elapsed {
     double hours = 0; // whole hours plus minutes / 60 to two decimals, never below 0
     bool limit_struck = false;
+    bool out_before_in = false; // the out moment lies before the in moment
+    qint64 seconds = 0;         // real time between the moments, when both name a day
 };
+
+// A punch's moment as stored: its date, its time text ("24:00:00" ends the day) and the UTC
+// offset in seconds it was made at, when known.
+struct Moment {
+    int date = 0;
+    QString time;
+    std::optional<int> offset;
+};
+
+// Seconds since the epoch. Without a known offset the station's zone reads the time (in the
+// repeated hour, its own choice of pass). nullopt when the date names no day.
+std::optional<qint64> epoch_seconds(const Moment& m);
 
 // Calendar days from one YYYYMMDD date to another. When either is no real day only their
 // order counts: 1 when the second is later, 0 when they are equal, -1 when it is earlier.
@@ -33,13 +52,29 @@ qint64 days_between(qint64 from, qint64 to);
 // day between counts 24 hours, the minutes may reach 118, and once the whole hours before
 // them reach limit the span is zeroed and the limit has struck (no limit when empty).
 // Same-day spans are never limited. A span never counts below 0.
+// dst_minutes: how much longer real time was than the clock readings say (a daylight-saving
+// change between them), counted into the whole hours before the limit looks at them.
 Elapsed elapsed_span(qint64 days, double in_hour, double in_minute, double out_hour,
-                     double out_minute, std::optional<double> limit);
+                     double out_minute, std::optional<double> limit, int dst_minutes = 0);
 
-// The same on punch dates and "HH:MM:SS" times, with the station's shift limit (none below
-// 1).
+// The same on punch moments in real time, with the station's shift limit (none below 1).
+Elapsed elapsed_hours(const Moment& in, const Moment& out, int shiftlimit);
 Elapsed elapsed_hours(int in_date, const QString& in_time, int out_date, const QString& out_time,
                       int shiftlimit);
+
+// What a shift pays, the same for the clock and the punch editor: real elapsed time with the
+// shift limit and the break rule. A shift that cannot be right pays 0 and names why, for the
+// manager: an out before its in ("Out before in"), or more than 24 hours whatever the shift
+// limit ("Open more than 24 hours").
+inline constexpr char kOutBeforeIn[] = "Out before in";
+inline constexpr char kOpenTooLong[] = "Open more than 24 hours";
+struct ShiftPay {
+    double hours = 0;
+    bool limit_struck = false;
+    QString review; // empty when nothing is wrong
+};
+ShiftPay shift_pay(const Moment& in, const Moment& out, int shiftlimit, double breaktime,
+                   double breakreduction);
 
 // A shift's hours after its break rule: the reduction once the hours reach the break time,
 // never below 0, and none on a shift the limit zeroed.
@@ -54,8 +89,9 @@ struct Stamp {
     QString time; // "HH:MM:SS"; "24:00:00" for a midnight that ends a day
 };
 
-// Where a punch in at now starts: the in-rounded time on today, or on tomorrow when the
-// rounding carries past midnight (23:55 with unit 15 starts tomorrow at "00:00:00").
+// Where a punch in at now starts: the in-rounded time on today. Rounding never carries past
+// the day's end: a time that would round up to midnight stays at "23:59:00", so the row's date
+// and time name a moment the person was there.
 Stamp rounded_in(const QDateTime& now, int inrounding);
 
 // Where a punch closed at now ends: today and the out-rounded time, unless that rounds to
@@ -74,7 +110,7 @@ struct HoursSoFar {
 HoursSoFar calctime(Station& st);
 // The same for any open punch (the who's-punched-in report passes each row's values).
 HoursSoFar calctime(Station& st, int in_date, const QString& in_time, double breaktime,
-                    double breakreduction);
+                    double breakreduction, std::optional<int> in_offset = std::nullopt);
 
 // True when holiday.dat, read now, lists the month and day of the YYYYMMDD date.
 bool holiday_on(Station& st, int date);

@@ -285,12 +285,16 @@ void show_jobs_after_close(Station& st, Tclock& win) {
 
 std::optional<OpenPunch> find_open_punch(Station& st, double employee) {
     Db db(st.path(st.settings.punchdb), DbMode::ReadOnly, st.db_access());
-    return find_open_punch(db, employee);
+    std::optional<OpenPunch> p = find_open_punch(db, employee);
+    if (p)
+        p->inoffset = kept_offsets(db, p->key).in;
+    return p;
 }
 
 std::optional<OpenPunch> find_open_punch(Db& db, double employee) {
     QSqlQuery q = db.run(QStringLiteral("select tckindate, tckadjtimein, tckbreaktime, "
-                                        "tckbreakreduction, tckjobcode, tckjobdescription "
+                                        "tckbreakreduction, tckjobcode, tckjobdescription, "
+                                        "tckempid, tcktimein, tcknode "
                                         "from punch where tckempid = ? and tckstatus = 1"),
                          {employee});
     if (!fetch(q))
@@ -302,6 +306,7 @@ std::optional<OpenPunch> find_open_punch(Db& db, double employee) {
     p.breakreduction = q.value(3).toDouble();
     p.jobcode = q.value(4).toInt();
     p.jobdescription = q.value(5).toString();
+    p.key = {q.value(6).toDouble(), p.indate, q.value(7).toString(), p.jobcode, q.value(8).toInt()};
     return p;
 }
 

@@ -139,6 +139,7 @@ void punch_in(Station& st, Tclock& win) {
         already = find_open_punch(db, who.number);
         if (!already) {
             write_punch_row(db, marker_query(), buf);
+            keep_in_offset(db, buf, now.offsetFromUtc());
             tx.commit();
         }
     } catch (const DbError& e) {

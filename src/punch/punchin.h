@@ -7,8 +7,8 @@
 // Rules: the values of the identified employee are taken once at the start, so nothing
 // that runs meanwhile (a keypad press, the tick) changes the punch being written. The row is
 // added in one write transaction only while the employee has no open punch (any job);
-// otherwise nothing is written, the employee is told and the screen shows that punch. A punch
-// rounded up past midnight is dated the next day. A database failure shows the numbered-code
+// otherwise nothing is written, the employee is told and the screen shows that punch. The
+// UTC offset of the punch is kept beside it. A database failure shows the numbered-code
 // box and writes nothing. A punch log that cannot be written never undoes the punch.
 
 #include <QByteArray>

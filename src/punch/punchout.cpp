@@ -19,43 +19,11 @@ namespace {
 
 enum class Outcome { Closed, NotOpen, Missing };
 
-// Closes the row that was read on db, in one transaction with the overtime row and with the
-// week sum taken under the same lock. NotOpen when another station closed it since it was read.
-// The week is the one holding the shift's in date: reports and later week sums count the
-// shift there, so its overtime must be decided there too. A review reason sends the shift (and
-// its overtime row) to the manager.
-Outcome write_close(Station& st, Db& db, const PunchBuffer& open, const PunchQuery& query,
-                    const QDateTime& now, const PayRules& rules, double employee,
-                    ShiftClose& result, const QString& review = {}) {
-    QDate shift_day = day_of(open.integer(col::tckindate));
-    if (!shift_day.isValid())
-        shift_day = now.date();
-    Transaction tx(db);
-    const double W =
-        rules.weekly ? week_sum(db, employee, week_bounds(shift_day, st.settings.wwstartday)) : 0.0;
-    result = close_shift(open, now, rules, W);
-    if (!review.isEmpty()) {
-        for (PunchBuffer* row : {&result.shift, result.overtime ? &*result.overtime : nullptr}) {
-            if (!row)
-                continue;
-            (*row)[col::tckstatus] = int(kBad);
-            (*row)[col::tckadjreason] = review;
-        }
-    }
-    if (write_punch_row(db, query, result.shift) != RowResult::Done)
-        return Outcome::NotOpen; // rolled back: nothing of this close is kept
-    if (result.overtime)
-        write_punch_row(db, query, *result.overtime);
-    tx.commit();
-    return Outcome::Closed;
-}
-
 } // namespace
 
-bool close_for_review(Station& st, const Session& who, const QDateTime& at, const QString& reason) {
+bool close_for_review(Station& st, const Session& who, const QDateTime& at,
+                      const QString& reason) {
     const PunchQuery query = open_punch_query(who.number, who.job_code);
-    PayRules rules{st.settings.outrounding, st.settings.shiftlimit, false,
-                   st.settings.wwstartday >= 1};
     const QString file = punch_db_file(st, st.settings.punchdb);
     if (file.isEmpty())
         return false;
@@ -63,10 +31,8 @@ bool close_for_review(Station& st, const Session& who, const QDateTime& at, cons
     PunchBuffer open;
     if (read_punch_row(db, query, open) != RowResult::Done)
         return false;
-    rules.holiday = holiday_on(st, open.integer(col::tckindate));
     ShiftClose closed;
-    return write_close(st, db, open, query, at, rules, who.number, closed, reason) ==
-           Outcome::Closed;
+    return close_punch(st, db, open, query, at, closed, reason);
 }
 
 PunchQuery open_punch_query(double employee, int job_code) {
@@ -75,7 +41,7 @@ PunchQuery open_punch_query(double employee, int job_code) {
 }
 
 ShiftClose close_shift(const PunchBuffer& open, const QDateTime& now, const PayRules& rules,
-                       double W) {
+                       double W, std::optional<int> in_offset, const QString& review) {
     ShiftClose c;
     PunchBuffer& row = c.shift;
     row = open;
@@ -89,12 +55,22 @@ ShiftClose close_shift(const PunchBuffer& open, const QDateTime& now, const PayR
     row[col::tckadjtimeout] = out.time;
     row[col::tckstatus] = int(kClosed);
 
-    const Elapsed e = elapsed_hours(row.integer(col::tckindate), row.text(col::tckadjtimein),
-                                    out.date, out.time, rules.shiftlimit);
-    if (e.limit_struck)
+    const ShiftPay pay =
+        shift_pay({row.integer(col::tckindate), row.text(col::tckadjtimein), in_offset},
+                  {out.date, out.time, now.offsetFromUtc()}, rules.shiftlimit,
+                  row.number(col::tckbreaktime), row.number(col::tckbreakreduction));
+    if (pay.limit_struck)
         row[col::tckstatus] = int(kBad);
-    const double H =
-        after_break(e, row.number(col::tckbreaktime), row.number(col::tckbreakreduction));
+    QStringList reasons;
+    if (!pay.review.isEmpty())
+        reasons << pay.review;
+    if (!review.isEmpty())
+        reasons << review;
+    if (!reasons.isEmpty()) {
+        row[col::tckstatus] = int(kBad);
+        row[col::tckadjreason] = reasons.join(QStringLiteral("; "));
+    }
+    const double H = pay.hours;
     row[col::tckreghours] = H;
     if (rules.holiday) {
         row[col::tckadjreghours] = 0.0;
@@ -128,6 +104,30 @@ ShiftClose close_shift(const PunchBuffer& open, const QDateTime& now, const PayR
     return c;
 }
 
+bool close_punch(Station& st, Db& db, const PunchBuffer& open, const PunchQuery& query,
+                 const QDateTime& at, ShiftClose& result, const QString& review) {
+    // The week and the holiday are those of the shift's in date: reports and later week sums
+    // count the shift there, so its overtime must be decided there too.
+    QDate shift_day = day_of(open.integer(col::tckindate));
+    if (!shift_day.isValid())
+        shift_day = at.date();
+    const PayRules rules{st.settings.outrounding, st.settings.shiftlimit,
+                         holiday_on(st, open.integer(col::tckindate)), st.settings.wwstartday >= 1};
+    const std::optional<int> in_offset = kept_offsets(db, open).in;
+    Transaction tx(db);
+    const double W = rules.weekly ? week_sum(db, open.number(col::tckempid),
+                                             week_bounds(shift_day, st.settings.wwstartday))
+                                  : 0.0;
+    result = close_shift(open, at, rules, W, in_offset, review);
+    if (write_punch_row(db, query, result.shift) != RowResult::Done)
+        return false; // rolled back: nothing of this close is kept
+    if (result.overtime)
+        write_punch_row(db, query, *result.overtime);
+    keep_out_offset(db, open, at.offsetFromUtc());
+    tx.commit();
+    return true;
+}
+
 void punch_out(Station& st, Tclock& win) {
     const Session who = st.who;
     if (!payrules_ready(st))
@@ -146,8 +146,6 @@ void punch_out(Station& st, Tclock& win) {
     let_events_run();
 
     const PunchQuery query = open_punch_query(who.number, who.job_code);
-    PayRules rules{st.settings.outrounding, st.settings.shiftlimit, false,
-                   st.settings.wwstartday >= 1};
     ShiftClose closed;
     Outcome outcome = Outcome::Missing;
     try {
@@ -159,10 +157,8 @@ void punch_out(Station& st, Tclock& win) {
             if (read_punch_row(db, query, open) == RowResult::Done) {
                 const QDateTime now = st.clock().now();
                 set_today(st);
-                // The day the shift belongs to decides its holiday hours, as it decides its
-                // week.
-                rules.holiday = holiday_on(st, open.integer(col::tckindate));
-                outcome = write_close(st, db, open, query, now, rules, who.number, closed);
+                outcome = close_punch(st, db, open, query, now, closed) ? Outcome::Closed
+                                                                        : Outcome::NotOpen;
             } else {
                 outcome = Outcome::NotOpen;
             }

@@ -2,8 +2,8 @@
 // Punch out: the Punch OUT button. Tells the employee about open sales tickets, finds the
 // open Punch record for the employee and job, stamps and rounds the out time, computes the
 // shift's hours under the pay rules, closes the record (status 2, or 3 when the shift limit
-// struck), puts weekly overtime beyond 40 hours on a second record, logs, shows the result
-// and offers a receipt.
+// struck or the shift cannot be right: out before in, open more than 24 hours), puts weekly
+// overtime beyond 40 hours on a second record, logs, shows the result and offers a receipt.
 //
 // Rules: the close and the overtime record are one transaction, and the close only applies
 // while the record is still open: of two stations closing the same punch one succeeds and
@@ -19,6 +19,7 @@
 
 namespace pw {
 
+class Db;
 class Station;
 class Tclock;
 
@@ -49,7 +50,18 @@ struct PayRules {
     bool weekly = true;   // wwstartday 1 or more
 };
 
+// in_offset: the UTC offset the punch in was made at, when kept. review: when not empty the
+// shift goes to the manager (status 3) with it in tckadjreason, after the shift's own reason
+// when it has one.
 ShiftClose close_shift(const PunchBuffer& open, const QDateTime& now, const PayRules& rules,
-                       double W);
+                       double W, std::optional<int> in_offset = std::nullopt,
+                       const QString& review = {});
+
+// Closes the open row read on db as leaving at the moment at, under the station's pay rules:
+// one transaction with the week sum, the overtime row and the kept out offset. review as for
+// close_shift ("Left at 06:00 (employee)"). False, with nothing written, when the row was
+// closed at another station since it was read. Throws DbError.
+bool close_punch(Station& st, Db& db, const PunchBuffer& open, const PunchQuery& query,
+                 const QDateTime& at, ShiftClose& result, const QString& review = {});
 
 } // namespace pw

@@ -254,4 +254,93 @@ RowResult write_punch_row(Db& db, const PunchQuery& query, const PunchBuffer& bu
     return q.numRowsAffected() > 0 ? RowResult::Done : RowResult::Quit;
 }
 
+namespace {
+
+const QString kOffsetKey = QStringLiteral(
+    "tckempid = ? and tckindate = ? and tcktimein = ? and tckjobcode = ? and tcknode = ?");
+
+void make_offsets_table(Db& db) {
+    db.run(QStringLiteral("create table if not exists punchzone (tckempid double precision, "
+                          "tckindate integer, tcktimein text, tckjobcode integer, tcknode "
+                          "integer, inoffset integer, outoffset integer)"));
+}
+
+std::optional<int> offset_of(const QVariant& v) {
+    return v.isNull() ? std::nullopt : std::optional<int>(v.toInt());
+}
+
+} // namespace
+
+QString punch_count_text(int n) {
+    return n == 1 ? QStringLiteral("1 punch") : QStringLiteral("%1 punches").arg(n);
+}
+
+QString punch_key_text(const QVariantList& key) {
+    return QStringLiteral("%1|%2|%3|%4|%5")
+        .arg(QString::number(key.value(0).toDouble(), 'g', 15), key.value(1).toString(),
+             key.value(2).toString(), key.value(3).toString(), key.value(4).toString());
+}
+
+QHash<QString, int> open_in_offsets(Db& db) {
+    QHash<QString, int> out;
+    try {
+        QSqlQuery q = db.run(QStringLiteral("select tckempid, tckindate, tcktimein, tckjobcode, "
+                                            "tcknode, inoffset from punchzone where outoffset "
+                                            "is null and inoffset is not null"));
+        while (fetch(q))
+            out.insert(punch_key_text({q.value(0), q.value(1), q.value(2), q.value(3), q.value(4)}),
+                       q.value(5).toInt());
+    } catch (const DbError& e) {
+        if (e.code() != 3024)
+            throw;
+    }
+    return out;
+}
+
+QVariantList punch_key(const QVariantList& row) {
+    const auto whole = [&](int pos) { return std::llround(row.value(pos).toDouble()); };
+    // A null text would be bound as NULL, which equals nothing.
+    const QString timein = row.value(col::tcktimein).toString();
+    return {row.value(col::tckempid).toDouble(), whole(col::tckindate),
+            timein.isNull() ? QStringLiteral("") : timein, whole(col::tckjobcode),
+            whole(col::tcknode)};
+}
+
+QVariantList punch_key(const PunchBuffer& row) {
+    return punch_key(row.values);
+}
+
+void keep_in_offset(Db& db, const PunchBuffer& row, int offset) {
+    make_offsets_table(db);
+    const QVariantList key = punch_key(row);
+    db.run(QStringLiteral("delete from punchzone where ") + kOffsetKey, key);
+    db.run(QStringLiteral("insert into punchzone (tckempid, tckindate, tcktimein, tckjobcode, "
+                          "tcknode, inoffset) values (?, ?, ?, ?, ?, ?)"),
+           key + QVariantList{offset});
+}
+
+void keep_out_offset(Db& db, const PunchBuffer& row, int offset) {
+    make_offsets_table(db);
+    db.run(QStringLiteral("update punchzone set outoffset = ? where ") + kOffsetKey,
+           QVariantList{offset} + punch_key(row));
+}
+
+PunchOffsets kept_offsets(Db& db, const PunchBuffer& row) {
+    return kept_offsets(db, punch_key(row));
+}
+
+PunchOffsets kept_offsets(Db& db, const QVariantList& key) {
+    try {
+        QSqlQuery q = db.run(
+            QStringLiteral("select inoffset, outoffset from punchzone where ") + kOffsetKey, key);
+        if (!fetch(q))
+            return {};
+        return {offset_of(q.value(0)), offset_of(q.value(1))};
+    } catch (const DbError& e) {
+        if (e.code() != 3024)
+            throw;
+        return {}; // no punch has kept an offset here yet
+    }
+}
+
 } // namespace pw

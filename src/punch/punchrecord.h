@@ -10,6 +10,7 @@
 // that are null or unset are never written. Database failures are thrown as DbError.
 
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -134,5 +135,31 @@ QString punch_db_file(Station& st, const QString& path);
 // read.
 RowResult read_punch_row(Db& db, const PunchQuery& query, PunchBuffer& buf);
 RowResult write_punch_row(Db& db, const PunchQuery& query, const PunchBuffer& buf);
+
+// The UTC offsets (seconds) a punch was made at, kept beside the punch table in punchzone,
+// keyed as import keys a punch (employee, in date, recorded in time, job, node), so that a
+// punch in the repeated hour of an autumn night is told from one an hour later. The punch
+// table itself stays as the suite keeps it; a punch without a kept offset is read in the
+// station's zone. The table is made by the first punch that writes one.
+struct PunchOffsets {
+    std::optional<int> in;
+    std::optional<int> out;
+};
+void keep_in_offset(Db& db, const PunchBuffer& row, int offset);
+void keep_out_offset(Db& db, const PunchBuffer& row, int offset);
+// None kept, or no table yet: both empty.
+PunchOffsets kept_offsets(Db& db, const PunchBuffer& row);
+PunchOffsets kept_offsets(Db& db, const QVariantList& key);
+// "1 punch", "3 punches".
+QString punch_count_text(int n);
+
+// The in offsets kept for punches not yet closed, by punch_key_text.
+QHash<QString, int> open_in_offsets(Db& db);
+QString punch_key_text(const QVariantList& key);
+// What makes a punch the same punch at every station: tckempid, tckindate, tcktimein,
+// tckjobcode, tcknode of the row's values in table order. NULL reads as 0, or as an empty
+// text: a punch without a recorded in time (made in the editor) is keyed like one with "".
+QVariantList punch_key(const QVariantList& row);
+QVariantList punch_key(const PunchBuffer& row);
 
 } // namespace pw

@@ -38,7 +38,7 @@ QString quoted(const QString& name) {
 // Where the columns the lines read stand in the report's rows; -1 for one that is missing.
 struct Positions {
     int empid, jobcode, indate, outdate, payrate, reghours, adjreghours, timein, timeout, adjtimein,
-        adjtimeout, reason, breaktime, breakreduction;
+        adjtimeout, reason, breaktime, breakreduction, node;
 
     explicit Positions(const QSqlRecord& r)
         : empid(r.indexOf("tckempid"))
@@ -54,7 +54,8 @@ struct Positions {
         , adjtimeout(r.indexOf("tckadjtimeout"))
         , reason(r.indexOf("tckadjreason"))
         , breaktime(r.indexOf("tckbreaktime"))
-        , breakreduction(r.indexOf("tckbreakreduction")) {}
+        , breakreduction(r.indexOf("tckbreakreduction"))
+        , node(r.indexOf("tcknode")) {}
 };
 
 double number_at(const QVariantList& v, int pos) {
@@ -175,6 +176,9 @@ private:
 // unknown employee.
 int fill(Station& st, LineList& list, int index, const ReportQuery& query) {
     Db punch(st.path(st.settings.punchdb), DbMode::ReadOnly, st.db_access());
+    // Which pass of a repeated hour each open punch began in, read before the rows stream.
+    const QHash<QString, int> in_offsets =
+        index == kWhosPunchedIn ? open_in_offsets(punch) : QHash<QString, int>();
     RowStatement rows(punch, query.sql);
     rows.query(query.binds);
     let_window_events_run();
@@ -200,12 +204,15 @@ int fill(Station& st, LineList& list, int index, const ReportQuery& query) {
 
         if (index == kWhosPunchedIn && at.reghours >= 0) {
             // The printed list shows how long each open punch has run until now, from the
-            // rounded in time (the in date is that time's day, which may be the day after
-            // the clock's), or the recorded one on a row that has none.
+            // rounded in time, or the recorded one on a row that has none.
             const QString in_time = row.adjtimein.isEmpty() ? row.timein : row.adjtimein;
+            const auto kept = in_offsets.constFind(
+                punch_key_text({copy.value(at.empid), copy.value(at.indate), copy.value(at.timein),
+                                copy.value(at.jobcode), copy.value(at.node, 0)}));
             copy[at.reghours] =
                 calctime(st, int(row.indate), in_time, number_at(copy, at.breaktime),
-                         number_at(copy, at.breakreduction))
+                         number_at(copy, at.breakreduction),
+                         kept == in_offsets.cend() ? std::nullopt : std::optional<int>(*kept))
                     .hours;
         }
         copies.add(copy);

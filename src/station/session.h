@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QVariantList>
 #include <optional>
 
 namespace pw {
@@ -32,6 +33,8 @@ struct OpenPunch {
     double breakreduction = 0;
     int jobcode = 0;
     QString jobdescription;
+    QVariantList key;            // the punch's "already there" key
+    std::optional<int> inoffset; // the UTC offset kept at punch in, when known
 };
 
 struct Session {

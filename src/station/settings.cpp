@@ -65,9 +65,18 @@ PrValue pr_value(const QSqlQuery& q, const QString& column) {
     return v;
 }
 
+// Replaces value by its checked form, noting "name value" when that changed it.
+void note_range(QStringList& notes, const QString& name, int& value, int (*checked)(int)) {
+    const int ok = checked(value);
+    if (ok != value)
+        notes << name + u' ' + QString::number(value);
+    value = ok;
+}
+
 // Reads the first row of pr into s. Throws DbError; s is changed only when all was read.
 void read_pr(Station& st, Settings& s) {
     Settings next = s;
+    QStringList notes;
     {
         Db db(st.path(s.configdb), DbMode::ReadOnly, st.db_access());
         QSqlQuery q = db.run(QStringLiteral("select * from pr"));
@@ -81,13 +90,22 @@ void read_pr(Station& st, Settings& s) {
         next.inrounding = in.null ? 0 : to_int16(in.number);
         const PrValue out = pr_value(q, QStringLiteral("outrounding"));
         next.outrounding = out.null ? 0 : to_int16(out.number);
+        // Checked here, where the rules first meet them: the window then shows what the
+        // clock uses.
+        note_range(notes, QStringLiteral("inrounding"), next.inrounding, checked_rounding);
+        note_range(notes, QStringLiteral("outrounding"), next.outrounding, checked_rounding);
         const PrValue plevel = pr_value(q, QStringLiteral("plevel1"));
         next.managerpassword = plevel.null ? QStringLiteral("zvt") : plevel.text;
         for (int n = 1; n <= 6; ++n)
             next.reasons[n] = pr_value(q, QStringLiteral("reason%1").arg(n)).text;
         const PrValue week = pr_value(q, QStringLiteral("wwstartday"));
         next.wwstartday = week.null ? 1 : to_int16(week.number);
+        note_range(notes, QStringLiteral("wwstartday"), next.wwstartday, checked_wwstartday);
     }
+    const QString note = notes.join(QStringLiteral(", "));
+    if (!note.isEmpty() && note != next.range_note)
+        adminlog(st, QStringLiteral("pr out of range, treated as 0: ") + note);
+    next.range_note = note;
     s = next;
 }
 
@@ -133,6 +151,14 @@ void read_tclock_ini(Station& st, Settings& s) {
 }
 
 } // namespace
+
+int checked_rounding(int unit) {
+    return unit > 60 ? 0 : unit;
+}
+
+int checked_wwstartday(int day) {
+    return day < 0 || day > 7 ? 0 : day;
+}
 
 std::optional<QStringList> holiday_keys(Station& st) {
     const QString path = st.shared(QStringLiteral("holiday.dat"));

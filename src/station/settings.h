@@ -49,6 +49,9 @@ struct Settings {
     QString managerpassword;
     std::array<QString, 7> reasons; // 1 to 6; entry 0 unused
     int wwstartday = 1;
+    // The note of pr values out of range last written to admlog.ini, so a reread that finds
+    // the same ones does not write it again.
+    QString range_note;
 
     // From holiday.dat: entry 0 the count as text, entries 1.. the keys MMDD.
     std::array<QString, 367> holidays;
@@ -60,6 +63,11 @@ struct Settings {
 
     int holiday_count() const;
 };
+
+// Pay settings out of their ranges count as 0, wherever they come from: a rounding unit above
+// 60 minutes, a work week start day outside 0 to 7.
+int checked_rounding(int unit);
+int checked_wwstartday(int day);
 
 // Fixed reason texts for reasons left empty, by number 1 to 6.
 QString default_reason(int n);

@@ -148,7 +148,7 @@ TEST_F(Editor, OpensOnTheRangeListsPaintsByStatusAndKeepsTheListsOnAFailure) {
 
 TEST_F(Editor, ChoosingAPunchFillsTheBoxesWhichCompleteOnEnterAndCheckOnLeaving) {
     punch(20040503, 1, {{"tckoutdate", 0}, {"tckadjtimeout", QVariant()}});
-    punch(20040505, 3, {{"tcktips", 12.5}, {"tckadjreason", "Late"}});
+    punch(20040505, 3, {{"tcktips", 12.5}, {"tckadjreason", "Open more than 24 hours"}});
     punch(20040504, 2, {{"tckempid", 9}, {"tckadjreghours", QVariant()}});
     open();
     ed->go();
@@ -156,8 +156,9 @@ TEST_F(Editor, ChoosingAPunchFillsTheBoxesWhichCompleteOnEnterAndCheckOnLeaving)
     EXPECT_EQ(ed->txttotalhours->text(), ".00");
     choose_ann();
     ed->choose_punch(row_of(20040505));
-    const QStringList want{"20040505", "08:00:00", "20040505", "16:00:00", "8",    "0",
-                           "0",        "0",        "0",        "0",        "12.5", "Late"};
+    const QStringList want{"20040505", "08:00:00", "20040505", "16:00:00",
+                           "8",        "0",        "0",        "0",
+                           "0",        "0",        "12.5",     "Open more than 24 hours"};
     for (int k = 0; k < 12; ++k)
         EXPECT_EQ(ed->txtpunch[k]->text(), want[k]) << k;
     EXPECT_EQ(ed->helpwindow1->text(), "Bad Punch - total hours may exceed the shift limit");
@@ -221,7 +222,9 @@ TEST_F(Editor, SaveTakesTheReasonAndRefusesAnOpenPunchABadOutDateAndOneChangedEl
     ed->choose_punch(row_of(20040504));
     const QVariantMap before = stored(20040504);
     type({{1, "09:00:00"}, {2, "20040505"}, {4, "7"}, {10, "3.5"}, {11, "Late start"}});
+    env.dialogs.clear();
     ed->cmdsave->click();
+    EXPECT_EQ(env.dialogs.texts(), QStringList{"1 punch changed."});
     // Column by column: what the boxes hold, approved; the rest as it was.
     QVariantMap changed{{"tckadjtimein", "09:00:00"},   {"tckoutdate", 20040505},
                         {"tckadjreghours", 7},          {"tcktips", 3.5},
@@ -230,6 +233,9 @@ TEST_F(Editor, SaveTakesTheReasonAndRefusesAnOpenPunchABadOutDateAndOneChangedEl
     for (auto it = before.begin(); it != before.end(); ++it)
         EXPECT_EQ(after[it.key()].toString(), changed.value(it.key(), it.value()).toString())
             << it.key().toStdString();
+    // The grid shows what was stored.
+    for (const QString& key : changed.keys())
+        EXPECT_EQ(ed->Data2->record(row_of(20040504)).value(key).toString(), after[key].toString());
     EXPECT_EQ(ed->txttotalhours->text(), "31.00");
     EXPECT_EQ(ed->Data2->styles(row_of(20040504)), QStringList{kBackGreen});
 
@@ -241,9 +247,10 @@ TEST_F(Editor, SaveTakesTheReasonAndRefusesAnOpenPunchABadOutDateAndOneChangedEl
     EXPECT_FALSE(ed->optreason[2]->isChecked());
 
     ed->choose_punch(row_of(20040506));
+    env.dialogs.clear();
     ed->cmdsave->click();
     EXPECT_EQ(stored(20040506)["tckadjreason"], "MGR APPROVED");
-    EXPECT_TRUE(env.dialogs.boxes.isEmpty());
+    EXPECT_EQ(env.dialogs.texts(), QStringList{"1 punch changed."});
 
     ed->choose_punch(row_of(20040503));
     ed->cmdsave->click();
@@ -290,7 +297,7 @@ TEST_F(Editor, HoursAdjustmentIsAskedOncePerPunchAndOutBeforeIn) {
     };
     for (const bool yes : {false, true}) {
         ed->clearedit(); // a punch of its own
-        fill("00:30:00", "08:00:00");
+        fill("00:00:00", "00:00:00");
         test::answer(env.dialogs, {yes ? "Yes" : "No"});
         ed->calchours();
         ed->calchours(); // the next box left: no second question
@@ -298,8 +305,6 @@ TEST_F(Editor, HoursAdjustmentIsAskedOncePerPunchAndOutBeforeIn) {
                   QStringList{"Is this an hours adjustment without time settings?"});
         EXPECT_EQ(env.dialogs.last().title, "Manager Override?");
         EXPECT_EQ(std::pair(ed->badentry, ed->hoursonly), std::pair(yes ? 0 : 1, yes ? 1 : 0));
-        EXPECT_EQ(ed->txtpunch[1]->text() + ed->txtpunch[3]->text(),
-                  yes ? "00:00:0000:00:00" : "00:30:0008:00:00");
         EXPECT_EQ(ed->txtpunch[4]->text(), "5"); // hours are left to the manager
     }
 
@@ -418,7 +423,7 @@ TEST_F(Editor, ApproveAllAsksOnlyAboutBadPunches) {
     open();
     choose_ann();
     ed->cmdokayall->click();
-    EXPECT_TRUE(env.dialogs.boxes.isEmpty());
+    EXPECT_EQ(env.dialogs.texts(), QStringList{"1 punch changed."});
     EXPECT_EQ(stored(20040503)["tckstatus"].toInt(), 1);
     EXPECT_EQ(stored(20040504)["tckstatus"].toString() +
                   stored(20040504)["tckadjreason"].toString() +
@@ -439,6 +444,7 @@ TEST_F(Editor, ApproveAllAsksOnlyAboutBadPunches) {
     env.dialogs.answers = QStringList{"Yes"};
     ed->cmdokayall->click();
     EXPECT_EQ(stored(20040508)["tckstatus"].toInt() + stored(20040509)["tckstatus"].toInt(), 8);
+    EXPECT_EQ(env.dialogs.last().text, "2 punches changed.");
 }
 
 TEST_F(Editor, HelpStartsTheViewerAndExitLeavesNoDatabaseOpen) {
@@ -480,23 +486,44 @@ TEST(CalcHours, WorkedExamplesStopsAndTimeCompletion) {
         int limit;
         CalcOutcome outcome;
         QString hours;
+        double breaktime = 0, cut = 0; // the punch's break rule
+        const char* zone = nullptr;
+        PunchOffsets kept = {};
     } cases[] = {
         // Shift limit 12.
         {times(d, "22:00:00", next, "06:20:00"), 12, CalcOutcome::Hours, "8.33"},
         {times(d, "20:00:00", next, "08:00:00"), 12, CalcOutcome::Hours, "0"}, // limit reached
         {times(d, "06:00:00", d, "21:00:00"), 12, CalcOutcome::Hours, "15"},   // same day: no limit
-        {times(d, "22:00:00", "20040526", "06:00:00"), 99, CalcOutcome::Hours, "32"},
-        // Shift limit 0: every overnight shift is zeroed.
-        {times(d, "22:00:00", next, "06:20:00"), 0, CalcOutcome::Hours, "0"},
+        // As the clock pays: no limit at 0, more than 24 hours pays 0, the break rule.
+        {times(d, "22:00:00", "20040526", "06:00:00"), 99, CalcOutcome::Hours, "0"},
+        {times(d, "22:00:00", next, "06:20:00"), 0, CalcOutcome::Hours, "8.33"},
         {times(d, "08:00:00", d, "16:30:00"), 0, CalcOutcome::Hours, "8.5"},
+        {times(d, "13:45:00", d, "22:00:00"), 0, CalcOutcome::Hours, "7.75", 6, 0.5},
+        // Midnight is an ordinary start; only both times at 00:00 ask.
+        {times(d, "00:00:00", d, "08:00:00"), 0, CalcOutcome::Hours, "8"},
+        {times(d, "00:30:00", d, "08:00:00"), 0, CalcOutcome::Hours, "7.5"},
+        {times(d, "00:00:00", d, "00:00:00"), 0, CalcOutcome::AskHoursOnly, ""},
+        // Real time across the nights that change the clocks.
+        {times("20261031", "22:00:00", "20261101", "06:00:00"), 0, CalcOutcome::Hours, "9", 0, 0,
+         "America/New_York"},
+        {times("20260328", "22:00:00", "20260329", "06:00:00"), 0, CalcOutcome::Hours, "7", 0, 0,
+         "Europe/Berlin"},
+        {times("20261101", "01:30:00", "20261101", "01:45:00"),
+         0,
+         CalcOutcome::Hours,
+         "1.25",
+         0,
+         0,
+         "America/New_York",
+         {-4 * 3600, -5 * 3600}},
         // Stops.
         {times("0", "08:00:00", d, "16:00:00"), 12, CalcOutcome::NoDates, ""},
-        {times(d, "08:00:00", d, ""), 12, CalcOutcome::AskHoursOnly, ""},
         {times(d, "08:30:00", d, "08:15:00"), 12, CalcOutcome::OutBeforeIn, ""},
         {times(next, "08:00:00", d, "16:00:00"), 12, CalcOutcome::OutDateEarlier, ".00"},
     };
     for (const auto& c : cases) {
-        const CalcResult r = calc_hours(c.boxes, c.limit);
+        const test::ZoneScope zone(c.zone);
+        const CalcResult r = calc_hours(c.boxes, c.limit, c.breaktime, c.cut, c.kept);
         const std::string what =
             (c.boxes[1] + " " + c.boxes[3] + " limit " + QString::number(c.limit)).toStdString();
         EXPECT_EQ(r.outcome, c.outcome) << what;

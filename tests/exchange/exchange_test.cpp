@@ -3,6 +3,7 @@
 #include "exchange/transferfile.h"
 #include "installation.h"
 
+#include <QFileInfo>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -41,9 +42,11 @@ TEST(TransferFile, ReadsRecordsOrNamesTheFirstBadLine) {
     EXPECT_EQ(read_transfer_file("\"a\nb\",\"c\"\n", 2).records,
               QList<QStringList>({{"a\nb", "c"}}));
 
-    // Null and blanks arrive as empty text or 0; numbers by their leading value.
+    // Null arrives as NULL text or 0, blanks as empty text or 0; numbers by their leading
+    // value.
     EXPECT_EQ(import_value("Null", FieldType::Integer), QVariant(0.0));
-    EXPECT_EQ(import_value("NULL", FieldType::Text), QVariant(QString("")));
+    EXPECT_TRUE(import_value("NULL", FieldType::Text).isNull());
+    EXPECT_FALSE(import_value(" ", FieldType::Text).toString().isNull());
     EXPECT_EQ(import_value("  Bar  ", FieldType::Text), QVariant(QString("Bar")));
     EXPECT_EQ(import_value("abc", FieldType::Integer), QVariant(0.0));
 }
@@ -52,6 +55,8 @@ TEST(TransferFile, RefusesAValueThatDoesNotFitItsColumn) {
     const TransferLayout& layout = punch_transfer_layout();
     QStringList good(col::count, " 0 ");
     good[col::tckindate] = " 20040229 ";
+    good[col::tckstatus] = " 5 ";
+    const QByteArray longest(255, 'x'), longer(256, 'x');
     const struct {
         int pos;
         const char* raw; // nullptr: the record reads
@@ -67,6 +72,12 @@ TEST(TransferFile, RefusesAValueThatDoesNotFitItsColumn) {
         {col::tckoutdate, "99999999", "in tckoutdate, which is no date"},
         {col::tckoutdate, "Null", nullptr},
         {col::tcktimein, "1e400", nullptr},
+        // Statuses the station knows, texts the suite's columns hold.
+        {col::tckstatus, "9", "in tckstatus, which is no status the station knows"},
+        {col::tckstatus, "0", "in tckstatus, which is no status the station knows"},
+        {col::tckstatus, "1", nullptr},
+        {col::tckjobdescription, longest.constData(), nullptr},
+        {col::tckcomment, longer.constData(), "in tckcomment, longer than 255 characters"},
     };
     for (const auto& c : cases) {
         QStringList bad = good;
@@ -310,6 +321,38 @@ TEST_F(Exchange, ImportAddsAllOrNothing) {
     import_punches(env.st, timer);
     EXPECT_EQ(env.dialogs.last().title + " " + env.dialogs.last().text,
               "Oops... Selected import file is missing. Redo.");
+
+    // A punch made in the editor has no recorded in time: imported twice, it is there once.
+    // "" stays empty text, Null stays NULL.
+    QByteArray editor_made = line;
+    editor_made.replace("\"09:00:00\",\" 20040515 \"", "\"Null\",\" 20040515 \"");
+    editor_made.replace("\"Bar\"", "\"\"");
+    ASSERT_NE(editor_made, line);
+    for (const char* message :
+         {"1 punch added, 0 punches already there.", "0 punches added, 1 punch already there."})
+        EXPECT_TRUE(import(editor_made).contains(message)) << message;
+    const QList<QVariantMap> made = env.punches("tcktimein is null");
+    ASSERT_EQ(made.size(), 1);
+    EXPECT_TRUE(made[0]["tckjobdescription"] == "" && made[0]["tckadjreason"] == "");
+    EXPECT_EQ(env.punches("tckjobdescription is null").size(), 0);
+}
+
+// The suite's databases and the station's files are never an export's target.
+TEST_F(Exchange, ExportRefusesPunchwellsOwnFiles) {
+    add_full_punch(20040515, "09:00:00", "Bar");
+    const QByteArray before = env.read_file(env.punchdb());
+    for (const char* name : {"../data/PUNCHCLK.MDB", "Emp.mdb", "tclock.ini", "rpt00.sys",
+                             "tclog.clk", "holiday.dat"}) {
+        env.dialogs.answers = QStringList{name};
+        env.dialogs.clear();
+        export_punches(env.st, timer);
+        EXPECT_EQ(env.dialogs.last().text,
+                  QFileInfo(name).fileName() +
+                      " is one of Punchwell's own files. Choose another name.");
+        expect_timer_running();
+    }
+    EXPECT_EQ(env.read_file(env.punchdb()), before);
+    EXPECT_EQ(env.punches("tckstatus = 2").size(), 1);
 }
 
 } // namespace

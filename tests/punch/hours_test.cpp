@@ -20,10 +20,10 @@ TEST(Hours, RoundTimeStampsAndElapsedHours) {
     for (const auto& [unit, in, out] : rounds)
         EXPECT_EQ(round_time(in, unit), out) << "unit " << unit << " " << in;
 
-    // Beyond the punches through the window: in rounded up into a new year; a rounded
-    // midnight out is 00:00 for a punch begun at it or after.
+    // Beyond the punches through the window: in never rounded into the next day (nor year); a
+    // rounded midnight out is 00:00 for a punch begun at it or after.
     const std::tuple<bool, const char*, int, int, const char*> stamps[] = {
-        {true, "2026-12-31 23:55:00", 0, 20270101, "00:00:00"},
+        {true, "2026-12-31 23:55:00", 0, 20261231, "23:59:00"},
         {false, "2026-12-06 23:57:00", 20261207, 20261207, "00:00:00"},
         {false, "2026-12-07 00:05:00", 20261207, 20261207, "00:00:00"}};
     for (const auto& [in, now, in_date, date, time] : stamps) {
@@ -52,6 +52,84 @@ TEST(Hours, RoundTimeStampsAndElapsedHours) {
     }
     // Dates that name no day count one midnight when in order.
     EXPECT_EQ(days_between(20261340, 20261341), 1);
+}
+
+// Real time in the station's zone: the nights that change the clocks, the two passes of a
+// repeated hour told apart by the offsets kept (seconds east of UTC), and the shifts that go
+// to the manager whatever the limit.
+TEST(Hours, RealTimeAndShiftsForTheManager) {
+    constexpr int ET = -4 * 3600, ST = -5 * 3600, CEST = 2 * 3600, CET = 3600;
+    const std::optional<int> none;
+    const struct {
+        const char* zone;
+        Moment in, out;
+        int limit = 0;
+        double hours = 0;
+        bool struck = false;
+        const char* review = nullptr;
+    } cases[] = {
+        // Whole nights are met by the punches through the window. The limit meets the real
+        // hours: 9 of them reach a limit of 9.
+        {"America/New_York",
+         {20261031, "22:00:00", none},
+         {20261101, "06:00:00", none},
+         9,
+         0,
+         true},
+        // Same-day spans over a change.
+        {"America/New_York", {20261101, "00:30:00", none}, {20261101, "04:00:00", none}, 0, 4.5},
+        {"America/New_York", {20260308, "00:30:00", none}, {20260308, "04:00:00", none}, 0, 2.5},
+        // The repeated hour, first pass to second; a rounded in time that never showed on the
+        // clock (02:00 of a spring night, rounded up from 01:55 standard time).
+        {"America/New_York", {20261101, "01:50:00", ET}, {20261101, "01:10:00", ST}, 0, 0.33},
+        {"America/New_York", {20260308, "02:00:00", ST}, {20260308, "06:00:00", ET}, 0, 3},
+        // To the manager: out before in (the clock set back, a second pass before a first),
+        // more than 24 hours; exactly 24 is a shift.
+        {"Europe/Berlin",
+         {20261025, "02:10:00", CET},
+         {20261025, "02:50:00", CEST},
+         0,
+         0,
+         false,
+         "Out before in"},
+        {nullptr,
+         {20261207, "22:00:00", none},
+         {20261206, "23:00:00", none},
+         8,
+         0,
+         false,
+         "Out before in"},
+        {nullptr,
+         {20260301, "22:00:00", none},
+         {20260305, "06:00:00", none},
+         0,
+         0,
+         false,
+         "Open more than 24 hours"},
+        {nullptr,
+         {20260301, "22:00:00", none},
+         {20260305, "06:00:00", none},
+         8,
+         0,
+         true,
+         "Open more than 24 hours"},
+        {nullptr, {20261207, "08:00:00", none}, {20261208, "08:00:00", none}, 0, 24},
+    };
+    for (const auto& c : cases) {
+        const test::ZoneScope zone(c.zone);
+        const ShiftPay pay = shift_pay(c.in, c.out, c.limit, 0, 0);
+        EXPECT_EQ(std::tuple(pay.hours, pay.limit_struck, pay.review),
+                  std::tuple(c.hours, c.struck, QString(c.review ? c.review : "")))
+            << c.in.date << " " << c.in.time.toStdString() << " " << c.out.date << " "
+            << c.out.time.toStdString();
+    }
+
+    // Hours so far on a clock inside the repeated hour, from the pass kept at punch in.
+    const test::ZoneScope zone("America/New_York");
+    test::TestEnv env;
+    env.load();
+    env.clock.set("2026-11-01 01:45:00-05:00");
+    EXPECT_EQ(calctime(env.st, 20261101, "01:30:00", 0, 0, ET).hours, 1.25);
 }
 
 TEST(Hours, BreakReductionNeverBelowZeroAndWeeklySplit) {

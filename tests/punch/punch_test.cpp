@@ -1,4 +1,5 @@
 #include "punch/identify.h"
+#include "punch/punchout.h"
 #include "reports/punchreports.h"
 #include "reports/workdb.h"
 #include "station/linelist.h"
@@ -36,10 +37,12 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
         const char *in, *out;         // "indate adjtimein" and "outdate adjtimeout status"
         const char *hours, *overtime; // the shift's hours; the overtime row's, if any
         const char *so_far, *receipt; // hours so far; the receipt's hours and overtime
+        const char* zone = nullptr;   // TZ; the clock times may name their offset
+        const char* reason = nullptr; // tckadjreason of a shift sent to the manager
     } cases[] = {
-        {"in 23:53 rounded up by 15 starts the next day", "inrounding = 15, shiftlimit = 12", "",
-         "2026-12-06 23:53:00", "2026-12-07 06:00:00", "20261207 00:00:00", "20261207 06:00:00 2",
-         "reghours=6 adjreghours=6", "", "6", "6"},
+        {"in 23:53 rounded up by 15 stays on its day", "inrounding = 15, shiftlimit = 12", "",
+         "2026-12-06 23:53:00", "2026-12-07 06:00:00", "20261206 23:59:00", "20261207 06:00:00 2",
+         "reghours=6.02 adjreghours=6.02", "", "6.02", "6.02"},
         {"in 23:52 rounded down by 15, struck by a limit of 6", "inrounding = 15, shiftlimit = 6",
          "", "2026-12-06 23:52:00", "2026-12-07 06:00:00", "20261206 23:45:00",
          "20261207 06:00:00 3", "", "", "0", "0"},
@@ -49,13 +52,29 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
         {"Saturday night, weeks from Monday: Sunday's 36 count", "wwstartday = 2", "20261206=36",
          "2026-12-05 22:00:00", "2026-12-06 06:00:00", "20261205 22:00:00", "20261206 06:00:00 2",
          "reghours=8 adjreghours=4", "othours=4", "8", "4 4"},
-        {"4 minutes, in rounded up by 30, out unrounded: 0",
+        {"4 minutes, in rounded up by 30, out unrounded: out before in",
          "inrounding = 30; breaktime = 0, breakreduction = 0.5", "", "2026-12-07 08:16:00",
-         "2026-12-07 08:20:05", "20261207 08:30:00", "20261207 08:20:05 2", "breakreduction=0.5",
-         "", "0", "0"},
-        {"open 4 days, no limit: every hour, over the 40", "", "", "2026-03-01 22:00:00",
-         "2026-03-05 06:00:00", "20260301 22:00:00", "20260305 06:00:00 2",
-         "reghours=80 adjreghours=40", "othours=40", "80", "40 40"},
+         "2026-12-07 08:20:05", "20261207 08:30:00", "20261207 08:20:05 3", "breakreduction=0.5",
+         "", "0", "0", nullptr, "Out before in"},
+        {"open 4 days, no limit: to the manager", "", "", "2026-03-01 22:00:00",
+         "2026-03-05 06:00:00", "20260301 22:00:00", "20260305 06:00:00 3", "", "", "80", "0",
+         nullptr, "Open more than 24 hours"},
+        {"the clock set back a day", "", "", "2026-12-07 22:00:00", "2026-12-06 23:00:00",
+         "20261207 22:00:00", "20261206 23:00:00 3", "", "", "0", "0", nullptr, "Out before in"},
+        // Real time across daylight-saving nights; in the repeated hour the offset kept at
+        // punch in says which pass it was.
+        {"New York autumn night: 9 h", "", "", "2026-10-31 22:00:00", "2026-11-01 06:00:00",
+         "20261031 22:00:00", "20261101 06:00:00 2", "reghours=9 adjreghours=9", "", "9", "9",
+         "America/New_York"},
+        {"Berlin spring night: 7 h", "", "", "2026-03-28 22:00:00", "2026-03-29 06:00:00",
+         "20260328 22:00:00", "20260329 06:00:00 2", "reghours=7 adjreghours=7", "", "7", "7",
+         "Europe/Berlin"},
+        {"New York 01:30 first pass to 01:45 second", "", "", "2026-11-01 01:30:00-04:00",
+         "2026-11-01 01:45:00-05:00", "20261101 01:30:00", "20261101 01:45:00 2",
+         "reghours=1.25 adjreghours=1.25", "", "1.25", "1.25", "America/New_York"},
+        {"Berlin 02:50 first pass to 02:10 second", "", "", "2026-10-25 02:50:00+02:00",
+         "2026-10-25 02:10:00+01:00", "20261025 02:50:00", "20261025 02:10:00 2",
+         "reghours=0.33 adjreghours=0.33", "", "0.33", "0.33", "Europe/Berlin"},
         {"Christmas Day crossing the 40", "", "20261221=36", "2026-12-25 14:00:00",
          "2026-12-26 00:30:00", "20261225 14:00:00", "20261226 00:30:00 2",
          "reghours=10.5 holidayhours=4", "holidayhours=6.5", "10.5", "4 6.5"},
@@ -71,6 +90,7 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        const test::ZoneScope zone(c.zone);
         Terminal t;
         const QStringList rules = QString(c.rules).split(';');
         if (!rules[0].isEmpty()) {
@@ -90,7 +110,7 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
         clearscreen(t.env.st, t.win);
 
         const QStringList i = QString(c.in).split(' '), o = QString(c.out).split(' ');
-        const QString timein = QString(c.in_at).mid(11), timeout = QString(c.out_at).mid(11);
+        const QString timein = QString(c.in_at).mid(11, 8), timeout = QString(c.out_at).mid(11, 8);
         const QVariantMap in =
             merged(test::kOpenPunch,
                    fields(QString("indate=%1 timein=%2 adjtimein=%3").arg(i[0], timein, i[1])));
@@ -100,7 +120,7 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
         EXPECT_EQ(t.lines().mid(1, 5),
                   (QStringList{i[0] + " at " + i[1], "Job# 10", "Bartender",
                                QString("Hours so far: ") + c.so_far, kDashes}));
-        EXPECT_EQ(t.lines().contains("You may have forgotten to"), o[2] == "3");
+        EXPECT_EQ(t.lines().contains("You may have forgotten to"), o[2] == "3" && !c.reason);
         // The manager's list of open punches counts them the same way.
         LineList report;
         manager_report(t.env.st, report, kWhosPunchedIn);
@@ -113,7 +133,9 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
                                   .arg(o[0], timeout, o[1], o[2])));
         const QList<QVariantMap> rows = t.env.punches(kShift);
         ASSERT_EQ(rows.size(), *c.overtime ? 2 : 1);
-        expect_punch(rows[0], merged(out, fields(c.hours)));
+        expect_punch(rows[0],
+                     merged(merged(out, fields(c.hours)),
+                            c.reason ? QVariantMap{{"tckadjreason", c.reason}} : QVariantMap{}));
         if (*c.overtime)
             expect_punch(rows[1], merged(out, fields(c.overtime)));
 
@@ -136,6 +158,23 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
                       QStringList(12, " "));
         EXPECT_EQ(t.env.printers.jobs[1].lines, receipt + QStringList(10, " "));
         EXPECT_EQ(t.env.programs.started.count("syncnwk.exe nowait"), 2);
+    }
+}
+
+// A close the caller sends to the manager keeps its reason after the shift's own.
+TEST(Punch, AShiftSentToTheManagerSaysWhy) {
+    PunchBuffer open;
+    open.values = QVariantList(col::count);
+    open[col::tckindate] = 20261207;
+    open[col::tckadjtimein] = "22:00:00";
+    const std::tuple<const char*, const char*> cases[] = {
+        {"2026-12-08 06:00:00", "Left at 06:00 (employee)"},
+        {"2026-12-09 06:00:00", "Open more than 24 hours; Left at 06:00 (employee)"}};
+    for (const auto& [at, reason] : cases) {
+        const ShiftClose c = close_shift(open, QDateTime::fromString(at, "yyyy-MM-dd HH:mm:ss"), {},
+                                         0, std::nullopt, "Left at 06:00 (employee)");
+        EXPECT_EQ(std::tuple(c.shift.integer(col::tckstatus), c.shift.text(col::tckadjreason)),
+                  std::tuple(int(kBad), QString(reason)));
     }
 }
 

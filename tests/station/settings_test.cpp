@@ -125,6 +125,22 @@ TEST(Loadsettings, PrValuesNullDefaultsAndHolidayList) {
                               QString("Reallocate Hours"), 1));
     EXPECT_TRUE(env.dialogs.boxes.isEmpty());
 
+    // Out of range: 0, as the configuration window then shows, and written to admlog.ini
+    // once however often they are read; 60 and 7 are in range.
+    const QString admlog = env.station_file("admlog.ini");
+    ASSERT_TRUE(env.exec(env.configdb(),
+                         "update pr set inrounding = 60, outrounding = 90, wwstartday = 8"));
+    loadsettings(env.st);
+    loadsettings(env.st);
+    EXPECT_EQ(std::tuple(s.inrounding, s.outrounding, s.wwstartday), std::tuple(60, 0, 0));
+    EXPECT_EQ(env.read_file(admlog), "05-24-2004-08:00:00---pr out of range, treated as 0: "
+                                     "outrounding 90, wwstartday 8\r\n");
+    ASSERT_TRUE(env.exec(env.configdb(), "update pr set outrounding = 5, wwstartday = -1"));
+    loadsettings(env.st);
+    EXPECT_EQ(std::tuple(s.outrounding, s.wwstartday), std::tuple(5, 0));
+    EXPECT_TRUE(env.read_file(admlog).endsWith("treated as 0: wwstartday -1\r\n"));
+    QFile::remove(admlog);
+
     auto first = [&] { return QStringList(s.holidays.begin(), s.holidays.begin() + 4); };
     const QString file = env.data("holiday.dat");
     QFile::remove(file);

@@ -53,7 +53,7 @@ TEST_F(StaffFiles, LoadedStaffIdentifyAndPunch) {
 
     Tclock win;
     connect_punch_screen(env.st, win);
-    ASSERT_TRUE(startup(env.st, win));
+    ASSERT_EQ(startup(env.st, win), Started::Running);
     win.Timer1->stop();
     test::type_login(win, "31", "4321");
     EXPECT_EQ(win.txtname->text(), "Rosa Diaz");

@@ -7,6 +7,7 @@
 #include <QSqlRecord>
 #include <QUrl>
 #include <QUuid>
+#include <ctime>
 #include <gtest/gtest.h>
 
 namespace pw::test {
@@ -130,6 +131,23 @@ suite::Options demo_club(const QDate& today, const QString& server) {
 QVariantMap merged(QVariantMap a, const QVariantMap& b) {
     a.insert(b);
     return a;
+}
+
+static void use_zone(const QByteArray& zone) {
+    zone.isEmpty() ? qunsetenv("TZ") : qputenv("TZ", zone);
+    tzset();
+}
+
+ZoneScope::ZoneScope(const char* zone)
+    : before(qgetenv("TZ"))
+    , set(zone != nullptr) {
+    if (set)
+        use_zone(zone);
+}
+
+ZoneScope::~ZoneScope() {
+    if (set)
+        use_zone(before);
 }
 
 QVariantMap fields(const QString& text) {

@@ -60,6 +60,16 @@ struct TestEnv {
 suite::Options demo_club(const QDate& today, const QString& server = {});
 
 QVariantMap merged(QVariantMap a, const QVariantMap& b);
+
+// The station's time zone while this lives (TZ, e.g. "America/New_York"); none: unchanged.
+struct ZoneScope {
+    explicit ZoneScope(const char* zone);
+    ~ZoneScope();
+    ZoneScope(const ZoneScope&) = delete;
+    ZoneScope& operator=(const ZoneScope&) = delete;
+    QByteArray before;
+    bool set = false;
+};
 // Punch columns written short: "adjtimein=06:00:00 status=1" (a value that is no number is
 // text).
 QVariantMap fields(const QString& text);
