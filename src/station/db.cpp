@@ -83,7 +83,7 @@ QString with_rowid_order(const QString& sql) {
 // The station's SQL is written for SQLite; these are the few places PostgreSQL reads
 // differently. CAST(x AS REAL) takes the leading number of a text, as SQLite does; "IS ?"
 // compares with NULLs as equal; ties in an order fall back on rowid (with_rowid_order); table
-// definitions get PostgreSQL's types and a rowid.
+// definitions get PostgreSQL's types and an indexed rowid, as a row is found by it.
 QString for_server(const QString& sql) {
     static const QRegularExpression cast(QStringLiteral(R"(cast\(\s*([\w.]+)\s+as\s+real\s*\))"),
                                          QRegularExpression::CaseInsensitiveOption);
@@ -106,7 +106,7 @@ QString for_server(const QString& sql) {
         out.replace(text, QStringLiteral("text collate \"C\""));
         const qsizetype close = out.lastIndexOf(QLatin1Char(')'));
         if (close > 0)
-            out.insert(close, QStringLiteral(", rowid bigserial"));
+            out.insert(close, QStringLiteral(", rowid bigserial primary key"));
         return out;
     }
     out.replace(cast, QStringLiteral("pw_real(cast(\\1 as text))"));
