@@ -70,7 +70,7 @@ TestEnv::TestEnv(suite::Options options)
 TestEnv::~TestEnv() {
     if (server.isEmpty())
         return;
-    closealldata();
+    closealldata(st.kept_connections());
     const QString name = QUrl(server).path().mid(1);
     try {
         server_exec(qEnvironmentVariable(kServerVariable),
