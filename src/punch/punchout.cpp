@@ -33,7 +33,7 @@ Outcome write_close(Station& st, Db& db, const PunchBuffer& open, const PunchQue
     const double W =
         rules.weekly ? week_sum(db, employee, week_bounds(shift_day, st.settings.wwstartday)) : 0.0;
     result = close_shift(open, now, rules, W);
-    if (write_punch_row(db, query, result.shift) != RowResult::Done)
+    if (update_punch_row(db, query, open, result.shift) != RowResult::Done)
         return Outcome::NotOpen; // rolled back: nothing of this close is kept
     if (result.overtime)
         write_punch_row(db, query, *result.overtime);
