@@ -3,12 +3,12 @@
 # make package builds punchwell_VERSION_ARCH.deb here (apt install ./punchwell_*.deb)
 # make stress  many station processes on one data folder, then kill -9 trials
 # make fuzz  builds the fuzz targets with clang and runs each for 60 s
-# make bench runs the benchmarks beside bare SQLite (QUICK=1: the small club only)
+# make bench runs the benchmarks beside bare SQLite and libpq (QUICK=1: the small club only)
 
 PACKAGES := cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libkainjow-mustache-dev \
             libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev poppler-utils \
             fonts-dejavu-core dpkg-dev file clang-14 libclang-rt-14-dev \
-            libqt6sql6-psql postgresql lintian
+            libqt6sql6-psql postgresql lintian libpq-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS := $(shell nproc)
 
@@ -40,9 +40,10 @@ run: build
 	cd demo/station && ../../build/src/app/punchwell
 
 # make bench QUICK=1 measures on the 100k club only. The clubs are made once and kept in
-# build/bench-data.
+# build/bench-data. The server's paths run on a private PostgreSQL server, as make test's.
 bench: build
-	QUICK=$(QUICK) QT_QPA_PLATFORM=offscreen ./build/bench/bench_punchwell --benchmark_color=false
+	QUICK=$(QUICK) QT_QPA_PLATFORM=offscreen tools/pgtest.sh \
+	    ./build/bench/bench_punchwell --benchmark_color=false
 
 package: build
 	rm -f build/punchwell_*.deb punchwell_*.deb

@@ -1,8 +1,11 @@
 #include "baseline.h"
 
 #include <QFile>
+#include <QHash>
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace bench::bare {
 
@@ -184,15 +187,26 @@ void report(const Paths& p, const QString& sql, const QVariantList& binds) {
     Conn punch(p.punch, false);
     Conn emp(p.emp, false);
     Conn work(p.work, true);
+    // A scratch copy, as the station keeps it.
+    work.exec("pragma synchronous = off");
+    work.exec("pragma journal_mode = memory");
     Stmt rows(punch, sql);
     Stmt name(emp, kName);
     rows.bind(binds);
     const int columns = sqlite3_column_count(rows.get());
     Stmt copy(work, "insert into punch values (" + marks(columns) + ")");
+    // Each employee's name is looked up once, as the station does.
+    QHash<qint64, QByteArray> names;
     work.exec("begin immediate");
     while (rows.row()) {
         read_row(rows.get());
-        name.bind({sqlite3_column_int64(rows.get(), 1)}).run();
+        const qint64 empid = sqlite3_column_int64(rows.get(), 1);
+        if (!names.contains(empid)) {
+            QByteArray& n = names[empid];
+            if (name.bind({empid}).row())
+                n = reinterpret_cast<const char*>(sqlite3_column_text(name.get(), 0));
+            sqlite3_reset(name.get());
+        }
         copy_row(rows.get(), copy.get(), columns);
         copy.run();
     }
@@ -220,10 +234,13 @@ void export_rows(const Paths& p, const QString& where, const QVariantList& binds
             text += "\r\n";
         }
     }
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size() || !f.flush())
+    // Written under another name, synced and renamed into place, as the station writes it.
+    const QByteArray temp = (path + QStringLiteral(".tmp")).toLocal8Bit();
+    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0 || ::write(fd, text.constData(), size_t(text.size())) != text.size() ||
+        ::fsync(fd) != 0 || ::close(fd) != 0 ||
+        ::rename(temp.constData(), path.toLocal8Bit().constData()) != 0)
         throw std::runtime_error("cannot write the export file");
-    f.close();
     Stmt(punch, mark + " where " + closed).bind(binds).run();
     punch.exec("commit");
 }

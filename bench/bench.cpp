@@ -1,16 +1,22 @@
-// bench_punchwell: every speed path of the station next to a bare SQLite program doing the
-// same SQL on the same files, in one run, on the cached benchmark clubs. Prints one line
-// "ratio NAME X.XX" per path (median over median, on the largest club) with its growth from
-// the 100k club to the 1M club, then start-up time and memory.
+// bench_punchwell: every speed path of the station next to the best bare SQLite program for
+// the same job (the same SQL, pragmas, caches and file writes) on the same files, in one run,
+// on the cached benchmark clubs. The station side runs what the person's press runs. Prints
+// one line "ratio NAME X.XX" per path (median over median, on the largest club) with its
+// growth from the 100k club to the 1M club, then start-up (to the first painted window, beside
+// a bare Qt window's) and memory. With PW_TEST_DATABASE (make bench starts a private server),
+// the paths a server serves run there too, beside a bare libpq program on one connection:
+// "ratio_pg NAME X.XX" and "pg_ms NAME".
 //
 //   bench_punchwell                 both clubs (QUICK=1 in the environment: the 100k club)
 //   bench_punchwell --once NAME SIDE ROWS   one run of one side, e.g. under callgrind
 #include "baseline.h"
 #include "club.h"
+#include "pgbaseline.h"
 #include "platform/doubles.h"
 
 #include "app/wiring.h"
 #include "config/purge.h"
+#include "copyto.h"
 #include "exchange/exchange.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -38,6 +44,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <algorithm>
@@ -48,6 +55,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -69,8 +77,11 @@ struct Ctx {
     pw::LineList list;
     bare::Paths paths;
     int job = 0;
+    // On a server: the bare program's one connection to it.
+    std::unique_ptr<pgbare::Server> server;
 
-    explicit Ctx(Club c)
+    // With server_url, the club's shared databases are those the server holds.
+    explicit Ctx(Club c, const QString& server_url = {})
         : club(std::move(c))
         , programs(club.station)
         , st(pw::Platform{dialogs, clock, printers, programs, files}, club.station) {
@@ -78,8 +89,15 @@ struct Ctx {
         pw::initnode(st);
         pw::checksuite(st);
         pw::loadsettings(st);
+        if (!server_url.isEmpty()) {
+            st.settings.database = server_url;
+            server = std::make_unique<pgbare::Server>(server_url);
+        }
         paths = {club.data + "PUNCHCLK.MDB", club.data + "EMP.MDB", club.data + "HBPOSTMP.MDB",
                  pw::work_db_path(st), club.station + "rpt00.sys"};
+        // The report list as the person sees it: shown, and painted after every report.
+        list.resize(800, 600);
+        list.show();
         pw::Db emp(st.path(st.settings.empdb), pw::DbMode::ReadOnly, st.db_access());
         job = pw::employee_jobs(emp, kEmployee).value(0).jobcode;
     }
@@ -93,6 +111,20 @@ struct Ctx {
         dialogs.clear();
         pw::make_report_database(st);
         pw::run_report(st, list, index, q);
+        list.viewport()->repaint();
+    }
+    // One statement on the punch database, wherever it is, for the untimed set-up of a case.
+    void punches(const QString& sql, const QVariantList& binds) {
+        pw::Db db(st.path(st.settings.punchdb), pw::DbMode::ReadWrite, st.db_access());
+        db.run(sql, binds);
+    }
+    // The screen as the person leaves it before typing a number and a password.
+    void typed(int employee) {
+        pw::clearscreen(st, win);
+        win.txtempid->setText(QString::number(employee));
+        st.who.entry_mode = 1;
+        win.txtpassword->setText(QString::number(password_of(employee)));
+        dialogs.clear();
     }
     void identified() {
         st.who.number = kEmployee;
@@ -114,6 +146,7 @@ struct Case {
     std::function<void(Ctx&)> setup;
     std::function<void(Ctx&)> station;
     std::function<void(Ctx&)> bare;
+    std::function<void(Ctx&)> bare_server = nullptr; // the bare libpq side, on a server
 };
 
 // The week and the year before the last day of the club.
@@ -130,36 +163,32 @@ QStringList year(const Ctx& c) {
 
 void no_setup(Ctx&) {}
 
-void reopen_for_punch_out(Ctx& c) {
-    bare::exec(c.paths.punch, "delete from punch where tckempid = ? and tckstatus = 1",
-               {kEmployee});
-    bare::exec(c.paths.punch,
-               "insert into punch (tckindate, tckempid, tckjobcode, tckjobdescription, "
-               "tckpayrate, tcktimein, tckadjtimein, tckstatus) values (?, ?, ?, 'Job', 10.5, "
-               "'08:00:00', '08:00:00', 1)",
-               {c.club.last_day + 1, kEmployee, c.job});
+void no_open_punch(Ctx& c) {
+    c.punches("delete from punch where tckempid = ? and tckstatus = 1", {kEmployee});
 }
 
-void no_open_punch(Ctx& c) {
-    bare::exec(c.paths.punch, "delete from punch where tckempid = ? and tckstatus = 1",
-               {kEmployee});
+void reopen_for_punch_out(Ctx& c) {
+    no_open_punch(c);
+    c.punches("insert into punch (tckindate, tckempid, tckjobcode, tckjobdescription, "
+              "tckpayrate, tcktimein, tckadjtimein, tckstatus) values (?, ?, ?, 'Job', 10.5, "
+              "'08:00:00', '08:00:00', 1)",
+              {c.club.last_day + 1, kEmployee, c.job});
 }
 
 const std::vector<Case>& cases() {
     static const std::vector<Case> all = {
-        {"identify", 9, no_setup,
-         [](Ctx& c) {
-             c.st.who.number = kEmployee;
-             pw::read_employee(c.st, kEmployee, QString::number(password_of(kEmployee)));
-         },
-         [](Ctx& c) { bare::identify(c.paths, kEmployee); }},
+        {"identify", 9, [](Ctx& c) { c.typed(kEmployee); },
+         [](Ctx& c) { pw::identify(c.st, c.win); },
+         [](Ctx& c) { bare::identify(c.paths, kEmployee); },
+         [](Ctx& c) { pgbare::identify(*c.server, kEmployee); }},
         {"punch_in", 9, no_open_punch,
          [](Ctx& c) {
              c.identified();
              pw::punch_in(c.st, c.win);
          },
+         [](Ctx& c) { bare::punch_in(c.paths, kEmployee, c.job, c.club.last_day + 1, "16:00:00"); },
          [](Ctx& c) {
-             bare::punch_in(c.paths, kEmployee, c.job, c.club.last_day + 1, "16:00:00");
+             pgbare::punch_in(*c.server, kEmployee, c.job, c.club.last_day + 1, "16:00:00");
          }},
         {"punch_out", 9, reopen_for_punch_out,
          [](Ctx& c) {
@@ -168,18 +197,30 @@ const std::vector<Case>& cases() {
          },
          [](Ctx& c) {
              bare::punch_out(c.paths, kEmployee, c.job, c.club.last_day - 5, c.club.last_day + 1);
+         },
+         [](Ctx& c) {
+             pgbare::punch_out(*c.server, kEmployee, c.job, c.club.last_day - 5,
+                               c.club.last_day + 1);
          }},
         {"whos_in", 9, no_setup,
          [](Ctx& c) { c.report(pw::kWhosPunchedIn, c.query(pw::kWhosPunchedIn, {})); },
          [](Ctx& c) {
              const pw::ReportQuery q = c.query(pw::kWhosPunchedIn, {});
              bare::report(c.paths, q.sql, q.binds);
+         },
+         [](Ctx& c) {
+             const pw::ReportQuery q = c.query(pw::kWhosPunchedIn, {});
+             pgbare::report(*c.server, c.paths, q.sql, q.binds);
          }},
         {"report_week", 5, no_setup,
          [](Ctx& c) { c.report(pw::kRangeOfEmployees, c.query(pw::kRangeOfEmployees, week(c))); },
          [](Ctx& c) {
              const pw::ReportQuery q = c.query(pw::kRangeOfEmployees, week(c));
              bare::report(c.paths, q.sql, q.binds);
+         },
+         [](Ctx& c) {
+             const pw::ReportQuery q = c.query(pw::kRangeOfEmployees, week(c));
+             pgbare::report(*c.server, c.paths, q.sql, q.binds);
          }},
         {"report_year", 3, no_setup,
          [](Ctx& c) { c.report(pw::kRangeOfEmployees, c.query(pw::kRangeOfEmployees, year(c))); },
@@ -240,6 +281,9 @@ QString size_name(int rows) {
 // "/rN" left off) and gives the medians: wall-clock and this thread's CPU time.
 class Medians : public benchmark::ConsoleReporter {
 public:
+    // Without colours: their last reset code would stand before the first ratio line.
+    Medians()
+        : ConsoleReporter(OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& r : runs) {
@@ -272,18 +316,19 @@ double now_ms(clockid_t clock) {
 // One repetition of one side: a benchmark of its own, so that the two sides of a case take
 // turns and a slow spell of the machine falls on both.
 void register_run(const Case& k, Ctx& c, const char* side, int repetition) {
-    const bool station = std::string(side) == "station";
+    const bool station = std::string(side).starts_with("station");
+    const auto& bare_side = c.server ? k.bare_server : k.bare;
     const std::string name = std::string(k.name) + "/" + side + "/" +
                              size_name(c.club.rows).toStdString() + "/r" +
                              std::to_string(repetition);
     benchmark::RegisterBenchmark(name.c_str(),
-                                 [&k, &c, station](benchmark::State& state) {
+                                 [&k, &c, station, &bare_side](benchmark::State& state) {
                                      double cpu = 0;
                                      for (auto _ : state) {
                                          k.setup(c);
                                          const double t0 = now_ms(CLOCK_MONOTONIC);
                                          const double c0 = now_ms(CLOCK_THREAD_CPUTIME_ID);
-                                         (station ? k.station : k.bare)(c);
+                                         (station ? k.station : bare_side)(c);
                                          cpu += now_ms(CLOCK_THREAD_CPUTIME_ID) - c0;
                                          state.SetIterationTime((now_ms(CLOCK_MONOTONIC) - t0) /
                                                                 1000);
@@ -306,9 +351,32 @@ double memory_mb(const char* field) {
     return 0;
 }
 
-// Child: the station as main() starts it, on the club's working folder. Prints "ready" and
-// the CPU time the process has used (loading included) once the window is shown and painted,
-// then its resident memory after a second of idling.
+// Prints "ready" and the CPU time the process has used (loading included) when w is first
+// painted, then calls after.
+class FirstPaint : public QObject {
+public:
+    FirstPaint(QWidget& w, std::function<void()> after)
+        : after_(std::move(after)) {
+        w.installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && after_) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, [this] {
+                std::printf("ready %.1f\n", now_ms(CLOCK_PROCESS_CPUTIME_ID));
+                std::fflush(stdout);
+                std::exchange(after_, nullptr)();
+            });
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> after_;
+};
+
+// Child: the station as main() starts it, on the club's working folder, ready at the first
+// paint of its window; then its resident memory after a second of idling.
 int child_startup(const QString& station) {
     pw::QtDialogs dialogs;
     pw::SystemClock clock;
@@ -317,42 +385,46 @@ int child_startup(const QString& station) {
     pw::DiskFiles files;
     pw::Station st(pw::Platform{dialogs, clock, printers, programs, files}, station);
     pw::Tclock win;
+    win.setWindowState(Qt::WindowFullScreen);
+    FirstPaint painted(win, [&] {
+        QTimer::singleShot(1000, [&] {
+            std::printf("idle_rss_mb %.1f\n", memory_mb("VmRSS:"));
+            std::fflush(stdout);
+            pw::closestation(st, win);
+            QCoreApplication::quit();
+        });
+    });
     pw::wire_station(st, win);
     if (pw::startup(st, win) != pw::Started::Running)
         return 1;
-    QCoreApplication::processEvents();
-    std::printf("ready %.1f\n", now_ms(CLOCK_PROCESS_CPUTIME_ID));
-    std::fflush(stdout);
-    QTimer::singleShot(1000, [&] {
-        std::printf("idle_rss_mb %.1f\n", memory_mb("VmRSS:"));
-        std::fflush(stdout);
-        pw::closestation(st, win);
-        QCoreApplication::quit();
-    });
     return QCoreApplication::exec() * 0;
 }
 
 // Child: the floor under start-up, the toolkit's own cost: a window with a line of text and
-// an entry box (so the font database loads, as any window that shows text must), shown and
-// painted the same way.
+// an entry box (so the font database loads, as any window that shows text must), shown the
+// same way and ready at its first paint.
 int child_floor() {
     QWidget w;
     auto* layout = new QVBoxLayout(&w);
     layout->addWidget(new QLabel(QStringLiteral("Employee ID#"), &w));
     layout->addWidget(new QLineEdit(&w));
-    w.resize(1024, 768);
+    w.setWindowState(Qt::WindowFullScreen);
+    FirstPaint painted(w, [] { QCoreApplication::quit(); });
     w.show();
-    QCoreApplication::processEvents();
-    std::printf("ready %.1f\n", now_ms(CLOCK_PROCESS_CPUTIME_ID));
-    std::fflush(stdout);
-    return 0;
+    return QCoreApplication::exec() * 0;
 }
 
-// Child: one year report on the club, then the peak resident memory.
-int child_year(int rows) {
+// Child: one year report on the club by the station or the bare program, then the peak
+// resident memory and what it was before the report.
+int child_year(int rows, bool station) {
     Ctx c(make_club(bench_data(), rows));
-    c.report(pw::kRangeOfEmployees, c.query(pw::kRangeOfEmployees, year(c)));
-    std::printf("report_year_peak_mb %.1f\n", memory_mb("VmHWM:"));
+    const double before = memory_mb("VmHWM:");
+    const pw::ReportQuery q = c.query(pw::kRangeOfEmployees, year(c));
+    if (station)
+        c.report(pw::kRangeOfEmployees, q);
+    else
+        bare::report(c.paths, q.sql, q.binds);
+    std::printf("peak %.1f %.1f\n", memory_mb("VmHWM:"), before);
     return 0;
 }
 
@@ -390,7 +462,7 @@ int main(int argc, char** argv) {
     if (args.value(1) == "--floor")
         return child_floor();
     if (args.value(1) == "--year")
-        return child_year(args.value(2).toInt());
+        return child_year(args.value(2).toInt(), args.value(3) == "station");
     if (args.value(1) == "--once") {
         Ctx c(make_club(bench_data(), args.value(4).toInt()));
         restore_punches(c.club);
@@ -419,6 +491,27 @@ int main(int argc, char** argv) {
                 for (const char* side : {"station", "sqlite"})
                     register_run(k, *c, side, i);
 
+    // The server: the small club copied into a fresh database of the private server that
+    // tools/pgtest.sh started, the station and a bare libpq program on it.
+    std::unique_ptr<Ctx> pg;
+    const QString admin = qEnvironmentVariable("PW_TEST_DATABASE");
+    if (!admin.isEmpty()) {
+        std::printf("the club of %d punches on the server...\n", sizes.front());
+        std::fflush(stdout);
+        QUrl url(admin);
+        url.setPath(QStringLiteral("/pwbench"));
+        pw::server_exec(admin, QStringLiteral("drop database if exists pwbench with (force)"));
+        pw::server_exec(admin, QStringLiteral("create database pwbench"));
+        if (!suite::copy_to_server(ctxs.front()->club.root, url.toString()))
+            return 1;
+        pg = std::make_unique<Ctx>(ctxs.front()->club, url.toString());
+        for (const Case& k : cases())
+            if (k.bare_server)
+                for (int i = 1; i <= k.repetitions; ++i)
+                    for (const char* side : {"station_pg", "libpq"})
+                        register_run(k, *pg, side, i);
+    }
+
     benchmark::Initialize(&argc, argv);
     Medians medians;
     benchmark::RunSpecifiedBenchmarks(&medians);
@@ -432,8 +525,6 @@ int main(int argc, char** argv) {
             return medians.cpu_ms(std::string(k.name) + "/" + side + "/" + size);
         };
         const double station = at("station", big), bare = at("sqlite", big);
-        if (station <= 0 && bare <= 0)
-            continue; // left out by --benchmark_filter
         std::printf("ratio %s %.2f", k.name, bare > 0 ? station / bare : 0.0);
         if (sizes.size() > 1)
             std::printf("  growth %.2f", station / at("station", "100k"));
@@ -443,6 +534,19 @@ int main(int argc, char** argv) {
         if (sizes.size() > 1)
             std::printf(", cpu growth %.2f", cpu("station", big) / cpu("station", "100k"));
         std::printf(")\n");
+    }
+    if (pg) {
+        const std::string small = size_name(sizes.front()).toStdString();
+        for (const Case& k : cases()) {
+            if (!k.bare_server)
+                continue;
+            const double station = medians.ms(std::string(k.name) + "/station_pg/" + small);
+            const double bare = medians.ms(std::string(k.name) + "/libpq/" + small);
+            std::printf("ratio_pg %s %.2f  (%s: station %.2f ms, libpq %.2f ms)\n", k.name,
+                        bare > 0 ? station / bare : 0.0, small.c_str(), station, bare);
+            std::printf("pg_ms %s %.2f\n", k.name, station);
+        }
+        pg.reset();
     }
     for (auto& c : ctxs)
         restore_punches(c->club);
@@ -465,10 +569,21 @@ int main(int argc, char** argv) {
     QByteArray out, floor_out;
     const auto [ready, ready_cpu] = startups({"--startup", ctxs.back()->club.station}, &out);
     const auto [floor_ms, floor_cpu] = startups({"--floor"}, &floor_out);
-    std::printf("startup_ms %.0f  (cpu %.0f ms; toolkit floor %.0f ms, cpu %.0f ms)\n%s\n", ready,
-                ready_cpu, floor_ms, floor_cpu, line_of(out, "idle_rss_mb").constData());
-    std::printf("%s\n", line_of(run_child({"--year", QString::number(sizes.back())}, nullptr),
-                                "report_year_peak_mb")
-                            .constData());
+    std::printf("startup_ms %.0f  (cpu %.0f ms; toolkit floor %.0f ms, cpu %.0f ms)\n"
+                "ratio startup %.2f\n%s\n",
+                ready, ready_cpu, floor_ms, floor_cpu, floor_ms > 0 ? ready / floor_ms : 0.0,
+                line_of(out, "idle_rss_mb").constData());
+    // The year report's peak against the bare program's, each above the process before it.
+    auto peak = [&](const char* side) {
+        const QList<QByteArray> f =
+            line_of(run_child({"--year", QString::number(sizes.back()), side}, nullptr), "peak")
+                .split(' ');
+        return std::pair{f.value(1).toDouble(), f.value(1).toDouble() - f.value(2).toDouble()};
+    };
+    const auto [station_peak, station_above] = peak("station");
+    const auto [bare_peak, bare_above] = peak("sqlite");
+    std::printf("report_year_peak_mb %.1f  (%.1f above the club opened; bare sqlite %.1f, %.1f "
+                "above)\n",
+                station_peak, station_above, bare_peak, bare_above);
     return 0;
 }

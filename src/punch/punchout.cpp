@@ -119,7 +119,7 @@ bool close_punch(Station& st, Db& db, const PunchBuffer& open, const PunchQuery&
                                              week_bounds(shift_day, st.settings.wwstartday))
                                   : 0.0;
     result = close_shift(open, at, rules, W, in_offset, review);
-    if (write_punch_row(db, query, result.shift) != RowResult::Done)
+    if (update_punch_row(db, query, open, result.shift) != RowResult::Done)
         return false; // rolled back: nothing of this close is kept
     if (result.overtime)
         write_punch_row(db, query, *result.overtime);

@@ -183,6 +183,7 @@ RowResult read_punch_row(Db& db, const PunchQuery& query, PunchBuffer& buf) {
         QVariant v;
         if (found) {
             v = q.value(i);
+            fresh.stored << v;
             if (is_number(type) && (v.isNull() || v.toString().isEmpty()))
                 v = type == FieldType::Integer ? QVariant(qlonglong(0)) : QVariant(0.0);
             else if (v.isNull())
@@ -197,38 +198,32 @@ RowResult read_punch_row(Db& db, const PunchQuery& query, PunchBuffer& buf) {
     return found ? RowResult::Done : RowResult::Quit;
 }
 
-RowResult write_punch_row(Db& db, const PunchQuery& query, const PunchBuffer& buf) {
-    if (empty_query(query))
-        return RowResult::Skipped;
-    QStringList names;
-    QVariantList binds;
+namespace {
+
+// The buffer's writable columns, quoted, and their values as stored; with before given, only
+// those whose value as stored differs from what before found stored.
+void columns_to_write(const PunchBuffer& buf, const PunchBuffer* before, QStringList& names,
+                      QVariantList& binds) {
     const int count =
         std::min<int>({buf.field_count(), int(buf.values.size()), int(buf.names.size())});
     for (int i = 0; i < count; ++i) {
         if (!writable(buf.values[i]))
             continue;
+        QVariant v =
+            stored_value(buf.values[i], buf.types.value(i, FieldType::Text), i, buf.names[i]);
+        if (before && i < before->stored.size() && !before->stored[i].isNull() &&
+            before->stored[i] == v)
+            continue;
         names << quoted(buf.names[i]);
-        binds << stored_value(buf.values[i], buf.types.value(i, FieldType::Text), i, buf.names[i]);
+        binds << std::move(v);
     }
+}
 
-    if (buf.adding()) {
-        if (names.isEmpty()) {
-            db.run(QStringLiteral("insert into punch default values"));
-        } else {
-            QStringList marks;
-            for (qsizetype i = 0; i < names.size(); ++i)
-                marks << QStringLiteral("?");
-            db.run(QStringLiteral("insert into punch (") + names.join(QLatin1String(", ")) +
-                       QStringLiteral(") values (") + marks.join(QLatin1String(", ")) +
-                       QLatin1Char(')'),
-                   binds);
-        }
-        return RowResult::Done;
-    }
-
-    // The row read, and only while it still matches (an open row closed meanwhile at another
-    // station must not be closed twice, nor its neighbour overwritten with its values). A
-    // buffer that was not read from a row updates the first match.
+// Updates these columns of the row read, and only while it still matches (an open row closed
+// meanwhile at another station must not be closed twice, nor its neighbour overwritten with
+// its values). A buffer that was not read from a row updates the first match.
+RowResult update_read_row(Db& db, const PunchQuery& query, const PunchBuffer& buf,
+                          const QStringList& names, const QVariantList& binds) {
     QString target;
     QVariantList target_binds;
     if (buf.rowid) {
@@ -252,6 +247,42 @@ RowResult write_punch_row(Db& db, const PunchQuery& query, const PunchBuffer& bu
                              QStringLiteral(" where ") + target,
                          binds + target_binds);
     return q.numRowsAffected() > 0 ? RowResult::Done : RowResult::Quit;
+}
+
+} // namespace
+
+RowResult write_punch_row(Db& db, const PunchQuery& query, const PunchBuffer& buf) {
+    if (empty_query(query))
+        return RowResult::Skipped;
+    QStringList names;
+    QVariantList binds;
+    columns_to_write(buf, nullptr, names, binds);
+
+    if (buf.adding()) {
+        if (names.isEmpty()) {
+            db.run(QStringLiteral("insert into punch default values"));
+        } else {
+            QStringList marks;
+            for (qsizetype i = 0; i < names.size(); ++i)
+                marks << QStringLiteral("?");
+            db.run(QStringLiteral("insert into punch (") + names.join(QLatin1String(", ")) +
+                       QStringLiteral(") values (") + marks.join(QLatin1String(", ")) +
+                       QLatin1Char(')'),
+                   binds);
+        }
+        return RowResult::Done;
+    }
+    return update_read_row(db, query, buf, names, binds);
+}
+
+RowResult update_punch_row(Db& db, const PunchQuery& query, const PunchBuffer& read,
+                           const PunchBuffer& buf) {
+    if (empty_query(query))
+        return RowResult::Skipped;
+    QStringList names;
+    QVariantList binds;
+    columns_to_write(buf, &read, names, binds);
+    return update_read_row(db, query, buf, names, binds);
 }
 
 namespace {
@@ -342,5 +373,6 @@ PunchOffsets kept_offsets(Db& db, const QVariantList& key) {
         return {}; // no punch has kept an offset here yet
     }
 }
+
 
 } // namespace pw

@@ -94,6 +94,8 @@ struct PunchBuffer {
     std::array<bool, 2> busy{};
     // The row the last read loaded; a write updates this one.
     std::optional<qint64> rowid;
+    // That row's values as stored, nulls as nulls.
+    QVariantList stored;
 
     QVariant& operator[](int pos) { return values[pos]; }
     const QVariant& operator[](int pos) const { return values[pos]; }
@@ -135,6 +137,11 @@ QString punch_db_file(Station& st, const QString& path);
 // read.
 RowResult read_punch_row(Db& db, const PunchQuery& query, PunchBuffer& buf);
 RowResult write_punch_row(Db& db, const PunchQuery& query, const PunchBuffer& buf);
+// Writes to the row read (as write_punch_row updates it) only the columns whose values as
+// stored would differ from what read found stored, so that columns left alone, indexed ones
+// among them, are not rewritten.
+RowResult update_punch_row(Db& db, const PunchQuery& query, const PunchBuffer& read,
+                           const PunchBuffer& buf);
 
 // The UTC offsets (seconds) a punch was made at, kept beside the punch table in punchzone,
 // keyed as import keys a punch (employee, in date, recorded in time, job, node), so that a

@@ -24,6 +24,9 @@ namespace {
 
 // How long the list may grow unseen before window events run again.
 constexpr int kRepaintMs = 40;
+// The lines shown while the rows come in: the top of the list, which is what the person
+// sees. The rest are made from the work database's copies as the list scrolls.
+constexpr int kShownWhileListing = 200;
 
 // Lets the list repaint while it grows. User input waits: a button pressed meanwhile must
 // not start a second report into the same list.
@@ -95,6 +98,7 @@ public:
         }
         return *known_.insert(empid, lookup_->name(number, text));
     }
+    const QHash<double, std::optional<QString>>& known() const { return known_; }
 
 private:
     Station& st_;
@@ -153,6 +157,8 @@ public:
             throw *failed_;
         t_->commit();
     }
+    // The rowid before the first copy's: the copies follow it in order.
+    qint64 base() const { return base_; }
 
 private:
     void open() {
@@ -161,6 +167,8 @@ private:
         db_.emplace(work_db_path(st_), DbMode::ReadWrite, st_.db_access());
         as_scratch(*db_);
         t_.emplace(*db_);
+        base_ =
+            db_->scalar(QStringLiteral("select coalesce(max(rowid), 0) from punch")).toLongLong();
         insert_.emplace(*db_, copy_sql(*db_, width_));
     }
 
@@ -170,11 +178,54 @@ private:
     std::optional<Transaction> t_;
     std::optional<RowStatement> insert_;
     std::optional<DbError> failed_;
+    qint64 base_ = 0;
 };
 
-// Streams the rows into the list and the work database; returns how many rows named an
-// unknown employee.
-int fill(Station& st, LineList& list, int index, const ReportQuery& query) {
+// A listed report's rows as its copies in the work database give them back, made into lines
+// when the list shows them.
+class CopiedRows : public LineSource {
+public:
+    CopiedRows(const Station& st, int index, const Positions& at, qint64 base,
+               QHash<double, std::optional<QString>> names)
+        : path_(work_db_path(st))
+        , access_(st.db_access())
+        , index_(index)
+        , at_(at)
+        , base_(base)
+        , names_(std::move(names)) {}
+
+    QStringList lines(int first, int count) const override {
+        QStringList out;
+        try {
+            Db work(path_, DbMode::ReadOnly, access_);
+            RowStatement rows(work, QStringLiteral("select * from punch where rowid between ? "
+                                                   "and ? order by rowid"));
+            rows.query({base_ + 1 + first, base_ + first + count});
+            QVariantList v;
+            while (rows.next(v))
+                out += report_lines(index_, report_row(v, at_),
+                                    names_.value(number_at(v, at_.empid)).value_or(kRedo));
+        } catch (const DbError& e) {
+            // Painting cannot wait for a box: the lines stay blank, the failure goes to the
+            // log of warnings.
+            qWarning("%s", e.what());
+        }
+        return out;
+    }
+
+private:
+    QString path_;
+    DbAccess access_;
+    int index_;
+    Positions at_;
+    qint64 base_;
+    QHash<double, std::optional<QString>> names_;
+};
+
+// Streams the rows into the list and, with copy, into the work database; returns how many
+// rows named an unknown employee. With copy, the list then reads its lines from the copies;
+// without, or when copying failed, it keeps every line.
+int fill(Station& st, LineList& list, int index, const ReportQuery& query, bool copy) {
     Db punch(st.path(st.settings.punchdb), DbMode::ReadOnly, st.db_access());
     // Which pass of a repeated hour each open punch began in, read before the rows stream.
     const QHash<QString, int> in_offsets =
@@ -186,36 +237,40 @@ int fill(Station& st, LineList& list, int index, const ReportQuery& query) {
     const QSqlRecord layout = rows.record();
     const Positions at(layout);
     const int width = layout.count();
-    Copies copies(st, width);
+    std::optional<Copies> copies;
+    if (copy)
+        copies.emplace(st, width);
     Names names(st);
     ReportTotals totals;
     int unknown = 0;
     QStringList pending;
     QElapsedTimer shown;
     shown.start();
-    QVariantList copy;
-    copy.reserve(width);
-    while (rows.next(copy)) {
-        const std::optional<QString> name = names.of(number_at(copy, at.empid));
+    QVariantList values;
+    values.reserve(width);
+    while (rows.next(values)) {
+        const std::optional<QString> name = names.of(number_at(values, at.empid));
         unknown += name ? 0 : 1;
-        const ReportRow row = report_row(copy, at);
+        const ReportRow row = report_row(values, at);
         totals.add(row);
-        pending += report_lines(index, row, name.value_or(kRedo));
+        if (!copies || list.count() + pending.size() < kShownWhileListing)
+            pending += report_lines(index, row, name.value_or(kRedo));
 
         if (index == kWhosPunchedIn && at.reghours >= 0) {
             // The printed list shows how long each open punch has run until now, from the
             // rounded in time, or the recorded one on a row that has none.
             const QString in_time = row.adjtimein.isEmpty() ? row.timein : row.adjtimein;
-            const auto kept = in_offsets.constFind(
-                punch_key_text({copy.value(at.empid), copy.value(at.indate), copy.value(at.timein),
-                                copy.value(at.jobcode), copy.value(at.node, 0)}));
-            copy[at.reghours] =
-                calctime(st, int(row.indate), in_time, number_at(copy, at.breaktime),
-                         number_at(copy, at.breakreduction),
+            const auto kept = in_offsets.constFind(punch_key_text(
+                {values.value(at.empid), values.value(at.indate), values.value(at.timein),
+                 values.value(at.jobcode), values.value(at.node, 0)}));
+            values[at.reghours] =
+                calctime(st, int(row.indate), in_time, number_at(values, at.breaktime),
+                         number_at(values, at.breakreduction),
                          kept == in_offsets.cend() ? std::nullopt : std::optional<int>(*kept))
                     .hours;
         }
-        copies.add(copy);
+        if (copies)
+            copies->add(values);
 
         if (shown.elapsed() >= kRepaintMs) {
             list.addItems(pending);
@@ -224,8 +279,24 @@ int fill(Station& st, LineList& list, int index, const ReportQuery& query) {
             shown.restart();
         }
     }
-    list.addItems(pending + report_footer(index, totals));
-    copies.commit();
+    const QStringList footer = report_footer(index, totals);
+    if (!copies) {
+        list.addItems(pending + footer);
+        return unknown;
+    }
+    list.addItems(pending);
+    try {
+        copies->commit();
+    } catch (const DbError&) {
+        // No copies to read the lines from: the list is made again, every line kept.
+        list.clear();
+        fill(st, list, index, query, false);
+        throw;
+    }
+    const int per_row = int(report_lines(index, {}, {}).size());
+    list.model_lines().show_rows(
+        std::make_unique<CopiedRows>(st, index, at, copies->base(), names.known()), totals.rows,
+        per_row, footer);
     return unknown;
 }
 
@@ -233,7 +304,7 @@ int fill(Station& st, LineList& list, int index, const ReportQuery& query) {
 
 bool run_report(Station& st, LineList& list, int index, const ReportQuery& query) {
     try {
-        const int unknown = fill(st, list, index, query);
+        const int unknown = fill(st, list, index, query, true);
         for (int i = 0; i < unknown; ++i)
             invalid_employee(st);
     } catch (const DbError& e) {

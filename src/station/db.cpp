@@ -34,8 +34,10 @@ QString folder_key(const QString& folder) {
 }
 
 // Reads a libpq connection URI into the connection. Only the password is left out: it comes
-// from libpq's own means.
-void apply_url(QSqlDatabase& db, const QString& url) {
+// from libpq's own means. With a wait given, a server that does not answer (the network
+// dropped) fails the connecting or the statement after about that long, unless the URI says
+// otherwise.
+void apply_url(QSqlDatabase& db, const QString& url, int wait_ms = 0) {
     const QUrl u(url);
     QString dbname = u.path(QUrl::FullyDecoded).mid(1);
     db.setHostName(u.host(QUrl::FullyDecoded));
@@ -56,8 +58,30 @@ void apply_url(QSqlDatabase& db, const QString& url) {
         else if (key != QLatin1String("password"))
             options << key + QLatin1Char('=') + value;
     }
+    if (wait_ms > 0) {
+        const QString seconds = QString::number(std::max(2, (wait_ms + 999) / 1000));
+        for (const auto& [key, value] :
+             {std::pair{QStringLiteral("connect_timeout"), seconds},
+              std::pair{QStringLiteral("tcp_user_timeout"), QString::number(wait_ms)},
+              std::pair{QStringLiteral("keepalives_idle"), seconds},
+              std::pair{QStringLiteral("keepalives_interval"), QStringLiteral("1")},
+              std::pair{QStringLiteral("keepalives_count"), QStringLiteral("1")}})
+            if (!QUrlQuery(u).hasQueryItem(key))
+                options << key + QLatin1Char('=') + value;
+    }
     db.setDatabaseName(dbname);
     db.setConnectOptions(options.join(QLatin1Char(';')));
+}
+
+// Closes the named connection; its statements go first, as they belong to it.
+void close_connection(const QString& name, QHash<QString, QSqlQuery>& statements) {
+    statements.clear();
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
 }
 
 // Rows that tie on every key of an ORDER BY come from SQLite in the order they were stored
@@ -83,7 +107,7 @@ QString with_rowid_order(const QString& sql) {
 // The station's SQL is written for SQLite; these are the few places PostgreSQL reads
 // differently. CAST(x AS REAL) takes the leading number of a text, as SQLite does; "IS ?"
 // compares with NULLs as equal; ties in an order fall back on rowid (with_rowid_order); table
-// definitions get PostgreSQL's types and a rowid.
+// definitions get PostgreSQL's types and an indexed rowid, as a row is found by it.
 QString for_server(const QString& sql) {
     static const QRegularExpression cast(QStringLiteral(R"(cast\(\s*([\w.]+)\s+as\s+real\s*\))"),
                                          QRegularExpression::CaseInsensitiveOption);
@@ -106,7 +130,7 @@ QString for_server(const QString& sql) {
         out.replace(text, QStringLiteral("text collate \"C\""));
         const qsizetype close = out.lastIndexOf(QLatin1Char(')'));
         if (close > 0)
-            out.insert(close, QStringLiteral(", rowid bigserial"));
+            out.insert(close, QStringLiteral(", rowid bigserial primary key"));
         return out;
     }
     out.replace(cast, QStringLiteral("pw_real(cast(\\1 as text))"));
@@ -182,6 +206,66 @@ int server_code(const QString& state) {
 }
 
 } // namespace
+
+struct KeptConnection {
+    QString name;
+    QHash<QString, QString> columns;
+    QHash<QString, QSqlQuery> statements;
+};
+
+class ServerConnections {
+public:
+    ~ServerConnections() { close_all(); }
+
+    std::optional<KeptConnection> take(const QString& server) {
+        std::vector<KeptConnection>& idle = idle_[server];
+        while (!idle.empty()) {
+            KeptConnection c = std::move(idle.back());
+            idle.pop_back();
+            if (QSqlDatabase::database(c.name, false).isOpen())
+                return c;
+            close_connection(c.name, c.statements); // closed under it (closealldata)
+        }
+        return std::nullopt;
+    }
+
+    void give_back(const QString& server, KeptConnection c) {
+        // More idle than a press ever uses at once would only hold the server's slots.
+        constexpr std::size_t kMostIdle = 4;
+        std::vector<KeptConnection>& idle = idle_[server];
+        if (idle.size() >= kMostIdle)
+            return close_connection(c.name, c.statements);
+        idle.push_back(std::move(c));
+    }
+
+    std::vector<std::pair<QString, QString>> statements() const {
+        std::vector<std::pair<QString, QString>> out;
+        for (const auto& idle : idle_)
+            for (const KeptConnection& c : idle)
+                for (auto it = c.statements.cbegin(); it != c.statements.cend(); ++it)
+                    out.emplace_back(it.key().section(QLatin1Char('\n'), 0, 0),
+                                     it.value().lastQuery());
+        return out;
+    }
+
+    void close_all() {
+        for (auto& idle : idle_)
+            for (KeptConnection& c : idle)
+                close_connection(c.name, c.statements);
+        idle_.clear();
+    }
+
+private:
+    QHash<QString, std::vector<KeptConnection>> idle_;
+};
+
+std::shared_ptr<ServerConnections> keep_server_connections() {
+    return std::make_shared<ServerConnections>();
+}
+
+std::vector<std::pair<QString, QString>> kept_statements(const ServerConnections& kept) {
+    return kept.statements();
+}
 
 QString database_server(const QString& path, const DbAccess& access) {
     if (access.server.isEmpty())
@@ -310,15 +394,33 @@ std::unique_ptr<Db> Db::server(const DbAccess& access) {
 
 Db::Db(const QString& path, DbMode mode, const DbAccess& access, const QString& server)
     : path_(path)
-    , name_(next_connection_name())
-    , backend_(server.isEmpty() ? Backend::SQLite : Backend::PostgreSQL) {
+    , backend_(server.isEmpty() ? Backend::SQLite : Backend::PostgreSQL)
+    , server_(server) {
     if (backend_ == Backend::SQLite) {
         const bool exists = QFileInfo(path).isFile();
         if (mode == DbMode::Create ? exists : !exists)
             throw DbError(mode == DbMode::Create ? 3022 : 53,
                           mode == DbMode::Create ? path + QStringLiteral(" already exists.")
                                                  : missing_text(path));
+    } else if (access.connections) {
+        kept_ = access.connections;
+        if (std::optional<KeptConnection> c = kept_->take(server)) {
+            name_ = c->name;
+            columns_ = std::move(c->columns);
+            statements_ = std::move(c->statements);
+            try {
+                setup(path, mode, access.busy_timeout_ms);
+                return;
+            } catch (const DbError& e) {
+                // Nothing was written yet: a connection that died while idle is replaced.
+                close_connection(name_, statements_);
+                columns_.clear();
+                if (e.code() == 53)
+                    throw;
+            }
+        }
     }
+    name_ = next_connection_name();
     QSqlDatabase db = QSqlDatabase::addDatabase(
         server.isEmpty() ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name_);
     if (backend_ == Backend::SQLite) {
@@ -330,43 +432,59 @@ Db::Db(const QString& path, DbMode mode, const DbAccess& access, const QString& 
         db.setConnectOptions(
             QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(access.busy_timeout_ms));
     } else {
-        apply_url(db, server);
+        apply_url(db, server, access.busy_timeout_ms);
     }
     try {
         if (!db.open())
             throw to_db_error(db.lastError());
-        if (backend_ == Backend::PostgreSQL) {
-            direct(QStringLiteral("select set_config('lock_timeout', '%1ms', false), "
-                                  "set_config('default_transaction_read_only', '%2', false)")
-                       .arg(access.busy_timeout_ms)
-                       .arg(mode == DbMode::ReadOnly ? "on" : "off"));
-            if (!path.isEmpty())
-                use(path, mode);
-        }
+        if (backend_ == Backend::PostgreSQL)
+            setup(path, mode, access.busy_timeout_ms);
     } catch (const DbError&) {
         db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(name_);
+        close_connection(name_, statements_);
         throw;
     }
+}
+
+void Db::setup(const QString& path, DbMode mode, int busy_timeout_ms) {
+    const QString settings =
+        QStringLiteral("set_config('lock_timeout', '%1ms', false), "
+                       "set_config('default_transaction_read_only', '%2', false)")
+            .arg(busy_timeout_ms)
+            .arg(mode == DbMode::ReadOnly ? "on" : "off");
+    if (path.isEmpty() || mode == DbMode::Create) {
+        direct(QStringLiteral("select ") + settings);
+        if (!path.isEmpty())
+            use(path, mode);
+        return;
+    }
+    choose(path, settings);
 }
 
 void Db::use(const QString& path, DbMode mode) {
     if (backend_ != Backend::PostgreSQL)
         throw DbError(3000, QStringLiteral("Only a server connection changes its database."));
-    // The schema is a plain identifier (database_schema), safe to write into the text.
-    const QString schema = database_schema(path);
     if (mode == DbMode::Create) {
+        // The schema is a plain identifier (database_schema), safe to write into the text.
+        const QString schema = database_schema(path);
         direct(QStringLiteral("create schema ") + schema);
         direct(QString::fromLatin1(kRealFunction).arg(schema));
     }
+    choose(path, {});
+}
+
+void Db::choose(const QString& path, const QString& also) {
+    const QString schema = database_schema(path);
     QSqlQuery q(QSqlDatabase::database(name_, false));
     if (!q.exec(QStringLiteral("select exists(select 1 from pg_namespace where nspname = '%1'), "
                                "set_config('search_path', '%1', false)")
-                    .arg(schema)))
+                    .arg(schema) +
+                (also.isEmpty() ? QString() : QStringLiteral(", ") + also)))
         throw to_db_error(q.lastError());
     if (!q.next() || !q.value(0).toBool())
         throw DbError(53, missing_text(path));
     path_ = path;
+    schema_ = schema;
 }
 
 void Db::direct(const QString& sql) {
@@ -377,14 +495,14 @@ void Db::direct(const QString& sql) {
 
 QString Db::server_sql(const QString& sql) {
     return expand_star(for_server(sql), [this](const QString& table) {
-        const QString key = table.toLower();
+        const QString key = schema_ + QLatin1Char('.') + table.toLower();
         if (const auto it = columns_.constFind(key); it != columns_.cend())
             return *it;
         QSqlQuery q(QSqlDatabase::database(name_, false));
         q.prepare(QStringLiteral("select string_agg(quote_ident(attname), ', ' order by attnum) "
                                  "from pg_attribute where attrelid = to_regclass(?) and "
                                  "attnum > 0 and not attisdropped and attname <> 'rowid'"));
-        q.addBindValue(key);
+        q.addBindValue(table.toLower());
         const QString list = q.exec() && q.next() ? q.value(0).toString() : QString();
         if (!list.isEmpty())
             columns_.insert(key, list);
@@ -393,16 +511,21 @@ QString Db::server_sql(const QString& sql) {
 }
 
 Db::~Db() {
-    {
-        QSqlDatabase db = QSqlDatabase::database(name_, false);
-        if (db.isOpen())
-            db.close();
+    if (kept_ && !in_transaction_ && QSqlDatabase::database(name_, false).isOpen()) {
+        for (QSqlQuery& q : statements_)
+            q.finish();
+        kept_->give_back(server_, {name_, std::move(columns_), std::move(statements_)});
+        return;
     }
-    QSqlDatabase::removeDatabase(name_);
+    close_connection(name_, statements_);
 }
 
 QSqlQuery Db::run(const QString& sql, const QVariantList& binds) {
-    if (backend_ == Backend::PostgreSQL && binds.isEmpty()) {
+    static const QRegularExpression row_statement(
+        QStringLiteral(R"(^\s*(?:select|insert|update|delete)\b)"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (backend_ == Backend::PostgreSQL && binds.isEmpty() &&
+        !row_statement.match(sql).hasMatch()) {
         // PostgreSQL prepares only queries and changes of rows, not table definitions.
         QSqlQuery q(QSqlDatabase::database(name_, false));
         q.setForwardOnly(true);
@@ -416,10 +539,31 @@ QSqlQuery Db::run(const QString& sql, const QVariantList& binds) {
 }
 
 QSqlQuery Db::prepare(const QString& sql) {
+    // A server prepares each statement once per connection; its plan follows the schema
+    // chosen, as the server plans again when search_path changes.
+    const bool keep = backend_ == Backend::PostgreSQL;
+    // "*" is spelled out with the schema's columns, so the same text differs by schema.
+    const QString key = keep ? schema_ + QLatin1Char('\n') + sql : QString();
+    if (keep) {
+        if (const auto it = statements_.constFind(key); it != statements_.cend()) {
+            // Deliberately a copy sharing the prepared statement with the kept one.
+            QT_WARNING_PUSH
+            QT_WARNING_DISABLE_DEPRECATED
+            return *it;
+            QT_WARNING_POP
+        }
+    }
     QSqlQuery q(QSqlDatabase::database(name_, false));
     q.setForwardOnly(true);
-    if (!q.prepare(backend_ == Backend::PostgreSQL ? server_sql(sql) : sql))
+    if (!q.prepare(keep ? server_sql(sql) : sql))
         throw to_db_error(q.lastError());
+    if (keep) {
+        // Texts built from varying values must not pile up on a connection kept for days.
+        constexpr qsizetype kMostKept = 200;
+        if (statements_.size() >= kMostKept)
+            statements_.clear();
+        statements_.insert(key, q);
+    }
     return q;
 }
 
@@ -570,17 +714,19 @@ QVariant Db::scalar(const QString& sql, const QVariantList& binds) {
 }
 
 void Db::begin(WriteLock lock) {
+    in_transaction_ = true;
     if (backend_ == Backend::SQLite)
         return direct(QStringLiteral("BEGIN IMMEDIATE"));
     direct(QStringLiteral("BEGIN"));
+    // Readers are never held up. The writers' lock is always taken before the bulk lock, so
+    // two transactions never wait for each other.
+    QStringList locks;
+    if (lock != WriteLock::Import)
+        locks << QStringLiteral("pg_advisory_xact_lock(hashtext(current_schema()))");
+    if (lock != WriteLock::Writers)
+        locks << QStringLiteral("pg_advisory_xact_lock(hashtext(current_schema() || '/bulk'))");
     try {
-        // Readers are never held up. The writers' lock is always taken before the bulk lock,
-        // so two transactions never wait for each other.
-        if (lock != WriteLock::Import)
-            direct(QStringLiteral("select pg_advisory_xact_lock(hashtext(current_schema()))"));
-        if (lock != WriteLock::Writers)
-            direct(QStringLiteral(
-                "select pg_advisory_xact_lock(hashtext(current_schema() || '/bulk'))"));
+        direct(QStringLiteral("select ") + locks.join(QStringLiteral(", ")));
     } catch (const DbError&) {
         try {
             rollback();
@@ -590,11 +736,14 @@ void Db::begin(WriteLock lock) {
         throw;
     }
 }
+// A transaction whose end failed leaves the connection unfit to keep (see ~Db).
 void Db::commit() {
     direct(QStringLiteral("COMMIT"));
+    in_transaction_ = false;
 }
 void Db::rollback() {
     direct(QStringLiteral("ROLLBACK"));
+    in_transaction_ = false;
 }
 
 Transaction::Transaction(Db& db, WriteLock lock)
@@ -625,7 +774,9 @@ bool fetch(QSqlQuery& q) {
     return false;
 }
 
-void closealldata() {
+void closealldata(ServerConnections* kept) {
+    if (kept)
+        kept->close_all();
     const QStringList names = QSqlDatabase::connectionNames();
     for (const QString& name : names) {
         if (!name.startsWith(QLatin1String(kPrefix)))

@@ -1,6 +1,7 @@
 #pragma once
 // Open-use-close access to the suite's databases. A Db is one connection that lives for one
-// operation: open, read or write with bound values, close (the destructor). Opening never
+// operation: open, read or write with bound values, close (the destructor). A server's
+// connections may instead be kept open between operations (ServerConnections). Opening never
 // creates a database. Every engine failure becomes a DbError carrying the station's numbered
 // code and the engine's own description.
 //
@@ -19,6 +20,8 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 class QSqlError;
 struct sqlite3_stmt;
@@ -55,11 +58,25 @@ enum class Backend { SQLite, PostgreSQL };
 // postgresql://user@host:5432/club or postgresql:///club?host=/run/pg); every other path is a
 // SQLite file. Passwords come from libpq's own means (PGPASSWORD, the password file), never
 // from the URI.
+class ServerConnections;
 struct DbAccess {
     int busy_timeout_ms = 3000; // how long a lock is waited for before 3045
     QString server;             // empty: SQLite files only
     QString data_folder;
+    // Server connections kept open between operations, with their prepared statements; null:
+    // each Db opens and closes its own.
+    std::shared_ptr<ServerConnections> connections = nullptr;
 };
+
+// Open server connections idle between a station's operations. A Db takes one (or opens one
+// when none is idle) and gives it back when it closes, unless a transaction was left
+// unfinished on it. A connection that died while idle (the server restarted, the network
+// dropped) is found at once by the first statement a Db runs, which writes nothing, and is
+// replaced by a fresh one.
+std::shared_ptr<ServerConnections> keep_server_connections();
+// The statements prepared on kept's idle connections: each one's schema and text as the
+// server read it.
+std::vector<std::pair<QString, QString>> kept_statements(const ServerConnections& kept);
 
 // The server URI for a database path, or empty when it is a SQLite file.
 QString database_server(const QString& path, const DbAccess& access);
@@ -123,10 +140,21 @@ private:
     // The statement as the server reads it (for_server, "*" spelled out).
     QString server_sql(const QString& sql);
 
+    // Chooses path's schema, the lock timeout and whether writes are refused, in one statement.
+    void setup(const QString& path, DbMode mode, int busy_timeout_ms);
+    // Works in path's schema, running the settings also (set_config calls) in the same
+    // statement. Throws DbError 53 when the schema does not exist.
+    void choose(const QString& path, const QString& also);
+
     QString path_;
+    QString schema_; // on a server, path_'s
     QString name_;
     Backend backend_ = Backend::SQLite;
-    QHash<QString, QString> columns_; // a server table's own columns, by table name
+    QString server_;
+    std::shared_ptr<ServerConnections> kept_; // where the connection goes back to, if anywhere
+    bool in_transaction_ = false;             // begun and not yet ended
+    QHash<QString, QString> columns_;         // a server table's own columns, by schema.table
+    QHash<QString, QSqlQuery> statements_;    // prepared on the server, by schema and text
 };
 
 // Commits at commit(); rolls back when left without it (an exception in flight).
@@ -186,7 +214,8 @@ private:
 // Moves q to its next row: false at the end, DbError when the engine failed on the way.
 bool fetch(QSqlQuery& q);
 
-// Removes every database connection that is still registered. Used when the station closes.
-void closealldata();
+// Removes every database connection that is still registered, kept's idle ones with them.
+// Used when the station closes.
+void closealldata(ServerConnections* kept = nullptr);
 
 } // namespace pw

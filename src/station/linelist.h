@@ -1,15 +1,26 @@
 #pragma once
 // A list box of text lines kept in a model: one string per line, drawn by a list view with
 // uniform line heights, so that a report of a hundred thousand lines costs no widget item per
-// line. LineList offers the few QListWidget calls the station makes of its line lists.
+// line. A long list's lines may instead be made on demand from where its rows are kept
+// (LineSource), a block at a time as the view scrolls, so that they never all sit in memory.
+// LineList offers the few QListWidget calls the station makes of its line lists.
 
 #include <QAbstractListModel>
 #include <QList>
 #include <QListView>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 namespace pw {
+
+// Rows whose lines are made when they are shown; each row gives the same number of lines.
+class LineSource {
+public:
+    virtual ~LineSource() = default;
+    // The lines of rows [first, first + count), in order; fewer when they cannot be read.
+    virtual QStringList lines(int first, int count) const = 0;
+};
 
 class LineModel : public QAbstractListModel {
 public:
@@ -21,13 +32,24 @@ public:
     // Adds the lines at the end, announced to views as one insertion.
     void append(const QStringList& lines);
     void clear();
-    int count() const { return int(lines_.size()); }
+    // Shows rows × per_row lines of source, then tail, in place of everything shown.
+    void show_rows(std::unique_ptr<LineSource> source, int rows, int per_row,
+                   const QStringList& tail);
+    int count() const { return sourced() + int(lines_.size()); }
     // The line at row; an empty text outside the list.
-    QString line(int row) const { return lines_.value(row); }
-    const QList<QString>& lines() const { return lines_; }
+    QString line(int row) const;
+    QStringList lines() const;
 
 private:
-    QList<QString> lines_;
+    int sourced() const { return rows_ * per_row_; }
+
+    std::unique_ptr<LineSource> source_;
+    int rows_ = 0;
+    int per_row_ = 0;
+    QList<QString> lines_; // after the source's
+    // The block of the source's lines read last.
+    mutable int block_ = -1;
+    mutable QStringList block_lines_;
 };
 
 class LineList : public QListView {

@@ -301,7 +301,7 @@ void closestation(Station& st, Tclock& win) {
                                             "by clicking on the Punchwell icon in your taskbar."),
                              QStringLiteral("FYI..."), Icon::Information);
     stop_timer(win);
-    closealldata();
+    closealldata(st.kept_connections());
     remove_if_there(st, st.local(kRunMarker));
     win.instance.reset();
     QCoreApplication::processEvents();

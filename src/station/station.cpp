@@ -16,7 +16,7 @@ QString Station::path(const QString& prefixed) const {
 }
 
 DbAccess Station::db_access() const {
-    DbAccess access{busy_timeout_ms, settings.database, {}};
+    DbAccess access{busy_timeout_ms, settings.database, {}, connections_};
     if (!access.server.isEmpty())
         access.data_folder = QFileInfo(shared(QStringLiteral("parv.exe"))).absolutePath();
     return access;

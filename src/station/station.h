@@ -78,6 +78,8 @@ public:
     // How this station reaches the shared databases: the busy timeout, and the server of
     // parvnode.ini's DATABASE= line serving mapdrive's .MDB databases.
     DbAccess db_access() const;
+    // The server connections kept open between this station's operations.
+    ServerConnections* kept_connections() const { return connections_.get(); }
 
     Settings settings;
     Session who; // the person at the clock
@@ -91,6 +93,7 @@ private:
     Platform io_;
     mutable QtKeyboard qt_keyboard_;
     QString workdir_;
+    std::shared_ptr<ServerConnections> connections_ = keep_server_connections();
 };
 
 } // namespace pw

@@ -1,3 +1,4 @@
+#include "editor/editordata.h"
 #include "punch/identify.h"
 #include "punch/punchout.h"
 #include "reports/punchreports.h"
@@ -127,6 +128,10 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
         EXPECT_EQ(t.env.scalar(work_db_path(t.env.st), "select tckreghours from punch").toDouble(),
                   QString(c.so_far).toDouble());
         t.env.dialogs.answers << "Yes";
+        // Punch out sets only what changes: the columns it keeps, indexed ones among them,
+        // are not written again.
+        test::refuse_inserts(t.env, t.env.punchdb(), "punch", "true",
+                             "update of tckindate, tckempid, tckjobcode, tckpayrate, tcktimein");
         t.click("cmdpunchout");
         const QVariantMap out =
             merged(in, fields(QString("export=0 outdate=%1 timeout=%2 adjtimeout=%3 status=%4")
@@ -344,6 +349,68 @@ TEST(Punch, OfTwoStationsPunchingOneEmployeeOneSucceeds) {
             EXPECT_EQ(rows[0]["tckadjreghours"].toDouble() + rows[1]["tckothours"].toDouble(), 8);
             EXPECT_EQ(a.st.run.clearcountdown, 1); // no buttons back: the screen clears shortly
         }
+    }
+}
+
+// On a server the station keeps its connections: when the server ends them (a restart, a
+// dropped network) the next press reconnects and writes its punch once. Every statement the
+// presses, the reports and the editor's save ran is planned through an index, never by
+// reading punch or history whole.
+TEST(Server, ConnectionsOutliveTheServerEndingThemAndEveryStatementUsesAnIndex) {
+    Terminal t;
+    if (t.env.server.isEmpty())
+        GTEST_SKIP() << "a server's connections and plans only";
+    t.env.clock.set("2004-05-24 08:00:00");
+    t.start();
+    t.login();
+    t.env.dialogs.answers << "Yes";
+    t.click("cmdpunchin");
+    ASSERT_TRUE(t.env.exec(t.env.punchdb(),
+                           "select pg_terminate_backend(pid) from pg_stat_activity where "
+                           "datname = current_database() and pid <> pg_backend_pid()"));
+    clearscreen(t.env.st, t.win);
+    t.env.clock.set("2004-05-24 16:00:00");
+    t.login();
+    t.env.dialogs.answers << "Yes";
+    t.click("cmdpunchout");
+    const QList<QVariantMap> rows = t.env.punches(kShift);
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0]["tckstatus"].toInt(), 2);
+    LineList report;
+    manager_report(t.env.st, report, kWhosPunchedIn);
+    own_report(t.env.st, report, kMyPunchesThisMonth);
+    const PunchKey key{t.env.scalar(t.env.punchdb(), "select rowid from punch").toLongLong(), 9,
+                       20040524, 2};
+    EXPECT_EQ(test::code_of([&] {
+                  save_punch(t.env.st, key,
+                             {"20040524", "08:00:00", "20040524", "16:00:00", "8", "0", "0", "0",
+                              "0", "0", "0", "x"});
+              }),
+              0);
+
+    const auto kept = kept_statements(*t.env.st.kept_connections());
+    EXPECT_GE(kept.size(), 8u);
+    for (const auto& [schema, sql] : kept) {
+        SCOPED_TRACE(sql.toStdString());
+        QString numbered, nulls;
+        int n = 0;
+        for (const QChar c : sql) {
+            numbered += c == u'?' ? QString("$%1").arg(++n) : QString(c);
+            if (c == u'?')
+                nulls += n > 1 ? ", null" : "null";
+        }
+        // Seq scans only where no index serves; the plan that holds for any value bound.
+        std::unique_ptr<Db> db = Db::server(t.env.db_access());
+        db->use(t.env.data(schema.toUpper() + ".MDB"));
+        db->run("set enable_seqscan = off");
+        db->run("set plan_cache_mode = force_generic_plan");
+        db->run("prepare pw_plan as " + numbered);
+        QString plan;
+        for (QSqlQuery q = db->run("explain execute pw_plan" + (n ? "(" + nulls + ")" : ""));
+             fetch(q);)
+            plan += q.value(0).toString() + "\n";
+        EXPECT_FALSE(plan.contains("Seq Scan on punch") || plan.contains("Seq Scan on history"))
+            << plan.toStdString();
     }
 }
 

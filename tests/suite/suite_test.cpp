@@ -55,8 +55,10 @@ TEST(Installation, HasEveryFileAndTheFixedPunchColumnsAndKeepsThemUnlessForced) 
                       : "select indexdef as sql from pg_indexes where schemaname = "
                         "current_schema() and tablename = 'punch'"))
         indexes << index["sql"].toString().section('(', 1).section(')', 0, 0).remove(' ');
-    EXPECT_EQ(indexes, (QSet<QString>{"tckempid,tckstatus", "tckempid,tckindate", "tckindate",
-                                      "tckstatus"}));
+    QSet<QString> want{"tckempid,tckstatus", "tckempid,tckindate", "tckindate", "tckstatus"};
+    if (!env.server.isEmpty())
+        want << "rowid"; // SQLite's rowid is its tables' key; a server's is indexed to match
+    EXPECT_EQ(indexes, want);
 
     // Files read below, and the databases other tests open, need no check of their own.
     for (const char* name : {"HBPOSTMP.MDB", "punchwell.txt", "holiday.dat"})

@@ -71,7 +71,7 @@ TestEnv::TestEnv(suite::Options options)
 TestEnv::~TestEnv() {
     if (server.isEmpty())
         return;
-    closealldata();
+    closealldata(st.kept_connections());
     const QString name = QUrl(server).path().mid(1);
     try {
         server_exec(qEnvironmentVariable(kServerVariable),
@@ -176,14 +176,15 @@ DbLock::DbLock(const TestEnv& env, const QString& path)
 }
 
 bool refuse_inserts(const TestEnv& env, const QString& db, const QString& table,
-                    const QString& condition) {
+                    const QString& condition, const QString& event) {
     return with_db(env.db_access(), db, [&](Db& d) {
         d.run(d.backend() == Backend::SQLite
-                  ? "create trigger refuse before insert on " + table + " when " + condition +
-                        " begin select raise(abort, 'disk full'); end"
+                  ? "create trigger refuse before " + event + " on " + table + " when " +
+                        condition + " begin select raise(abort, 'disk full'); end"
                   : "create function refuse() returns trigger language plpgsql as $$ begin raise "
-                    "exception 'disk full'; end $$; create trigger refuse before insert on " +
-                        table + " for each row when (" + condition + ") execute function refuse()");
+                    "exception 'disk full'; end $$; create trigger refuse before " +
+                        event + " on " + table + " for each row when (" + condition +
+                        ") execute function refuse()");
     });
 }
 

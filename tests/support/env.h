@@ -83,9 +83,10 @@ struct DbLock {
 };
 
 // Makes inserts into table fail from now on where condition holds (written on the new row's
-// columns as new.NAME), as a full disk or a refusing engine would.
+// columns as new.NAME), as a full disk or a refusing engine would; with event "update of A, B",
+// updates that set A or B.
 bool refuse_inserts(const TestEnv& env, const QString& db, const QString& table,
-                    const QString& condition);
+                    const QString& condition, const QString& event = "insert");
 
 // The station's code of the DbError that work throws, 0 when it throws none.
 int code_of(const std::function<void()>& work);

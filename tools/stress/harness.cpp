@@ -333,9 +333,9 @@ bool station_phase(Club& club, const HarnessOptions& o) {
                              err.readAll().constData());
         }
     std::printf("stations %d cycles %d punches %d lost %d duplicated %d double-closed %d "
-                "open-left %d busy-shown %d\n",
+                "open-left %d busy-shown %d %s\n",
                 o.stations, o.cycles, v.punches, v.lost, v.duplicated, v.double_closed, v.open_left,
-                v.busy);
+                v.busy, qPrintable(latency_line(seen)));
     std::fflush(stdout);
     return children_ok && v.faultless();
 }

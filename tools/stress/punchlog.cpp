@@ -1,17 +1,20 @@
 #include "punchlog.h"
 
 #include <QStringList>
+#include <algorithm>
+#include <vector>
 
 namespace stress {
 
 QString log_line(const LoggedPunch& p) {
-    return QStringLiteral("%1 %2 %3 %4 %5 %6\n")
+    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7\n")
         .arg(p.in ? QStringLiteral("IN") : QStringLiteral("OUT"))
         .arg(p.emp)
         .arg(p.job)
         .arg(p.time)
         .arg(p.date_before)
-        .arg(p.date_after);
+        .arg(p.date_after)
+        .arg(p.usec);
 }
 
 QString busy_line(int busy) {
@@ -25,12 +28,26 @@ ChildLog parse_log(const QString& text) {
         if (f.size() == 2 && f[0] == QLatin1String("BUSY")) {
             log.busy = f[1].toInt();
             log.finished = true;
-        } else if (f.size() == 6 && (f[0] == QLatin1String("IN") || f[0] == QLatin1String("OUT"))) {
+        } else if (f.size() == 7 && (f[0] == QLatin1String("IN") || f[0] == QLatin1String("OUT"))) {
             log.punches.append({f[0] == QLatin1String("IN"), f[1].toInt(), f[2].toInt(), f[3],
-                                f[4].toInt(), f[5].toInt()});
+                                f[4].toInt(), f[5].toInt(), f[6].toLongLong()});
         }
     }
     return log;
+}
+
+QString latency_line(const QList<ChildLog>& logs) {
+    std::vector<qint64> usec;
+    for (const ChildLog& log : logs)
+        for (const LoggedPunch& p : log.punches)
+            usec.push_back(p.usec);
+    std::sort(usec.begin(), usec.end());
+    const auto at = [&](double q) {
+        return usec.empty() ? 0.0 : usec[std::size_t(q * double(usec.size() - 1) + 0.5)] / 1000.0;
+    };
+    return QStringLiteral("latency p50 %1 ms p99 %2 ms")
+        .arg(at(0.5), 0, 'f', 1)
+        .arg(at(0.99), 0, 'f', 1);
 }
 
 bool is_busy_box(const QString& title, const QString& text) {

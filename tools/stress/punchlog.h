@@ -17,6 +17,7 @@ struct LoggedPunch {
     QString time; // the time the screen showed after "at "
     int date_before = 0;
     int date_after = 0;
+    qint64 usec = 0; // from the click to the confirmed punch
 };
 
 struct ChildLog {
@@ -28,6 +29,9 @@ struct ChildLog {
 QString log_line(const LoggedPunch& p);
 QString busy_line(int busy);
 ChildLog parse_log(const QString& text);
+
+// "latency p50 X ms p99 Y ms" over the presses of these logs.
+QString latency_line(const QList<ChildLog>& logs);
 
 // A box the person would read as "the database is busy, try again".
 bool is_busy_box(const QString& title, const QString& text);

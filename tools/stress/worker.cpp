@@ -148,7 +148,10 @@ public:
         p.in = press == in;
         p.emp = emp;
         p.date_before = today_number();
+        QElapsedTimer took;
+        took.start();
         QTest::mouseClick(press, Qt::LeftButton);
+        p.usec = took.nsecsElapsed() / 1000;
         p.date_after = today_number();
 
         // "Punched in for job #J" / "at HH:MM:SS" is what the person reads.

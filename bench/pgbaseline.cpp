@@ -1,0 +1,161 @@
+#include "pgbaseline.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <libpq-fe.h>
+#include <sqlite3.h>
+#include <stdexcept>
+#include <vector>
+
+namespace bench::pgbare {
+
+Server::Server(const QString& url)
+    : conn_(PQconnectdb(url.toUtf8().constData())) {
+    if (PQstatus(conn_) != CONNECTION_OK)
+        throw std::runtime_error(std::string("connect: ") + PQerrorMessage(conn_));
+}
+
+Server::~Server() {
+    PQfinish(conn_);
+}
+
+pg_result* Server::run(const QByteArray& sql, const QVariantList& values) {
+    auto it = prepared_.find(sql);
+    if (it == prepared_.end()) {
+        const QByteArray name = "s" + QByteArray::number(prepared_.size());
+        PGresult* r = PQprepare(conn_, name.constData(), sql.constData(), 0, nullptr);
+        const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
+        PQclear(r);
+        if (!ok)
+            throw std::runtime_error(std::string("prepare: ") + PQerrorMessage(conn_));
+        it = prepared_.insert(sql, name);
+    }
+    std::vector<QByteArray> text;
+    std::vector<const char*> params;
+    for (const QVariant& v : values)
+        text.push_back(v.isNull() ? QByteArray() : v.toString().toUtf8());
+    for (qsizetype i = 0; i < values.size(); ++i)
+        params.push_back(values[i].isNull() ? nullptr : text[size_t(i)].constData());
+    PGresult* r = PQexecPrepared(conn_, it->constData(), int(params.size()), params.data(), nullptr,
+                                 nullptr, 0);
+    const ExecStatusType status = PQresultStatus(r);
+    if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+        PQclear(r);
+        throw std::runtime_error(std::string("exec: ") + PQerrorMessage(conn_));
+    }
+    return r;
+}
+
+void Server::exec(const QByteArray& sql, const QVariantList& values) {
+    PQclear(run(sql, values));
+}
+
+QByteArray server_sql(const QString& sql, const QString& schema) {
+    static const QRegularExpression table(QStringLiteral(R"(\b(from|into|update|join)\s+(\w+))"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    QString out =
+        QString(sql).replace(table, QStringLiteral("\\1 ") + schema + QStringLiteral(".\\2"));
+    QString numbered;
+    int n = 0;
+    for (const QChar c : out)
+        numbered += c == u'?' ? QStringLiteral("$%1").arg(++n) : QString(c);
+    return numbered.toUtf8();
+}
+
+namespace {
+
+const QByteArray kWho = "select empfname, emplname, pword from emp.empinfo where empid = $1 and "
+                        "emp.pw_real(cast(empstatus as text)) = 1";
+const QByteArray kOpen =
+    "select tckindate, tckadjtimein, tckbreaktime, tckbreakreduction, tckjobcode, "
+    "tckjobdescription from punchclk.punch where tckempid = $1 and tckstatus = 1";
+const QByteArray kJobs =
+    "select empjobs.jobcode, empjobs.payrate, jobs.jobdescription from emp.empjobs join "
+    "emp.jobs on empjobs.jobcode = jobs.jobcode where empjobs.empid = $1 and "
+    "empjobs.glacctnum < 1 order by empjobs.jobcode";
+const QByteArray kName = "select empfname, emplname from emp.empinfo where empid = $1 limit 1";
+const QByteArray kLock = "select pg_advisory_xact_lock(hashtext('punchclk'))";
+
+} // namespace
+
+void identify(Server& s, int employee) {
+    s.exec(kWho, {employee});
+    s.exec(kOpen, {employee});
+    s.exec(kJobs, {employee});
+}
+
+void punch_in(Server& s, int employee, int job, int date, const QString& time) {
+    s.exec("select breaktime, breakreduction from emp.jobs where jobcode = $1", {job});
+    s.exec("select *, rowid from punchclk.punch where tckindate = $1 order by rowid limit 1", {0});
+    s.exec("begin");
+    s.exec(kLock);
+    s.exec("select rowid from punchclk.punch where tckempid = $1 and tckstatus = 1", {employee});
+    s.exec("insert into punchclk.punch (tckindate, tckempid, tckjobcode, tckjobdescription, "
+           "tckpayrate, tckbreaktime, tckbreakreduction, tcktimein, tckadjtimein, tckstatus) "
+           "values ($1, $2, $3, $4, $5, $6, $7, $8, $9, 1)",
+           {date, employee, job, QStringLiteral("Job"), 10.5, 0.0, 0.0, time, time});
+    s.exec("commit");
+}
+
+void punch_out(Server& s, int employee, int job, int week_from, int week_to) {
+    s.exec("select count(ticket) from hbpostmp.xact where server = $1 and ord = 0", {employee});
+    const QByteArray where = "tckempid = $1 and tckjobcode = $2 and tckstatus = $3";
+    PGresult* open =
+        s.run("select *, rowid from punchclk.punch where " + where + " order by rowid limit 1",
+              {employee, job, 1});
+    const QByteArray rowid =
+        PQntuples(open) ? QByteArray(PQgetvalue(open, 0, PQnfields(open) - 1)) : QByteArray("0");
+    PQclear(open);
+    s.exec("begin");
+    s.exec(kLock);
+    s.exec("select sum(tckadjreghours) from punchclk.punch where tckempid = $1 and tckindate "
+           "between $2 and $3",
+           {employee, week_from, week_to});
+    s.exec("update punchclk.punch set tckoutdate = $4, tcktimeout = $5, tckadjtimeout = $6, "
+           "tckreghours = $7, tckadjreghours = $8, tckstatus = 2 where rowid = $9 and " +
+               where,
+           {employee, job, 1, week_to, QStringLiteral("16:00:00"), QStringLiteral("16:00:00"), 8.0,
+            8.0, QString::fromLatin1(rowid)});
+    s.exec("commit");
+}
+
+void report(Server& s, const bare::Paths& p, const QString& sql, const QVariantList& binds) {
+    QFile::remove(p.work);
+    QFile::copy(p.blank, p.work);
+    sqlite3* work = nullptr;
+    sqlite3_open_v2(p.work.toUtf8().constData(), &work, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_exec(work, "pragma synchronous = off; pragma journal_mode = memory; begin immediate",
+                 nullptr, nullptr, nullptr);
+    PGresult* rows = s.run(server_sql(sql, QStringLiteral("punchclk")), binds);
+    const int columns = std::min(PQnfields(rows), 29); // the server's rowid is not copied
+    QByteArray marks = "?";
+    for (int c = 1; c < columns; ++c)
+        marks += ",?";
+    sqlite3_stmt* copy = nullptr;
+    sqlite3_prepare_v2(work, "insert into punch values (" + marks + ")", -1, &copy, nullptr);
+    const int empid = PQfnumber(rows, "tckempid");
+    QHash<QByteArray, QByteArray> names;
+    for (int r = 0; r < PQntuples(rows); ++r) {
+        const QByteArray id = PQgetvalue(rows, r, empid);
+        if (!names.contains(id)) {
+            PGresult* n = s.run(kName, {QString::fromLatin1(id)});
+            names.insert(id, PQntuples(n) ? QByteArray(PQgetvalue(n, 0, 0)) : QByteArray());
+            PQclear(n);
+        }
+        sqlite3_reset(copy);
+        for (int c = 0; c < columns; ++c) {
+            if (PQgetisnull(rows, r, c))
+                sqlite3_bind_null(copy, c + 1);
+            else
+                sqlite3_bind_text(copy, c + 1, PQgetvalue(rows, r, c), PQgetlength(rows, r, c),
+                                  SQLITE_STATIC);
+        }
+        sqlite3_step(copy);
+    }
+    PQclear(rows);
+    sqlite3_finalize(copy);
+    sqlite3_exec(work, "commit", nullptr, nullptr, nullptr);
+    sqlite3_close_v2(work);
+}
+
+} // namespace bench::pgbare
