@@ -80,6 +80,10 @@ ConfigWindow::ConfigWindow(Station& st, QWidget* parent)
         Text1[i]->installEventFilter(this);
         paint_base(Text1[i], kPlainColour);
     }
+    // Save never writes the pay period's end (the payroll owns it): shown, not editable.
+    Text1[kBoxPayPeriodEnd]->setReadOnly(true);
+    Text1[kBoxPayPeriodEnd]->setFocusPolicy(Qt::NoFocus);
+    Text1[kBoxPayPeriodEnd]->setStyleSheet(QStringLiteral("QLineEdit { color: #505050; }"));
 
     chktclockmode = named(new QCheckBox(QStringLiteral("This unit is a 'remote' Punchwell"), this),
                           QStringLiteral("chktclockmode"));

@@ -377,6 +377,9 @@ void ReportMenu::manager_password_entered() {
     frapassword->hide();
     if (right)
         run_manager_action(actions_.open_configuration);
+    else if (manager_present()) // a mistyped password must not look like a dead button
+        st_.dialogs().message(QStringLiteral("Wrong password."), QStringLiteral("Oops..."),
+                              Icon::Information);
 }
 
 bool ReportMenu::eventFilter(QObject* watched, QEvent* event) {

@@ -61,6 +61,8 @@ TEST_F(Config, OpensWithTheSettingsLoadedAgainFocusColoursAndThePrinterList) {
     QListWidget* list = win->List1;
     QLabel* note = win->lblnoprinter;
     EXPECT_TRUE(note->isVisible() && !list->isVisible());
+    // Save never writes the pay period's end: it is not offered for editing.
+    EXPECT_TRUE(box(0)->isReadOnly() && box(0)->focusPolicy() == Qt::NoFocus);
 
     // Yellow while in a box; the printer list over box 4, "No Printer" first.
     box(1)->setFocus();

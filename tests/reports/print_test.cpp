@@ -96,7 +96,8 @@ TEST_F(Print, QuickPrintLineForLineAndTheChoiceOfDetailed) {
     EXPECT_EQ(print(kBadPunches), Printed::Detailed);
     EXPECT_TRUE(env.dialogs.boxes.isEmpty());
     EXPECT_EQ(print(kMyHoursThisMonth), Printed::Nothing);
-    EXPECT_EQ(env.dialogs.titles() + env.dialogs.texts(), QStringList({env.inst.data, kMissing}));
+    EXPECT_EQ(env.dialogs.titles() + env.dialogs.texts(),
+              QStringList({"Oops...", "No printer is set up for reports."}));
     EXPECT_EQ(env.printers.jobs.size(), 4); // the three quick prints above and the first here
 
     // A receipt printer that is not in the list, and one that fails.
@@ -193,6 +194,11 @@ TEST_F(Print, EveryTemplateShowsItsHeadingsAndRowsInTheViewer) {
     accept = true;
     viewer->findChild<QPushButton*>("cmdprint")->click();
     EXPECT_TRUE(test::pdf_text(printed).contains("All Punches"));
+    // A station without printers says so rather than offering an empty print dialog.
+    env.printers.printer_names.clear();
+    env.dialogs.clear();
+    viewer->findChild<QPushButton*>("cmdprint")->click();
+    EXPECT_EQ(env.dialogs.texts(), QStringList{"No printer is set up for reports."});
 
     // Save as PDF through the station's file chooser; ".pdf" added when left out; an existing
     // file is replaced only on Yes.
