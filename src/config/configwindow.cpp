@@ -2,6 +2,7 @@
 
 #include "purge.h"
 #include "reports/menu.h"
+#include "screens/helpview.h"
 #include "station/fields.h"
 #include "station/settings.h"
 #include "station/station.h"
@@ -159,7 +160,7 @@ ConfigWindow::ConfigWindow(Station& st, QWidget* parent)
     connect(cmdpurge, &QPushButton::clicked, this, &ConfigWindow::purge);
     connect(cmdexit, &QPushButton::clicked, this, &ConfigWindow::close);
     connect(cmdhelp, &QPushButton::clicked, this,
-            [this] { st_.programs().start(QStringLiteral("qwcedit.exe tclock1.txt")); });
+            [this] { show_help(st_, this, QStringLiteral("tclock1.txt")); });
 
     fit_to_screen(*this, QSize(980, 600));
     loadsettings(st_);

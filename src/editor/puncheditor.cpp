@@ -6,6 +6,7 @@
 #include "reports/menu.h"
 #include "reports/prompts.h"
 #include "reports/reportlines.h"
+#include "screens/helpview.h"
 #include "station/db.h"
 #include "station/fields.h"
 #include "station/messages.h"
@@ -587,7 +588,7 @@ void PunchEditor::okay_all() {
 }
 
 void PunchEditor::help() {
-    st_.programs().start(QStringLiteral("qwcedit.exe tchelp2.txt"));
+    show_help(st_, this, QStringLiteral("tchelp2.txt"));
 }
 
 void PunchEditor::reason_clicked(int k) {

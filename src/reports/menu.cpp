@@ -3,6 +3,7 @@
 #include "punchreports.h"
 #include "reportengine.h"
 #include "reportlines.h"
+#include "screens/helpview.h"
 #include "station/settings.h"
 #include "station/station.h"
 #include "station/tclock.h"
@@ -334,7 +335,7 @@ void ReportMenu::menu_button_pressed(int index) {
         run_manager_action(actions_.open_editor);
         break;
     case 9:
-        st_.programs().start(QStringLiteral("qwcedit.exe tclock0.txt"));
+        show_help(st_, &win_, QStringLiteral("tclock0.txt"));
         break;
     case 17:
         run_manager_action(actions_.show_misc);
