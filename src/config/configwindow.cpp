@@ -151,7 +151,7 @@ ConfigWindow::ConfigWindow(Station& st, QWidget* parent)
 
     // Not in the layout: it lies over box 4 while a printer is being chosen.
     List1 = named(new QListWidget(this), QStringLiteral("List1"));
-    List1->setStyleSheet(QStringLiteral("QListWidget#List1::item { min-height: 34px; }"));
+    List1->setStyleSheet(QStringLiteral("QListWidget#List1::item { min-height: 40px; }"));
     List1->hide();
 
     connect(List1, &QListWidget::itemClicked, this,
@@ -197,7 +197,7 @@ void ConfigWindow::show_printer_list() {
     QLineEdit* box = Text1[kBoxReceiptPrinter];
     const QPoint at = box->mapTo(this, QPoint(0, 0));
     const int rows = std::min(List1->count(), 8);
-    const int height = std::min(rows * 38 + 2 * List1->frameWidth() + 4, this->height() - at.y());
+    const int height = std::min(rows * 44 + 2 * List1->frameWidth() + 4, this->height() - at.y());
     List1->setGeometry(at.x(), at.y(), std::max(box->width(), 320), height);
     List1->raise();
     List1->show();

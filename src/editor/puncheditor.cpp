@@ -216,6 +216,7 @@ PunchEditor::PunchEditor(Station& st, QWidget* parent)
     }
     for (int k = 0; k + 1 < 12; ++k)
         setTabOrder(txtpunch[k], txtpunch[k + 1]);
+    txtpunch[11]->setProperty("touch_keys", QStringLiteral("letters")); // the reason
 
     lbltotalhours =
         named(new QLabel(QStringLiteral("Total Hours"), fraedit1), QStringLiteral("lbltotalhours"));

@@ -117,6 +117,7 @@ std::optional<QString> QtDialogs::choose_file(FileMode mode, const QString& titl
     box.setAcceptMode(mode == FileMode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     box.setFileMode(mode == FileMode::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     box.setOption(QFileDialog::DontConfirmOverwrite, true);
+    box.setProperty("touch_keys", QStringLiteral("letters")); // file names, for the screen keys
     if (!name.isEmpty())
         box.selectFile(name);
     keep_on_top(box);

@@ -26,19 +26,20 @@ namespace pw {
 
 namespace {
 
-// The panel's three columns: the manager's buttons, the place of "Print Report", and the
-// employee's own buttons (10 to 15).
+// The panel's four columns: the manager's buttons in two, the place of "Print Report", and the
+// employee's own buttons (10 to 15). Six rows each, so that every button keeps a finger's
+// height beside the report list on an 800x600 screen.
 constexpr int kLeftColumn = 0;
-constexpr int kPrintColumn = 1;
-constexpr int kOwnColumn = 2;
-constexpr int kButtonWidth = 160;
-constexpr int kPrintWidth = 120;
-// Twelve rows of the manager menu must fit beside the report list on an 800x600 screen, so
-// they shrink to their captions there; given the room, they and the six rows of the employee
-// menu take these heights.
-constexpr int kManagerRowHeight = 40;
+constexpr int kSecondColumn = 1;
+constexpr int kPrintColumn = 2;
+constexpr int kOwnColumn = 3;
+constexpr int kButtonWidth = 96;
+constexpr int kPrintWidth = 128;
+constexpr int kManagerRowHeight = 48;
 constexpr int kEmployeeRowHeight = 62;
 constexpr int kManagerPoints = 9;
+// The manager's buttons of the second column, top to bottom.
+constexpr std::array<int, 6> kSecondColumnButtons = {6, 7, 8, 9, 16, 17};
 constexpr int kEmployeePoints = 14;
 
 const QString kPrintLeft = QStringLiteral("Print Report -->");
@@ -51,7 +52,15 @@ bool own_button(int index) {
 int row_of(int index) {
     if (own_button(index))
         return index - kMyPunchesToday;
-    return index <= 9 ? index : index - 6; // 16 and 17 go below 9
+    const auto second = std::find(kSecondColumnButtons.begin(), kSecondColumnButtons.end(), index);
+    return second != kSecondColumnButtons.end() ? int(second - kSecondColumnButtons.begin())
+                                                : index;
+}
+
+int column_of(int index) {
+    if (own_button(index))
+        return kOwnColumn;
+    return index < kSecondColumnButtons.front() ? kLeftColumn : kSecondColumn;
 }
 
 // A push button whose caption wraps onto a second line in a narrow column; text() stays the
@@ -139,7 +148,7 @@ ReportMenu::ReportMenu(Station& st, Tclock& win, MenuActions actions)
         auto* b = new WrapButton(menu_caption(i), panel);
         b->setObjectName(QStringLiteral("cmdmenu%1").arg(i));
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-        grid_->addWidget(b, row_of(i), own_button(i) ? kOwnColumn : kLeftColumn);
+        grid_->addWidget(b, row_of(i), column_of(i));
         connect(b, &QPushButton::clicked, this, [this, i] { menu_button_pressed(i); });
         cmdmenu[static_cast<size_t>(i)] = b;
     }
@@ -159,7 +168,7 @@ ReportMenu::ReportMenu(Station& st, Tclock& win, MenuActions actions)
     });
     // Import or export (never both) below the employee's own buttons.
     for (QPushButton* b : {win.cmdimport, win.cmdexport})
-        grid_->addWidget(b, row_of(17), kOwnColumn);
+        grid_->addWidget(b, row_of(kMyHoursThisQuarter) + 1, kOwnColumn);
     win.report_area()->addLayout(grid_);
     win.report_area()->addStretch(1);
 
@@ -176,6 +185,7 @@ ReportMenu::ReportMenu(Station& st, Tclock& win, MenuActions actions)
     txtmgrpassword = new QLineEdit(frapassword);
     txtmgrpassword->setObjectName(QStringLiteral("txtmgrpassword"));
     txtmgrpassword->setEchoMode(QLineEdit::Password);
+    txtmgrpassword->setProperty("touch_keys", QStringLiteral("letters"));
     txtmgrpassword->setFont(sized(txtmgrpassword, 20, true));
     txtmgrpassword->setMinimumHeight(48);
     txtmgrpassword->installEventFilter(this);

@@ -119,6 +119,9 @@ Tclock::Tclock(QWidget* parent)
     txtpassword = entry_box(this, "txtpassword", tr("Password"));
     txtpassword->setEchoMode(QLineEdit::Password);
     keep_place(txtpassword);
+    // The keypad beside them serves these two; no on-screen keys come up over it.
+    for (QLineEdit* e : {txtempid, txtpassword})
+        e->setProperty("touch_keys", QStringLiteral("none"));
     txtname = entry_box(this, "txtname", QString());
     txtname->setReadOnly(true);
     txtname->setFocusPolicy(Qt::NoFocus);
@@ -129,8 +132,8 @@ Tclock::Tclock(QWidget* parent)
 
     lstjob = named(new QListWidget(this), "lstjob");
     lstjob->setFont(sized(lstjob, 18));
-    // Lines tall enough to touch; twelve still fit (an open punch past the shift limit).
-    lstjob->setStyleSheet(QStringLiteral("QListWidget#lstjob::item { min-height: 32px; }"));
+    // Lines tall enough for a finger; a longer list is flicked.
+    lstjob->setStyleSheet(QStringLiteral("QListWidget#lstjob::item { min-height: 40px; }"));
     lstjob->setSelectionMode(QAbstractItemView::SingleSelection);
     lstpayrate = named(new LineList(this), "lstpayrate");
     // A report line (38 characters) fits beside the manager menu on an 800 pixel screen.
