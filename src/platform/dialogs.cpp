@@ -7,6 +7,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -105,6 +106,9 @@ std::optional<QString> QtDialogs::input(const QString& prompt, const QString& ti
     box.setTextValue(default_text);
     box.setInputMode(QInputDialog::TextInput);
     keep_on_top(box);
+    // Wide enough that the title ("FROM employee# - Range of Employees") is read whole.
+    if (const QScreen* screen = box.screen())
+        box.setMinimumWidth(std::min(560, screen->availableGeometry().width() - 60));
     if (box.exec() != QDialog::Accepted)
         return std::nullopt;
     return box.textValue();
