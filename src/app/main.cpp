@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     if (app.arguments().contains(QStringLiteral("--windowed")))
         pw::fit_to_screen(win, QSize(1024, 768));
     else
-        win.setWindowState(Qt::WindowFullScreen);
+        pw::fill_screen(win);
     pw::wire_station(st, win);
     const pw::Started started = pw::startup(st, win);
     if (started != pw::Started::Running) {

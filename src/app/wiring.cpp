@@ -8,6 +8,7 @@
 #include "reports/listprint.h"
 #include "reports/menu.h"
 #include "reports/miscreports.h"
+#include "screens/touchkeys.h"
 #include "station/station.h"
 #include "station/tclock.h"
 
@@ -15,6 +16,8 @@ namespace pw {
 
 ReportMenu& wire_station(Station& st, Tclock& win) {
     connect_punch_screen(st, win);
+    // Every window of the station is worked by fingers.
+    new TouchScreen(&win);
 
     // Beside the menu, in the report list's place; the menu hides it with the panel.
     auto* misc = new MiscPunchFrame(st, &win);

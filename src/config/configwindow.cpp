@@ -2,6 +2,7 @@
 
 #include "purge.h"
 #include "reports/menu.h"
+#include "screens/helpview.h"
 #include "station/fields.h"
 #include "station/settings.h"
 #include "station/station.h"
@@ -80,6 +81,10 @@ ConfigWindow::ConfigWindow(Station& st, QWidget* parent)
         Text1[i]->installEventFilter(this);
         paint_base(Text1[i], kPlainColour);
     }
+    // Save never writes the pay period's end (the payroll owns it): shown, not editable.
+    Text1[kBoxPayPeriodEnd]->setReadOnly(true);
+    Text1[kBoxPayPeriodEnd]->setFocusPolicy(Qt::NoFocus);
+    Text1[kBoxPayPeriodEnd]->setStyleSheet(QStringLiteral("QLineEdit { color: #505050; }"));
 
     chktclockmode = named(new QCheckBox(QStringLiteral("This unit is a 'remote' Punchwell"), this),
                           QStringLiteral("chktclockmode"));
@@ -146,7 +151,7 @@ ConfigWindow::ConfigWindow(Station& st, QWidget* parent)
 
     // Not in the layout: it lies over box 4 while a printer is being chosen.
     List1 = named(new QListWidget(this), QStringLiteral("List1"));
-    List1->setStyleSheet(QStringLiteral("QListWidget#List1::item { min-height: 34px; }"));
+    List1->setStyleSheet(QStringLiteral("QListWidget#List1::item { min-height: 40px; }"));
     List1->hide();
 
     connect(List1, &QListWidget::itemClicked, this,
@@ -155,7 +160,7 @@ ConfigWindow::ConfigWindow(Station& st, QWidget* parent)
     connect(cmdpurge, &QPushButton::clicked, this, &ConfigWindow::purge);
     connect(cmdexit, &QPushButton::clicked, this, &ConfigWindow::close);
     connect(cmdhelp, &QPushButton::clicked, this,
-            [this] { st_.programs().start(QStringLiteral("qwcedit.exe tclock1.txt")); });
+            [this] { show_help(st_, this, QStringLiteral("tclock1.txt")); });
 
     fit_to_screen(*this, QSize(980, 600));
     loadsettings(st_);
@@ -192,7 +197,7 @@ void ConfigWindow::show_printer_list() {
     QLineEdit* box = Text1[kBoxReceiptPrinter];
     const QPoint at = box->mapTo(this, QPoint(0, 0));
     const int rows = std::min(List1->count(), 8);
-    const int height = std::min(rows * 38 + 2 * List1->frameWidth() + 4, this->height() - at.y());
+    const int height = std::min(rows * 44 + 2 * List1->frameWidth() + 4, this->height() - at.y());
     List1->setGeometry(at.x(), at.y(), std::max(box->width(), 320), height);
     List1->raise();
     List1->show();

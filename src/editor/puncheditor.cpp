@@ -7,6 +7,7 @@
 #include "reports/menu.h"
 #include "reports/prompts.h"
 #include "reports/reportlines.h"
+#include "screens/helpview.h"
 #include "station/db.h"
 #include "station/fields.h"
 #include "station/messages.h"
@@ -216,6 +217,7 @@ PunchEditor::PunchEditor(Station& st, QWidget* parent)
     }
     for (int k = 0; k + 1 < 12; ++k)
         setTabOrder(txtpunch[k], txtpunch[k + 1]);
+    txtpunch[11]->setProperty("touch_keys", QStringLiteral("letters")); // the reason
 
     lbltotalhours =
         named(new QLabel(QStringLiteral("Total Hours"), fraedit1), QStringLiteral("lbltotalhours"));
@@ -612,7 +614,7 @@ void PunchEditor::okay_all() {
 }
 
 void PunchEditor::help() {
-    st_.programs().start(QStringLiteral("qwcedit.exe tchelp2.txt"));
+    show_help(st_, this, QStringLiteral("tchelp2.txt"));
 }
 
 void PunchEditor::reason_clicked(int k) {

@@ -7,6 +7,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -123,6 +124,9 @@ std::optional<QString> QtDialogs::input(const QString& prompt, const QString& ti
     box.setTextValue(default_text);
     box.setInputMode(QInputDialog::TextInput);
     keep_on_top(box);
+    // Wide enough that the title ("FROM employee# - Range of Employees") is read whole.
+    if (const QScreen* screen = box.screen())
+        box.setMinimumWidth(std::min(560, screen->availableGeometry().width() - 60));
     if (box.exec() != QDialog::Accepted)
         return std::nullopt;
     return box.textValue();
@@ -135,6 +139,7 @@ std::optional<QString> QtDialogs::choose_file(FileMode mode, const QString& titl
     box.setAcceptMode(mode == FileMode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     box.setFileMode(mode == FileMode::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     box.setOption(QFileDialog::DontConfirmOverwrite, true);
+    box.setProperty("touch_keys", QStringLiteral("letters")); // file names, for the screen keys
     if (!name.isEmpty())
         box.selectFile(name);
     keep_on_top(box);

@@ -52,6 +52,11 @@ void ScriptedDialogs::answer_question(bool yes) {
 
 std::optional<QString> ScriptedDialogs::input(const QString& prompt, const QString& title,
                                               const QString& default_text) {
+    if (real_inputs) {
+        const std::optional<QString> typed = real_inputs->input(prompt, title, default_text);
+        record({"input", title, prompt, Icon::None, default_text, typed.value_or(kCancel)});
+        return typed;
+    }
     return chosen({"input", title, prompt, Icon::None, default_text, take(kCancel)});
 }
 

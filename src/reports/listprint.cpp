@@ -147,6 +147,10 @@ Printed print_list_report(Station& st, const QStringList& list_lines) {
             }
             return quick_print(st, list_lines);
         }
+    } else if (is_own_report(index)) {
+        // These reports only go to a receipt printer, and there is none.
+        say_no_printer(st);
+        return Printed::Nothing;
     }
     return detailed_print(st);
 }
@@ -173,6 +177,11 @@ Printed quick_print(Station& st, const QStringList& list_lines) {
     }
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     return Printed::Quick;
+}
+
+void say_no_printer(Station& st) {
+    st.dialogs().message(QStringLiteral("No printer is set up for reports."),
+                         QStringLiteral("Oops..."), Icon::Information);
 }
 
 std::optional<QString> find_template(Station& st, const QString& name) {

@@ -48,6 +48,9 @@ Printed print_list_report(Station& st, const LineList& list);
 Printed quick_print(Station& st, const QStringList& list_lines);
 Printed detailed_print(Station& st);
 
+// "No printer is set up for reports.": printing asked for where the station has no printer.
+void say_no_printer(Station& st);
+
 // The template file of that name in the data folder (mapdrive + the upper-cased name, found
 // in any letter case). nullopt, after the message titled with that path, when it is missing
 // or name is empty.

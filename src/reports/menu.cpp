@@ -3,6 +3,7 @@
 #include "punchreports.h"
 #include "reportengine.h"
 #include "reportlines.h"
+#include "screens/helpview.h"
 #include "station/settings.h"
 #include "station/station.h"
 #include "station/tclock.h"
@@ -25,19 +26,20 @@ namespace pw {
 
 namespace {
 
-// The panel's three columns: the manager's buttons, the place of "Print Report", and the
-// employee's own buttons (10 to 15).
+// The panel's four columns: the manager's buttons in two, the place of "Print Report", and the
+// employee's own buttons (10 to 15). Six rows each, so that every button keeps a finger's
+// height beside the report list on an 800x600 screen.
 constexpr int kLeftColumn = 0;
-constexpr int kPrintColumn = 1;
-constexpr int kOwnColumn = 2;
-constexpr int kButtonWidth = 160;
-constexpr int kPrintWidth = 120;
-// Twelve rows of the manager menu must fit beside the report list on an 800x600 screen, so
-// they shrink to their captions there; given the room, they and the six rows of the employee
-// menu take these heights.
-constexpr int kManagerRowHeight = 40;
+constexpr int kSecondColumn = 1;
+constexpr int kPrintColumn = 2;
+constexpr int kOwnColumn = 3;
+constexpr int kButtonWidth = 96;
+constexpr int kPrintWidth = 128;
+constexpr int kManagerRowHeight = 48;
 constexpr int kEmployeeRowHeight = 62;
 constexpr int kManagerPoints = 9;
+// The manager's buttons of the second column, top to bottom.
+constexpr std::array<int, 6> kSecondColumnButtons = {6, 7, 8, 9, 16, 17};
 constexpr int kEmployeePoints = 14;
 
 const QString kPrintLeft = QStringLiteral("Print Report -->");
@@ -50,7 +52,15 @@ bool own_button(int index) {
 int row_of(int index) {
     if (own_button(index))
         return index - kMyPunchesToday;
-    return index <= 9 ? index : index - 6; // 16 and 17 go below 9
+    const auto second = std::find(kSecondColumnButtons.begin(), kSecondColumnButtons.end(), index);
+    return second != kSecondColumnButtons.end() ? int(second - kSecondColumnButtons.begin())
+                                                : index;
+}
+
+int column_of(int index) {
+    if (own_button(index))
+        return kOwnColumn;
+    return index < kSecondColumnButtons.front() ? kLeftColumn : kSecondColumn;
 }
 
 // A push button whose caption wraps onto a second line in a narrow column; text() stays the
@@ -138,7 +148,7 @@ ReportMenu::ReportMenu(Station& st, Tclock& win, MenuActions actions)
         auto* b = new WrapButton(menu_caption(i), panel);
         b->setObjectName(QStringLiteral("cmdmenu%1").arg(i));
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-        grid_->addWidget(b, row_of(i), own_button(i) ? kOwnColumn : kLeftColumn);
+        grid_->addWidget(b, row_of(i), column_of(i));
         connect(b, &QPushButton::clicked, this, [this, i] { menu_button_pressed(i); });
         cmdmenu[static_cast<size_t>(i)] = b;
     }
@@ -158,7 +168,7 @@ ReportMenu::ReportMenu(Station& st, Tclock& win, MenuActions actions)
     });
     // Import or export (never both) below the employee's own buttons.
     for (QPushButton* b : {win.cmdimport, win.cmdexport})
-        grid_->addWidget(b, row_of(17), kOwnColumn);
+        grid_->addWidget(b, row_of(kMyHoursThisQuarter) + 1, kOwnColumn);
     win.report_area()->addLayout(grid_);
     win.report_area()->addStretch(1);
 
@@ -175,6 +185,7 @@ ReportMenu::ReportMenu(Station& st, Tclock& win, MenuActions actions)
     txtmgrpassword = new QLineEdit(frapassword);
     txtmgrpassword->setObjectName(QStringLiteral("txtmgrpassword"));
     txtmgrpassword->setEchoMode(QLineEdit::Password);
+    txtmgrpassword->setProperty("touch_keys", QStringLiteral("letters"));
     txtmgrpassword->setFont(sized(txtmgrpassword, 20, true));
     txtmgrpassword->setMinimumHeight(48);
     txtmgrpassword->installEventFilter(this);
@@ -334,7 +345,7 @@ void ReportMenu::menu_button_pressed(int index) {
         run_manager_action(actions_.open_editor);
         break;
     case 9:
-        st_.programs().start(QStringLiteral("qwcedit.exe tclock0.txt"));
+        show_help(st_, &win_, QStringLiteral("tclock0.txt"));
         break;
     case 17:
         run_manager_action(actions_.show_misc);
@@ -376,6 +387,9 @@ void ReportMenu::manager_password_entered() {
     frapassword->hide();
     if (right)
         run_manager_action(actions_.open_configuration);
+    else if (manager_present()) // a mistyped password must not look like a dead button
+        st_.dialogs().message(QStringLiteral("Wrong password."), QStringLiteral("Oops..."),
+                              Icon::Information);
 }
 
 bool ReportMenu::eventFilter(QObject* watched, QEvent* event) {

@@ -184,15 +184,20 @@ MiscPunchFrame::MiscPunchFrame(Station& st, QWidget* parent)
     from_->installEventFilter(this);
     to_->installEventFilter(this);
 
+    // The dates on one line and the options close together: all of it beside the menu at
+    // 800x600, every part a finger high.
     auto* layout = new QGridLayout(this);
+    layout->setVerticalSpacing(2);
     layout->addWidget(new QLabel(QStringLiteral("From"), this), 0, 0);
     layout->addWidget(from_, 0, 1);
-    layout->addWidget(new QLabel(QStringLiteral("To"), this), 1, 0);
-    layout->addWidget(to_, 1, 1);
+    layout->addWidget(new QLabel(QStringLiteral("To"), this), 0, 2);
+    layout->addWidget(to_, 0, 3);
+    for (QLineEdit* box : {from_, to_})
+        box->setMinimumHeight(40);
     for (int i = 0; i < kMiscOptions; ++i) {
         options_[i] = new QRadioButton(misc_option_caption(i), this);
         options_[i]->setObjectName(QStringLiteral("optmiscpunch%1").arg(i));
-        layout->addWidget(options_[i], 2 + i, 0, 1, 2);
+        layout->addWidget(options_[i], 1 + i, 0, 1, 4);
     }
     options_[kMiscAll]->setChecked(true);
     auto* print_button = new QPushButton(QStringLiteral("Print"), this);
@@ -205,8 +210,9 @@ MiscPunchFrame::MiscPunchFrame(Station& st, QWidget* parent)
         b->setMinimumHeight(40);
         buttons->addWidget(b);
     }
-    layout->addLayout(buttons, 2 + kMiscOptions, 0, 1, 2);
-    layout->setRowStretch(3 + kMiscOptions, 1);
+    const int below = 1 + kMiscOptions;
+    layout->addLayout(buttons, below, 0, 1, 4);
+    layout->setRowStretch(below + 1, 1);
     connect(print_button, &QPushButton::clicked, this, &MiscPunchFrame::print);
     connect(close_button, &QPushButton::clicked, this, &QWidget::hide);
 

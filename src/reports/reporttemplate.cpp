@@ -60,6 +60,16 @@ double num(const QSqlRecord& r, const char* name) {
     return r.value(QLatin1String(name)).toDouble();
 }
 
+double holiday_hours(const QSqlRecord& r) {
+    return num(r, "tckholidayhours") + num(r, "tckholidayothrs");
+}
+
+// What the row itself pays: an overtime row holds only overtime, a holiday shift only holiday
+// hours, so the adjusted hours alone read 0 for both.
+double own_hours(const QSqlRecord& r) {
+    return num(r, "tckadjreghours") + num(r, "tckothours") + holiday_hours(r);
+}
+
 QVariantMap row_model(const QSqlRecord& r, const QMap<double, QString>& names) {
     QVariantMap m;
     for (int i = 0; i < r.count(); ++i)
@@ -76,6 +86,8 @@ QVariantMap row_model(const QSqlRecord& r, const QMap<double, QString>& names) {
     m.insert(QStringLiteral("reghours"), hours(num(r, "tckreghours")));
     m.insert(QStringLiteral("adjreghours"), hours(num(r, "tckadjreghours")));
     m.insert(QStringLiteral("othours"), hours(num(r, "tckothours")));
+    m.insert(QStringLiteral("holidayhours"), hours(holiday_hours(r)));
+    m.insert(QStringLiteral("hours"), hours(own_hours(r)));
     m.insert(QStringLiteral("payrate"), hours(num(r, "tckpayrate")));
     m.insert(QStringLiteral("reason"), reason);
     m.insert(QStringLiteral("has_reason"), !reason.trimmed().isEmpty());
@@ -96,12 +108,16 @@ struct Totals {
     double reg = 0;
     double adj = 0;
     double ot = 0;
+    double holiday = 0;
+    double own = 0;
 
     void add(const QSqlRecord& r, const QVariantMap& row) {
         rows << row;
         reg += num(r, "tckreghours");
         adj += num(r, "tckadjreghours");
         ot += num(r, "tckothours");
+        holiday += holiday_hours(r);
+        own += own_hours(r);
     }
     void put(QVariantMap& m) const {
         m.insert(QStringLiteral("rows"), rows);
@@ -111,6 +127,8 @@ struct Totals {
         m.insert(QStringLiteral("total_reghours"), hours(reg));
         m.insert(QStringLiteral("total_adjreghours"), hours(adj));
         m.insert(QStringLiteral("total_othours"), hours(ot));
+        m.insert(QStringLiteral("total_holidayhours"), hours(holiday));
+        m.insert(QStringLiteral("total_hours"), hours(own));
     }
 };
 

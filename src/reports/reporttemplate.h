@@ -10,7 +10,8 @@
 //   rows                         the punch rows in the order the report listed them
 //   row_count has_rows no_rows   punch_count ("1 punch", "2 punches") and the hour totals
 //   total_reghours, total_adjreghours,
-//                                total_othours (two decimals)
+//   total_othours, total_holidayhours,
+//                                total_hours (two decimals)
 //   employees                    groups by employee number, ascending: tckempid, name, rows,
 //                                row_count, punch_count and the hour totals of the group
 //   jobs                         groups by job code, ascending: tckjobcode, tckjobdescription,
@@ -18,7 +19,9 @@
 // Each row: every column of punch by its name, as stored ("" for null), and the display
 // forms name (the employee's first and last name, "" when unknown), indate and outdate
 // (MM/DD/YYYY, outdate "" while open), timein, timeout, adjtimein, adjtimeout (HH:MM),
-// reghours, adjreghours, othours, payrate (two decimals), reason, has_reason, status
+// reghours, adjreghours, othours, holidayhours (holiday and holiday overtime), hours (the
+// row's own: adjusted, overtime and holiday hours), payrate (two decimals), reason, has_reason,
+// status
 // ("Open", "Closed", "Bad", "Approved", "Exported"), is_open, is_closed, is_bad,
 // is_approved, is_exported, and hours_adjusted (the adjusted hours differ from the recorded).
 //

@@ -1,5 +1,6 @@
 #include "reportviewer.h"
 
+#include "listprint.h"
 #include "menu.h"
 #include "reporttemplate.h"
 #include "station/db.h"
@@ -82,6 +83,10 @@ void ReportViewer::closeEvent(QCloseEvent* event) {
 }
 
 void ReportViewer::print() {
+    if (st_->printers().names().isEmpty()) {
+        say_no_printer(*st_); // rather than a print dialog with nothing to choose
+        return;
+    }
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Punchwell Report"));
     printer.setPageSize(QPageSize(QPageSize::Letter));

@@ -119,6 +119,9 @@ Tclock::Tclock(QWidget* parent)
     txtpassword = entry_box(this, "txtpassword", tr("Password"));
     txtpassword->setEchoMode(QLineEdit::Password);
     keep_place(txtpassword);
+    // The keypad beside them serves these two; no on-screen keys come up over it.
+    for (QLineEdit* e : {txtempid, txtpassword})
+        e->setProperty("touch_keys", QStringLiteral("none"));
     txtname = entry_box(this, "txtname", QString());
     txtname->setReadOnly(true);
     txtname->setFocusPolicy(Qt::NoFocus);
@@ -129,8 +132,8 @@ Tclock::Tclock(QWidget* parent)
 
     lstjob = named(new QListWidget(this), "lstjob");
     lstjob->setFont(sized(lstjob, 18));
-    // Lines tall enough to touch; twelve still fit (an open punch past the shift limit).
-    lstjob->setStyleSheet(QStringLiteral("QListWidget#lstjob::item { min-height: 32px; }"));
+    // Lines tall enough for a finger; a longer list is flicked.
+    lstjob->setStyleSheet(QStringLiteral("QListWidget#lstjob::item { min-height: 40px; }"));
     lstjob->setSelectionMode(QAbstractItemView::SingleSelection);
     lstpayrate = named(new LineList(this), "lstpayrate");
     // A report line (38 characters) fits beside the manager menu on an 800 pixel screen.
@@ -393,6 +396,13 @@ void Tclock::resizeEvent(QResizeEvent* event) {
     place_wait();
 }
 
+void fill_screen(QWidget& window) {
+    // Without a window manager the full-screen state is only a wish: the size is set too.
+    if (const QScreen* screen = window.screen())
+        window.resize(screen->size());
+    window.setWindowState(Qt::WindowFullScreen);
+}
+
 void fit_to_screen(QWidget& window, QSize preferred) {
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen) {
@@ -400,8 +410,12 @@ void fit_to_screen(QWidget& window, QSize preferred) {
         return;
     }
     const QRect area = screen->availableGeometry();
-    // The frame the window system adds around the window counts too.
-    const QSize frame = window.frameGeometry().size() - window.geometry().size();
+    // The frame the window system adds around the window counts too. Until the window is
+    // shown it is not known: room for a usual border and title bar is kept.
+    QSize frame = window.frameGeometry().size() - window.geometry().size();
+    if (frame.isNull() && !window.testAttribute(Qt::WA_WState_Created) &&
+        !window.windowFlags().testFlag(Qt::FramelessWindowHint))
+        frame = QSize(12, 40);
     window.resize(preferred.boundedTo(area.size() - frame));
     window.move(area.x() + (area.width() - window.width() - frame.width()) / 2,
                 area.y() + (area.height() - window.height() - frame.height()) / 2);

@@ -124,6 +124,9 @@ private:
     bool closing_ = false;
 };
 
+// Makes the station's window cover its whole screen.
+void fill_screen(QWidget& window);
+
 // Gives a window of the station its preferred size, or the whole free area of its screen when
 // that is smaller, and centres it there.
 void fit_to_screen(QWidget& window, QSize preferred);

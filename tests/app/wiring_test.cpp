@@ -6,17 +6,19 @@
 #include "reports/menu.h"
 #include "reports/reportviewer.h"
 #include "reports/workdb.h"
+#include "screens/touchkeys.h"
 #include "station/messages.h"
 #include "station/startup.h"
 
-#include <QAbstractScrollArea>
 #include <QApplication>
+#include <QInputDialog>
 #include <QLabel>
-#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace pw {
@@ -166,95 +168,123 @@ TEST_F(Program, DateBoxesAndTheKeypadMultiplyMoveOn) {
     EXPECT_FALSE(misc()->isVisible());
 }
 
-// A window fits when its layout fits the screen, nothing visible in it lies outside its parent
-// and no two visible siblings overlap. Floating notices over the window are meant to cover it.
-void expect_fits(QWidget& w, const QSize& screen, const QString& shot) {
-    SCOPED_TRACE(shot.toStdString());
-    w.resize(w.isWindow() && w.objectName() == "tclock" ? screen : w.size().boundedTo(screen));
-    QCoreApplication::processEvents();
-    if (w.layout()) {
-        const QSize least = w.layout()->totalMinimumSize();
-        EXPECT_TRUE(least.width() <= screen.width() && least.height() <= screen.height())
-            << least.width() << "x" << least.height();
-    }
-    EXPECT_TRUE(w.grab().save(shot));
-    const QStringList overlays = {"frawait", "frapassword", "List1"};
-    QList<QWidget*> parents = w.findChildren<QWidget*>();
-    parents << &w;
-    for (QWidget* parent : parents) {
-        if (!parent->isVisible() || qobject_cast<QAbstractScrollArea*>(parent) ||
-            qobject_cast<QAbstractScrollArea*>(parent->parentWidget()))
-            continue;
-        QList<QWidget*> kids;
-        for (QWidget* k : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            if (k->isVisible() && !k->isWindow())
-                kids << k;
-        for (int i = 0; i < kids.size(); ++i) {
-            const QString name = kids[i]->objectName() + " in " + parent->objectName();
-            EXPECT_TRUE(parent->rect().contains(kids[i]->geometry())) << name.toStdString();
-            // Captions are not cut.
-            auto* label = qobject_cast<QLabel*>(kids[i]);
-            if ((label && !label->wordWrap()) || qobject_cast<QPushButton*>(kids[i])) {
-                EXPECT_LE(kids[i]->sizeHint().width(), kids[i]->width()) << name.toStdString();
-            }
-            for (int j = i + 1; j < kids.size(); ++j) {
-                if (overlays.contains(kids[i]->objectName()) ||
-                    overlays.contains(kids[j]->objectName()))
-                    continue;
-                EXPECT_FALSE(kids[i]->geometry().intersects(kids[j]->geometry()))
-                    << name.toStdString() << " and " << kids[j]->objectName().toStdString();
-            }
-        }
+KeyPanel* shown_panel() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* panel = qobject_cast<KeyPanel*>(w); panel && panel->isVisible())
+            return panel;
+    return nullptr;
+}
+
+// Taps the keys of the panel shown: '\t' is the "*" key, '\n' Enter, '\b' Back.
+void tap(const QString& keys) {
+    for (const QChar ch : keys) {
+        KeyPanel* panel = shown_panel();
+        ASSERT_TRUE(panel) << "no keys for " << QString(ch).toStdString();
+        if (!panel->key_for(ch))
+            click(panel->findChild<QPushButton*>(panel->letters() ? "key_123" : "key_abc"));
+        ASSERT_TRUE(panel->key_for(ch)) << QString(ch).toStdString();
+        click(panel->key_for(ch));
     }
 }
 
-TEST_F(Program, EveryWindowAndFrameFitsBothScreens) {
-    win.setWindowState(Qt::WindowNoState); // to be sized as each screen would
-    const QString dir = qEnvironmentVariable("PW_SHOTS", env.tmp.path()) + "/"; // to look at
-    for (const QSize screen : {QSize(800, 600), QSize(1024, 768)}) {
-        const QString at = QStringLiteral("%1x%2-").arg(screen.width()).arg(screen.height());
-        auto main_window = [&](const QString& state) {
-            expect_fits(win, screen, dir + at + state);
-        };
-        click(win.cmddone);
-        main_window("waiting.png");
-        login("7", "1234");
-        main_window("jobs.png");
-        click(win.cmdreport);
-        click(menu->cmdmenu[13]);
-        main_window("employee-report.png");
-        click(win.cmddone);
-        open_manager();
-        main_window("manager-menu.png");
-        click(menu->cmdmenu[0]);
-        main_window("manager-report.png");
-        click(menu->cmdmenu[17]);
-        main_window("misc-frame.png");
-        click(menu->cmdmenu[6]); // the password frame, and over it the wait notice
-        win.show_wait(true);
-        main_window("wait.png");
-        win.show_wait(false);
+// Offscreen, a closed box hands the activation back to nobody; a screen gives it back.
+void activate(QWidget& w) {
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+}
 
-        PunchEditor editor(env.st);
-        env.dialogs.answers = {"20040501", "20040531"};
-        editor.open(); // the reasons named
-        editor.show();
-        editor.create_punch();
-        expect_fits(editor, screen, dir + at + "editor.png");
-
-        ConfigWindow config(env.st);
-        config.show();
-        config.Text1[4]->setFocus();
-        QCoreApplication::processEvents();
-        expect_fits(config, screen, dir + at + "config-printers.png");
-        config.List1->setCurrentRow(0);
-        emit config.List1->itemClicked(config.List1->item(0)); // "No Printer"
-        expect_fits(config, screen, dir + at + "config-no-printer.png");
-
-        ReportViewer viewer(env.st);
-        viewer.show();
-        expect_fits(viewer, screen, dir + at + "viewer.png");
+// While the station waits in a modal window: each real input box is answered by its keys, and
+// the next other window is worked by in_window.
+struct Taps {
+    QStringList answers;
+    std::function<void(QWidget*)> in_window;
+    QTimer timer;
+    Taps() {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal && !qobject_cast<QInputDialog*>(modal) && in_window)
+                std::exchange(in_window, nullptr)(modal); // taken first: it may wait itself
+            else if (modal && !answers.isEmpty() && shown_panel() &&
+                     shown_panel()->parentWidget() == modal)
+                tap(answers.takeFirst() + "\n");
+        });
+        timer.start(5);
     }
+};
+
+// Every manager task by taps. The keys come up beside the box, inside the screen, numbers or
+// letters as the box wants, never over the station's own keypad, and go when a button takes
+// the focus.
+TEST_F(Program, AManagerWorksReportsConfigurationAndTheEditorByTapsOnly) {
+    QtDialogs real;
+    env.dialogs.real_inputs = &real;
+    ASSERT_TRUE(env.add_punch(test::fields(
+        "empid=7 jobcode=12 status=2 indate=20040504 outdate=20040504 timein=08:00:00 "
+        "adjtimein=08:00:00 timeout=16:00:00 adjtimeout=16:00:00 reghours=8 adjreghours=8")));
+    for (const int key : {8, 11, 2, 0, 0, 0, 0, 11}) // 8 and 20000 on the station's keypad
+        click(win.cmdkeypad[key]);
+    win.txtempid->setFocus();
+    EXPECT_FALSE(shown_panel());
+    click(win.cmdmanager);
+    Taps taps;
+    auto beside = [](QWidget* box, bool letters) {
+        KeyPanel* keys = shown_panel();
+        return keys && keys->letters() == letters &&
+               !keys->frameGeometry().intersects(QRect(box->mapToGlobal(QPoint()), box->size())) &&
+               box->screen()->geometry().contains(keys->frameGeometry());
+    };
+
+    // A report asks its dates and employees in input boxes.
+    taps.answers = {"20040501", "20040531", "7", "8"};
+    click(menu->cmdmenu[1]);
+    EXPECT_EQ(env.dialogs.of(&test::Box::answer), QStringList({"20040501", "20040531", "7", "8"}));
+    EXPECT_TRUE(win.lstpayrate->isVisible() && win.lstpayrate->count() > 0);
+    activate(win);
+
+    // The misc report's dates: "*" moves on as Tab does.
+    click(menu->cmdmenu[17]);
+    auto* from = misc()->findChild<QLineEdit*>("Text1");
+    click(from);
+    EXPECT_TRUE(beside(from, false));
+    tap("20040501\t20040531");
+    EXPECT_EQ(from->text() + " " + misc()->findChild<QLineEdit*>("Text2")->text(),
+              "20040501 20040531");
+
+    // The configuration password by letters, then a box of the window and Save.
+    taps.in_window = [](QWidget* modal) {
+        auto* config = qobject_cast<ConfigWindow*>(modal);
+        activate(*config);
+        click(config->Text1[kBoxShiftLimit]);
+        tap("\b\b\b\b10");
+        click(config->cmdsave);
+        click(config->cmdexit);
+    };
+    click(menu->cmdmenu[6]);
+    EXPECT_TRUE(beside(menu->txtmgrpassword, true));
+    tap("zvt\n");
+    EXPECT_FALSE(shown_panel());
+    click(menu->cmdpasswordok);
+    EXPECT_EQ(env.scalar(env.configdb(), "select shiftlimit from pr").toInt(), 10);
+
+    // The editor: its dates, an employee and a punch by taps, a time and the reason by keys.
+    taps.answers = {"20040501", "20040531"};
+    click(menu->cmdmenu[7]);
+    auto* editor = win.findChild<PunchEditor*>();
+    ASSERT_TRUE(editor);
+    activate(*editor);
+    click(editor->cmdgo);
+    for (QTableView* grid : {editor->grid1, editor->grid2})
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                          grid->visualRect(grid->model()->index(0, 1)).center());
+    click(editor->txtpunch[1]);
+    tap("\b\b\b\b\b\b\b\b09:00:00");
+    click(editor->txtpunch[11]);
+    EXPECT_TRUE(beside(editor->txtpunch[11], true));
+    tap("late");
+    click(editor->cmdsave);
+    const QVariantMap stored = env.punches("tckempid = 7").value(0);
+    EXPECT_EQ(stored["tckadjtimein"].toString() + " " + stored["tckadjreason"].toString(),
+              "09:00:00 late");
 }
 
 // The numbered-code box shows each code on one line and leaves most of the screen free.

@@ -2,12 +2,15 @@
 #include "punch/identify.h"
 #include "reports/menu.h"
 #include "reports/workdb.h"
+#include "screens/helpview.h"
 #include "station/startup.h"
 #include "station/tclock.h"
 
+#include <QDialog>
 #include <QFile>
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -160,19 +163,19 @@ TEST_F(MenuScreen, ConfigurationWantsTheManagerPasswordInAnyLetterCase) {
         click(menu->cmdpasswordok);
         EXPECT_TRUE(!frame->isVisible() && menu->txtmgrpassword->text().isEmpty());
         EXPECT_EQ(started_actions, c.accepted ? QStringList{"configuration"} : QStringList{});
+        EXPECT_EQ(env.dialogs.texts(), c.accepted ? QStringList{} : QStringList{"Wrong password."});
+        env.dialogs.clear();
     }
-    EXPECT_TRUE(env.dialogs.boxes.isEmpty());
 }
 
 TEST_F(MenuScreen, ActionButtonsStartTheirProgramsAndLeaveTheWorkDatabase) {
     open_manager();
     env.write_file(work_db_path(st), "kept");
     press(5);
-    press(9);
-    EXPECT_EQ(env.programs.started, QStringList({"syncnwk.exe new", "qwcedit.exe tclock0.txt"}));
+    EXPECT_EQ(env.programs.started, QStringList({"syncnwk.exe new"}));
     ASSERT_TRUE(QFile::remove(env.station_file("syncnwk.exe")));
     press(5);
-    EXPECT_EQ(env.programs.started.size(), 2); // no clock sync without its program
+    EXPECT_EQ(env.programs.started.size(), 1); // no clock sync without its program
     press(7);
     press(17);
     EXPECT_EQ(started_actions, QStringList({"editor", "misc"}));
@@ -184,6 +187,31 @@ TEST_F(MenuScreen, ActionButtonsStartTheirProgramsAndLeaveTheWorkDatabase) {
     press(0);
     EXPECT_EQ(st.run.report_index, 0);
     EXPECT_NE(env.read_file(work_db_path(st)), "kept");
+}
+
+// Help is one view over the station until closed; Help again brings the same one forward.
+TEST_F(MenuScreen, HelpIsOneViewOverTheStationClosedByButtonOrEscape) {
+    open_manager();
+    press(9);
+    QWidget* view = find_help_view();
+    ASSERT_TRUE(view);
+    EXPECT_TRUE(view->parentWidget() == &win && view->windowFlags() & Qt::WindowStaysOnTopHint &&
+                !view->findChild<QPlainTextEdit*>()->toPlainText().isEmpty());
+    press(9);
+    EXPECT_TRUE(find_help_view() == view && win.findChildren<QDialog*>("frmhelp").size() == 1);
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_FALSE(find_help_view());
+    press(9);
+    auto* close = find_help_view()->findChild<QPushButton*>("cmdclosehelp");
+    EXPECT_GE(close->height(), 40);
+    click(close);
+    EXPECT_FALSE(find_help_view());
+    // A help text that is not there is said, not shown empty.
+    ASSERT_TRUE(QFile::remove(env.station_file("tclock0.txt")));
+    press(9);
+    EXPECT_FALSE(find_help_view());
+    EXPECT_EQ(env.dialogs.texts(),
+              QStringList{"The help text tclock0.txt is not installed on this station."});
 }
 
 TEST_F(MenuScreen, WhosPunchedInListsOpenPunchesWithTheAveragePayRate) {

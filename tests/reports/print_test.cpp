@@ -91,12 +91,14 @@ TEST_F(Print, QuickPrintLineForLineAndTheChoiceOfDetailed) {
     ASSERT_TRUE(find_report_viewer());
     EXPECT_TRUE(find_report_viewer()->source_path().endsWith("tclk03a.rpt"));
 
-    // No receipt printer: detailed without a question; the own reports have no template.
+    // No receipt printer: detailed without a question; the own reports have no template, and
+    // nowhere to go.
     st.settings.receiptprinter = -1;
     EXPECT_EQ(print(kBadPunches), Printed::Detailed);
     EXPECT_TRUE(env.dialogs.boxes.isEmpty());
     EXPECT_EQ(print(kMyHoursThisMonth), Printed::Nothing);
-    EXPECT_EQ(env.dialogs.titles() + env.dialogs.texts(), QStringList({env.inst.data, kMissing}));
+    EXPECT_EQ(env.dialogs.titles() + env.dialogs.texts(),
+              QStringList({"Oops...", "No printer is set up for reports."}));
     EXPECT_EQ(env.printers.jobs.size(), 4); // the three quick prints above and the first here
 
     // A receipt printer that is not in the list, and one that fails.
@@ -193,6 +195,11 @@ TEST_F(Print, EveryTemplateShowsItsHeadingsAndRowsInTheViewer) {
     accept = true;
     viewer->findChild<QPushButton*>("cmdprint")->click();
     EXPECT_TRUE(test::pdf_text(printed).contains("All Punches"));
+    // A station without printers says so rather than offering an empty print dialog.
+    env.printers.printer_names.clear();
+    env.dialogs.clear();
+    viewer->findChild<QPushButton*>("cmdprint")->click();
+    EXPECT_EQ(env.dialogs.texts(), QStringList{"No printer is set up for reports."});
 
     // Save as PDF through the station's file chooser; ".pdf" added when left out; an existing
     // file is replaced only on Yes.
@@ -268,6 +275,34 @@ TEST(ReportModel, RowsGroupsAndDisplayForms) {
     EXPECT_EQ(render_report("{{#rows}}{{#is_bad}}{{name}}{{/is_bad}}{{/rows}}|{{x}}",
                             {{"rows", m["rows"]}, {"x", "<b>&"}}),
               "BOB KING|&lt;b&gt;&amp;");
+}
+
+// An overtime row and a holiday shift each show their own hours, and the counts read right.
+TEST(ReportModel, EachRowShowsItsOwnHoursInTheTemplates) {
+    test::TestEnv env;
+    auto row = [](const char* column, double hours) {
+        QSqlRecord r = punch_record(8, 20, 20040524, 20040524, "09:00:00", 0, 0, 2, "");
+        r.append(QSqlField(column, QMetaType(QMetaType::Double)));
+        r.setValue(column, hours);
+        return r;
+    };
+    const std::vector<QSqlRecord> rows = {row("tckothours", 1.5), row("tckholidayhours", 8)};
+    const QVariantMap two = report_model({}, rows, {{8, "BOB KING"}}, QDate(2004, 5, 24));
+    const QVariantMap one = report_model({}, {rows[0]}, {{8, "BOB KING"}}, QDate(2004, 5, 24));
+    const QVariantList shown = two["rows"].toList();
+    EXPECT_EQ(
+        QStringList({shown[0].toMap()["hours"].toString(), shown[1].toMap()["hours"].toString(),
+                     shown[1].toMap()["holidayhours"].toString(), two["total_hours"].toString(),
+                     two["total_holidayhours"].toString()}),
+        QStringList({"1.50", "8.00", "8.00", "9.50", "8.00"}));
+    for (const char* name :
+         {"tclk01a.rpt", "tclk01b.rpt", "tclk02a.rpt", "tclk04a.rpt", "tclk06a.rpt"}) {
+        SCOPED_TRACE(name);
+        const QString text = QString::fromUtf8(env.read_file(env.data(name)));
+        const QString both = render_report(text, two), alone = render_report(text, one);
+        EXPECT_TRUE(both.contains("1.50") && both.contains("8.00") && both.contains("2 punches"));
+        EXPECT_TRUE(alone.contains("1 punch") && !alone.contains("1 punches"));
+    }
 }
 
 } // namespace

@@ -1,0 +1,287 @@
+#include "touchkeys.h"
+
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScroller>
+#include <QTableView>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+namespace pw {
+
+namespace {
+
+// A finger needs about 40 pixels; a scroll bar is dragged with a thumb.
+constexpr int kFinger = 40;
+constexpr int kGap = 8;
+
+// Rows of keys by name; "name#n" spans n columns.
+const QList<QStringList> kDigitRows = {{"7", "8", "9", "back"},
+                                       {"4", "5", "6", "tab"},
+                                       {"1", "2", "3", "-"},
+                                       {"0", ":", ".", "enter"},
+                                       {"abc#2", "hide#2"}};
+const QList<QStringList> kLetterRows = {{"1", "2", "3", "4", "5", "6", "7", "8", "9", "0"},
+                                        {"q", "w", "e", "r", "t", "y", "u", "i", "o", "p"},
+                                        {"a", "s", "d", "f", "g", "h", "j", "k", "l", "back"},
+                                        {"shift", "z", "x", "c", "v", "b", "n", "m", "-", "tab"},
+                                        {"123#2", "space#4", "enter#2", "hide#2"}};
+
+QString caption(const QString& name) {
+    static const QMap<QString, QString> words = {
+        {"back", "Back"}, {"tab", "*"},     {"enter", "Enter"}, {"abc", "ABC"},
+        {"123", "123"},   {"hide", "Hide"}, {"shift", "Shift"}, {"space", "Space"}};
+    return words.value(name, name);
+}
+
+int key_code(QChar ch) {
+    if (ch.isDigit())
+        return Qt::Key_0 + ch.digitValue();
+    if (ch.isLetter())
+        return Qt::Key_A + (ch.toLower().unicode() - u'a');
+    switch (ch.unicode()) {
+    case u':':
+        return Qt::Key_Colon;
+    case u'.':
+        return Qt::Key_Period;
+    case u'-':
+        return Qt::Key_Minus;
+    default:
+        return Qt::Key_Space;
+    }
+}
+
+void send_key(QWidget* to, int key, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(to, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(to, &release);
+}
+
+// The nearest touch_keys of the widget or its parents.
+QString keys_wanted(const QWidget* w) {
+    for (; w; w = w->parentWidget()) {
+        const QString wanted = w->property(kTouchKeys).toString();
+        if (!wanted.isEmpty())
+            return wanted;
+    }
+    return {};
+}
+
+} // namespace
+
+bool takes_typing(const QWidget* w) {
+    if (const auto* e = qobject_cast<const QLineEdit*>(w))
+        return !e->isReadOnly();
+    if (const auto* c = qobject_cast<const QComboBox*>(w))
+        return c->isEditable();
+    if (const auto* s = qobject_cast<const QAbstractSpinBox*>(w))
+        return !s->isReadOnly();
+    return false;
+}
+
+KeyPanel::KeyPanel(QWidget* host)
+    // A tool tip's kind of window is never made the active one: the box keeps the focus.
+    : QWidget(host, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                        Qt::WindowDoesNotAcceptFocus)
+    , digits_(new QWidget(this))
+    , alphabet_(new QWidget(this)) {
+    setObjectName(QStringLiteral("touchkeys"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::NoFocus);
+    setAutoFillBackground(true);
+    setStyleSheet(QStringLiteral("KeyPanel { background: #d8d8d8; border: 1px solid #606060; }"));
+    auto* grid = new QGridLayout(digits_);
+    build(grid, kDigitRows, 64);
+    grid = new QGridLayout(alphabet_);
+    build(grid, kLetterRows, 52);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(digits_);
+    layout->addWidget(alphabet_);
+    set_letters(false);
+}
+
+void KeyPanel::build(QGridLayout* grid, const QList<QStringList>& rows, int width) {
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(4);
+    for (int r = 0; r < rows.size(); ++r) {
+        int column = 0;
+        for (const QString& cell : rows[r]) {
+            const QString name = cell.section(u'#', 0, 0);
+            const int span = std::max(1, cell.section(u'#', 1, 1).toInt());
+            auto* key = new QPushButton(caption(name), grid->parentWidget());
+            key->setObjectName(QStringLiteral("key_") + name);
+            key->setFocusPolicy(Qt::NoFocus); // the box keeps the focus
+            key->setAutoRepeat(name == QLatin1String("back"));
+            // Sized by the rows, not by the captions: ten letters fit an 800 pixel screen.
+            key->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+            // Its own sheet: the boxes' large buttons (a sheet of their window) must not widen it.
+            key->setStyleSheet(
+                QStringLiteral("QPushButton { min-width: %1px; min-height: 44px; font-size: 14pt; "
+                               "font-weight: bold; padding: 0px; }")
+                    .arg(span * width + (span - 1) * grid->spacing()));
+            connect(key, &QPushButton::clicked, this, [this, name] { press(name); });
+            grid->addWidget(key, r, column, 1, span);
+            column += span;
+        }
+    }
+}
+
+void KeyPanel::set_letters(bool letters) {
+    letters_ = letters;
+    digits_->setVisible(!letters);
+    alphabet_->setVisible(letters);
+    adjustSize();
+}
+
+QPushButton* KeyPanel::key_for(QChar ch) const {
+    QString name = ch.toLower();
+    if (ch == u'\t')
+        name = QStringLiteral("tab");
+    else if (ch == u'\n')
+        name = QStringLiteral("enter");
+    else if (ch == u'\b')
+        name = QStringLiteral("back");
+    else if (ch == u' ')
+        name = QStringLiteral("space");
+    return (letters_ ? alphabet_ : digits_)->findChild<QPushButton*>(QStringLiteral("key_") + name);
+}
+
+void KeyPanel::press(const QString& name) {
+    if (name == QLatin1String("abc") || name == QLatin1String("123")) {
+        set_letters(name == QLatin1String("abc"));
+        return;
+    }
+    if (name == QLatin1String("hide")) {
+        hide();
+        return;
+    }
+    if (name == QLatin1String("shift")) {
+        shift_ = !shift_;
+        alphabet_->findChild<QPushButton*>(QStringLiteral("key_shift"))->setDown(shift_);
+        // The captions show what the keys type now.
+        for (QPushButton* key : alphabet_->findChildren<QPushButton*>())
+            if (const QString name = key->objectName().mid(4);
+                name.size() == 1 && name[0].isLetter())
+                key->setText(shift_ ? name.toUpper() : name);
+        return;
+    }
+    QWidget* to = target.data();
+    if (!to)
+        return;
+    if (name == QLatin1String("back"))
+        send_key(to, Qt::Key_Backspace, {});
+    else if (name == QLatin1String("tab"))
+        send_key(to, Qt::Key_Tab, {}); // moves on as Tab does
+    else if (name == QLatin1String("enter"))
+        send_key(to, Qt::Key_Return, QStringLiteral("\r"));
+    else {
+        const QString text = name == QLatin1String("space") ? QStringLiteral(" ")
+                             : shift_                       ? name.toUpper()
+                                                            : name;
+        send_key(to, key_code(text[0]), text);
+    }
+}
+
+TouchScreen::TouchScreen(QObject* parent)
+    : QObject(parent) {
+    qApp->setStyleSheet(style_sheet());
+    qApp->installEventFilter(this);
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now) { focus_moved(now); });
+}
+
+QString TouchScreen::style_sheet() {
+    return QStringLiteral("QPushButton, QToolButton, QCheckBox, QRadioButton, QComboBox { "
+                          "min-height: %1px; } QToolButton { min-width: %1px; } "
+                          "QCheckBox::indicator, QRadioButton::indicator { width: 26px; "
+                          "height: 26px; } "
+                          "QAbstractItemView::item { min-height: %1px; } "
+                          "QScrollBar:vertical { width: %2px; } "
+                          "QScrollBar:horizontal { height: %2px; }")
+        .arg(kFinger)
+        .arg(24);
+}
+
+KeyPanel* TouchScreen::panel() const {
+    return panel_ && panel_->isVisible() ? panel_.data() : nullptr;
+}
+
+bool TouchScreen::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Polish) {
+        // Lists and texts scroll by a finger's flick, not only by their bars.
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(watched);
+            area && (qobject_cast<QAbstractItemView*>(area) || qobject_cast<QTextEdit*>(area)) &&
+            area->window()->windowType() != Qt::Popup) {
+            QScroller::grabGesture(area->viewport(), QScroller::LeftMouseButtonGesture);
+            if (auto* table = qobject_cast<QTableView*>(area)) {
+                table->verticalHeader()->setMinimumSectionSize(kFinger);
+                table->verticalHeader()->setDefaultSectionSize(kFinger);
+            }
+        }
+    } else if (event->type() == QEvent::MouseButtonRelease && watched->isWidgetType()) {
+        // A tap on a box brings its keys back, after Hide too.
+        auto* box = static_cast<QWidget*>(watched);
+        if (takes_typing(box) && box->isEnabled() && box->focusPolicy() & Qt::ClickFocus)
+            focus_moved(box);
+    } else if (event->type() == QEvent::Hide && panel_ && watched == panel_->parentWidget()) {
+        panel_->hide();
+    }
+    return false;
+}
+
+void TouchScreen::focus_moved(QWidget* now) {
+    if (!now)
+        return; // the window lost the focus for a moment: the box is still the one
+    if (!takes_typing(now) || keys_wanted(now) == QLatin1String("none")) {
+        if (panel_)
+            panel_->hide();
+        return;
+    }
+    QWidget* host = now->window();
+    if (!panel_ || panel_->parentWidget() != host) {
+        if (panel_) {
+            // Later: the window system may still be telling about it.
+            panel_->hide();
+            panel_->deleteLater();
+        }
+        panel_ = new KeyPanel(host); // goes with its window
+    }
+    panel_->target = now;
+    panel_->set_letters(keys_wanted(now) == QLatin1String("letters"));
+    place(*panel_, *now);
+    panel_->show();
+    panel_->raise();
+}
+
+void TouchScreen::place(KeyPanel& panel, const QWidget& box) {
+    panel.adjustSize();
+    const QScreen* screen = box.screen() ? box.screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen->availableGeometry();
+    const QRect at(box.mapToGlobal(QPoint(0, 0)), box.size());
+    const QSize size = panel.size();
+    // Beside the box: right, left, below, above, whichever has room first.
+    QPoint to(at.right() + kGap, at.top());
+    if (to.x() + size.width() > area.right()) {
+        to.setX(at.left() - kGap - size.width());
+        if (to.x() < area.left()) {
+            to = QPoint(at.left(), at.bottom() + kGap);
+            if (to.y() + size.height() > area.bottom())
+                to.setY(at.top() - kGap - size.height());
+        }
+    }
+    to.setX(std::clamp(to.x(), area.left(), std::max(area.left(), area.right() - size.width())));
+    to.setY(std::clamp(to.y(), area.top(), std::max(area.top(), area.bottom() - size.height())));
+    panel.move(to);
+}
+
+} // namespace pw
