@@ -294,6 +294,11 @@ void make_offsets_table(Db& db) {
     db.run(QStringLiteral("create table if not exists punchzone (tckempid double precision, "
                           "tckindate integer, tcktimein text, tckjobcode integer, tcknode "
                           "integer, inoffset integer, outoffset integer)"));
+    // One row per punch ever made: found by its key, and the open ones on their own.
+    db.run(QStringLiteral("create index if not exists punchzone_key on punchzone "
+                          "(tckempid, tckindate)"));
+    db.run(QStringLiteral("create index if not exists punchzone_open on punchzone (tckempid) "
+                          "where outoffset is null"));
 }
 
 std::optional<int> offset_of(const QVariant& v) {
@@ -373,6 +378,5 @@ PunchOffsets kept_offsets(Db& db, const QVariantList& key) {
         return {}; // no punch has kept an offset here yet
     }
 }
-
 
 } // namespace pw

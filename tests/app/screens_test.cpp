@@ -42,7 +42,7 @@ struct Screens : test::Clerks {
     void SetUp() override {
         fill_screen(win); // as the program starts it
         menu = &wire_station(env.st, win);
-        ASSERT_TRUE(startup(env.st, win));
+        ASSERT_EQ(startup(env.st, win), Started::Running);
         const QSize size = win.screen()->size();
         dir = qEnvironmentVariable("PW_SHOTS", env.tmp.path()) + "/" +
               QString::number(size.width()) + "x" + QString::number(size.height()) + "-";
