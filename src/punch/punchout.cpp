@@ -21,8 +21,7 @@ enum class Outcome { Closed, NotOpen, Missing };
 
 } // namespace
 
-bool close_for_review(Station& st, const Session& who, const QDateTime& at,
-                      const QString& reason) {
+bool close_for_review(Station& st, const Session& who, const QDateTime& at, const QString& reason) {
     const PunchQuery query = open_punch_query(who.number, who.job_code);
     const QString file = punch_db_file(st, st.settings.punchdb);
     if (file.isEmpty())
@@ -119,6 +118,7 @@ bool close_punch(Station& st, Db& db, const PunchBuffer& open, const PunchQuery&
                                              week_bounds(shift_day, st.settings.wwstartday))
                                   : 0.0;
     result = close_shift(open, at, rules, W, in_offset, review);
+    result.week_before = W;
     if (update_punch_row(db, query, open, result.shift) != RowResult::Done)
         return false; // rolled back: nothing of this close is kept
     if (result.overtime)
@@ -185,7 +185,16 @@ void punch_out(Station& st, Tclock& win) {
     const PunchBuffer& row = closed.shift;
     write_punch_log(st, closed.punch_date, closed.punch_time, who.number, who.job_code,
                     QStringLiteral("OUT"));
-    screen.show_result(QStringLiteral("Punched out"), who.job_code, row.text(col::tckadjtimeout));
+    OutResult result;
+    result.time = closed.punch_time;
+    result.shift = closed.hours + closed.overtime_hours;
+    result.week = closed.week_before + result.shift;
+    result.overtime = closed.overtime_hours;
+    result.holiday = row.number(col::tckholidayhours);
+    if (row.integer(col::tckstatus) == kBad)
+        result.review = row.text(col::tckadjreason).isEmpty() ? st.settings.reasons[5]
+                                                              : row.text(col::tckadjreason);
+    screen.show_result(out_result_lines(result));
 
     ReceiptData receipt;
     receipt.employee = who.number;

@@ -41,6 +41,7 @@ struct ShiftClose {
     QString punch_time;                  // the clock time, unrounded
     double hours = 0;                    // H after the weekly split
     double overtime_hours = 0;           // OT
+    double week_before = 0;              // W: the week's adjusted regular hours before it
 };
 
 struct PayRules {

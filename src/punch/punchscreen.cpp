@@ -37,6 +37,24 @@ bool suite_reachable(Station& st) {
     return false;
 }
 
+QStringList in_result_lines(const QString& clock_time, const QString& job) {
+    return {QStringLiteral("In at %1 for %2.").arg(clock_time.left(5), job),
+            QStringLiteral("Have a good shift.")};
+}
+
+QStringList out_result_lines(const OutResult& r) {
+    const auto h = [](double v) { return QString::number(v, 'f', 2) + QStringLiteral(" h"); };
+    QStringList lines{QStringLiteral("Out at %1.").arg(r.time.left(5)),
+                      QStringLiteral("This shift %1, this week %2.").arg(h(r.shift), h(r.week))};
+    if (r.overtime > 0)
+        lines << QStringLiteral("Overtime %1.").arg(h(r.overtime));
+    if (r.holiday > 0)
+        lines << QStringLiteral("Holiday %1.").arg(h(r.holiday));
+    if (!r.review.isEmpty())
+        lines << QStringLiteral("This shift waits for a manager: %1.").arg(r.review);
+    return lines;
+}
+
 bool payrules_ready(Station& st) {
     if (st.settings.payrules_loaded)
         return true;
@@ -78,10 +96,9 @@ void PunchScreen::finish(Station& st) {
     show_punch_result(st, win_, lines);
 }
 
-void PunchScreen::show_result(const QString& what, int job_code, const QString& at) {
+void PunchScreen::show_result(const QStringList& lines) {
     win_.lstjob->clear();
-    win_.lstjob->addItems({what + QStringLiteral(" for job #") + QString::number(job_code),
-                           QStringLiteral("at ") + at, kDashes});
+    win_.lstjob->addItems(lines + QStringList{kDashes});
 }
 
 void PunchScreen::offer_receipt_and_finish(Station& st, ReceiptKind kind,

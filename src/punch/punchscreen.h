@@ -21,6 +21,21 @@ class Tclock;
 // The rule line between the parts of the job list.
 inline const QString kDashes = QString(38, QLatin1Char('-'));
 
+// What a punch in shows: "In at 08:02 for Server." and "Have a good shift.", the time as the
+// clock read it.
+QStringList in_result_lines(const QString& clock_time, const QString& job);
+// What a punch out shows: the time, the shift's and the week's hours, overtime and holiday
+// hours when there are any, and the reason when the shift waits for a manager.
+struct OutResult {
+    QString time; // the clock's, HH:MM:SS
+    double shift = 0;
+    double week = 0;
+    double overtime = 0;
+    double holiday = 0;
+    QString review; // why a manager must look at it; empty when not
+};
+QStringList out_result_lines(const OutResult& r);
+
 // An information box.
 void tell(Station& st, const QString& text, const QString& title);
 
@@ -45,8 +60,8 @@ public:
     void disable_close();
     void restore();
     void finish(Station& st);
-    // The job list shows what was punched: what ("Punched in") for job #, "at " time.
-    void show_result(const QString& what, int job_code, const QString& at);
+    // The job list shows what was punched (the result lines below).
+    void show_result(const QStringList& lines);
     // Time to read the result, the receipt offer, then finish().
     void offer_receipt_and_finish(Station& st, ReceiptKind kind, const ReceiptData& receipt);
 

@@ -200,7 +200,8 @@ void tick(Station& st, Tclock& win) {
     expire_open_question(st);
     if (st.run.clearcountdown > 0) {
         st.run.clearcountdown += 1;
-        if (st.run.clearcountdown >= 4) {
+        // Six seconds to read the result, unless the next person starts first.
+        if (st.run.clearcountdown >= 7) {
             st.run.clearcountdown = 0;
             win.request_clearscreen();
         }

@@ -1,3 +1,4 @@
+#include "punch/punchscreen.h"
 #include "station/messages.h"
 #include "station/settings.h"
 #include "station/startup.h"
@@ -39,7 +40,7 @@ TEST(Kiosk, TheResultOfAPunchBelongsToNobody) {
     t.login();
     t.click("cmdpunchin");
     ASSERT_EQ(t.env.punches("tckstatus = 1").size(), 1);
-    EXPECT_TRUE(t.lines().first().startsWith("Punched in"));
+    EXPECT_TRUE(t.lines().first().startsWith("In at "));
     EXPECT_TRUE(t.win.txtempid->text().isEmpty() && t.win.txtpassword->isHidden());
     EXPECT_EQ(t.env.st.who.number, 0);
     EXPECT_TRUE(t.env.dialogs.question_open()); // the receipt offer, not yet answered
@@ -65,6 +66,16 @@ TEST(Kiosk, TheResultOfAPunchBelongsToNobody) {
     QTest::keyClicks(t.win.txtempid, "9");
     EXPECT_EQ(t.win.txtempid->text() + "|" + t.lines().join('|'), "9|" + kWaiting.join('|'));
     EXPECT_EQ(t.env.st.run.clearcountdown, 0); // the countdown no longer clears what is typed
+    // The week's hours and the rest of the result lines on their own.
+    OutResult r{"16:31:09", 10, 42, 2, 0, ""};
+    EXPECT_EQ(out_result_lines(r), (QStringList{"Out at 16:31.",
+                                                "This shift 10.00 h, this week "
+                                                "42.00 h.",
+                                                "Overtime 2.00 h."}));
+    r = {"06:00:00", 8, 8, 0, 8, "Left at 06:00 (employee)"};
+    EXPECT_EQ(out_result_lines(r).mid(2),
+              (QStringList{"Holiday 8.00 h.",
+                           "This shift waits for a manager: Left at 06:00 (employee)."}));
 
     // After punching out, a fresh identification offers the jobs with their rates again.
     t.click("cmddone");
@@ -73,7 +84,7 @@ TEST(Kiosk, TheResultOfAPunchBelongsToNobody) {
     t.login();
     EXPECT_EQ(t.env.st.who.pay_rate, 8.25);
     t.click("cmdpunchin");
-    EXPECT_TRUE(t.lines().first().startsWith("Punched in"));
+    EXPECT_TRUE(t.lines().first().startsWith("In at "));
     EXPECT_EQ(t.env.punches().size(), 3);
 }
 

@@ -146,7 +146,16 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
             expect_punch(rows[1], merged(out, fields(c.overtime)));
 
         const QString today = QString(c.out_at).left(10).remove('-');
-        EXPECT_EQ(t.lines(), (QStringList{"Punched out for job #10", "at " + o[1], kDashes}));
+        // The result: the clock's time, the shift's hours (overtime included) and, for a shift
+        // sent to the manager, why.
+        const QStringList paid_now = QString(c.receipt).split(' ');
+        EXPECT_EQ(t.lines().value(0), "Out at " + timeout.left(5) + ".");
+        EXPECT_TRUE(t.lines().value(1).startsWith(
+            QString("This shift %1 h, this week ")
+                .arg(paid_now[0].toDouble() + paid_now.value(1).toDouble(), 0, 'f', 2)));
+        EXPECT_EQ(t.lines().contains(QString("This shift waits for a manager: %1.")
+                                         .arg(c.reason ? c.reason : "Over shift limit")),
+                  o[2] == "3");
         EXPECT_EQ(t.log(), i[0] + "\\" + timein + "\\9\\10\\IN\r\n" + today + "\\" + timeout +
                                "\\9\\10\\OUT\r\n");
         const QStringList paid = QString(c.receipt).split(' ');
@@ -197,7 +206,8 @@ TEST(PunchIn, AFailingLogNeverUndoesThePunch) {
         EXPECT_EQ(t.env.punches().size(), 1);
         EXPECT_EQ(t.env.files.attempts["tclog.clk"], attempts);
         EXPECT_EQ(t.env.clock.paused_ms, paused);
-        EXPECT_EQ(t.lines(), (QStringList{"Punched in for job #10", "at 08:00:00", kDashes}));
+        EXPECT_EQ(t.lines(),
+                  (QStringList{"In at 08:00 for Bartender.", "Have a good shift.", kDashes}));
     }
 }
 
