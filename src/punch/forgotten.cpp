@@ -50,10 +50,13 @@ bool forgotten(const Settings& s, const OpenPunch& open, const QDateTime& now) {
     return began.isValid() && began.secsTo(now) > qint64(forgotten_after_hours(s)) * 3600;
 }
 
+QString screen_moment(const QDateTime& at) {
+    return QLocale::c().toString(at, QStringLiteral("ddd MM/dd 'at' HH:mm"));
+}
+
 QStringList leaving_question(const OpenPunch& open) {
     const QDateTime began = punch_began(open);
-    return {QStringLiteral("You are still punched in since ") +
-                QLocale::c().toString(began, QStringLiteral("ddd MM/dd HH:mm")),
+    return {QStringLiteral("You are still punched in since ") + screen_moment(began),
             QStringLiteral("for ") + open.jobdescription + QStringLiteral("."),
             QStringLiteral("When did you leave?")};
 }

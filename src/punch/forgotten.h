@@ -27,6 +27,8 @@ int forgotten_after_hours(const Settings& s);
 // The moment the open punch began (its date and rounded in time).
 QDateTime punch_began(const OpenPunch& open);
 bool forgotten(const Settings& s, const OpenPunch& open, const QDateTime& now);
+// A moment as the screens show it: "Mon 05/24 at 08:00".
+QString screen_moment(const QDateTime& at);
 
 // The question's lines: "You are still punched in since Mon 05/24 08:00 for Bartender." and
 // "When did you leave?".

@@ -327,7 +327,7 @@ QList<JobLine> employee_jobs(Db& db, double employee) {
 
 QStringList open_punch_lines(const OpenPunch& punch, const HoursSoFar& so_far) {
     QStringList lines{QStringLiteral("Currently punched in on"),
-                      QString::number(punch.indate) + QStringLiteral(" at ") + punch.adjtimein,
+                      screen_moment(punch_began(punch)),
                       QStringLiteral("Job# ") + QString::number(punch.jobcode),
                       punch.jobdescription,
                       QStringLiteral("Hours so far: ") + plain_number(so_far.hours),

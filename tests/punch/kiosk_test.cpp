@@ -211,7 +211,7 @@ TEST(Kiosk, AForgottenPunchOutIsAskedOfItsOwner) {
     auto* time = frame->findChild<QLineEdit*>("txtlefttime");
     ASSERT_TRUE(frame->isVisible() && !t.button("cmdpunchout")->isVisible());
     EXPECT_EQ(frame->findChild<QLabel*>("lblleft")->text(),
-              "You are still punched in since Mon 05/24 08:00\nfor Bartender.\n"
+              "You are still punched in since Mon 05/24 at 08:00\nfor Bartender.\n"
               "When did you leave?");
     EXPECT_EQ(date->text(), "0524");
     // Typed on the keypad; refused until it lies between the punch in and now.

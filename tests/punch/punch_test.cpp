@@ -120,8 +120,10 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
         // What the screens show of the open punch at the out time.
         t.login();
         EXPECT_EQ(t.lines().mid(1, 5),
-                  (QStringList{i[0] + " at " + i[1], "Job# 10", "Bartender",
-                               QString("Hours so far: ") + c.so_far, kDashes}));
+                  (QStringList{
+                      QLocale::c().toString(QDateTime::fromString(i[0] + i[1], "yyyyMMddHH:mm:ss"),
+                                            "ddd MM/dd 'at' HH:mm"),
+                      "Job# 10", "Bartender", QString("Hours so far: ") + c.so_far, kDashes}));
         EXPECT_EQ(t.lines().contains("You may have forgotten to"), o[2] == "3" && !c.reason);
         // The manager's list of open punches counts them the same way.
         LineList report;
@@ -350,7 +352,7 @@ TEST(Punch, OfTwoStationsPunchingOneEmployeeOneSucceeds) {
             ASSERT_EQ(rows.size(), 1);
             EXPECT_EQ(rows[0]["tckstatus"].toInt(), 1);
             // A's screen shows the open punch as identification does.
-            EXPECT_EQ(a.win.lstjob->item(1)->text(), "20040524 at 16:00:00");
+            EXPECT_EQ(a.win.lstjob->item(1)->text(), "Mon 05/24 at 16:00");
             EXPECT_TRUE(!a.win.cmdpunchin->isVisible() && a.win.cmdpunchout->isVisible());
             EXPECT_TRUE(a.st.who.open.has_value());
         } else {
