@@ -56,8 +56,7 @@ TEST(Kiosk, TheResultOfAPunchBelongsToNobody) {
     t.login();
     t.click("cmdpunchout");
     ASSERT_EQ(t.env.punches("tckstatus = 2").size(), 1);
-    key(t, 4);
-    key(t, 2);
+    key(t, 4), key(t, 2);
     EXPECT_EQ(t.win.txtempid->text(), "42");
     EXPECT_EQ(t.lines(), kWaiting);
     key(t, 10);
@@ -66,16 +65,10 @@ TEST(Kiosk, TheResultOfAPunchBelongsToNobody) {
     QTest::keyClicks(t.win.txtempid, "9");
     EXPECT_EQ(t.win.txtempid->text() + "|" + t.lines().join('|'), "9|" + kWaiting.join('|'));
     EXPECT_EQ(t.env.st.run.clearcountdown, 0); // the countdown no longer clears what is typed
-    // The week's hours and the rest of the result lines on their own.
-    OutResult r{"16:31:09", 10, 42, 2, 0, ""};
-    EXPECT_EQ(out_result_lines(r), (QStringList{"Out at 16:31.",
-                                                "This shift 10.00 h, this week "
-                                                "42.00 h.",
-                                                "Overtime 2.00 h."}));
-    r = {"06:00:00", 8, 8, 0, 8, "Left at 06:00 (employee)"};
-    EXPECT_EQ(out_result_lines(r).mid(2),
-              (QStringList{"Holiday 8.00 h.",
-                           "This shift waits for a manager: Left at 06:00 (employee)."}));
+    // The result lines beyond the first two, on their own.
+    EXPECT_EQ(out_result_lines({"06:00:00", 10, 42, 2, 8, "Left at 06:00"}).mid(1).join('|'),
+              "This shift 10.00 h, this week 42.00 h.|Overtime 2.00 h.|Holiday 8.00 h.|"
+              "This shift waits for a manager: Left at 06:00.");
 
     // After punching out, a fresh identification offers the jobs with their rates again.
     t.click("cmddone");
@@ -137,8 +130,7 @@ TEST(Kiosk, WrongPasswordsLockTheNumberForFiveMinutes) {
     t.env.clock.time = t.env.clock.time.addSecs(5 * 60);
     t.env.dialogs.clear();
     t.login("9", "1");
-    EXPECT_TRUE(t.env.dialogs.boxes.isEmpty());
-    EXPECT_TRUE(t.win.txtname->isVisible());
+    EXPECT_TRUE(t.env.dialogs.boxes.isEmpty() && t.win.txtname->isVisible());
 }
 
 // The club's pay rules, or no punching: a CONFIG.MDB that cannot be read at start-up stops
