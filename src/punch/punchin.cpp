@@ -161,6 +161,8 @@ void punch_in(Station& st, Tclock& win) {
     // The result, the log and the receipt give the punch's date and times as the row holds
     // them.
     screen.show_result(in_result_lines(punch_time, who.job_description));
+    st.run.last_job = who.job_code;
+    st.run.last_time = in.time;
     write_punch_log(st, in.date, punch_time, who.number, who.job_code, QStringLiteral("IN"));
 
     ReceiptData receipt;

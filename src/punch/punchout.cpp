@@ -195,6 +195,8 @@ void punch_out(Station& st, Tclock& win) {
         result.review = row.text(col::tckadjreason).isEmpty() ? st.settings.reasons[5]
                                                               : row.text(col::tckadjreason);
     screen.show_result(out_result_lines(result));
+    st.run.last_job = who.job_code;
+    st.run.last_time = row.text(col::tckadjtimeout);
 
     ReceiptData receipt;
     receipt.employee = who.number;

@@ -1,9 +1,11 @@
 #include "menu.h"
 
+#include "punch/punchrecord.h"
 #include "punchreports.h"
 #include "reportengine.h"
 #include "reportlines.h"
 #include "screens/helpview.h"
+#include "station/db.h"
 #include "station/settings.h"
 #include "station/station.h"
 #include "station/tclock.h"
@@ -249,6 +251,20 @@ void ReportMenu::set_menu_look(bool manager) {
     }
 }
 
+QString review_note(Station& st) {
+    try {
+        Db db(st.path(st.settings.punchdb), DbMode::ReadOnly, st.db_access());
+        const int waiting =
+            db.scalar(QStringLiteral("select count(*) from punch where tckstatus = ?"), {int(kBad)})
+                .toInt();
+        if (waiting > 0)
+            return QStringLiteral(" - %1 to review").arg(waiting);
+    } catch (const DbError&) {
+        // The menu opens all the same; the count is only a reminder.
+    }
+    return {};
+}
+
 void ReportMenu::open_manager_menu() {
     hide_manager_frames();
     if (!manager_present())
@@ -256,7 +272,7 @@ void ReportMenu::open_manager_menu() {
     for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 16, 17})
         cmdmenu[static_cast<size_t>(i)]->show();
     set_menu_look(true);
-    lblmenuheading->setText(QStringLiteral("Manager Options"));
+    lblmenuheading->setText(QStringLiteral("Manager Options") + review_note(st_));
     // The panel takes the keypad's place.
     win_.frakeypad->hide();
     win_.frareport->show();

@@ -91,6 +91,10 @@ private:
 };
 
 // Builds the menu into win and returns it (owned by win).
+// What the manager menu's heading adds: " - N to review" while N punches wait for a
+// manager (status 3), else nothing.
+QString review_note(Station& st);
+
 ReportMenu& connect_menus(Station& st, Tclock& win, MenuActions actions);
 
 // The caption of each menu button, by index.

@@ -1,6 +1,7 @@
 #include "reportengine.h"
 
 #include "prompts.h"
+#include "punch/forgotten.h"
 #include "punch/hours.h"
 #include "punch/punchrecord.h"
 #include "reportlines.h"
@@ -11,6 +12,7 @@
 #include "workdb.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QSqlError>
@@ -251,24 +253,31 @@ int fill(Station& st, LineList& list, int index, const ReportQuery& query, bool 
     while (rows.next(values)) {
         const std::optional<QString> name = names.of(number_at(values, at.empid));
         unknown += name ? 0 : 1;
+        if (index == kWhosPunchedIn && at.reghours >= 0) {
+            // The printed list shows how long each open punch has run until now, from the
+            // rounded in time, or the recorded one on a row that has none.
+            const ReportRow open = report_row(values, at);
+            const QString in_time = open.adjtimein.isEmpty() ? open.timein : open.adjtimein;
+            const auto kept = in_offsets.constFind(punch_key_text(
+                {values.value(at.empid), values.value(at.indate), values.value(at.timein),
+                 values.value(at.jobcode), values.value(at.node, 0)}));
+            const HoursSoFar so_far =
+                calctime(st, int(open.indate), in_time, number_at(values, at.breaktime),
+                         number_at(values, at.breakreduction),
+                         kept == in_offsets.cend() ? std::nullopt : std::optional<int>(*kept));
+            values[at.reghours] = so_far.hours;
+            // Open longer than a shift can be: most likely a forgotten punch out.
+            if (at.reason >= 0 && open.reason.isEmpty() &&
+                QDateTime(day_of(qint64(open.indate)), QTime::fromString(in_time, u"HH:mm:ss"))
+                        .secsTo(st.clock().now()) >
+                    qint64(forgotten_after_hours(st.settings)) * 3600)
+                values[at.reason] = QStringLiteral("OPEN TOO LONG - forgot to punch out?");
+        }
         const ReportRow row = report_row(values, at);
         totals.add(row);
         if (!copies || list.count() + pending.size() < kShownWhileListing)
             pending += report_lines(index, row, name.value_or(kRedo));
 
-        if (index == kWhosPunchedIn && at.reghours >= 0) {
-            // The printed list shows how long each open punch has run until now, from the
-            // rounded in time, or the recorded one on a row that has none.
-            const QString in_time = row.adjtimein.isEmpty() ? row.timein : row.adjtimein;
-            const auto kept = in_offsets.constFind(punch_key_text(
-                {values.value(at.empid), values.value(at.indate), values.value(at.timein),
-                 values.value(at.jobcode), values.value(at.node, 0)}));
-            values[at.reghours] =
-                calctime(st, int(row.indate), in_time, number_at(values, at.breaktime),
-                         number_at(values, at.breakreduction),
-                         kept == in_offsets.cend() ? std::nullopt : std::optional<int>(*kept))
-                    .hours;
-        }
         if (copies)
             copies->add(values);
 

@@ -37,6 +37,10 @@ struct RunState {
     QDateTime receipt_asked;
     // When the pay rules could not be read: the next try.
     QDateTime payrules_retry;
+    // The punch the last result spoke of, as stored: its job and its rounded time (in or
+    // out). Read by the stress harness, which matches what each station did to the rows.
+    int last_job = 0;
+    QString last_time;
 };
 
 // Answers of the range prompts, offered again as defaults by the next prompt.

@@ -1,4 +1,7 @@
 #include "punch/punchscreen.h"
+#include "reports/menu.h"
+#include "reports/punchreports.h"
+#include "station/linelist.h"
 #include "station/messages.h"
 #include "station/settings.h"
 #include "station/startup.h"
@@ -238,6 +241,11 @@ TEST(Kiosk, AForgottenPunchOutIsAskedOfItsOwner) {
     t.click("cmdaskmanager");
     t.expect_waiting();
     EXPECT_EQ(t.env.punches("tckstatus = 1").size(), 1);
+    // The manager sees it marked among the open punches, and the closed one waiting.
+    LineList report;
+    manager_report(t.env.st, report, kWhosPunchedIn);
+    EXPECT_TRUE(report.texts().join('|').contains("OPEN TOO LONG - forgot to punch out?"));
+    EXPECT_EQ(review_note(t.env.st), " - 1 to review");
 }
 
 } // namespace

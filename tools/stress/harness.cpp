@@ -60,6 +60,12 @@ int today_number() {
     return d.year() * 10000 + d.month() * 100 + d.day();
 }
 
+// The start of this hour: a shift begun then is an ordinary one to punch out of, where one
+// begun at midnight may by now look forgotten (open longer than a shift can be).
+QString this_hour() {
+    return QTime::currentTime().toString(QStringLiteral("HH:00:00"));
+}
+
 // A database as the parent reaches it: the file, or its schema on the club's server.
 struct Target {
     QString path;
@@ -398,8 +404,7 @@ QList<Operation> operations(Club& club) {
                           {kFirstKillEmp, last_emp});
                     QList<QVariantList> rows;
                     for (int e = kFirstKillEmp; e <= last_emp; ++e)
-                        rows << punch_values(today_number(), e, QStringLiteral("00:00:00"), {},
-                                             pw::kOpen, {});
+                        rows << punch_values(today_number(), e, this_hour(), {}, pw::kOpen, {});
                     insert_punches(s, rows);
                 },
                 [db, last_emp] {

@@ -154,15 +154,13 @@ public:
         p.usec = took.nsecsElapsed() / 1000;
         p.date_after = today_number();
 
-        // "Punched in for job #J" / "at HH:MM:SS" is what the person reads.
+        // The result on screen speaks of this punch: its job and stored time.
         auto* list = named<QListWidget>("lstjob");
-        const QString head =
-            p.in ? QStringLiteral("Punched in for job #") : QStringLiteral("Punched out for job #");
-        if (list->count() < 2 || !list->item(0)->text().startsWith(head) ||
-            !list->item(1)->text().startsWith(QLatin1String("at ")))
+        const QString head = p.in ? QStringLiteral("In at ") : QStringLiteral("Out at ");
+        if (list->count() < 2 || !list->item(0)->text().startsWith(head))
             return std::nullopt;
-        p.job = list->item(0)->text().mid(head.size()).toInt();
-        p.time = list->item(1)->text().mid(3);
+        p.job = st.run.last_job;
+        p.time = st.run.last_time;
         return p;
     }
 
