@@ -216,7 +216,7 @@ void show_open_punch(Station& st, Tclock& win, const OpenPunch& punch) {
     win.lstjob->addItems(open_punch_lines(punch, so_far));
     win.cmdpunchin->hide();
     win.cmdpunchout->show(); // hidden when the job list was shown instead
-    if (forgotten(st.settings, punch, st.clock().now())) {
+    if (leaving_frame(win) && forgotten(st.settings, punch, st.clock().now())) {
         ask_when_left(st, win);
         return;
     }
