@@ -213,7 +213,8 @@ QString TouchScreen::style_sheet() {
 }
 
 KeyPanel* TouchScreen::panel() const {
-    return panel_ && panel_->isVisible() ? panel_.data() : nullptr;
+    KeyPanel* panel = live();
+    return panel && panel->isVisible() ? panel : nullptr;
 }
 
 bool TouchScreen::eventFilter(QObject* watched, QEvent* event) {
@@ -233,8 +234,8 @@ bool TouchScreen::eventFilter(QObject* watched, QEvent* event) {
         auto* box = static_cast<QWidget*>(watched);
         if (takes_typing(box) && box->isEnabled() && box->focusPolicy() & Qt::ClickFocus)
             focus_moved(box);
-    } else if (event->type() == QEvent::Hide && panel_ && watched == panel_->parentWidget()) {
-        panel_->hide();
+    } else if (event->type() == QEvent::Hide && live() && watched == live()->parentWidget()) {
+        live()->hide();
     }
     return false;
 }
@@ -242,25 +243,27 @@ bool TouchScreen::eventFilter(QObject* watched, QEvent* event) {
 void TouchScreen::focus_moved(QWidget* now) {
     if (!now)
         return; // the window lost the focus for a moment: the box is still the one
+    KeyPanel* panel = live();
     if (!takes_typing(now) || keys_wanted(now) == QLatin1String("none")) {
-        if (panel_)
-            panel_->hide();
+        if (panel)
+            panel->hide();
         return;
     }
     QWidget* host = now->window();
-    if (!panel_ || panel_->parentWidget() != host) {
-        if (panel_) {
+    if (!panel || panel->parentWidget() != host) {
+        if (panel) {
             // Later: the window system may still be telling about it.
-            panel_->hide();
-            panel_->deleteLater();
+            panel->hide();
+            panel->deleteLater();
         }
-        panel_ = new KeyPanel(host); // goes with its window
+        panel = new KeyPanel(host); // goes with its window
+        panel_ = panel;
     }
-    panel_->target = now;
-    panel_->set_letters(keys_wanted(now) == QLatin1String("letters"));
-    place(*panel_, *now);
-    panel_->show();
-    panel_->raise();
+    panel->target = now;
+    panel->set_letters(keys_wanted(now) == QLatin1String("letters"));
+    place(*panel, *now);
+    panel->show();
+    panel->raise();
 }
 
 void TouchScreen::place(KeyPanel& panel, const QWidget& box) {

@@ -67,7 +67,11 @@ private:
     void focus_moved(QWidget* now);
     void place(KeyPanel& panel, const QWidget& box);
 
-    QPointer<KeyPanel> panel_;
+    // The panel while it is whole: a window being destroyed takes it along, and events of
+    // that destruction must not see it as a panel any more.
+    KeyPanel* live() const { return qobject_cast<KeyPanel*>(panel_.data()); }
+
+    QPointer<QWidget> panel_;
 };
 
 // True for a box that takes typing: a line edit or an editable list or spin box, not read-only.
