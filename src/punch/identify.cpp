@@ -24,6 +24,11 @@ namespace {
 
 const QString kOops = QStringLiteral("Oops...");
 
+// What the list shows while the station waits for a number.
+QStringList waiting_lines() {
+    return {QStringLiteral("Enter employee ID# and"), QStringLiteral("then select OK.")};
+}
+
 // The job list: two heading lines, then one line per job of the session, in its order.
 constexpr int kFirstJobRow = 2;
 
@@ -93,8 +98,7 @@ void clearscreen(Station& st, Tclock& win) {
     win.frakeypad->show();
     st.run.clearcountdown = 0;
     st.who = Session{};
-    win.lstjob->addItems(
-        {QStringLiteral("Enter employee ID# and"), QStringLiteral("then select OK.")});
+    win.lstjob->addItems(waiting_lines());
     win.txtempid->setFocus();
     let_events_run();
 }
@@ -120,8 +124,7 @@ void end_result(Station& st, Tclock& win) {
         return;
     st.run.clearcountdown = 0;
     win.lstjob->clear();
-    win.lstjob->addItems(
-        {QStringLiteral("Enter employee ID# and"), QStringLiteral("then select OK.")});
+    win.lstjob->addItems(waiting_lines());
 }
 
 void keypad_press(Station& st, Tclock& win, int index) {
