@@ -19,22 +19,24 @@
 #include "copyto.h"
 #include "exchange/exchange.h"
 #include "platform/clock.h"
-#include "platform/dialogs.h"
 #include "platform/files.h"
-#include "platform/printers.h"
 #include "platform/programs.h"
-#include "punch/identify.h"
-#include "punch/punchin.h"
-#include "punch/punchout.h"
+#include "platform/qtdialogs.h"
+#include "platform/qtkeyboard.h"
+#include "platform/qtprinters.h"
+#include "punch/shift.h"
 #include "reports/punchreports.h"
 #include "reports/reportengine.h"
 #include "reports/workdb.h"
+#include "screens/linelist.h"
 #include "station/db.h"
-#include "station/linelist.h"
 #include "station/settings.h"
-#include "station/startup.h"
 #include "station/station.h"
-#include "station/tclock.h"
+#include "window/identify.h"
+#include "window/punchin.h"
+#include "window/punchout.h"
+#include "window/startup.h"
+#include "window/tclock.h"
 
 #include <QApplication>
 #include <QDate>
@@ -383,7 +385,8 @@ int child_startup(const QString& station) {
     pw::QtPrinters printers;
     pw::QtPrograms programs(station, station); // the stand-ins stand in the station folder
     pw::DiskFiles files;
-    pw::Station st(pw::Platform{dialogs, clock, printers, programs, files}, station);
+    pw::QtKeyboard keyboard;
+    pw::Station st(pw::Platform{dialogs, clock, printers, programs, files, &keyboard}, station);
     pw::Tclock win;
     win.setWindowState(Qt::WindowFullScreen);
     FirstPaint painted(win, [&] {

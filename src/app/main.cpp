@@ -1,14 +1,16 @@
 // punchwell: the employee time clock station. Runs in the folder that holds parvnode.ini.
 #include "app/wiring.h"
 #include "platform/clock.h"
-#include "platform/dialogs.h"
 #include "platform/files.h"
-#include "platform/printers.h"
 #include "platform/programs.h"
+#include "platform/qtdialogs.h"
+#include "platform/qtkeyboard.h"
+#include "platform/qtprinters.h"
+#include "screens/touchkeys.h"
 #include "station/settings.h"
-#include "station/startup.h"
 #include "station/station.h"
-#include "station/tclock.h"
+#include "window/startup.h"
+#include "window/tclock.h"
 
 #include <QApplication>
 #include <QDir>
@@ -64,7 +66,8 @@ int main(int argc, char** argv) {
                             QDir::cleanPath(app.applicationDirPath() + "/../lib/punchwell"),
                             QDir::cleanPath(app.applicationDirPath() + "/../share/punchwell/help"));
     pw::DiskFiles files;
-    pw::Station st(pw::Platform{dialogs, clock, printers, programs, files}, workdir);
+    pw::QtKeyboard keyboard;
+    pw::Station st(pw::Platform{dialogs, clock, printers, programs, files, &keyboard}, workdir);
 
     pw::Tclock win;
     // A clock station owns its screen; --windowed is for a manager's desk.

@@ -4,13 +4,13 @@
 #include "editor/puncheditor.h"
 #include "exchange/exchange.h"
 #include "keys/sendkeys.h"
-#include "punch/identify.h"
 #include "reports/listprint.h"
 #include "reports/menu.h"
 #include "reports/miscreports.h"
 #include "screens/touchkeys.h"
 #include "station/station.h"
-#include "station/tclock.h"
+#include "window/identify.h"
+#include "window/tclock.h"
 
 namespace pw {
 

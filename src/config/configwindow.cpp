@@ -3,10 +3,11 @@
 #include "purge.h"
 #include "reports/menu.h"
 #include "screens/helpview.h"
+#include "screens/touchkeys.h"
 #include "station/fields.h"
 #include "station/settings.h"
 #include "station/station.h"
-#include "station/tclock.h"
+#include "window/tclock.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

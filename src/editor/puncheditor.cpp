@@ -1,19 +1,20 @@
 #include "puncheditor.h"
 
 #include "keys/sendkeys.h"
-#include "punch/punchin.h"
 #include "punch/punchrecord.h"
+#include "punch/shift.h"
 #include "punchgrids.h"
 #include "reports/menu.h"
 #include "reports/prompts.h"
 #include "reports/reportlines.h"
 #include "screens/helpview.h"
+#include "screens/touchkeys.h"
 #include "station/db.h"
 #include "station/fields.h"
 #include "station/messages.h"
-#include "station/startup.h"
 #include "station/station.h"
-#include "station/tclock.h"
+#include "window/startup.h"
+#include "window/tclock.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -23,15 +23,11 @@ public:
     virtual bool lock_on(int vk) const = 0;
 };
 
-} // namespace pw
-
-namespace pw {
-
-// Posts the events as QKeyEvents to the application's focus widget.
-class QtKeyboard : public Keyboard {
+// For a station without windows: nothing to deliver to, every lock off.
+class NoKeyboard : public Keyboard {
 public:
-    void deliver(const QList<KeyEvent>& events) override;
-    bool lock_on(int vk) const override;
+    void deliver(const QList<KeyEvent>&) override {}
+    bool lock_on(int) const override { return false; }
 };
 
 } // namespace pw

@@ -4,10 +4,8 @@
 #include "station/messages.h"
 #include "station/settings.h"
 #include "station/station.h"
-#include "station/tclock.h"
 
 #include <QCoreApplication>
-#include <QPushButton>
 
 namespace pw {
 
@@ -92,21 +90,6 @@ void offer_receipt(Station& st, ReceiptKind kind, const ReceiptData& data) {
                                      QStringLiteral("Punchwell - Printer"), Icon::Information);
             QCoreApplication::processEvents();
         });
-}
-
-void show_printer_state(Station& st, Tclock& win) {
-    // Green and red as the suite's other stations show them.
-    const bool off = st.run.printeroff == 1;
-    win.cmdprintertoggle->setText(off ? QStringLiteral("Printer OFF ")
-                                      : QStringLiteral("Printer ON "));
-    win.cmdprintertoggle->setStyleSheet(
-        off ? QStringLiteral("QPushButton { background: #ff0000; }")
-            : QStringLiteral("QPushButton { background: #00ff00; }"));
-}
-
-void toggle_printer(Station& st, Tclock& win) {
-    st.run.printeroff = st.run.printeroff == 1 ? 0 : 1;
-    show_printer_state(st, win);
 }
 
 } // namespace pw

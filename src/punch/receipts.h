@@ -15,7 +15,6 @@
 namespace pw {
 
 class Station;
-class Tclock;
 
 enum class ReceiptKind { In, Out };
 
@@ -47,10 +46,5 @@ std::optional<QString> receipt_printer(const Station& st);
 // Asks whether a receipt is wanted and prints it on the receipt printer on Yes. Nothing when
 // the station has no receipt printer.
 void offer_receipt(Station& st, ReceiptKind kind, const ReceiptData& data);
-
-// The printer switch: flips st.run.printeroff and shows it on the button.
-void toggle_printer(Station& st, Tclock& win);
-// Paints the switch for the current st.run.printeroff.
-void show_printer_state(Station& st, Tclock& win);
 
 } // namespace pw

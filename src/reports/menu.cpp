@@ -8,7 +8,7 @@
 #include "station/db.h"
 #include "station/settings.h"
 #include "station/station.h"
-#include "station/tclock.h"
+#include "window/tclock.h"
 #include "workdb.h"
 
 #include <QApplication>

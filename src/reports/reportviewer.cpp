@@ -3,10 +3,11 @@
 #include "listprint.h"
 #include "menu.h"
 #include "reporttemplate.h"
+#include "screens/touchkeys.h"
 #include "station/db.h"
 #include "station/messages.h"
 #include "station/station.h"
-#include "station/tclock.h"
+#include "window/tclock.h"
 
 #include <QApplication>
 #include <QFile>

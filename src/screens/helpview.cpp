@@ -1,8 +1,8 @@
 #include "helpview.h"
 
 #include "platform/dialogs.h"
+#include "screens/touchkeys.h"
 #include "station/station.h"
-#include "station/tclock.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -13,6 +13,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
@@ -76,5 +77,12 @@ private:
 
 // True for a box that takes typing: a line edit or an editable list or spin box, not read-only.
 bool takes_typing(const QWidget* w);
+
+// Makes the station's window cover its whole screen.
+void fill_screen(QWidget& window);
+
+// Gives a window of the station its preferred size, or the whole free area of its screen when
+// that is smaller, and centres it there.
+void fit_to_screen(QWidget& window, QSize preferred);
 
 } // namespace pw

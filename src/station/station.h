@@ -24,7 +24,7 @@ struct Platform {
     Printers& printers;
     Programs& programs;
     Files& files;
-    Keyboard* keyboard = nullptr; // the Qt delivery when left out
+    Keyboard* keyboard = nullptr; // none when left out: a station without windows
 };
 
 struct RunState {
@@ -64,7 +64,7 @@ public:
     Printers& printers() const { return io_.printers; }
     Programs& programs() const { return io_.programs; }
     Files& files() const { return io_.files; }
-    Keyboard& keyboard() const { return io_.keyboard ? *io_.keyboard : qt_keyboard_; }
+    Keyboard& keyboard() const { return io_.keyboard ? *io_.keyboard : no_keyboard_; }
 
     // The working folder: the folder of parvnode.ini, captured at start-up.
     const QString& workdir() const { return workdir_; }
@@ -95,7 +95,7 @@ public:
 
 private:
     Platform io_;
-    mutable QtKeyboard qt_keyboard_;
+    mutable NoKeyboard no_keyboard_;
     QString workdir_;
     std::shared_ptr<ServerConnections> connections_ = keep_server_connections();
 };

@@ -6,12 +6,13 @@
 #include "config/configwindow.h"
 #include "drive.h"
 #include "editor/puncheditor.h"
+#include "platform/qtdialogs.h"
 #include "reports/menu.h"
 #include "reports/reportviewer.h"
 #include "reports/workdb.h"
 #include "screens/helpview.h"
 #include "screens/touchkeys.h"
-#include "station/startup.h"
+#include "window/startup.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

@@ -2,13 +2,13 @@
 #include "config/configwindow.h"
 #include "drive.h"
 #include "editor/puncheditor.h"
-#include "platform/dialogs.h"
+#include "platform/qtdialogs.h"
 #include "reports/menu.h"
 #include "reports/reportviewer.h"
 #include "reports/workdb.h"
 #include "screens/touchkeys.h"
 #include "station/messages.h"
-#include "station/startup.h"
+#include "window/startup.h"
 
 #include <QApplication>
 #include <QInputDialog>

@@ -1,5 +1,6 @@
 #include "keys/sendkeys.h"
 #include "platform/doubles.h"
+#include "platform/qtkeyboard.h"
 
 #include <QLineEdit>
 #include <QTest>

@@ -1,5 +1,5 @@
 #include "drive.h"
-#include "platform/printers.h"
+#include "platform/qtprinters.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

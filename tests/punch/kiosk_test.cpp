@@ -1,11 +1,11 @@
-#include "punch/punchscreen.h"
+#include "punch/results.h"
 #include "reports/menu.h"
 #include "reports/punchreports.h"
-#include "station/linelist.h"
+#include "screens/linelist.h"
 #include "station/messages.h"
 #include "station/settings.h"
-#include "station/startup.h"
 #include "terminal.h"
+#include "window/startup.h"
 
 #include <QFile>
 #include <QLabel>

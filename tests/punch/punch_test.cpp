@@ -1,11 +1,11 @@
 #include "editor/editordata.h"
-#include "punch/identify.h"
-#include "punch/punchout.h"
+#include "punch/shift.h"
 #include "reports/punchreports.h"
 #include "reports/workdb.h"
-#include "station/linelist.h"
-#include "station/startup.h"
+#include "screens/linelist.h"
 #include "terminal.h"
+#include "window/identify.h"
+#include "window/startup.h"
 
 #include <QListWidget>
 #include <QPushButton>

@@ -1,9 +1,9 @@
 #include "terminal.h"
 
-#include "punch/identify.h"
 #include "schema.h"
 #include "station/settings.h"
-#include "station/startup.h"
+#include "window/identify.h"
+#include "window/startup.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -28,7 +28,7 @@ void Terminal::start() {
 
 Peer::Peer(const TestEnv& env, Clock& clock, Printers& printers)
     : programs(env.inst.station)
-    , st(Platform{dialogs, clock, printers, programs, files}, env.inst.station) {
+    , st(Platform{dialogs, clock, printers, programs, files, test_keyboard()}, env.inst.station) {
     st.busy_timeout_ms = 200;
     EXPECT_TRUE(initnode(st));
     checksuite(st);

@@ -6,7 +6,7 @@
 
 #include "drive.h"
 #include "station/db.h"
-#include "station/tclock.h"
+#include "window/tclock.h"
 
 #include <QPushButton>
 #include <QStringList>

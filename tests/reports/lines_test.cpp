@@ -2,7 +2,7 @@
 #include "reports/punchreports.h"
 #include "reports/reportlines.h"
 #include "reports/workdb.h"
-#include "station/linelist.h"
+#include "screens/linelist.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 #include "drive.h"
-#include "punch/identify.h"
 #include "reports/menu.h"
 #include "reports/workdb.h"
 #include "screens/helpview.h"
-#include "station/startup.h"
-#include "station/tclock.h"
+#include "window/identify.h"
+#include "window/startup.h"
+#include "window/tclock.h"
 
 #include <QDialog>
 #include <QFile>

@@ -6,7 +6,7 @@
 #include "reports/reporttemplate.h"
 #include "reports/reportviewer.h"
 #include "reports/workdb.h"
-#include "station/linelist.h"
+#include "screens/linelist.h"
 
 #include <QApplication>
 #include <QPrinter>

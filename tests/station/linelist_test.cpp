@@ -1,4 +1,4 @@
-#include "station/linelist.h"
+#include "screens/linelist.h"
 
 #include <QAbstractItemModelTester>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "drive.h"
+#include "env.h"
 #include "station/db.h"
 #include "station/fields.h"
 #include "station/messages.h"

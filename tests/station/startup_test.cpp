@@ -1,6 +1,6 @@
 #include "env.h"
-#include "station/startup.h"
-#include "station/tclock.h"
+#include "window/startup.h"
+#include "window/tclock.h"
 
 #include <QDir>
 #include <QFile>
@@ -70,7 +70,8 @@ TEST(Startup, ASecondCopyClosesAndDeletesTheMarkerOfTheFirst) {
     ASSERT_TRUE(QFile::exists(first.run_marker()));
 
     test::TestEnv& env = first.env;
-    Station second_st(Platform{env.dialogs, env.clock, env.printers, env.programs, env.files},
+    Station second_st(Platform{env.dialogs, env.clock, env.printers, env.programs, env.files,
+                               test::test_keyboard()},
                       env.inst.station);
     Tclock second;
     EXPECT_EQ(exit_status(startup(second_st, second)), 3);

@@ -1,9 +1,9 @@
 #include "drive.h"
 #include "env.h"
 #include "installation.h"
-#include "punch/identify.h"
 #include "staff.h"
-#include "station/startup.h"
+#include "window/identify.h"
+#include "window/startup.h"
 
 #include <QDir>
 #include <QFile>

@@ -34,14 +34,6 @@ void answer(ScriptedDialogs& dialogs, const QStringList& answers) {
     dialogs.answers = answers;
 }
 
-int code_shown(const ScriptedDialogs& dialogs) {
-    static const QRegularExpression code(QStringLiteral("^Code (\\d+) - "));
-    if (dialogs.boxes.isEmpty() || dialogs.last().title != "Parvela Codes")
-        return -1;
-    const auto m = code.match(dialogs.last().text);
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
-
 void close_windows(const char* class_name) {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->inherits(class_name))

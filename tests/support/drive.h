@@ -2,7 +2,7 @@
 // Driving a station as a person does, and reading what it shows: shared by the window tests.
 
 #include "env.h"
-#include "station/tclock.h"
+#include "window/tclock.h"
 
 #include <QListWidget>
 #include <QStringList>
@@ -17,8 +17,6 @@ void type_login(Tclock& win, const QString& number = "9", const QString& passwor
 QStringList item_texts(const QListWidget* list);
 // The boxes' next answers, the boxes seen so far forgotten.
 void answer(ScriptedDialogs& dialogs, const QStringList& answers);
-// The code of the last box when it is the numbered-code box ("Code N - ..."), else -1.
-int code_shown(const ScriptedDialogs& dialogs);
 // Deletes the top-level windows of the class named ("pw::ReportViewer").
 void close_windows(const char* class_name);
 // The text pdftotext reads from a PDF file.

@@ -3,6 +3,7 @@
 #include "station/settings.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUrl>
@@ -64,7 +65,7 @@ TestEnv::TestEnv(suite::Options options)
     : server(fresh_database())
     , inst(install(tmp, server, options))
     , programs(inst.station)
-    , st(Platform{dialogs, clock, printers, programs, files}, inst.station) {
+    , st(Platform{dialogs, clock, printers, programs, files, test_keyboard()}, inst.station) {
     st.busy_timeout_ms = 200;
 }
 
@@ -220,6 +221,14 @@ void TestEnv::write_file(const QString& path, const QByteArray& bytes) const {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes);
+}
+
+int code_shown(const ScriptedDialogs& dialogs) {
+    static const QRegularExpression code(QStringLiteral("^Code (\\d+) - "));
+    if (dialogs.boxes.isEmpty() || dialogs.last().title != "Parvela Codes")
+        return -1;
+    const auto m = code.match(dialogs.last().text);
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
 } // namespace pw::test

@@ -15,6 +15,10 @@ namespace pw::test {
 
 // With PW_TEST_DATABASE set to a PostgreSQL connection URI, every TestEnv lays its shared
 // databases out in a fresh database of that server (dropped with it) instead of SQLite files.
+// The key delivery of the test program: Qt's where the program has widgets, none in the
+// programs of the core.
+Keyboard* test_keyboard();
+
 struct TestEnv {
     explicit TestEnv(suite::Options options = {});
     ~TestEnv();
@@ -94,5 +98,8 @@ int code_of(const std::function<void()>& work);
 // Makes the database unreadable, as a damaged file is: opening or reading it fails with 3049.
 // On a server, every table of the schema becomes a view whose reading fails.
 bool corrupt_database(const TestEnv& env, const QString& db);
+
+// The code of the last box when it is the numbered-code box ("Code N - ..."), else -1.
+int code_shown(const ScriptedDialogs& dialogs);
 
 } // namespace pw::test

@@ -9,9 +9,9 @@
 #include "platform/printers.h"
 #include "platform/programs.h"
 #include "punchlog.h"
-#include "station/startup.h"
 #include "station/station.h"
-#include "station/tclock.h"
+#include "window/startup.h"
+#include "window/tclock.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -6,7 +6,7 @@
 #include "station/messages.h"
 #include "station/settings.h"
 #include "station/station.h"
-#include "station/tclock.h"
+#include "window/tclock.h"
 
 #include <QCoreApplication>
 #include <QLabel>

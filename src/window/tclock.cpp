@@ -396,29 +396,4 @@ void Tclock::resizeEvent(QResizeEvent* event) {
     place_wait();
 }
 
-void fill_screen(QWidget& window) {
-    // Without a window manager the full-screen state is only a wish: the size is set too.
-    if (const QScreen* screen = window.screen())
-        window.resize(screen->size());
-    window.setWindowState(Qt::WindowFullScreen);
-}
-
-void fit_to_screen(QWidget& window, QSize preferred) {
-    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
-    if (!screen) {
-        window.resize(preferred);
-        return;
-    }
-    const QRect area = screen->availableGeometry();
-    // The frame the window system adds around the window counts too. Until the window is
-    // shown it is not known: room for a usual border and title bar is kept.
-    QSize frame = window.frameGeometry().size() - window.geometry().size();
-    if (frame.isNull() && !window.testAttribute(Qt::WA_WState_Created) &&
-        !window.windowFlags().testFlag(Qt::FramelessWindowHint))
-        frame = QSize(12, 40);
-    window.resize(preferred.boundedTo(area.size() - frame));
-    window.move(area.x() + (area.width() - window.width() - frame.width()) / 2,
-                area.y() + (area.height() - window.height() - frame.height()) / 2);
-}
-
 } // namespace pw

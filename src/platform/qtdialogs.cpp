@@ -1,4 +1,4 @@
-#include "dialogs.h"
+#include "qtdialogs.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

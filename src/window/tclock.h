@@ -8,7 +8,7 @@
 // Rules: the shell keeps no station state. Closing it by any path emits close_requested
 // unless closestation already started the close; the window closes only once that has run.
 
-#include "station/linelist.h"
+#include "screens/linelist.h"
 
 #include <QFrame>
 #include <QList>
@@ -123,12 +123,5 @@ private:
     QList<QWidget*> list_covers_;
     bool closing_ = false;
 };
-
-// Makes the station's window cover its whole screen.
-void fill_screen(QWidget& window);
-
-// Gives a window of the station its preferred size, or the whole free area of its screen when
-// that is smaller, and centres it there.
-void fit_to_screen(QWidget& window, QSize preferred);
 
 } // namespace pw

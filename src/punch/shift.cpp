@@ -1,25 +1,110 @@
-#include "punchout.h"
+#include "shift.h"
 
+#include "punch/employee.h"
 #include "punch/hours.h"
-#include "punch/punchin.h"
-#include "punch/punchscreen.h"
-#include "punch/tickets.h"
+#include "punch/receipts.h"
+#include "punch/results.h"
 #include "station/db.h"
 #include "station/messages.h"
 #include "station/settings.h"
 #include "station/station.h"
-#include "station/tclock.h"
-
-#include <QLineEdit>
-#include <QPushButton>
 
 namespace pw {
 
 namespace {
 
-enum class Outcome { Closed, NotOpen, Missing };
+constexpr int kLogAttempts = 10;
 
 } // namespace
+
+BreakRule job_break_rule(Station& st, int job_code) {
+    Db db(st.path(st.settings.empdb), DbMode::ReadOnly, st.db_access());
+    QSqlQuery q = db.run(
+        QStringLiteral("select breaktime, breakreduction from jobs where jobcode = ?"), {job_code});
+    if (!fetch(q))
+        throw DbError(3021, QStringLiteral("No current record."));
+    return {q.value(0).toDouble(), q.value(1).toDouble()};
+}
+
+QByteArray punch_log_line(int date, const QString& time, double employee, int job_code,
+                          const QString& kind) {
+    const QChar sep = QLatin1Char('\\');
+    return (QString::number(date) + sep + time + sep + plain_number(employee) + sep +
+            QString::number(job_code) + sep + kind + QStringLiteral("\r\n"))
+        .toUtf8();
+}
+
+bool write_punch_log(Station& st, int date, const QString& time, double employee, int job_code,
+                     const QString& kind) {
+    const QString path = st.shared(QStringLiteral("tclog.clk"));
+    const QByteArray line = punch_log_line(date, time, employee, job_code, kind);
+    bool written = false;
+    for (int attempt = 1; attempt <= kLogAttempts; ++attempt) {
+        const int code = st.files().append(path, line);
+        if (code == 0) {
+            written = true;
+            break;
+        }
+        let_events_run();
+        // An unreachable folder will not come back within seconds; a file another station
+        // holds open for a moment may.
+        if (code == 75 || attempt == kLogAttempts)
+            break;
+        pausesecond(st);
+    }
+    let_events_run();
+    return written;
+}
+
+OpenOutcome open_shift(Station& st, const Session& who) {
+    OpenOutcome out;
+    QString& punch_time = out.punch_time;
+    Stamp& in = out.in;
+    const BreakRule rule = job_break_rule(st, who.job_code);
+
+    const QString file = punch_db_file(st, st.settings.punchdb);
+    if (file.isEmpty()) {
+        out.stopped = true;
+        return out;
+    }
+    // One connection for the field list, the check and the insert. The check and the
+    // insert share the write lock: of two stations punching the same employee in at
+    // once, the second finds the first one's punch.
+    Db db(file, DbMode::ReadWrite, st.db_access());
+    PunchBuffer buf;
+    // The marker read learns the field list; a row carrying the marker date stops the
+    // punch.
+    if (read_punch_row(db, marker_query(), buf) != RowResult::Quit) {
+        out.stopped = true;
+        return out;
+    }
+    set_busy(buf);
+    // One reading of the clock for the date and the time, so a punch at midnight cannot
+    // take the date of one day and the time of the next.
+    const QDateTime now = st.clock().now();
+    set_today(st);
+    punch_time = clock_text(now.time());
+    in = rounded_in(now, st.settings.inrounding);
+
+    buf[col::tckindate] = in.date;
+    buf[col::tckempid] = who.number;
+    buf[col::tckjobcode] = who.job_code;
+    buf[col::tckjobdescription] = who.job_description;
+    buf[col::tckpayrate] = who.pay_rate;
+    buf[col::tckbreaktime] = rule.breaktime;
+    buf[col::tckbreakreduction] = rule.breakreduction;
+    buf[col::tcktimein] = punch_time;
+    buf[col::tckadjtimein] = in.time;
+    buf[col::tckstatus] = int(kOpen);
+    Transaction tx(db);
+    out.already = find_open_punch(db, who.number);
+    if (!out.already) {
+        write_punch_row(db, marker_query(), buf);
+        keep_in_offset(db, buf, now.offsetFromUtc());
+        tx.commit();
+    }
+    return out;
+}
 
 bool close_for_review(Station& st, const Session& who, const QDateTime& at, const QString& reason) {
     const PunchQuery query = open_punch_query(who.number, who.job_code);
@@ -128,87 +213,20 @@ bool close_punch(Station& st, Db& db, const PunchBuffer& open, const PunchQuery&
     return true;
 }
 
-void punch_out(Station& st, Tclock& win) {
-    const Session who = st.who;
-    if (!payrules_ready(st))
-        return;
-    PunchScreen screen(win, {win.cmdpunchout, win.cmdreport, win.cmdprintertoggle, win.cmddone});
-    screen.disable_close();
-    let_events_run();
-
-    if (!suite_reachable(st)) {
-        screen.restore();
-        return;
-    }
-    screen.show_wait();
-    check_open_tickets(st, who.number);
-    st.programs().start(QStringLiteral("syncnwk.exe nowait"));
-    let_events_run();
-
+CloseOutcome close_open_shift(Station& st, const Session& who, ShiftClose& closed) {
     const PunchQuery query = open_punch_query(who.number, who.job_code);
-    ShiftClose closed;
-    Outcome outcome = Outcome::Missing;
-    try {
-        // One connection reads the open row and closes it.
-        const QString file = punch_db_file(st, st.settings.punchdb);
-        if (!file.isEmpty()) {
-            Db db(file, DbMode::ReadWrite, st.db_access());
-            PunchBuffer open;
-            if (read_punch_row(db, query, open) == RowResult::Done) {
-                const QDateTime now = st.clock().now();
-                set_today(st);
-                outcome = close_punch(st, db, open, query, now, closed) ? Outcome::Closed
-                                                                        : Outcome::NotOpen;
-            } else {
-                outcome = Outcome::NotOpen;
-            }
-        }
-    } catch (const DbError& e) {
-        reporterror(st, e);
-        screen.restore();
-        return;
-    }
-    if (outcome == Outcome::Missing) {
-        screen.restore();
-        return;
-    }
-    if (outcome == Outcome::NotOpen) {
-        tell(st, QStringLiteral("Punchwell was unable to locate the punch-in record."),
-             QStringLiteral("Uh-oh..."));
-        // What the screen shows of the punch is no longer true: clear it shortly, as after
-        // a punch.
-        screen.finish(st);
-        return;
-    }
-
-    let_events_run();
-    const PunchBuffer& row = closed.shift;
-    write_punch_log(st, closed.punch_date, closed.punch_time, who.number, who.job_code,
-                    QStringLiteral("OUT"));
-    OutResult result;
-    result.time = closed.punch_time;
-    result.shift = closed.hours + closed.overtime_hours;
-    result.week = closed.week_before + result.shift;
-    result.overtime = closed.overtime_hours;
-    result.holiday = row.number(col::tckholidayhours);
-    if (row.integer(col::tckstatus) == kBad)
-        result.review = row.text(col::tckadjreason).isEmpty() ? st.settings.reasons[5]
-                                                              : row.text(col::tckadjreason);
-    screen.show_result(out_result_lines(result));
-    st.run.last_job = who.job_code;
-    st.run.last_time = row.text(col::tckadjtimeout);
-
-    ReceiptData receipt;
-    receipt.employee = who.number;
-    receipt.name = who.name;
-    receipt.job_code = row.integer(col::tckjobcode);
-    receipt.job_description = row.text(col::tckjobdescription);
-    receipt.date = closed.punch_date;
-    receipt.time_in = row.text(col::tckadjtimein);
-    receipt.time_out = row.text(col::tckadjtimeout);
-    receipt.hours = closed.hours;
-    receipt.overtime = closed.overtime_hours;
-    screen.offer_receipt_and_finish(st, ReceiptKind::Out, receipt);
+    // One connection reads the open row and closes it.
+    const QString file = punch_db_file(st, st.settings.punchdb);
+    if (file.isEmpty())
+        return CloseOutcome::Missing;
+    Db db(file, DbMode::ReadWrite, st.db_access());
+    PunchBuffer open;
+    if (read_punch_row(db, query, open) != RowResult::Done)
+        return CloseOutcome::NotOpen;
+    const QDateTime now = st.clock().now();
+    set_today(st);
+    return close_punch(st, db, open, query, now, closed) ? CloseOutcome::Closed
+                                                         : CloseOutcome::NotOpen;
 }
 
 } // namespace pw

@@ -1,18 +1,17 @@
 #pragma once
-// Punch out: the Punch OUT button. Tells the employee about open sales tickets, finds the
-// open Punch record for the employee and job, stamps and rounds the out time, computes the
-// shift's hours under the pay rules, closes the record (status 2, or 3 when the shift limit
-// struck or the shift cannot be right: out before in, open more than 24 hours), puts weekly
-// overtime beyond 40 hours on a second record, logs, shows the result and offers a receipt.
+// Opening and closing a shift on the punch database: the break rule of the job, the punch
+// log, the open row of punch in, and the close of punch out under the pay rules (rounding,
+// break reduction, shift limit, the 40-hour week and holidays), with its overtime row.
 //
 // Rules: the close and the overtime record are one transaction, and the close only applies
 // while the record is still open: of two stations closing the same punch one succeeds and
-// the other is told the punch-in record cannot be found. A database failure shows the
-// numbered-code box and leaves the punch open as it was.
+// the other finds it no longer open.
 
+#include "punch/hours.h"
 #include "punch/punchrecord.h"
 #include "station/session.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <optional>
@@ -21,13 +20,39 @@ namespace pw {
 
 class Db;
 class Station;
-class Tclock;
-
-void punch_out(Station& st, Tclock& win);
-
 // Closes the open punch of who (its job) as if punched out at, for a manager to review: status
 // 3 with reason in tckadjreason. False when it is no longer open. Throws DbError.
 bool close_for_review(Station& st, const Session& who, const QDateTime& at, const QString& reason);
+
+// The job's break rule (null fields count as 0). Throws DbError, 3021 when jobs lacks the job.
+struct BreakRule {
+    double breaktime = 0;
+    double breakreduction = 0;
+};
+BreakRule job_break_rule(Station& st, int job_code);
+
+// "YYYYMMDD\HH:MM:SS\employee\job\KIND" + CR LF.
+QByteArray punch_log_line(int date, const QString& time, double employee, int job_code,
+                          const QString& kind);
+
+// Appends the line to mapdrive tclog.clk: up to ten attempts one second apart, only one when
+// the folder cannot be reached (error 75). True when the line was written.
+bool write_punch_log(Station& st, int date, const QString& time, double employee, int job_code,
+                     const QString& kind);
+
+// What became of a punch in: stopped (the punch database is missing or a row carries the
+// marker date), another open punch of the employee found instead (already, nothing written),
+// or the open row written with in, the rounded stamp, and punch_time, the clock's time.
+struct OpenOutcome {
+    bool stopped = false;
+    std::optional<OpenPunch> already;
+    QString punch_time;
+    Stamp in;
+};
+// Writes who's open row for who's job at the clock's time, in one write transaction that
+// first looks for another open punch of the employee (any job). The UTC offset of the punch
+// is kept beside it. Throws DbError.
+OpenOutcome open_shift(Station& st, const Session& who);
 
 // The open row of the employee's punch for the job (status 1).
 PunchQuery open_punch_query(double employee, int job_code);
@@ -64,5 +89,12 @@ ShiftClose close_shift(const PunchBuffer& open, const QDateTime& now, const PayR
 // closed at another station since it was read. Throws DbError.
 bool close_punch(Station& st, Db& db, const PunchBuffer& open, const PunchQuery& query,
                  const QDateTime& at, ShiftClose& result, const QString& review = {});
+
+// What became of a punch out: closed, no open row for the job (another station closed it), or
+// the punch database is missing (its box was shown).
+enum class CloseOutcome { Closed, NotOpen, Missing };
+// Reads the open row of who's punch for who's job and closes it at the clock's time, on one
+// connection. Throws DbError.
+CloseOutcome close_open_shift(Station& st, const Session& who, ShiftClose& closed);
 
 } // namespace pw

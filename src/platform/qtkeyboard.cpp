@@ -1,4 +1,4 @@
-#include "keyboard.h"
+#include "qtkeyboard.h"
 
 #include <QApplication>
 #include <QKeyEvent>

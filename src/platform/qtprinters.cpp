@@ -1,4 +1,4 @@
-#include "printers.h"
+#include "qtprinters.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -9,7 +9,8 @@
 
 namespace pw {
 
-QtPrinters::QtPrinters(QString pdf_file) : pdf_file_(std::move(pdf_file)) {}
+QtPrinters::QtPrinters(QString pdf_file)
+    : pdf_file_(std::move(pdf_file)) {}
 
 QStringList QtPrinters::names() const {
     if (!pdf_file_.isEmpty())
