@@ -95,8 +95,44 @@ Tclock::Tclock(QWidget* parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("tclock"));
     resize(1024, 768);
+    QHBoxLayout* header = create_header();
+    QVBoxLayout* left = create_entry();
+    create_keypad();
+    create_report_panel();
+    auto* right = new QGridLayout;
+    right->addWidget(frakeypad, 0, 0);
+    right->addWidget(frareport, 0, 0);
+    right->setColumnMinimumWidth(0, 3 * kKeyWidth + 16);
+    auto* body = new QHBoxLayout;
+    body->addLayout(left, 3);
+    body->addLayout(right, 2);
+    QGridLayout* actions = create_actions();
+    create_message_line();
 
-    // Header: date, holiday banner, clock.
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(12, 6, 12, 6);
+    root->setSpacing(6);
+    root->addLayout(header);
+    root->addLayout(body, 1);
+    root->addLayout(actions);
+    root->addWidget(lblmsg);
+
+    create_wait_notice();
+    Timer1 = named(new QTimer(this), "Timer1");
+
+    for (QWidget* w : {static_cast<QWidget*>(txtempid), static_cast<QWidget*>(txtpassword),
+                       static_cast<QWidget*>(lstjob)})
+        w->installEventFilter(this);
+    // The multiply key is caught before any box of the window takes it as text.
+    QCoreApplication::instance()->installEventFilter(new MultiplyKey(this));
+    connect(lstjob, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            emit job_selected(row);
+    });
+}
+
+// Header: date, holiday banner, clock.
+QHBoxLayout* Tclock::create_header() {
     lbldate = named(new QLabel(this), "lbldate");
     lbldate->setFont(sized(lbldate, 20, true));
     lblholiday = named(new QLabel(this), "lblholiday");
@@ -110,8 +146,11 @@ Tclock::Tclock(QWidget* parent)
     header->addWidget(lbldate, 1);
     header->addWidget(lblholiday, 2);
     header->addWidget(lbltime, 1);
+    return header;
+}
 
-    // Identification boxes and the job list.
+// Identification boxes, the name and the job list (with the report list in its place).
+QVBoxLayout* Tclock::create_entry() {
     txtempid = entry_box(this, "txtempid", tr("Employee ID#"));
     txtempid->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), txtempid));
@@ -149,8 +188,11 @@ Tclock::Tclock(QWidget* parent)
     left->addWidget(txtname);
     left->addLayout(list_area_, 1);
     add_to_list_area(lstpayrate);
+    return left;
+}
 
-    // The keypad: 7 8 9 / 4 5 6 / 1 2 3 / Start Over 0 Ok.
+// The keypad: 7 8 9 / 4 5 6 / 1 2 3 / Start Over 0 Ok.
+void Tclock::create_keypad() {
     frakeypad = named(new QFrame(this), "frakeypad");
     auto* keys = new QGridLayout(frakeypad);
     keys->setContentsMargins(0, 0, 0, 0);
@@ -177,8 +219,10 @@ Tclock::Tclock(QWidget* parent)
     keys->addWidget(cmdkeypad[11], 3, 2);
     for (int c = 0; c < 3; ++c)
         keys->setColumnStretch(c, 1);
+}
 
-    // The report panel, in the keypad's place while a menu is open.
+// The report panel, in the keypad's place while a menu is open.
+void Tclock::create_report_panel() {
     frareport = named(new QFrame(this), "frareport");
     frareport->setFrameShape(QFrame::StyledPanel);
     auto* panel = new QVBoxLayout(frareport);
@@ -198,17 +242,10 @@ Tclock::Tclock(QWidget* parent)
     frareport->hide();
     connect(cmdimport, &QPushButton::clicked, this, &Tclock::import_clicked);
     connect(cmdexport, &QPushButton::clicked, this, &Tclock::export_clicked);
+}
 
-    auto* right = new QGridLayout;
-    right->addWidget(frakeypad, 0, 0);
-    right->addWidget(frareport, 0, 0);
-    right->setColumnMinimumWidth(0, 3 * kKeyWidth + 16);
-
-    auto* body = new QHBoxLayout;
-    body->addLayout(left, 3);
-    body->addLayout(right, 2);
-
-    // What an identified employee can do.
+// What an identified employee can do, and Close.
+QGridLayout* Tclock::create_actions() {
     cmdpunchin = action_button(this, "cmdpunchin", tr("Punch IN"));
     cmdpunchout = action_button(this, "cmdpunchout", tr("Punch OUT"));
     cmdreport = action_button(this, "cmdreport", tr("Report"));
@@ -242,7 +279,10 @@ Tclock::Tclock(QWidget* parent)
     connect(cmdprintertoggle, &QPushButton::clicked, this, &Tclock::printer_toggle_clicked);
     connect(cmddone, &QPushButton::clicked, this, [this] { emit keypad_pressed(10); });
     connect(cmdclose, &QPushButton::clicked, this, &Tclock::close_clicked);
+    return actions;
+}
 
+void Tclock::create_message_line() {
     lblmsg = named(new QLabel(this), "lblmsg");
     lblmsg->setFont(sized(lblmsg, 16, true));
     lblmsg->setAlignment(Qt::AlignCenter);
@@ -252,16 +292,10 @@ Tclock::Tclock(QWidget* parent)
     // Texts from files and the clock are shown as written, never as markup.
     for (QLabel* l : {lbldate, lbltime, lblholiday, lblmsg})
         l->setTextFormat(Qt::PlainText);
+}
 
-    auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(12, 6, 12, 6);
-    root->setSpacing(6);
-    root->addLayout(header);
-    root->addLayout(body, 1);
-    root->addLayout(actions);
-    root->addWidget(lblmsg);
-
-    // The wait notice floats over everything; it is placed, not laid out.
+// The wait notice floats over everything; it is placed, not laid out.
+void Tclock::create_wait_notice() {
     frawait = named(new QFrame(this), "frawait");
     frawait->setFrameShape(QFrame::Box);
     frawait->setLineWidth(2);
@@ -274,18 +308,6 @@ Tclock::Tclock(QWidget* parent)
     wait_layout->addWidget(wait_text);
     frawait->setFixedSize(480, 120);
     frawait->hide();
-
-    Timer1 = named(new QTimer(this), "Timer1");
-
-    for (QWidget* w : {static_cast<QWidget*>(txtempid), static_cast<QWidget*>(txtpassword),
-                       static_cast<QWidget*>(lstjob)})
-        w->installEventFilter(this);
-    // The multiply key is caught before any box of the window takes it as text.
-    QCoreApplication::instance()->installEventFilter(new MultiplyKey(this));
-    connect(lstjob, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0)
-            emit job_selected(row);
-    });
 }
 
 Tclock::~Tclock() {

@@ -17,6 +17,7 @@
 #include <memory>
 
 class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -117,6 +118,15 @@ protected:
 
 private:
     void list_area_changed(QWidget* shown);
+
+    // The steps of the constructor, each making and naming one part of the window.
+    QHBoxLayout* create_header();
+    QVBoxLayout* create_entry();
+    void create_keypad();
+    void create_report_panel();
+    QGridLayout* create_actions();
+    void create_message_line();
+    void create_wait_notice();
 
     QVBoxLayout* report_area_;
     QGridLayout* list_area_;
