@@ -204,7 +204,7 @@ TEST_F(Editor, ChoosingAPunchFillsTheBoxesWhichCompleteOnEnterAndCheckOnLeaving)
     EXPECT_TRUE(ed->txtpunch[4]->hasFocus());
     EXPECT_EQ(env.dialogs.texts(),
               QStringList{"Invalid Time OUT entry. Must be in HH:MN:SC format"});
-    EXPECT_EQ(ed->badentry, 0); // only a new punch is marked bad by the format
+    EXPECT_EQ(ed->txtpunch[4]->text(), "7.5"); // nothing recomputed from the bad time
 
     // Another window coming to the front (a box of this window's own) checks nothing.
     env.dialogs.clear();
@@ -294,27 +294,34 @@ TEST_F(Editor, SaveTakesTheReasonAndRefusesAnOpenPunchABadOutDateAndOneChangedEl
 
 TEST_F(Editor, HoursAdjustmentIsAskedOncePerPunchAndOutBeforeIn) {
     open();
-    auto fill = [&](const QString& in, const QString& out) {
-        type({{0, "20040524"}, {1, in}, {2, "20040524"}, {3, out}, {4, "5"}});
+    const QString question = "Is this an hours adjustment without time settings?";
+    auto fill = [&](const QString& in, const QString& out) { // a new punch of Ann's
+        ed->cmdcreate->click();
+        choose(ed->cboempnumber, ed->cboempnumber->findText("7 ", Qt::MatchStartsWith));
+        choose(ed->cboempjobs, 0);
+        type({{0, "20040524"}, {1, in}, {2, "20040524"}, {3, out}, {4, "5"}, {11, "Hours"}});
     };
     for (const bool yes : {false, true}) {
-        ed->clearedit(); // a punch of its own
         fill("00:00:00", "00:00:00");
         test::answer(env.dialogs, {yes ? "Yes" : "No"});
         ed->calchours();
         ed->calchours(); // the next box left: no second question
-        EXPECT_EQ(env.dialogs.texts(),
-                  QStringList{"Is this an hours adjustment without time settings?"});
+        EXPECT_EQ(env.dialogs.texts(), QStringList{question});
         EXPECT_EQ(env.dialogs.last().title, "Manager Override?");
-        EXPECT_EQ(std::pair(ed->badentry, ed->hoursonly), std::pair(yes ? 0 : 1, yes ? 1 : 0));
         EXPECT_EQ(ed->txtpunch[4]->text(), "5"); // hours are left to the manager
+        // Answered No, the times are missing; answered Yes, the hours are saved as typed.
+        ed->cmdsavenew->click();
+        EXPECT_EQ(env.dialogs.last().text, yes ? question : "A required value is missing.");
+        EXPECT_EQ(stored(20040524)["tckadjreghours"].toString(), yes ? "5" : "");
     }
 
     fill("16:00:00", "08:00:00");
-    ed->calchours();
-    EXPECT_EQ(env.dialogs.last().text, "Clock out time cannot be before clock in time\n"
-                                       "on the same date.");
-    EXPECT_EQ(QString::number(ed->badentry) + ed->txtpunch[4]->text(), "15");
+    env.dialogs.clear();
+    ed->cmdsavenew->click(); // out before in: the hours stay as typed
+    EXPECT_EQ(env.dialogs.texts(), QStringList({"Clock out time cannot be before clock in time\n"
+                                                "on the same date.",
+                                                "A required value is missing."}));
+    EXPECT_EQ(ed->txtpunch[4]->text(), "5");
 }
 
 TEST_F(Editor, NewPunchChecksInOrderThenAddsOneApprovedRow) {
@@ -382,13 +389,15 @@ TEST_F(Editor, NewPunchChecksInOrderThenAddsOneApprovedRow) {
     EXPECT_EQ(got, QStringList({"7", "14", "Banquet Server Night", "11.25", "20040501", "00:00:00",
                                 "0", "-1", "Forgot", "4"}));
     EXPECT_TRUE(r["tcktimein"].isNull());
-    EXPECT_EQ(ed->txtpunch[0]->text() + QString::number(ed->hoursonly), "0");
+    EXPECT_EQ(ed->txtpunch[0]->text(), "");
 
     // The next punch starts from the button; extra hours beside regular hours need the
     // manager's word.
     ed->cmdnewpunch->click();
     choose(ed->cboempnumber, ed->cboempnumber->findText("7 ", Qt::MatchStartsWith));
     choose(ed->cboempjobs, 0);
+    type(4, "-1"); // the answer Yes went with the punch saved
+    EXPECT_EQ(save({"No"}).last(), "Calculated hours is less than zero. Redo.");
     auto fill = [&] {
         type({{0, "20040502"}, {1, "08:00:00"}, {2, "20040502"}, {3, "16:00:00"}});
         type({{8, "2"}, {11, "Vacation"}});
