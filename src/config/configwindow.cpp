@@ -73,6 +73,19 @@ ConfigWindow::ConfigWindow(Station& st, QWidget* parent)
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     set_points(this, kPoints);
 
+    create_boxes();
+    create_notices();
+    create_buttons();
+    create_layout();
+    create_printer_list();
+    create_connections();
+
+    fit_to_screen(*this, QSize(980, 600));
+    loadsettings(st_);
+    show_settings();
+}
+
+void ConfigWindow::create_boxes() {
     for (int i = 0; i < kConfigBoxes; ++i) {
         Label1[i] = named(new QLabel(config_caption(i), this), QStringLiteral("Label1_%1").arg(i));
         Text1[i] = named(new QLineEdit(this), QStringLiteral("Text1_%1").arg(i));
@@ -86,7 +99,10 @@ ConfigWindow::ConfigWindow(Station& st, QWidget* parent)
     Text1[kBoxPayPeriodEnd]->setReadOnly(true);
     Text1[kBoxPayPeriodEnd]->setFocusPolicy(Qt::NoFocus);
     Text1[kBoxPayPeriodEnd]->setStyleSheet(QStringLiteral("QLineEdit { color: #505050; }"));
+}
 
+// The remote flag, the no-printer warning and the archive and purge progress line.
+void ConfigWindow::create_notices() {
     chktclockmode = named(new QCheckBox(QStringLiteral("This unit is a 'remote' Punchwell"), this),
                           QStringLiteral("chktclockmode"));
     chktclockmode->setMinimumHeight(kRowHeight);
@@ -104,12 +120,16 @@ ConfigWindow::ConfigWindow(Station& st, QWidget* parent)
         QStringLiteral("QLabel#txtpurgemsg { background: #fff8c0; border: 1px solid #808080; "
                        "font-weight: bold; }"));
     txtpurgemsg->hide();
+}
 
+void ConfigWindow::create_buttons() {
     cmdsave = button(this, "cmdsave", QStringLiteral("Save"));
     cmdpurge = button(this, "cmdpurge", QStringLiteral("Archive/Purge"));
     cmdhelp = button(this, "cmdhelp", QStringLiteral("Help"));
     cmdexit = button(this, "cmdexit", QStringLiteral("Exit"));
+}
 
+void ConfigWindow::create_layout() {
     // Pay rules and printer on the left, the six edit reasons on the right.
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(12);
@@ -149,12 +169,16 @@ ConfigWindow::ConfigWindow(Station& st, QWidget* parent)
     page->addStretch(1);
     page->addWidget(txtpurgemsg);
     page->addLayout(buttons);
+}
 
-    // Not in the layout: it lies over box 4 while a printer is being chosen.
+// Not in the layout: it lies over box 4 while a printer is being chosen.
+void ConfigWindow::create_printer_list() {
     List1 = named(new QListWidget(this), QStringLiteral("List1"));
     List1->setStyleSheet(QStringLiteral("QListWidget#List1::item { min-height: 40px; }"));
     List1->hide();
+}
 
+void ConfigWindow::create_connections() {
     connect(List1, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { printer_clicked(List1->row(item)); });
     connect(cmdsave, &QPushButton::clicked, this, &ConfigWindow::save);
@@ -162,10 +186,6 @@ ConfigWindow::ConfigWindow(Station& st, QWidget* parent)
     connect(cmdexit, &QPushButton::clicked, this, &ConfigWindow::close);
     connect(cmdhelp, &QPushButton::clicked, this,
             [this] { show_help(st_, this, QStringLiteral("tclock1.txt")); });
-
-    fit_to_screen(*this, QSize(980, 600));
-    loadsettings(st_);
-    show_settings();
 }
 
 void ConfigWindow::show_settings() {

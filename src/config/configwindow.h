@@ -45,6 +45,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The constructor's steps, in the order the controls are made.
+    void create_boxes();
+    void create_notices();
+    void create_buttons();
+    void create_layout();
+    void create_printer_list();
+    void create_connections();
+
     void show_settings();
     void show_printer_list();
     void printer_clicked(int row);

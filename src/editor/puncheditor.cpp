@@ -141,7 +141,23 @@ PunchEditor::PunchEditor(Station& st, QWidget* parent)
     setWindowTitle(QStringLiteral("Punch Editor"));
     fit_to_screen(*this, QSize(1000, 720));
 
-    // Selection bar.
+    auto* all = new QVBoxLayout(this);
+    all->addLayout(create_selection_bar());
+    all->addLayout(create_lists(), 1);
+    all->addWidget(create_edit_frame());
+    create_connections();
+
+    // The views the window starts in: nothing listed yet, the edit frame closed, only the
+    // approve-all button of its own.
+    for (QWidget* w : {static_cast<QWidget*>(cmdsave), static_cast<QWidget*>(cmdsavenew),
+                       static_cast<QWidget*>(cmdcancelnew), static_cast<QWidget*>(cboempnumber),
+                       static_cast<QWidget*>(cboempjobs), static_cast<QWidget*>(fraedit1)})
+        w->hide();
+    show_grid1(false);
+    show_grid2(false);
+}
+
+QLayout* PunchEditor::create_selection_bar() {
     cmdselectdates = button(this, "cmdselectdates", QStringLiteral("Select From/To Dates"));
     lbljobcode = named(new QLabel(QStringLiteral("Job Code"), this), QStringLiteral("lbljobcode"));
     Combo1 = named(new QComboBox(this), QStringLiteral("Combo1"));
@@ -161,8 +177,10 @@ PunchEditor::PunchEditor(Station& st, QWidget* parent)
     bar->addWidget(cmdcreate);
     bar->addWidget(cmdhelp);
     bar->addWidget(cmdexit);
+    return bar;
+}
 
-    // The two lists.
+QLayout* PunchEditor::create_lists() {
     Data1 = named(new EmployeeGrid(this), QStringLiteral("Data1"));
     Data2 = named(new PunchGrid(this), QStringLiteral("Data2"));
     lblgrid1 = named(new QLabel(QStringLiteral("Select Employee Below"), this),
@@ -184,8 +202,10 @@ PunchEditor::PunchEditor(Station& st, QWidget* parent)
     lists->addWidget(grid2, 1, 1);
     lists->setColumnStretch(0, 2);
     lists->setColumnStretch(1, 3);
+    return lists;
+}
 
-    // The edit frame.
+QFrame* PunchEditor::create_edit_frame() {
     fraedit1 = named(new QFrame(this), QStringLiteral("fraedit1"));
     fraedit1->setFrameShape(QFrame::StyledPanel);
     keep_place(fraedit1);
@@ -202,6 +222,26 @@ PunchEditor::PunchEditor(Station& st, QWidget* parent)
     newlists->addWidget(cboempjobs);
     newlists->addStretch(1);
 
+    QLayout* boxgrid = create_punch_boxes();
+    QLayout* reasons = create_reasons();
+    helpwindow1 = named(new QLabel(fraedit1), QStringLiteral("helpwindow1"));
+    helpwindow1->setWordWrap(true);
+    helpwindow1->setFrameShape(QFrame::Panel);
+    helpwindow1->setFrameShadow(QFrame::Sunken);
+    helpwindow1->setMinimumHeight(44);
+
+    auto* left = new QVBoxLayout;
+    left->addLayout(newlists);
+    left->addLayout(boxgrid);
+    left->addWidget(helpwindow1);
+    left->addLayout(create_actions());
+    auto* frame = new QHBoxLayout(fraedit1);
+    frame->addLayout(left, 1);
+    frame->addLayout(reasons);
+    return fraedit1;
+}
+
+QLayout* PunchEditor::create_punch_boxes() {
     auto* boxgrid = new QGridLayout;
     for (int k = 0; k < 12; ++k) {
         Label1[k] = named(new QLabel(QString::fromLatin1(kBoxes[k].caption), fraedit1),
@@ -219,7 +259,11 @@ PunchEditor::PunchEditor(Station& st, QWidget* parent)
     for (int k = 0; k + 1 < 12; ++k)
         setTabOrder(txtpunch[k], txtpunch[k + 1]);
     txtpunch[11]->setProperty("touch_keys", QStringLiteral("letters")); // the reason
+    return boxgrid;
+}
 
+// The total hours and the six reason options, beside the boxes.
+QLayout* PunchEditor::create_reasons() {
     lbltotalhours =
         named(new QLabel(QStringLiteral("Total Hours"), fraedit1), QStringLiteral("lbltotalhours"));
     txttotalhours = named(new QLineEdit(fraedit1), QStringLiteral("txttotalhours"));
@@ -235,13 +279,10 @@ PunchEditor::PunchEditor(Station& st, QWidget* parent)
         reasons->addWidget(optreason[k]);
     }
     reasons->addStretch(1);
+    return reasons;
+}
 
-    helpwindow1 = named(new QLabel(fraedit1), QStringLiteral("helpwindow1"));
-    helpwindow1->setWordWrap(true);
-    helpwindow1->setFrameShape(QFrame::Panel);
-    helpwindow1->setFrameShadow(QFrame::Sunken);
-    helpwindow1->setMinimumHeight(44);
-
+QLayout* PunchEditor::create_actions() {
     cmdsave = button(fraedit1, "cmdsave", QStringLiteral("Save Changes and OK this record"));
     cmdnewpunch = button(fraedit1, "cmdnewpunch", QStringLiteral("Create NEW punch record"));
     cmdsavenew = button(fraedit1, "cmdsavenew", QStringLiteral("SAVE new punch record"));
@@ -258,21 +299,10 @@ PunchEditor::PunchEditor(Station& st, QWidget* parent)
     for (QWidget* w : {static_cast<QWidget*>(cmdsave), static_cast<QWidget*>(cmdsavenew),
                        static_cast<QWidget*>(cmdcancelnew), static_cast<QWidget*>(cmdokayall)})
         keep_place(w);
+    return actions;
+}
 
-    auto* left = new QVBoxLayout;
-    left->addLayout(newlists);
-    left->addLayout(boxgrid);
-    left->addWidget(helpwindow1);
-    left->addLayout(actions);
-    auto* frame = new QHBoxLayout(fraedit1);
-    frame->addLayout(left, 1);
-    frame->addLayout(reasons);
-
-    auto* all = new QVBoxLayout(this);
-    all->addLayout(bar);
-    all->addLayout(lists, 1);
-    all->addWidget(fraedit1);
-
+void PunchEditor::create_connections() {
     connect(cmdselectdates, &QPushButton::clicked, this, &PunchEditor::select_dates);
     connect(Combo1, &QComboBox::activated, this, &PunchEditor::choose_job);
     connect(cmdgo, &QPushButton::clicked, this, &PunchEditor::go);
@@ -290,15 +320,6 @@ PunchEditor::PunchEditor(Station& st, QWidget* parent)
     connect(cmdsavenew, &QPushButton::clicked, this, &PunchEditor::save_new);
     connect(cmdcancelnew, &QPushButton::clicked, this, &PunchEditor::cancel_new);
     connect(cmdokayall, &QPushButton::clicked, this, &PunchEditor::okay_all);
-
-    // The views the window starts in: nothing listed yet, the edit frame closed, only the
-    // approve-all button of its own.
-    for (QWidget* w : {static_cast<QWidget*>(cmdsave), static_cast<QWidget*>(cmdsavenew),
-                       static_cast<QWidget*>(cmdcancelnew), static_cast<QWidget*>(cboempnumber),
-                       static_cast<QWidget*>(cboempjobs), static_cast<QWidget*>(fraedit1)})
-        w->hide();
-    show_grid1(false);
-    show_grid2(false);
 }
 
 PunchEditor::~PunchEditor() = default;

@@ -21,6 +21,7 @@
 class QComboBox;
 class QFrame;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -121,6 +122,15 @@ private:
         int row = -1;
         PunchKey key;
     };
+
+    // The constructor's steps, in the order the controls are made.
+    QLayout* create_selection_bar();
+    QLayout* create_lists();
+    QFrame* create_edit_frame();
+    QLayout* create_punch_boxes();
+    QLayout* create_reasons();
+    QLayout* create_actions();
+    void create_connections();
 
     void box_focus_in(int k);
     void box_focus_out(int k);

@@ -10,6 +10,10 @@
 namespace pw {
 namespace {
 
+Moment at(int date, const char* time, std::optional<int> offset = std::nullopt) {
+    return {date, time, offset};
+}
+
 TEST(Hours, RoundTimeStampsAndElapsedHours) {
     // Below 2: unchanged, seconds kept. Otherwise seconds become 00 and an exact half rounds
     // down. A unit that does not divide 60 restarts every hour: 56 is the last mark of 7.
@@ -36,19 +40,27 @@ TEST(Hours, RoundTimeStampsAndElapsedHours) {
     // limited. Overnight the minutes may reach 118 and the limit compares the whole hours before
     // them (7 h + 105 min passes); a leap day counts. An out before the in counts nothing. Minutes
     // are exact to two decimals.
-    const std::tuple<int, const char*, int, const char*, int, double, bool> cases[] = {
-        {20040524, "08:40:00", 20040524, "16:20:00", 0, 7.67, false},
-        {20040524, "06:00:00", 20040524, "21:00:00", 12, 15.00, false},
-        {20040523, "23:01:00", 20040524, "00:59:00", 0, 1.97, false},
-        {20041231, "22:00:00", 20050101, "06:00:00", 0, 8.00, false},
-        {20040523, "22:10:00", 20040524, "06:55:00", 8, 8.75, false},
-        {20240228, "22:00:00", 20240301, "06:00:00", 0, 32, false},
-        {20040524, "22:00:00", 20040523, "06:00:00", 8, 0, false},
-        {20040524, "08:00:00", 20040524, "08:02:00", 0, 0.03, false}};
-    for (const auto& [in_date, in, out_date, out, limit, hours, struck] : cases) {
-        const Elapsed e = elapsed_hours(in_date, in, out_date, out, limit);
-        EXPECT_EQ(std::tuple(e.hours, e.limit_struck), std::tuple(hours, struck))
-            << in_date << " " << in << " " << out_date << " " << out;
+    const struct {
+        const char* what;
+        int in_date;
+        const char* in;
+        int out_date;
+        const char* out;
+        int limit;
+        double hours;
+        bool struck;
+    } cases[] = {{"same day", 20040524, "08:40:00", 20040524, "16:20:00", 0, 7.67, false},
+                 {"same day, no limit", 20040524, "06:00:00", 20040524, "21:00:00", 12, 15, false},
+                 {"118 minutes", 20040523, "23:01:00", 20040524, "00:59:00", 0, 1.97, false},
+                 {"new year", 20041231, "22:00:00", 20050101, "06:00:00", 0, 8.00, false},
+                 {"7 h + 105 min", 20040523, "22:10:00", 20040524, "06:55:00", 8, 8.75, false},
+                 {"leap day", 20240228, "22:00:00", 20240301, "06:00:00", 0, 32, false},
+                 {"out before in", 20040524, "22:00:00", 20040523, "06:00:00", 8, 0, false},
+                 {"two minutes", 20040524, "08:00:00", 20040524, "08:02:00", 0, 0.03, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Elapsed e = elapsed_hours(c.in_date, c.in, c.out_date, c.out, c.limit);
+        EXPECT_EQ(std::tuple(e.hours, e.limit_struck), std::tuple(c.hours, c.struck));
     }
     // Dates that name no day count one midnight when in order.
     EXPECT_EQ(days_between(20261340, 20261341), 1);
@@ -59,69 +71,41 @@ TEST(Hours, RoundTimeStampsAndElapsedHours) {
 // to the manager whatever the limit.
 TEST(Hours, RealTimeAndShiftsForTheManager) {
     constexpr int ET = -4 * 3600, ST = -5 * 3600, CEST = 2 * 3600, CET = 3600;
-    const std::optional<int> none;
+    const char *const NY = "America/New_York", *const BE = "Europe/Berlin", *const kHere = nullptr;
+    const char *const kBack = "Out before in", *const kLong = "Open more than 24 hours";
     const struct {
+        const char* what;
         const char* zone;
         Moment in, out;
         int limit = 0;
         double hours = 0;
+        const char* review = "";
         bool struck = false;
-        const char* review = nullptr;
     } cases[] = {
         // Whole nights are met by the punches through the window. The limit meets the real
         // hours: 9 of them reach a limit of 9.
-        {"America/New_York",
-         {20261031, "22:00:00", none},
-         {20261101, "06:00:00", none},
-         9,
-         0,
-         true},
+        {"autumn night", NY, at(20261031, "22:00:00"), at(20261101, "06:00:00"), 9, 0, "", true},
         // Same-day spans over a change.
-        {"America/New_York", {20261101, "00:30:00", none}, {20261101, "04:00:00", none}, 0, 4.5},
-        {"America/New_York", {20260308, "00:30:00", none}, {20260308, "04:00:00", none}, 0, 2.5},
+        {"autumn morning", NY, at(20261101, "00:30:00"), at(20261101, "04:00:00"), 0, 4.5},
+        {"spring morning", NY, at(20260308, "00:30:00"), at(20260308, "04:00:00"), 0, 2.5},
         // The repeated hour, first pass to second; a rounded in time that never showed on the
         // clock (02:00 of a spring night, rounded up from 01:55 standard time).
-        {"America/New_York", {20261101, "01:50:00", ET}, {20261101, "01:10:00", ST}, 0, 0.33},
-        {"America/New_York", {20260308, "02:00:00", ST}, {20260308, "06:00:00", ET}, 0, 3},
+        {"repeated hour", NY, at(20261101, "01:50:00", ET), at(20261101, "01:10:00", ST), 0, 0.33},
+        {"missing hour", NY, at(20260308, "02:00:00", ST), at(20260308, "06:00:00", ET), 0, 3},
         // To the manager: out before in (the clock set back, a second pass before a first),
         // more than 24 hours; exactly 24 is a shift.
-        {"Europe/Berlin",
-         {20261025, "02:10:00", CET},
-         {20261025, "02:50:00", CEST},
-         0,
-         0,
-         false,
-         "Out before in"},
-        {nullptr,
-         {20261207, "22:00:00", none},
-         {20261206, "23:00:00", none},
-         8,
-         0,
-         false,
-         "Out before in"},
-        {nullptr,
-         {20260301, "22:00:00", none},
-         {20260305, "06:00:00", none},
-         0,
-         0,
-         false,
-         "Open more than 24 hours"},
-        {nullptr,
-         {20260301, "22:00:00", none},
-         {20260305, "06:00:00", none},
-         8,
-         0,
-         true,
-         "Open more than 24 hours"},
-        {nullptr, {20261207, "08:00:00", none}, {20261208, "08:00:00", none}, 0, 24},
+        {"back", BE, at(20261025, "02:10:00", CET), at(20261025, "02:50:00", CEST), 0, 0, kBack},
+        {"day before", kHere, at(20261207, "22:00:00"), at(20261206, "23:00:00"), 8, 0, kBack},
+        {"four days", kHere, at(20260301, "22:00:00"), at(20260305, "06:00:00"), 0, 0, kLong},
+        {"limit 8", kHere, at(20260301, "22:00:00"), at(20260305, "06:00:00"), 8, 0, kLong, true},
+        {"24 hours", kHere, at(20261207, "08:00:00"), at(20261208, "08:00:00"), 0, 24},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         const test::ZoneScope zone(c.zone);
         const ShiftPay pay = shift_pay(c.in, c.out, c.limit, 0, 0);
         EXPECT_EQ(std::tuple(pay.hours, pay.limit_struck, pay.review),
-                  std::tuple(c.hours, c.struck, QString(c.review ? c.review : "")))
-            << c.in.date << " " << c.in.time.toStdString() << " " << c.out.date << " "
-            << c.out.time.toStdString();
+                  std::tuple(c.hours, c.struck, QString(c.review)));
     }
 
     // Hours so far on a clock inside the repeated hour, from the pass kept at punch in.
@@ -145,16 +129,21 @@ TEST(Hours, BreakReductionNeverBelowZeroAndWeeklySplit) {
     // overtime row's hours and H after the split. A full week on a holiday; sums with float
     // noise split in exact hundredths (the rest is met by the punches at the edges).
     using Split = std::tuple<double, double, double, double, double, double>;
-    const std::tuple<double, double, bool, bool, Split> splits[] = {
-        {40, 8, true, true, {0, 0, 0, 8, 0, 8}},
-        {36.67, 8.33, false, true, {8.33, 3.33, 0, 0, 5, 3.33}},
-        {31.670000000000002, 8.33, false, true, {8.33, 8.33, 0, 0, 0, 8.33}},
-        {39.99999999, 8, false, true, {0, 0, 8, 0, 0, 8}}};
-    for (const auto& [W, H, holiday, enabled, want] : splits) {
-        const WeeklySplit s = weekly_split(W, H, holiday, enabled);
+    const struct {
+        const char* what;
+        double W, H;
+        bool holiday, enabled;
+        Split want;
+    } splits[] = {
+        {"holiday week", 40, 8, true, true, {0, 0, 0, 8, 0, 8}},
+        {"over 40", 36.67, 8.33, false, true, {8.33, 3.33, 0, 0, 5, 3.33}},
+        {"noise below", 31.670000000000002, 8.33, false, true, {8.33, 8.33, 0, 0, 0, 8.33}},
+        {"noise at 40", 39.99999999, 8, false, true, {0, 0, 8, 0, 0, 8}}};
+    for (const auto& c : splits) {
+        SCOPED_TRACE(c.what);
+        const WeeklySplit s = weekly_split(c.W, c.H, c.holiday, c.enabled);
         EXPECT_EQ(Split(s.reghours, s.adjreghours, s.othours, s.holidayhours, s.overtime, s.hours),
-                  want)
-            << "W " << W << " H " << H << " holiday " << holiday << " on " << enabled;
+                  c.want);
     }
 }
 
@@ -162,18 +151,27 @@ TEST(Hours, CalctimeAndHolidays) {
     // now, in date, in, out-rounding, shift limit, break time and reduction; hours so far,
     // over the limit. Rounded and reduced; a midnight closing the day; a punch begun at the
     // coming midnight has run nothing yet.
-    const std::tuple<const char*, int, const char*, int, int, double, double, double, bool>
-        cases[] = {{"2004-05-24 16:20:10", 20040524, "08:00:00", 15, 8, 6, 0.5, 7.75, false},
-                   {"2004-05-24 23:55:00", 20040523, "22:00:00", 15, 0, 0, 0, 26.00, false},
-                   {"2004-05-24 23:57:00", 20040525, "00:00:00", 15, 0, 0, 0.5, 0, false}};
+    const struct {
+        const char* what;
+        const char* now;
+        int in_date;
+        const char* in;
+        int rounding, limit;
+        double breaktime, cut, hours;
+        bool over;
+    } cases[] = {
+        {"reduced", "2004-05-24 16:20:10", 20040524, "08:00:00", 15, 8, 6, 0.5, 7.75, false},
+        {"midnight", "2004-05-24 23:55:00", 20040523, "22:00:00", 15, 0, 0, 0, 26.00, false},
+        {"not begun", "2004-05-24 23:57:00", 20040525, "00:00:00", 15, 0, 0, 0.5, 0, false}};
     test::TestEnv env;
     env.load();
-    for (const auto& [now, in_date, in, rounding, limit, breaktime, cut, hours, over] : cases) {
-        env.clock.set(now);
-        env.st.settings.outrounding = rounding;
-        env.st.settings.shiftlimit = limit;
-        const HoursSoFar h = calctime(env.st, in_date, in, breaktime, cut);
-        EXPECT_EQ(std::tuple(h.hours, h.over_limit), std::tuple(hours, over)) << now << " " << in;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        env.clock.set(c.now);
+        env.st.settings.outrounding = c.rounding;
+        env.st.settings.shiftlimit = c.limit;
+        const HoursSoFar h = calctime(env.st, c.in_date, c.in, c.breaktime, c.cut);
+        EXPECT_EQ(std::tuple(h.hours, h.over_limit), std::tuple(c.hours, c.over));
     }
     EXPECT_EQ(std::tuple(env.st.today, env.st.todaytext), std::tuple(20040524, "05-24-2004"));
     EXPECT_EQ(clock_text(QTime(7, 5, 9)), "07:05:09");

@@ -49,7 +49,8 @@ TEST_F(Print, QuickPrintLineForLineAndTheChoiceOfDetailed) {
               Printed::Quick);
     ASSERT_EQ(env.printers.jobs.size(), 1);
     const test::PrintJob& job = env.printers.jobs.first();
-    EXPECT_EQ(job.printer + " " + job.font, "Receipt Printer 16cpi");
+    EXPECT_EQ(job.printer, "Receipt");
+    EXPECT_EQ(job.font, "Printer 16cpi");
     EXPECT_EQ(job.lines,
               QStringList({QString(39, u' '), "My Hours This Month", "05-24-2005 - 09:30:00",
                            kDashes, QString(17, u' ') + "ANNIE", kDashes,
@@ -63,7 +64,8 @@ TEST_F(Print, QuickPrintLineForLineAndTheChoiceOfDetailed) {
     st.settings.receiptprinter = 1;
     ASSERT_EQ(print(kMyPunchesToday, {}), Printed::Quick);
     const test::PrintJob& second = env.printers.jobs.last();
-    EXPECT_EQ(second.printer + " " + second.font, "Office FontB11");
+    EXPECT_EQ(second.printer, "Office");
+    EXPECT_EQ(second.font, "FontB11");
     EXPECT_EQ(second.lines.mid(1, 7), QStringList({"My Punches Today", "05-24-2005 - 09:30:00",
                                                    kDashes, QString(18, u' ') + "ANNE", kDashes,
                                                    "Job# and Date        Actual  Final", kDashes}));

@@ -116,8 +116,8 @@ TEST_F(Prompts, EmployeeCheck) {
         EXPECT_EQ(check_employee_number(st, c.text), c.name) << c.text;
         EXPECT_EQ(env.dialogs.boxes.size(), QString(c.name) == kRedo ? 1 : 0) << c.text;
     }
-    EXPECT_EQ(env.dialogs.last().title + ": " + env.dialogs.last().text,
-              "Employee # Check: Invalid employee number!");
+    EXPECT_EQ(env.dialogs.last().title, "Employee # Check");
+    EXPECT_EQ(env.dialogs.last().text, "Invalid employee number!");
     EXPECT_EQ(env.dialogs.last().icon, Icon::Critical);
 }
 
