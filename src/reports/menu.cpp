@@ -6,6 +6,7 @@
 #include "reportlines.h"
 #include "screens/helpview.h"
 #include "station/db.h"
+#include "station/messages.h"
 #include "station/settings.h"
 #include "station/station.h"
 #include "station/tclock.h"
@@ -324,14 +325,8 @@ void ReportMenu::menu_button_pressed(int index) {
     if (!own_button(index) && !manager_present())
         return;
     hide_manager_frames(false);
-    checksuite(st_);
-    if (st_.settings.suitemissing == 1) {
-        st_.dialogs().message(
-            QStringLiteral("Punchwell cannot connect to Parvela.\r\n"
-                           "You cannot punch in or out unless this\nproblem is corrected."),
-            QStringLiteral("Punchwell - Connection Problem"), Icon::Information);
+    if (!suite_reachable(st_))
         return;
-    }
     place_print_button(index);
     win_.lstpayrate->clear();
     st_.run.report_index = index;
