@@ -48,12 +48,8 @@ constexpr int kEmployeePoints = 14;
 const QString kPrintLeft = QStringLiteral("Print Report -->");
 const QString kPrintRight = QStringLiteral("<-- Print Report");
 
-bool own_button(int index) {
-    return index >= kMyPunchesToday && index <= kMyHoursThisQuarter;
-}
-
 int row_of(int index) {
-    if (own_button(index))
+    if (is_own_report(index))
         return index - kMyPunchesToday;
     const auto second = std::find(kSecondColumnButtons.begin(), kSecondColumnButtons.end(), index);
     return second != kSecondColumnButtons.end() ? int(second - kSecondColumnButtons.begin())
@@ -61,7 +57,7 @@ int row_of(int index) {
 }
 
 int column_of(int index) {
-    if (own_button(index))
+    if (is_own_report(index))
         return kOwnColumn;
     return index < kSecondColumnButtons.front() ? kLeftColumn : kSecondColumn;
 }
@@ -113,22 +109,6 @@ QFont sized(const QWidget* w, int points, bool bold) {
 }
 
 } // namespace
-
-QString menu_caption(int index) {
-    static const std::array<const char*, kMenuButtons> captions = {
-        "Who's Punched In?",     "Range of Employees",
-        "Range of Jobs",         "Recorded vs Adjusted Punch Times",
-        "Punch IN Time Range",   "Sync Network Clock",
-        "Configuration",         "Edit Punches",
-        "\"Bad\" Punches",       "Help",
-        "My Punches - Today",    "My Punches This Month",
-        "My Punches Last Month", "My Hours This Month",
-        "My Hours Last Month",   "My Hours This Quarter",
-        "Punch OUT Time Range",  "Misc. Punch Reports"};
-    if (index < 0 || index >= kMenuButtons)
-        return {};
-    return QString::fromLatin1(captions[static_cast<size_t>(index)]);
-}
 
 ReportMenu::ReportMenu(Station& st, Tclock& win, MenuActions actions)
     : QObject(&win)
@@ -270,8 +250,8 @@ void ReportMenu::open_manager_menu() {
     hide_manager_frames();
     if (!manager_present())
         return;
-    for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 16, 17})
-        cmdmenu[static_cast<size_t>(i)]->show();
+    for (QPushButton* b : cmdmenu)
+        b->show();
     set_menu_look(true);
     lblmenuheading->setText(QStringLiteral("Manager Options") + review_note(st_));
     // The panel takes the keypad's place.
@@ -287,8 +267,8 @@ void ReportMenu::open_manager_menu() {
 
 void ReportMenu::open_employee_report_menu() {
     hide_manager_frames();
-    for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 16, 17})
-        cmdmenu[static_cast<size_t>(i)]->hide();
+    for (int i = 0; i < kMenuButtons; ++i)
+        cmdmenu[static_cast<size_t>(i)]->setVisible(is_own_report(i));
     cmdprintlistbox->hide();
     grid_->removeWidget(cmdprintlistbox); // out of the manager's rows, which are hidden now
     grid_->addWidget(cmdprintlistbox, row_of(kMyPunchesToday), kPrintColumn);
@@ -306,7 +286,7 @@ void ReportMenu::place_print_button(int index) {
     cmdprintlistbox->hide();
     grid_->removeWidget(cmdprintlistbox);
     grid_->addWidget(cmdprintlistbox, row_of(index), kPrintColumn);
-    cmdprintlistbox->setText(own_button(index) ? kPrintLeft : kPrintRight);
+    cmdprintlistbox->setText(is_own_report(index) ? kPrintLeft : kPrintRight);
 }
 
 void ReportMenu::show_report_list() {
@@ -322,7 +302,7 @@ void ReportMenu::menu_button_pressed(int index) {
     if (index < 0 || index >= kMenuButtons || busy_)
         return;
     // Only the own reports are an employee's; the rest is refused whatever reached it.
-    if (!own_button(index) && !manager_present())
+    if (!is_own_report(index) && !manager_present())
         return;
     hide_manager_frames(false);
     if (!suite_reachable(st_))
@@ -368,7 +348,7 @@ void ReportMenu::menu_button_pressed(int index) {
 
 void ReportMenu::run_menu_report(int index) {
     std::optional<bool> offer;
-    if (own_button(index)) {
+    if (is_own_report(index)) {
         show_report_list();
         offer = own_report(st_, *win_.lstpayrate, index);
     } else {

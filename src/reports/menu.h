@@ -11,6 +11,8 @@
 // empty does nothing. The panel content lives inside Tclock::frareport, so every screen
 // clear hides it with the panel.
 
+#include "reportlines.h"
+
 #include <QObject>
 #include <array>
 #include <functional>
@@ -36,8 +38,6 @@ struct MenuActions {
     std::function<void()> export_punches; // "Export Punches" (remote station)
     std::function<void()> import_punches; // "Import Punches" (main station)
 };
-
-inline constexpr int kMenuButtons = 18;
 
 // Set true on every frame and window that only a manager may use (the misc report frame, the
 // password frame, the punch editor, the configuration window, the report viewer): the menu
@@ -96,8 +96,5 @@ private:
 QString review_note(Station& st);
 
 ReportMenu& connect_menus(Station& st, Tclock& win, MenuActions actions);
-
-// The caption of each menu button, by index.
-QString menu_caption(int index);
 
 } // namespace pw
