@@ -3,6 +3,7 @@
 #include "punch/identify.h"
 #include "station/messages.h"
 #include "station/settings.h"
+#include "station/startup.h"
 #include "station/station.h"
 #include "station/tclock.h"
 
@@ -79,6 +80,8 @@ void PunchScreen::restore() {
 void PunchScreen::finish(Station& st) {
     win_.cmdclose->setEnabled(true);
     win_.show_wait(false);
+    // The banner agrees with the holiday.dat the punch was paid by.
+    checkholiday(st, win_);
     QStringList lines;
     for (int i = 0; i < win_.lstjob->count(); ++i)
         lines << win_.lstjob->item(i)->text();

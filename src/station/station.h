@@ -30,7 +30,6 @@ struct Platform {
 struct RunState {
     int alreadyrunning = 0; // -5 when another copy was found at start-up
     int clearcountdown = 0;
-    int holidaytoday = 0;
     int printeroff = 0;
     int report_index = 0;
     // While a receipt question waits: when it was asked (it answers itself No 15 s on).

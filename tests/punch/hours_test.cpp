@@ -3,6 +3,7 @@
 #include "punch/punchrecord.h"
 #include "schema.h"
 #include "station/db.h"
+#include "station/settings.h"
 
 #include <gtest/gtest.h>
 #include <tuple>

@@ -7,6 +7,7 @@
 #include "station/startup.h"
 #include "terminal.h"
 
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -193,6 +194,35 @@ TEST(Punch, AShiftSentToTheManagerSaysWhy) {
         EXPECT_EQ(std::tuple(c.shift.integer(col::tckstatus), c.shift.text(col::tckadjreason)),
                   std::tuple(int(kBad), QString(reason)));
     }
+}
+
+// holiday.dat edited during the day: the banner and the holiday pay read the same file, and
+// every punch brings the banner up to date, so a shift paid as a holiday has the banner beside
+// it, and the banner goes with the day's key.
+TEST(Punch, BannerAndHolidayPayFollowHolidayDatChangedDuringTheDay) {
+    Terminal t;
+    t.env.write_file(t.env.data("holiday.dat"), "0101\r\n");
+    t.env.clock.set("2026-12-25 08:00:00");
+    t.start();
+    EXPECT_EQ(t.win.lblholiday->text(), "");
+    t.login();
+    t.click("cmdpunchin");
+    clearscreen(t.env.st, t.win);
+    t.env.write_file(t.env.data("holiday.dat"), "0101,1225\r\n");
+    t.env.clock.set("2026-12-25 16:00:00");
+    t.login();
+    t.click("cmdpunchout");
+    const QList<QVariantMap> rows = t.env.punches(kShift);
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0]["tckholidayhours"].toDouble(), 8.0);
+    EXPECT_EQ(t.win.lblholiday->text(), "HOLIDAY HOURS TODAY");
+
+    // Taken out again: the next punch in finds no holiday, and neither does the banner.
+    clearscreen(t.env.st, t.win);
+    t.env.write_file(t.env.data("holiday.dat"), "0101\r\n");
+    t.login();
+    t.click("cmdpunchin");
+    EXPECT_EQ(t.win.lblholiday->text(), "");
 }
 
 TEST(PunchIn, AFailingLogNeverUndoesThePunch) {
