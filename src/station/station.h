@@ -89,8 +89,7 @@ public:
     PasswordGuard passwords;
     RunState run;
     Ranges ranges;
-    QString todaytext; // MM-DD-YYYY
-    int today = 0;     // YYYYMMDD
+    int today = 0; // YYYYMMDD
 
 private:
     Platform io_;
