@@ -116,13 +116,24 @@ ReportMenu::ReportMenu(Station& st, Tclock& win, MenuActions actions)
     , win_(win)
     , actions_(std::move(actions)) {
     QFrame* panel = win.frareport;
+    create_heading(panel);
+    create_buttons(panel);
+    create_password_frame(panel);
+    set_menu_look(true);
+    // Every screen clear hides the panel: whatever a manager left open goes with it.
+    panel->installEventFilter(this);
+    connect_window();
+}
 
+void ReportMenu::create_heading(QFrame* panel) {
     lblmenuheading = new QLabel(QStringLiteral("Manager Options"), panel);
     lblmenuheading->setObjectName(QStringLiteral("lblmenuheading"));
     lblmenuheading->setFont(sized(lblmenuheading, 14, true));
     lblmenuheading->setAlignment(Qt::AlignCenter);
-    win.report_area()->addWidget(lblmenuheading);
+    win_.report_area()->addWidget(lblmenuheading);
+}
 
+void ReportMenu::create_buttons(QFrame* panel) {
     grid_ = new QGridLayout;
     grid_->setHorizontalSpacing(6);
     grid_->setVerticalSpacing(4);
@@ -150,11 +161,13 @@ ReportMenu::ReportMenu(Station& st, Tclock& win, MenuActions actions)
             actions_.print_report();
     });
     // Import or export (never both) below the employee's own buttons.
-    for (QPushButton* b : {win.cmdimport, win.cmdexport})
+    for (QPushButton* b : {win_.cmdimport, win_.cmdexport})
         grid_->addWidget(b, row_of(kMyHoursThisQuarter) + 1, kOwnColumn);
-    win.report_area()->addLayout(grid_);
-    win.report_area()->addStretch(1);
+    win_.report_area()->addLayout(grid_);
+    win_.report_area()->addStretch(1);
+}
 
+void ReportMenu::create_password_frame(QFrame* panel) {
     // Placed over the buttons when "Configuration" is pressed, not laid out with them.
     frapassword = new QFrame(panel);
     frapassword->setObjectName(QStringLiteral("frapassword"));
@@ -188,16 +201,14 @@ ReportMenu::ReportMenu(Station& st, Tclock& win, MenuActions actions)
     connect(cmdpasswordok, &QPushButton::clicked, this, [this] { manager_password_entered(); });
 
     frapassword->setProperty(kManagerOnly, true);
+}
 
-    set_menu_look(true);
-    // Every screen clear hides the panel: whatever a manager left open goes with it.
-    panel->installEventFilter(this);
-
-    connect(&win, &Tclock::manager_clicked, this, [this] { open_manager_menu(); });
-    connect(&win, &Tclock::report_clicked, this, [this] { open_employee_report_menu(); });
-    connect(&win, &Tclock::export_clicked, this,
+void ReportMenu::connect_window() {
+    connect(&win_, &Tclock::manager_clicked, this, [this] { open_manager_menu(); });
+    connect(&win_, &Tclock::report_clicked, this, [this] { open_employee_report_menu(); });
+    connect(&win_, &Tclock::export_clicked, this,
             [this] { run_manager_action(actions_.export_punches); });
-    connect(&win, &Tclock::import_clicked, this,
+    connect(&win_, &Tclock::import_clicked, this,
             [this] { run_manager_action(actions_.import_punches); });
 }
 

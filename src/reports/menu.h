@@ -73,6 +73,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The constructor's steps: the heading, the eighteen buttons with "Print Report" and the
+    // places of Import and Export, the manager password frame, the window's buttons.
+    void create_heading(QFrame* panel);
+    void create_buttons(QFrame* panel);
+    void create_password_frame(QFrame* panel);
+    void connect_window();
+
     bool manager_present() const;
     // Runs a manager action only while a manager is identified.
     void run_manager_action(const std::function<void()>& action);
@@ -90,11 +97,11 @@ private:
     bool busy_ = false;
 };
 
-// Builds the menu into win and returns it (owned by win).
 // What the manager menu's heading adds: " - N to review" while N punches wait for a
 // manager (status 3), else nothing.
 QString review_note(Station& st);
 
+// Builds the menu into win and returns it (owned by win).
 ReportMenu& connect_menus(Station& st, Tclock& win, MenuActions actions);
 
 } // namespace pw
