@@ -1,7 +1,7 @@
 #pragma once
-// The text of the on-screen reports: the number formats of the report lines, the lines each
-// punch row becomes by report index, and the footers. Pure functions: the engine feeds them
-// rows and writes what they return.
+// The text of the on-screen reports: the table of the menu's buttons and their reports, the
+// number formats of the report lines, the lines each punch row becomes by report index, and
+// the footers. Pure functions: the engine feeds them rows and writes what they return.
 
 #include <QString>
 #include <QStringList>
