@@ -94,14 +94,8 @@ QStringList printer_items(const QStringList& printers) {
 }
 
 SaveResult save_configuration(Station& st, ConfigEntries& e) {
-    checksuite(st);
-    if (st.settings.suitemissing == 1) {
-        st.dialogs().message(QStringLiteral("Punchwell cannot connect to Parvela.\r\n"
-                                            "You cannot punch in or out unless this\n"
-                                            "problem is corrected."),
-                             QStringLiteral("Punchwell - Connection Problem"), Icon::Information);
+    if (!suite_reachable(st))
         return SaveResult::SuiteMissing;
-    }
 
     const int wwstartday = checked_wwstartday(box_number(e.boxes[kBoxWorkWeekStart]));
     for (int n = 1; n <= 6; ++n) {

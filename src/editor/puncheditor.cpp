@@ -383,7 +383,6 @@ void PunchEditor::choose_employee(int row) {
     if (row < 0 || row >= Data1->rowCount())
         return;
     clearedit();
-    total_regular_hours = 0;
     const EmployeeGrid::Row& chosen = Data1->row(row);
     selected_employee = val(chosen.id);
     if (selected_employee < 1)
@@ -397,9 +396,7 @@ void PunchEditor::choose_employee(int row) {
     }
     cmdokayall->setText(QStringLiteral("Global OK ALL punches for: \r\n") + chosen.name);
     Data2->set_rows(std::move(punches.rows), st_.settings.shiftlimit);
-    if (punches.total)
-        total_regular_hours = *punches.total;
-    txttotalhours->setText(format_total(total_regular_hours));
+    txttotalhours->setText(format_total(punches.total.value_or(0)));
     show_grid2(true);
     fraedit1->show();
 }
@@ -669,14 +666,14 @@ void PunchEditor::sizecolumns() {
 }
 
 void PunchEditor::sumhours() {
+    std::optional<double> sum;
     try {
-        if (const std::optional<double> sum = sum_adjreghours(st_, selected_employee, filter))
-            total_regular_hours = *sum;
+        sum = sum_adjreghours(st_, selected_employee, filter);
     } catch (const DbError& e) {
         reporterror(st_, e);
         return;
     }
-    txttotalhours->setText(format_total(total_regular_hours));
+    txttotalhours->setText(format_total(sum.value_or(0)));
 }
 
 void PunchEditor::calchours() {

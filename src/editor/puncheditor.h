@@ -69,7 +69,6 @@ public:
     // The window's state.
     EditorFilter filter; // range from/to date and the job filter
     double selected_employee = 0;
-    double total_regular_hours = 0;
     int newpunchmode = 0;
     int badentry = 0;
     int hoursonly = 0;

@@ -234,14 +234,6 @@ HoursSoFar calctime(Station& st, int in_date, const QString& in_time, double bre
     return {after_break(e, breaktime, breakreduction), e.limit_struck};
 }
 
-bool holiday_on(Station& st, int date) {
-    const std::optional<QStringList> keys = holiday_keys(st);
-    if (!keys)
-        return false;
-    const QString key = QStringLiteral("%1").arg(date % 10000, 4, 10, QLatin1Char('0'));
-    return keys->contains(key);
-}
-
 WeekBounds week_bounds(const QDate& day, int wwstartday) {
     const int weekday = day.dayOfWeek() % 7 + 1; // 1 = Sunday ... 7 = Saturday
     const int d = ((weekday - wwstartday) % 7 + 7) % 7 + 1;

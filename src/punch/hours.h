@@ -112,9 +112,6 @@ HoursSoFar calctime(Station& st);
 HoursSoFar calctime(Station& st, int in_date, const QString& in_time, double breaktime,
                     double breakreduction, std::optional<int> in_offset = std::nullopt);
 
-// True when holiday.dat, read now, lists the month and day of the YYYYMMDD date.
-bool holiday_on(Station& st, int date);
-
 // First and last day (YYYYMMDD) of the work week holding day; wwstartday 1 = Sunday.
 struct WeekBounds {
     int start = 0;

@@ -71,22 +71,8 @@ QChar* put_digits(QChar* out, int n, int digits) {
 
 } // namespace
 
-// Both are written digit by digit: the calendar's general formatter costs more than a
-// who's-punched-in row does.
 void set_today(Station& st) {
-    const QDate today = st.clock().now().date();
-    if (today.year() < 1 || today.year() > 9999) {
-        st.todaytext = today.toString(QStringLiteral("MM-dd-yyyy"));
-    } else {
-        QString text(10, Qt::Uninitialized);
-        QChar* out = put_digits(text.data(), today.month(), 2);
-        *out++ = u'-';
-        out = put_digits(out, today.day(), 2);
-        *out++ = u'-';
-        put_digits(out, today.year(), 4);
-        st.todaytext = text;
-    }
-    st.today = yyyymmdd(today);
+    st.today = yyyymmdd(st.clock().now().date());
 }
 
 QString clock_text(const QTime& time) {

@@ -66,7 +66,7 @@ inline constexpr int count = 29;
 // The date no punch carries: a where-clause on it matches nothing and yields the field list.
 inline constexpr int kMarkerDate = 33331231;
 
-// st.todaytext = MM-DD-YYYY and st.today = YYYYMMDD, from the station's clock.
+// st.today = YYYYMMDD, from the station's clock.
 void set_today(Station& st);
 // A day as the punch dates hold it: YYYYMMDD.
 int yyyymmdd(const QDate& day);

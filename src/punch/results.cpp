@@ -16,17 +16,6 @@ void let_events_run() {
     QCoreApplication::processEvents();
 }
 
-bool suite_reachable(Station& st) {
-    checksuite(st);
-    if (st.settings.suitemissing != 1)
-        return true;
-    tell(st,
-         QStringLiteral("Punchwell cannot connect to Parvela.\r\n"
-                        "You cannot punch in or out unless this\nproblem is corrected."),
-         QStringLiteral("Punchwell - Connection Problem"));
-    return false;
-}
-
 QStringList in_result_lines(const QString& clock_time, const QString& job) {
     return {QStringLiteral("In at %1 for %2.").arg(clock_time.left(5), job),
             QStringLiteral("Have a good shift.")};

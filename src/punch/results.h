@@ -33,9 +33,6 @@ void tell(Station& st, const QString& text, const QString& title);
 // Lets pending window events run, so that the screen shows the latest state.
 void let_events_run();
 
-// checksuite; when the suite cannot be reached, the "Punchwell - Connection Problem" box and
-// false.
-bool suite_reachable(Station& st);
 // Whether the club's pay rules are loaded; when not, says that punching waits, and false.
 bool payrules_ready(Station& st);
 

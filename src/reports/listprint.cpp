@@ -18,69 +18,11 @@ namespace {
 
 const QString kSeparator(kReceiptWidth, u'-');
 
-bool is_own_report(int index) {
-    return index >= kMyPunchesToday && index <= kMyHoursThisQuarter;
-}
-
 QString first40(const QString& text) {
     return text.left(40);
 }
 
 } // namespace
-
-QString quick_title(int index) {
-    switch (index) {
-    case kWhosPunchedIn:
-        return QStringLiteral("Who's Punched In Right Now");
-    case kRangeOfEmployees:
-        return QStringLiteral("Range of Employees");
-    case kRangeOfJobs:
-        return QStringLiteral("Range of Jobs");
-    case kRecordedVsAdjusted:
-        return QStringLiteral("Actual vs Adjusted Times");
-    case kPunchInTimeRange:
-        return QStringLiteral("Punch IN Time Range");
-    case kBadPunches:
-        return QStringLiteral("'Bad' Punches");
-    case kMyPunchesToday:
-        return QStringLiteral("My Punches Today");
-    case kMyPunchesThisMonth:
-        return QStringLiteral("My Punches This Month");
-    case kMyPunchesLastMonth:
-        return QStringLiteral("My Punches Last Month");
-    case kMyHoursThisMonth:
-        return QStringLiteral("My Hours This Month");
-    case kMyHoursLastMonth:
-        return QStringLiteral("My Hours Last Month");
-    case kMyHoursThisQuarter:
-        return QStringLiteral("My Hours This Quarter");
-    case kPunchOutTimeRange:
-        return QStringLiteral("Punch OUT Time Range");
-    default:
-        return {};
-    }
-}
-
-QString template_name(int index) {
-    switch (index) {
-    case kWhosPunchedIn:
-        return QStringLiteral("tclk00a.rpt");
-    case kRangeOfEmployees:
-        return QStringLiteral("tclk01a.rpt");
-    case kRangeOfJobs:
-        return QStringLiteral("tclk02a.rpt");
-    case kRecordedVsAdjusted:
-        return QStringLiteral("tclk03a.rpt");
-    case kPunchInTimeRange:
-        return QStringLiteral("tclk04a.rpt");
-    case kBadPunches:
-        return QStringLiteral("tclk05a.rpt");
-    case kPunchOutTimeRange:
-        return QStringLiteral("tclk06a.rpt");
-    default:
-        return {};
-    }
-}
 
 QString report_subtitle(int index, const Ranges& r) {
     const QString dates =

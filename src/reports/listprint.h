@@ -25,10 +25,6 @@ enum class Printed { Nothing, Quick, Detailed };
 // Receipt width and separator.
 inline constexpr int kReceiptWidth = 39;
 
-// The quick print's title of a report ("Who's Punched In Right Now"), "" for none.
-QString quick_title(int index);
-// The template file of a report ("tclk00a.rpt"); "" for the own reports 10 to 15.
-QString template_name(int index);
 // The heading's subtitle (ctlauxtitle) of a report from the range values, at most 40
 // characters.
 QString report_subtitle(int index, const Ranges& ranges);

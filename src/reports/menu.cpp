@@ -6,6 +6,7 @@
 #include "reportlines.h"
 #include "screens/helpview.h"
 #include "station/db.h"
+#include "station/messages.h"
 #include "station/settings.h"
 #include "station/station.h"
 #include "window/tclock.h"
@@ -47,12 +48,8 @@ constexpr int kEmployeePoints = 14;
 const QString kPrintLeft = QStringLiteral("Print Report -->");
 const QString kPrintRight = QStringLiteral("<-- Print Report");
 
-bool own_button(int index) {
-    return index >= kMyPunchesToday && index <= kMyHoursThisQuarter;
-}
-
 int row_of(int index) {
-    if (own_button(index))
+    if (is_own_report(index))
         return index - kMyPunchesToday;
     const auto second = std::find(kSecondColumnButtons.begin(), kSecondColumnButtons.end(), index);
     return second != kSecondColumnButtons.end() ? int(second - kSecondColumnButtons.begin())
@@ -60,7 +57,7 @@ int row_of(int index) {
 }
 
 int column_of(int index) {
-    if (own_button(index))
+    if (is_own_report(index))
         return kOwnColumn;
     return index < kSecondColumnButtons.front() ? kLeftColumn : kSecondColumn;
 }
@@ -113,35 +110,30 @@ QFont sized(const QWidget* w, int points, bool bold) {
 
 } // namespace
 
-QString menu_caption(int index) {
-    static const std::array<const char*, kMenuButtons> captions = {
-        "Who's Punched In?",     "Range of Employees",
-        "Range of Jobs",         "Recorded vs Adjusted Punch Times",
-        "Punch IN Time Range",   "Sync Network Clock",
-        "Configuration",         "Edit Punches",
-        "\"Bad\" Punches",       "Help",
-        "My Punches - Today",    "My Punches This Month",
-        "My Punches Last Month", "My Hours This Month",
-        "My Hours Last Month",   "My Hours This Quarter",
-        "Punch OUT Time Range",  "Misc. Punch Reports"};
-    if (index < 0 || index >= kMenuButtons)
-        return {};
-    return QString::fromLatin1(captions[static_cast<size_t>(index)]);
-}
-
 ReportMenu::ReportMenu(Station& st, Tclock& win, MenuActions actions)
     : QObject(&win)
     , st_(st)
     , win_(win)
     , actions_(std::move(actions)) {
     QFrame* panel = win.frareport;
+    create_heading(panel);
+    create_buttons(panel);
+    create_password_frame(panel);
+    set_menu_look(true);
+    // Every screen clear hides the panel: whatever a manager left open goes with it.
+    panel->installEventFilter(this);
+    connect_window();
+}
 
+void ReportMenu::create_heading(QFrame* panel) {
     lblmenuheading = new QLabel(QStringLiteral("Manager Options"), panel);
     lblmenuheading->setObjectName(QStringLiteral("lblmenuheading"));
     lblmenuheading->setFont(sized(lblmenuheading, 14, true));
     lblmenuheading->setAlignment(Qt::AlignCenter);
-    win.report_area()->addWidget(lblmenuheading);
+    win_.report_area()->addWidget(lblmenuheading);
+}
 
+void ReportMenu::create_buttons(QFrame* panel) {
     grid_ = new QGridLayout;
     grid_->setHorizontalSpacing(6);
     grid_->setVerticalSpacing(4);
@@ -169,11 +161,13 @@ ReportMenu::ReportMenu(Station& st, Tclock& win, MenuActions actions)
             actions_.print_report();
     });
     // Import or export (never both) below the employee's own buttons.
-    for (QPushButton* b : {win.cmdimport, win.cmdexport})
+    for (QPushButton* b : {win_.cmdimport, win_.cmdexport})
         grid_->addWidget(b, row_of(kMyHoursThisQuarter) + 1, kOwnColumn);
-    win.report_area()->addLayout(grid_);
-    win.report_area()->addStretch(1);
+    win_.report_area()->addLayout(grid_);
+    win_.report_area()->addStretch(1);
+}
 
+void ReportMenu::create_password_frame(QFrame* panel) {
     // Placed over the buttons when "Configuration" is pressed, not laid out with them.
     frapassword = new QFrame(panel);
     frapassword->setObjectName(QStringLiteral("frapassword"));
@@ -207,16 +201,14 @@ ReportMenu::ReportMenu(Station& st, Tclock& win, MenuActions actions)
     connect(cmdpasswordok, &QPushButton::clicked, this, [this] { manager_password_entered(); });
 
     frapassword->setProperty(kManagerOnly, true);
+}
 
-    set_menu_look(true);
-    // Every screen clear hides the panel: whatever a manager left open goes with it.
-    panel->installEventFilter(this);
-
-    connect(&win, &Tclock::manager_clicked, this, [this] { open_manager_menu(); });
-    connect(&win, &Tclock::report_clicked, this, [this] { open_employee_report_menu(); });
-    connect(&win, &Tclock::export_clicked, this,
+void ReportMenu::connect_window() {
+    connect(&win_, &Tclock::manager_clicked, this, [this] { open_manager_menu(); });
+    connect(&win_, &Tclock::report_clicked, this, [this] { open_employee_report_menu(); });
+    connect(&win_, &Tclock::export_clicked, this,
             [this] { run_manager_action(actions_.export_punches); });
-    connect(&win, &Tclock::import_clicked, this,
+    connect(&win_, &Tclock::import_clicked, this,
             [this] { run_manager_action(actions_.import_punches); });
 }
 
@@ -269,8 +261,8 @@ void ReportMenu::open_manager_menu() {
     hide_manager_frames();
     if (!manager_present())
         return;
-    for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 16, 17})
-        cmdmenu[static_cast<size_t>(i)]->show();
+    for (QPushButton* b : cmdmenu)
+        b->show();
     set_menu_look(true);
     lblmenuheading->setText(QStringLiteral("Manager Options") + review_note(st_));
     // The panel takes the keypad's place.
@@ -286,8 +278,8 @@ void ReportMenu::open_manager_menu() {
 
 void ReportMenu::open_employee_report_menu() {
     hide_manager_frames();
-    for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 16, 17})
-        cmdmenu[static_cast<size_t>(i)]->hide();
+    for (int i = 0; i < kMenuButtons; ++i)
+        cmdmenu[static_cast<size_t>(i)]->setVisible(is_own_report(i));
     cmdprintlistbox->hide();
     grid_->removeWidget(cmdprintlistbox); // out of the manager's rows, which are hidden now
     grid_->addWidget(cmdprintlistbox, row_of(kMyPunchesToday), kPrintColumn);
@@ -305,7 +297,7 @@ void ReportMenu::place_print_button(int index) {
     cmdprintlistbox->hide();
     grid_->removeWidget(cmdprintlistbox);
     grid_->addWidget(cmdprintlistbox, row_of(index), kPrintColumn);
-    cmdprintlistbox->setText(own_button(index) ? kPrintLeft : kPrintRight);
+    cmdprintlistbox->setText(is_own_report(index) ? kPrintLeft : kPrintRight);
 }
 
 void ReportMenu::show_report_list() {
@@ -321,17 +313,11 @@ void ReportMenu::menu_button_pressed(int index) {
     if (index < 0 || index >= kMenuButtons || busy_)
         return;
     // Only the own reports are an employee's; the rest is refused whatever reached it.
-    if (!own_button(index) && !manager_present())
+    if (!is_own_report(index) && !manager_present())
         return;
     hide_manager_frames(false);
-    checksuite(st_);
-    if (st_.settings.suitemissing == 1) {
-        st_.dialogs().message(
-            QStringLiteral("Punchwell cannot connect to Parvela.\r\n"
-                           "You cannot punch in or out unless this\nproblem is corrected."),
-            QStringLiteral("Punchwell - Connection Problem"), Icon::Information);
+    if (!suite_reachable(st_))
         return;
-    }
     place_print_button(index);
     win_.lstpayrate->clear();
     st_.run.report_index = index;
@@ -373,7 +359,7 @@ void ReportMenu::menu_button_pressed(int index) {
 
 void ReportMenu::run_menu_report(int index) {
     std::optional<bool> offer;
-    if (own_button(index)) {
+    if (is_own_report(index)) {
         show_report_list();
         offer = own_report(st_, *win_.lstpayrate, index);
     } else {

@@ -11,6 +11,8 @@
 // empty does nothing. The panel content lives inside Tclock::frareport, so every screen
 // clear hides it with the panel.
 
+#include "reportlines.h"
+
 #include <QObject>
 #include <array>
 #include <functional>
@@ -36,8 +38,6 @@ struct MenuActions {
     std::function<void()> export_punches; // "Export Punches" (remote station)
     std::function<void()> import_punches; // "Import Punches" (main station)
 };
-
-inline constexpr int kMenuButtons = 18;
 
 // Set true on every frame and window that only a manager may use (the misc report frame, the
 // password frame, the punch editor, the configuration window, the report viewer): the menu
@@ -73,6 +73,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The constructor's steps: the heading, the eighteen buttons with "Print Report" and the
+    // places of Import and Export, the manager password frame, the window's buttons.
+    void create_heading(QFrame* panel);
+    void create_buttons(QFrame* panel);
+    void create_password_frame(QFrame* panel);
+    void connect_window();
+
     bool manager_present() const;
     // Runs a manager action only while a manager is identified.
     void run_manager_action(const std::function<void()>& action);
@@ -90,14 +97,11 @@ private:
     bool busy_ = false;
 };
 
-// Builds the menu into win and returns it (owned by win).
 // What the manager menu's heading adds: " - N to review" while N punches wait for a
 // manager (status 3), else nothing.
 QString review_note(Station& st);
 
+// Builds the menu into win and returns it (owned by win).
 ReportMenu& connect_menus(Station& st, Tclock& win, MenuActions actions);
-
-// The caption of each menu button, by index.
-QString menu_caption(int index);
 
 } // namespace pw

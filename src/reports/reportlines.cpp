@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QVariant>
+#include <array>
 #include <cmath>
 
 namespace pw {
@@ -38,8 +39,49 @@ const QString kFiveBlanks = QStringLiteral("     ");
 
 } // namespace
 
+const MenuEntry& menu_entry(int index) {
+    static const std::array<MenuEntry, kMenuButtons> entries{{
+        {"Who's Punched In?", "Who's Punched In Right Now", "tclk00a.rpt"},
+        {"Range of Employees", "Range of Employees", "tclk01a.rpt"},
+        {"Range of Jobs", "Range of Jobs", "tclk02a.rpt"},
+        {"Recorded vs Adjusted Punch Times", "Actual vs Adjusted Times", "tclk03a.rpt"},
+        {"Punch IN Time Range", "Punch IN Time Range", "tclk04a.rpt"},
+        {"Sync Network Clock"},
+        {"Configuration"},
+        {"Edit Punches"},
+        {"\"Bad\" Punches", "'Bad' Punches", "tclk05a.rpt"},
+        {"Help"},
+        {"My Punches - Today", "My Punches Today", "", true},
+        {"My Punches This Month", "My Punches This Month", "", true},
+        {"My Punches Last Month", "My Punches Last Month", "", true},
+        {"My Hours This Month", "My Hours This Month", "", true},
+        {"My Hours Last Month", "My Hours Last Month", "", true},
+        {"My Hours This Quarter", "My Hours This Quarter", "", true},
+        {"Punch OUT Time Range", "Punch OUT Time Range", "tclk06a.rpt"},
+        {"Misc. Punch Reports"},
+    }};
+    static const MenuEntry none{""};
+    return index >= 0 && index < kMenuButtons ? entries[static_cast<size_t>(index)] : none;
+}
+
+QString menu_caption(int index) {
+    return QString::fromLatin1(menu_entry(index).caption);
+}
+
+QString quick_title(int index) {
+    return QString::fromLatin1(menu_entry(index).title);
+}
+
+QString template_name(int index) {
+    return QString::fromLatin1(menu_entry(index).report_template);
+}
+
 bool is_report_index(int index) {
-    return (index >= 0 && index <= 4) || index == 8 || (index >= 10 && index <= 16);
+    return *menu_entry(index).title != '\0';
+}
+
+bool is_own_report(int index) {
+    return menu_entry(index).own;
 }
 
 QString format_blank_hash(double v) {

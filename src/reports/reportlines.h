@@ -1,7 +1,7 @@
 #pragma once
-// The text of the on-screen reports: the number formats of the report lines, the lines each
-// punch row becomes by report index, and the footers. Pure functions: the engine feeds them
-// rows and writes what they return.
+// The text of the on-screen reports: the table of the menu's buttons and their reports, the
+// number formats of the report lines, the lines each punch row becomes by report index, and
+// the footers. Pure functions: the engine feeds them rows and writes what they return.
 
 #include <QString>
 #include <QStringList>
@@ -25,7 +25,26 @@ enum ReportIndex {
     kPunchOutTimeRange = 16,
 };
 
+inline constexpr int kMenuButtons = 18;
+
+// What each menu button is, by index: its caption; for a report, the quick print's title, the
+// detailed print's template and whose report it is. A button without a title is an action.
+struct MenuEntry {
+    const char* caption;
+    const char* title = "";           // "" for an action
+    const char* report_template = ""; // "" for the employee's own reports and the actions
+    bool own = false;                 // the employee's own report (the "Report" menu)
+};
+
+// The entry of a button, an empty one outside 0 to 17.
+const MenuEntry& menu_entry(int index);
+QString menu_caption(int index);
+// The quick print's title of a report ("Who's Punched In Right Now"), "" for none.
+QString quick_title(int index);
+// The template file of a report ("tclk00a.rpt"); "" for the own reports.
+QString template_name(int index);
 bool is_report_index(int index);
+bool is_own_report(int index);
 
 // The number formats, each rounding to two decimals with a decimal point and no thousands
 // separator. A negative number gets its minus sign in front of everything, blank included.

@@ -1,6 +1,7 @@
 #include "messages.h"
 
 #include "db.h"
+#include "settings.h"
 #include "station.h"
 
 namespace pw {
@@ -66,6 +67,17 @@ void expire_open_question(Station& st) {
     if (st.run.receipt_asked.isValid() &&
         st.run.receipt_asked.secsTo(st.clock().now()) >= kWaitSecs)
         close_open_question(st);
+}
+
+bool suite_reachable(Station& st) {
+    checksuite(st);
+    if (st.settings.suitemissing != 1)
+        return true;
+    st.dialogs().message(QStringLiteral("Punchwell cannot connect to Parvela.\r\n"
+                                        "You cannot punch in or out unless this\nproblem is "
+                                        "corrected."),
+                         QStringLiteral("Punchwell - Connection Problem"), Icon::Information);
+    return false;
 }
 
 void pausesecond(Station& st) {

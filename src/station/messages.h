@@ -25,6 +25,10 @@ void adminlog(Station& st, const QString& text);
 void close_open_question(Station& st);
 void expire_open_question(Station& st);
 
+// checksuite; when the suite cannot be reached, the "Punchwell - Connection Problem" box and
+// false. Every action that touches the shared data asks this first.
+bool suite_reachable(Station& st);
+
 // Waits one second (through the clock, so tests do not wait).
 void pausesecond(Station& st);
 

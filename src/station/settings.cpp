@@ -109,16 +109,6 @@ void read_pr(Station& st, Settings& s) {
     s = next;
 }
 
-void read_holidays(Station& st, Settings& s) {
-    const std::optional<QStringList> read = holiday_keys(st);
-    if (!read)
-        return;
-    const QStringList& keys = *read;
-    for (qsizetype n = 0; n < keys.size(); ++n)
-        s.holidays[n + 1] = keys[n];
-    s.holidays[0] = QString::number(keys.size());
-}
-
 // Creates tclock.ini when missing, then reads its three numbers. Every failure here leaves
 // the fields as they were: the station runs fine on its defaults.
 void read_tclock_ini(Station& st, Settings& s) {
@@ -170,8 +160,12 @@ std::optional<QStringList> holiday_keys(Station& st) {
     return read_fields(QString::fromUtf8(*bytes), kMaxHolidays);
 }
 
-int Settings::holiday_count() const {
-    return holidays[0].toInt();
+bool holiday_on(Station& st, int date) {
+    const std::optional<QStringList> keys = holiday_keys(st);
+    if (!keys)
+        return false;
+    const QString key = QStringLiteral("%1").arg(date % 10000, 4, 10, QLatin1Char('0'));
+    return keys->contains(key);
 }
 
 QString default_reason(int n) {
@@ -256,8 +250,6 @@ void loadsettings(Station& st) {
     for (int n = 1; n <= 6; ++n)
         if (s.reasons[n].isEmpty())
             s.reasons[n] = default_reason(n);
-
-    read_holidays(st, s);
 
     s.tclockini = s.localdrive + QStringLiteral("tclock.ini");
     read_tclock_ini(st, s);

@@ -1,7 +1,7 @@
 #pragma once
 // The Settings record: the node's folders and numbers from parvnode.ini, the names derived
-// from them, the pay rules from the payroll table pr, the holiday list and the station's
-// tclock.ini. Filled by initnode and loadsettings; read everywhere.
+// from them, the pay rules from the payroll table pr and the station's tclock.ini; the holiday
+// list is read when asked. Filled by initnode and loadsettings; read everywhere.
 
 #include <QString>
 #include <QStringList>
@@ -53,15 +53,10 @@ struct Settings {
     // the same ones does not write it again.
     QString range_note;
 
-    // From holiday.dat: entry 0 the count as text, entries 1.. the keys MMDD.
-    std::array<QString, 367> holidays;
-
     // From tclock.ini.
     int receiptprinter = 0;
     int printertype = 0;
     int remotemode = 0;
-
-    int holiday_count() const;
 };
 
 // Pay settings out of their ranges count as 0, wherever they come from: a rounding unit above
@@ -76,9 +71,14 @@ QString default_reason(int n);
 bool initnode(Station& st);
 // Sets suitemissing: 1 unless mapdrive + "parv.exe" is found.
 void checksuite(Station& st);
-// The keys MMDD of mapdrive holiday.dat as they stand now; nullopt when it cannot be read.
+// The keys MMDD of mapdrive holiday.dat as they stand now (at most 366); nullopt when it
+// cannot be read.
 std::optional<QStringList> holiday_keys(Station& st);
-// Reads pr, holiday.dat and tclock.ini (creating or completing tclock.ini). A pr that cannot
+// Whether holiday.dat, read now, lists the month and day of the YYYYMMDD date. Read when
+// asked, never kept: the banner and holiday pay see the file other stations see, also after
+// it changed during the day. A file that cannot be read holds no holiday.
+bool holiday_on(Station& st, int date);
+// Reads pr and tclock.ini (creating or completing tclock.ini). A pr that cannot
 // be read leaves payrules_loaded false (logged, no box): the caller says so and tries again.
 void loadsettings(Station& st);
 // The message line while the pay rules cannot be read.

@@ -30,7 +30,6 @@ struct Platform {
 struct RunState {
     int alreadyrunning = 0; // -5 when another copy was found at start-up
     int clearcountdown = 0;
-    int holidaytoday = 0;
     int printeroff = 0;
     int report_index = 0;
     // While a receipt question waits: when it was asked (it answers itself No 15 s on).
@@ -90,8 +89,7 @@ public:
     PasswordGuard passwords;
     RunState run;
     Ranges ranges;
-    QString todaytext; // MM-DD-YYYY
-    int today = 0;     // YYYYMMDD
+    int today = 0; // YYYYMMDD
 
 private:
     Platform io_;

@@ -4,6 +4,7 @@
 #include "station/settings.h"
 #include "station/station.h"
 #include "window/identify.h"
+#include "window/startup.h"
 #include "window/tclock.h"
 
 #include <QCoreApplication>
@@ -46,6 +47,8 @@ void PunchScreen::restore() {
 void PunchScreen::finish(Station& st) {
     win_.cmdclose->setEnabled(true);
     win_.show_wait(false);
+    // The banner agrees with the holiday.dat the punch was paid by.
+    checkholiday(st, win_);
     QStringList lines;
     for (int i = 0; i < win_.lstjob->count(); ++i)
         lines << win_.lstjob->item(i)->text();

@@ -209,21 +209,10 @@ void tick(Station& st, Tclock& win) {
 }
 
 void checkholiday(Station& st, Tclock& win) {
-    const double count = val(st.settings.holidays[0]);
-    if (count < 1)
-        return;
-    const QString date = st.clock().now().toString(QStringLiteral("MM-dd-yyyy"));
-    const QString key = date.left(2) + date.mid(3, 2);
-    const int last = count > 366 ? 366 : static_cast<int>(count);
-    st.run.holidaytoday = 0;
-    for (int i = 1; i <= last; ++i) {
-        if (st.settings.holidays[i] == key) {
-            st.run.holidaytoday = 1;
-            break;
-        }
-    }
-    win.lblholiday->setText(st.run.holidaytoday == 1 ? QStringLiteral("HOLIDAY HOURS TODAY")
-                                                     : QString());
+    const QDate today = st.clock().now().date();
+    // Only the month and day count.
+    const bool holiday = holiday_on(st, today.month() * 100 + today.day());
+    win.lblholiday->setText(holiday ? QStringLiteral("HOLIDAY HOURS TODAY") : QString());
 }
 
 void showmessageline(Station& st, Tclock& win) {

@@ -38,7 +38,7 @@ void wait_for_payrules(Station& st, Tclock& win);
 // Runs once a second on Timer1.
 void tick(Station& st, Tclock& win);
 
-// Sets holidaytoday and the holiday banner from today's month and day.
+// The holiday banner from today's month and day, as holiday.dat lists them now.
 void checkholiday(Station& st, Tclock& win);
 // The message line: the first line of mapdrive punchwell.txt, or empty.
 void showmessageline(Station& st, Tclock& win);

@@ -7,6 +7,7 @@
 #include "window/identify.h"
 #include "window/startup.h"
 
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -29,18 +30,20 @@ const QString kShift = "tckempid = 9 and tckjobcode = 10";
 // Employee 9 punches in for job 10 and out again through the window, each on the clock's
 // time of the case; between the two, at the out time, the identification screen shows the
 // open punch. Defaults: no rounding, no shift limit, week from Sunday,
-// job 10 without a break rule (null, copied as 0); holidays 0101 and 1225.
+// job 10 without a break rule (null, copied as 0); holidays 0101 and 1225. After the punch out
+// the holiday banner agrees with holiday.dat as the pay read it.
 TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
     const struct {
         const char* what;
-        const char* rules;            // pr's pay rules; after ";" job 10's break rule
-        const char* worked;           // "YYYYMMDD=hours" already on a day
-        const char *in_at, *out_at;   // the clock at Punch IN and at Punch OUT
-        const char *in, *out;         // "indate adjtimein" and "outdate adjtimeout status"
-        const char *hours, *overtime; // the shift's hours; the overtime row's, if any
-        const char *so_far, *receipt; // hours so far; the receipt's hours and overtime
-        const char* zone = nullptr;   // TZ; the clock times may name their offset
-        const char* reason = nullptr; // tckadjreason of a shift sent to the manager
+        const char* rules;                 // pr's pay rules; after ";" job 10's break rule
+        const char* worked;                // "YYYYMMDD=hours" already on a day
+        const char *in_at, *out_at;        // the clock at Punch IN and at Punch OUT
+        const char *in, *out;              // "indate adjtimein" and "outdate adjtimeout status"
+        const char *hours, *overtime;      // the shift's hours; the overtime row's, if any
+        const char *so_far, *receipt;      // hours so far; the receipt's hours and overtime
+        const char* zone = nullptr;        // TZ; the clock times may name their offset
+        const char* reason = nullptr;      // tckadjreason of a shift sent to the manager
+        const char* holidays_in = nullptr; // holiday.dat until the punch out, when other
     } cases[] = {
         {"in 23:53 rounded up by 15 stays on its day", "inrounding = 15, shiftlimit = 12", "",
          "2026-12-06 23:53:00", "2026-12-07 06:00:00", "20261206 23:59:00", "20261207 06:00:00 2",
@@ -80,6 +83,9 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
         {"Christmas Day crossing the 40", "", "20261221=36", "2026-12-25 14:00:00",
          "2026-12-26 00:30:00", "20261225 14:00:00", "20261226 00:30:00 2",
          "reghours=10.5 holidayhours=4", "holidayhours=6.5", "10.5", "4 6.5"},
+        {"Christmas written into holiday.dat during the shift", "", "", "2026-12-25 08:00:00",
+         "2026-12-25 16:00:00", "20261225 08:00:00", "20261225 16:00:00 2",
+         "reghours=8 holidayhours=8", "", "8", "8", nullptr, nullptr, "0101\r\n"},
         {"Christmas Eve into Christmas: regular hours", "", "", "2026-12-24 18:00:00",
          "2026-12-25 02:00:00", "20261224 18:00:00", "20261225 02:00:00 2",
          "reghours=8 adjreghours=8", "", "8", "8"},
@@ -101,7 +107,8 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
         t.emp("update jobs set breaktime = null, breakreduction = null");
         if (rules.size() > 1)
             t.emp("update jobs set " + rules[1]);
-        t.env.write_file(t.env.data("holiday.dat"), "0101,1225\r\n");
+        t.env.write_file(t.env.data("holiday.dat"),
+                         c.holidays_in ? c.holidays_in : "0101,1225\r\n");
         if (*c.worked)
             t.worked(QString(c.worked).left(8).toInt(), QString(c.worked).mid(9).toDouble());
         t.env.clock.set(c.in_at);
@@ -117,6 +124,7 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
             merged(test::kOpenPunch,
                    fields(QString("indate=%1 timein=%2 adjtimein=%3").arg(i[0], timein, i[1])));
         t.env.clock.set(c.out_at);
+        t.env.write_file(t.env.data("holiday.dat"), "0101,1225\r\n");
         // What the screens show of the open punch at the out time.
         t.login();
         EXPECT_EQ(t.lines().mid(1, 5),
@@ -148,6 +156,8 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
             expect_punch(rows[1], merged(out, fields(c.overtime)));
 
         const QString today = QString(c.out_at).left(10).remove('-');
+        EXPECT_EQ(t.win.lblholiday->text(),
+                  QString("0101,1225").contains(today.right(4)) ? "HOLIDAY HOURS TODAY" : "");
         // The result: the clock's time, the shift's hours (overtime included) and, for a shift
         // sent to the manager, why.
         const QStringList paid_now = QString(c.receipt).split(' ');

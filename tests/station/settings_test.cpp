@@ -141,21 +141,17 @@ TEST(Loadsettings, PrValuesNullDefaultsAndHolidayList) {
     EXPECT_TRUE(env.read_file(admlog).endsWith("treated as 0: wwstartday -1\r\n"));
     QFile::remove(admlog);
 
-    auto first = [&] { return QStringList(s.holidays.begin(), s.holidays.begin() + 4); };
+    // holiday.dat is read when asked: a missing file holds no holiday; more than a year's
+    // days stop at 366.
     const QString file = env.data("holiday.dat");
     QFile::remove(file);
-    s.holidays[0] = "1";
-    s.holidays[1] = "0704";
-    loadsettings(env.st);
-    EXPECT_EQ(first(), QStringList({"1", "0704", "", ""}));
-    // Lists of every length are met by the banner; more than a year's days stop at 366.
-
+    EXPECT_FALSE(holiday_on(env.st, 20040704));
     QByteArray many;
     for (int n = 1; n <= 400; ++n)
         many += QByteArray::number(1000 + n) + (n % 10 ? "," : "\n");
     env.write_file(file, many);
-    loadsettings(env.st);
-    EXPECT_EQ(s.holidays[0] + " " + s.holidays[366], "366 1366");
+    EXPECT_EQ(std::tuple(holiday_on(env.st, 20041366), holiday_on(env.st, 20041367)),
+              std::tuple(true, false));
 }
 
 TEST(Loadsettings, MissingConfigOrRowKeepsValuesAndLoadsTheRest) {
