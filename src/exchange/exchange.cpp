@@ -103,7 +103,8 @@ ExportResult write_export(Station& st, const QString& db_file, const ExportRange
             .toInt();
     QByteArray lines;
     {
-        RowStatement rows(db, QStringLiteral("select * from punch where ") + query.where +
+        RowStatement rows(db, QStringLiteral("select ") + punch_select_list() +
+                                  QStringLiteral(" from punch where ") + query.where +
                                   QStringLiteral(" order by rowid"));
         rows.query(query.binds);
         QVariantList values;
