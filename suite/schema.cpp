@@ -1,53 +1,11 @@
 #include "schema.h"
 
+#include "punch/punchtable.h"
 #include "station/db.h"
 
 namespace suite {
 
 namespace {
-
-// Name and SQL type of each punch column, in table order.
-const QList<QPair<QString, QString>>& punch_layout() {
-    static const QList<QPair<QString, QString>> layout = {
-        {"tckindate", "integer default 0"},
-        {"tckempid", "integer default 0"},
-        {"tckjobcode", "integer default 0"},
-        {"tckjobdescription", "text"},
-        {"tckpayrate", "real default 0"},
-        {"tckbreaktime", "real default 0"},
-        {"tckbreakreduction", "real default 0"},
-        {"tcktimein", "text"},
-        {"tckoutdate", "integer default 0"},
-        {"tcktimeout", "text"},
-        {"tckreghours", "real default 0"},
-        {"tckothours", "real default 0"},
-        {"tckholidayothrs", "real default 0"},
-        {"tckvachours", "real default 0"},
-        {"tcksickhours", "real default 0"},
-        {"tckholidayhours", "real default 0"},
-        {"tcktips", "real default 0"},
-        {"tckadjreason", "text"},
-        {"tckexport", "integer default null"},
-        {"tcknode", "integer default 0"},
-        {"tckdept", "integer default 0"},
-        {"tckpayperiod", "integer default 0"},
-        {"tckadjtimein", "text"},
-        {"tckadjtimeout", "text"},
-        {"tckadjreghours", "real default 0"},
-        {"tckposted", "integer default 0"},
-        {"tckpostdate", "integer default 0"},
-        {"tckcomment", "text"},
-        {"tckstatus", "integer default 0"},
-    };
-    return layout;
-}
-
-QString punch_table_sql(const QString& table) {
-    QStringList cols;
-    for (const auto& [name, type] : punch_layout())
-        cols << name + " " + type;
-    return "create table " + table + " (" + cols.join(", ") + ")";
-}
 
 // Creates the database (a file, or a schema where access names a server) and runs the
 // statements in one transaction. The station's database layer maps the types.
@@ -69,20 +27,10 @@ bool create(const QString& path, const pw::DbAccess& access, const QStringList& 
 
 } // namespace
 
-const QStringList& punch_columns() {
-    static const QStringList names = [] {
-        QStringList n;
-        for (const auto& col : punch_layout())
-            n << col.first;
-        return n;
-    }();
-    return names;
-}
-
 QStringList punch_statements() {
     return {
-        punch_table_sql("punch"),
-        punch_table_sql("history"),
+        pw::punch_table_sql("punch"),
+        pw::punch_table_sql("history"),
         "create index punch_emp_status on punch (tckempid, tckstatus)",
         "create index punch_emp_indate on punch (tckempid, tckindate)",
         "create index punch_indate on punch (tckindate)",
@@ -143,7 +91,7 @@ bool create_pos_db(const QString& path, const pw::DbAccess& access, QString* why
 
 QStringList report_statements() {
     return {
-        punch_table_sql("punch"),
+        pw::punch_table_sql("punch"),
         "create table headings (ctlcompname text, ctlselect text, "
         "ctlauxtitle text, ctlseq text, ctllinetop text)",
         "insert into headings (ctlcompname) values ('')",

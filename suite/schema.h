@@ -10,9 +10,6 @@
 
 namespace suite {
 
-// Column names of punch and history, in their fixed order.
-const QStringList& punch_columns();
-
 bool create_punch_db(const QString& path, const pw::DbAccess& access,
                      QString* why = nullptr); // punch, history
 bool create_emp_db(const QString& path, const pw::DbAccess& access,

@@ -39,10 +39,12 @@ bool archivepurge(Station& st) {
     try {
         Db db(file, DbMode::ReadWrite, st.db_access());
         Transaction t(db, WriteLock::Bulk);
-        // history has punch's columns in punch's order: "select *" copies by position.
-        QSqlQuery copy = db.run(QStringLiteral("insert into history select * from punch where ") +
-                                    kInRange + QStringLiteral(" order by rowid"),
-                                {from, to});
+        const QString columns = punch_select_list();
+        QSqlQuery copy =
+            db.run(QStringLiteral("insert into history (") + columns + QStringLiteral(") select ") +
+                       columns + QStringLiteral(" from punch where ") + kInRange +
+                       QStringLiteral(" order by rowid"),
+                   {from, to});
         const int copied = copy.numRowsAffected();
         copy.finish();
         QSqlQuery purge = db.run(QStringLiteral("delete from punch where ") + kInRange, {from, to});

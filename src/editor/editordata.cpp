@@ -23,8 +23,8 @@ struct Where {
 
 // The editor's selection: the employee (when given), the date range with the out date no
 // later than its end (so open punches, out date 0, are included), listed statuses only, and
-// the job when one is chosen. status is the status condition, e.g. "tckstatus <= 4".
-Where selection(std::optional<double> employee, const EditorFilter& f, const QString& status) {
+// the job when one is chosen. status is the status condition with its binds.
+Where selection(std::optional<double> employee, const EditorFilter& f, const Where& status) {
     Where w;
     QStringList parts;
     if (employee) {
@@ -32,8 +32,9 @@ Where selection(std::optional<double> employee, const EditorFilter& f, const QSt
         w.binds << *employee;
     }
     parts << QStringLiteral("tckindate >= ?") << QStringLiteral("tckindate <= ?")
-          << QStringLiteral("tckoutdate <= ?") << status;
+          << QStringLiteral("tckoutdate <= ?") << status.sql;
     w.binds << f.from_date << f.to_date << f.to_date;
+    w.binds += status.binds;
     if (f.job >= 1) {
         parts << QStringLiteral("tckjobcode = ?");
         w.binds << f.job;
@@ -42,7 +43,7 @@ Where selection(std::optional<double> employee, const EditorFilter& f, const QSt
     return w;
 }
 
-const QString kListed = QStringLiteral("tckstatus <= 4");
+const Where kListed{QStringLiteral("tckstatus <= ?"), {int(kApproved)}};
 
 Db punch_db(Station& st, DbMode mode) {
     return Db(st.path(st.settings.punchdb), mode, st.db_access());
@@ -194,19 +195,9 @@ void add_new_punch(Station& st, const NewPunch& punch, const PunchBoxes& boxes) 
     values.insert(QStringLiteral("tckjobdescription"), punch.job_description.left(20));
     values.insert(QStringLiteral("tckpayrate"), std::round(punch.payrate * 10000) / 10000);
     values.insert(QStringLiteral("tckindate"), to_long(val(boxes[box::indate])));
-    QStringList names;
-    QStringList marks;
-    QVariantList binds;
-    for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        names << it.key();
-        marks << QStringLiteral("?");
-        binds << it.value();
-    }
     Db db = punch_db(st, DbMode::ReadWrite);
     Transaction t(db);
-    db.run(QStringLiteral("insert into punch (") + names.join(QStringLiteral(", ")) +
-               QStringLiteral(") values (") + marks.join(QStringLiteral(", ")) + u')',
-           binds);
+    db.run(insert_sql(QStringLiteral("punch"), values.keys()), values.values());
     t.commit();
 }
 
@@ -215,17 +206,19 @@ ApproveResult approve_all(Station& st, double employee, const EditorFilter& filt
     Db db = punch_db(st, DbMode::ReadWrite);
     Transaction t(db);
     if (!bad_confirmed) {
-        const Where bad = selection(employee, filter, QStringLiteral("tckstatus = 3"));
+        const Where bad =
+            selection(employee, filter, {QStringLiteral("tckstatus = ?"), {int(kBad)}});
         if (db.scalar(QStringLiteral("select count(*) from punch") + bad.sql, bad.binds).toInt() >
             0)
             return ApproveResult::BadPunchesFound; // rolled back: nothing changed
     }
     const Where w =
-        selection(employee, filter, QStringLiteral("tckstatus >= 2 and tckstatus <= 3"));
-    QVariantList binds{QStringLiteral("MGR APPROVED")};
+        selection(employee, filter,
+                  {QStringLiteral("tckstatus >= ? and tckstatus <= ?"), {int(kClosed), int(kBad)}});
+    QVariantList binds{int(kApproved), QStringLiteral("MGR APPROVED")};
     binds += w.binds;
     QSqlQuery q =
-        db.run(QStringLiteral("update punch set tckstatus = 4, tckadjreason = ?") + w.sql, binds);
+        db.run(QStringLiteral("update punch set tckstatus = ?, tckadjreason = ?") + w.sql, binds);
     if (approved)
         *approved = q.numRowsAffected();
     q.finish();

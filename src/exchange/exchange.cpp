@@ -103,7 +103,8 @@ ExportResult write_export(Station& st, const QString& db_file, const ExportRange
             .toInt();
     QByteArray lines;
     {
-        RowStatement rows(db, QStringLiteral("select * from punch where ") + query.where +
+        RowStatement rows(db, QStringLiteral("select ") + punch_select_list() +
+                                  QStringLiteral(" from punch where ") + query.where +
                                   QStringLiteral(" order by rowid"));
         rows.query(query.binds);
         QVariantList values;
@@ -159,11 +160,7 @@ bool same_line(const QVariantList& a, const QVariantList& b) {
 
 ImportResult import_records(Station& st, const QString& db_file, const QByteArray& bytes) {
     Db db(db_file, DbMode::ReadWrite, st.db_access());
-    PunchBuffer layout;
-    read_punch_row(db, marker_query(), layout);
-    if (layout.field_count() < col::count)
-        throw DbError(3018, QStringLiteral("The punch table lacks columns."));
-    const ImportRecords file = read_import_file(bytes, {layout.names, layout.types});
+    const ImportRecords file = read_import_file(bytes, punch_transfer_layout());
     ImportResult result;
     if (file.error_line > 0) {
         result.error_line = file.error_line;
@@ -171,14 +168,8 @@ ImportResult import_records(Station& st, const QString& db_file, const QByteArra
         return result;
     }
 
-    QStringList names, marks;
-    for (const QString& name : std::as_const(layout.names)) {
-        names << u'"' + name + u'"';
-        marks << QStringLiteral("?");
-    }
     Transaction t(db, WriteLock::Import); // the stations punch on meanwhile
-    RowStatement insert(db, QStringLiteral("insert into punch (") + names.join(u',') +
-                                QStringLiteral(") values (") + marks.join(u',') + u')');
+    RowStatement insert(db, punch_insert_sql(QStringLiteral("punch")));
     RowStatement held(
         db, QStringLiteral("select count(*) from punch where tckempid = ? and tckindate = ? and "
                            "coalesce(tcktimein, '') = ? and coalesce(tckjobcode, 0) = ? and "

@@ -198,20 +198,7 @@ QString misfit(const QVariant& value, FieldType type, int pos) {
 } // namespace
 
 const TransferLayout& punch_transfer_layout() {
-    using T = FieldType;
-    static const TransferLayout layout{
-        {"tckindate",       "tckempid",     "tckjobcode",        "tckjobdescription",
-         "tckpayrate",      "tckbreaktime", "tckbreakreduction", "tcktimein",
-         "tckoutdate",      "tcktimeout",   "tckreghours",       "tckothours",
-         "tckholidayothrs", "tckvachours",  "tcksickhours",      "tckholidayhours",
-         "tcktips",         "tckadjreason", "tckexport",         "tcknode",
-         "tckdept",         "tckpayperiod", "tckadjtimein",      "tckadjtimeout",
-         "tckadjreghours",  "tckposted",    "tckpostdate",       "tckcomment",
-         "tckstatus"},
-        {T::Integer, T::Integer, T::Integer, T::Text,    T::Real,    T::Real,    T::Real, T::Text,
-         T::Integer, T::Text,    T::Real,    T::Real,    T::Real,    T::Real,    T::Real, T::Real,
-         T::Real,    T::Text,    T::Integer, T::Integer, T::Integer, T::Integer, T::Text, T::Text,
-         T::Real,    T::Integer, T::Integer, T::Text,    T::Integer}};
+    static const TransferLayout layout{punch_column_names(), punch_column_types()};
     return layout;
 }
 
@@ -288,7 +275,7 @@ ImportRecords read_import_file(const QByteArray& bytes, const TransferLayout& la
                         QStringLiteral("has \"%1\" in %2, %3").arg(shown, layout.names[i], why);
                     return false;
                 }
-                values << stored_value(v, layout.types[i], i, layout.names[i]);
+                values << stored_value(v, i);
             }
             out.records << values;
             out.lines << line;

@@ -51,7 +51,7 @@ struct TransferLayout {
     QStringList names;
     QList<FieldType> types;
 };
-// The punch table as the suite creates it, for readers without a database at hand.
+// The punch table's columns as its definition gives them.
 const TransferLayout& punch_transfer_layout();
 
 // An import file's records, each value as its column stores it, or the first line that
@@ -63,8 +63,9 @@ struct ImportRecords {
     QString error;      // what is wrong on error_line, naming the field
 };
 
-// Reads an import file's bytes (UTF-8) into records for layout. Needs no database nor
-// window; on error no record is returned.
+// Reads an import file's bytes (UTF-8) into records for layout, the punch table's (values are
+// stored as its columns store them). Needs no database nor window; on error no record is
+// returned.
 ImportRecords read_import_file(const QByteArray& bytes, const TransferLayout& layout);
 
 } // namespace pw

@@ -64,8 +64,8 @@ std::optional<OpenPunch> find_open_punch(Db& db, double employee) {
     QSqlQuery q = db.run(QStringLiteral("select tckindate, tckadjtimein, tckbreaktime, "
                                         "tckbreakreduction, tckjobcode, tckjobdescription, "
                                         "tckempid, tcktimein, tcknode "
-                                        "from punch where tckempid = ? and tckstatus = 1"),
-                         {employee});
+                                        "from punch where tckempid = ? and tckstatus = ?"),
+                         {employee, int(kOpen)});
     if (!fetch(q))
         return std::nullopt;
     OpenPunch p;

@@ -3,31 +3,13 @@
 #include "station/db.h"
 #include "station/station.h"
 
-#include <QSqlField>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <algorithm>
 #include <cmath>
 
 namespace pw {
 
 namespace {
-
-FieldType field_type(const QSqlField& field) {
-    switch (field.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Bool:
-        return FieldType::Integer;
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return FieldType::Real;
-    default:
-        return FieldType::Text;
-    }
-}
 
 bool is_number(FieldType type) {
     return type != FieldType::Text;
@@ -36,13 +18,6 @@ bool is_number(FieldType type) {
 // Unset values (never read nor assigned) and NULLs are never written.
 bool writable(const QVariant& v) {
     return v.isValid() && !v.isNull();
-}
-
-// Identifiers come from the table's own field list, but are quoted all the same.
-QString quoted(const QString& name) {
-    QString q = name;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
 double round_to(double v, int decimals) {
@@ -100,16 +75,18 @@ QDate day_of(qint64 yyyymmdd) {
 double PunchBuffer::number(int pos) const {
     return values.value(pos).toDouble();
 }
-QVariant stored_value(const QVariant& v, FieldType type, int pos, const QString& name) {
-    if (type == FieldType::Text)
+QVariant stored_value(const QVariant& v, int pos) {
+    const PunchColumn& column = kPunchColumns.at(pos);
+    if (column.type == FieldType::Text)
         return v.toString();
     bool ok = false;
     const double d = v.toDouble(&ok);
     if (!ok || !std::isfinite(d))
-        throw DbError(13, QStringLiteral("Data type mismatch in field %1.").arg(name));
-    if (type == FieldType::Integer)
+        throw DbError(
+            13, QStringLiteral("Data type mismatch in field %1.").arg(punch_column_names()[pos]));
+    if (column.type == FieldType::Integer)
         return static_cast<qlonglong>(std::llround(d));
-    return round_to(d, pos == col::tckpayrate ? 4 : 2);
+    return round_to(d, column.decimals);
 }
 
 int PunchBuffer::integer(int pos) const {
@@ -124,10 +101,6 @@ void set_busy(PunchBuffer& buf) {
 }
 void clear_busy(PunchBuffer& buf) {
     buf.busy = {false, false};
-}
-
-PunchQuery marker_query() {
-    return {QStringLiteral("tckindate = ?"), {kMarkerDate}};
 }
 
 QString punch_db_file(Station& st, const QString& path) {
@@ -152,33 +125,26 @@ RowResult read_punch_row(Db& db, const PunchQuery& query, PunchBuffer& buf) {
     if (empty_query(query))
         return RowResult::Skipped;
     // rowid last, so that positions 0.. are the table's own columns.
-    QSqlQuery q = db.run(QStringLiteral("select *, rowid from punch where ") + where_of(query) +
+    QSqlQuery q = db.run(QStringLiteral("select ") + punch_select_list() +
+                             QStringLiteral(", rowid from punch where ") + where_of(query) +
                              QStringLiteral(" order by rowid limit 1"),
                          query.binds);
-    const bool found = fetch(q);
-    const QSqlRecord rec = q.record();
-    const int count = rec.count() - 1;
-
     PunchBuffer fresh;
     fresh.busy = buf.busy;
-    fresh.last_field_index = count - 1;
-    for (int i = 0; i < count; ++i) {
-        const FieldType type = field_type(rec.field(i));
-        fresh.names << rec.fieldName(i);
-        fresh.types << type;
-        QVariant v;
-        if (found) {
-            v = q.value(i);
+    const bool found = fetch(q);
+    if (found) {
+        for (int i = 0; i < col::count; ++i) {
+            const FieldType type = kPunchColumns[i].type;
+            QVariant v = q.value(i);
             fresh.stored << v;
             if (is_number(type) && (v.isNull() || v.toString().isEmpty()))
                 v = type == FieldType::Integer ? QVariant(qlonglong(0)) : QVariant(0.0);
             else if (v.isNull())
                 v = QVariant(QMetaType::fromType<QString>());
+            fresh.values[i] = std::move(v);
         }
-        fresh.values << v;
+        fresh.rowid = q.value(col::count).toLongLong();
     }
-    if (found)
-        fresh.rowid = q.value(count).toLongLong();
     q.finish();
     buf = std::move(fresh);
     return found ? RowResult::Done : RowResult::Quit;
@@ -186,21 +152,19 @@ RowResult read_punch_row(Db& db, const PunchQuery& query, PunchBuffer& buf) {
 
 namespace {
 
-// The buffer's writable columns, quoted, and their values as stored; with before given, only
+// The buffer's writable columns and their values as stored; with before given, only
 // those whose value as stored differs from what before found stored.
 void columns_to_write(const PunchBuffer& buf, const PunchBuffer* before, QStringList& names,
                       QVariantList& binds) {
-    const int count =
-        std::min<int>({buf.field_count(), int(buf.values.size()), int(buf.names.size())});
+    const int count = std::min<int>(int(buf.values.size()), col::count);
     for (int i = 0; i < count; ++i) {
         if (!writable(buf.values[i]))
             continue;
-        QVariant v =
-            stored_value(buf.values[i], buf.types.value(i, FieldType::Text), i, buf.names[i]);
+        QVariant v = stored_value(buf.values[i], i);
         if (before && i < before->stored.size() && !before->stored[i].isNull() &&
             before->stored[i] == v)
             continue;
-        names << quoted(buf.names[i]);
+        names << punch_column_names()[i];
         binds << std::move(v);
     }
 }
@@ -240,25 +204,24 @@ RowResult update_read_row(Db& db, const PunchQuery& query, const PunchBuffer& bu
 RowResult write_punch_row(Db& db, const PunchQuery& query, const PunchBuffer& buf) {
     if (empty_query(query))
         return RowResult::Skipped;
+    if (buf.adding()) {
+        insert_punch_row(db, buf);
+        return RowResult::Done;
+    }
     QStringList names;
     QVariantList binds;
     columns_to_write(buf, nullptr, names, binds);
-
-    if (buf.adding()) {
-        if (names.isEmpty()) {
-            db.run(QStringLiteral("insert into punch default values"));
-        } else {
-            QStringList marks;
-            for (qsizetype i = 0; i < names.size(); ++i)
-                marks << QStringLiteral("?");
-            db.run(QStringLiteral("insert into punch (") + names.join(QLatin1String(", ")) +
-                       QStringLiteral(") values (") + marks.join(QLatin1String(", ")) +
-                       QLatin1Char(')'),
-                   binds);
-        }
-        return RowResult::Done;
-    }
     return update_read_row(db, query, buf, names, binds);
+}
+
+void insert_punch_row(Db& db, const PunchBuffer& buf) {
+    QStringList names;
+    QVariantList binds;
+    columns_to_write(buf, nullptr, names, binds);
+    if (names.isEmpty())
+        db.run(QStringLiteral("insert into punch default values"));
+    else
+        db.run(insert_sql(QStringLiteral("punch"), names), binds);
 }
 
 RowResult update_punch_row(Db& db, const PunchQuery& query, const PunchBuffer& read,

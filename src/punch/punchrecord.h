@@ -1,13 +1,15 @@
 #pragma once
-// The Punch record: one row of the table punch, its status codes and column positions, today's
+// The Punch record: one row of the table punch (defined in punchtable.h), today's
 // date in the two forms the punch code uses, and the positional buffer through which punch in
 // and punch out read and write one row at a time.
 //
 // Rules: the buffer is addressed by column position (pw::col). A read loads the first row the
-// where-clause matches, or only the field list when none does. A write adds a new row when
+// where-clause matches, or leaves every value unset when none does. A write adds a new row when
 // both busy flags are set, and otherwise updates the row that was read, provided it still
 // matches the where-clause, so a row closed meanwhile at another station is left alone. Values
 // that are null or unset are never written. Database failures are thrown as DbError.
+
+#include "punchtable.h"
 
 #include <QDate>
 #include <QHash>
@@ -25,47 +27,6 @@ namespace pw {
 class Db;
 class Station;
 
-// tckstatus. Every query relies on these values and on their order.
-enum PunchStatus { kOpen = 1, kClosed = 2, kBad = 3, kApproved = 4, kExported = 5 };
-
-// Column positions of punch (and history and the report copy), fixed once for the table; the
-// export file carries the columns in this order too.
-namespace col {
-inline constexpr int tckindate = 0;
-inline constexpr int tckempid = 1;
-inline constexpr int tckjobcode = 2;
-inline constexpr int tckjobdescription = 3;
-inline constexpr int tckpayrate = 4;
-inline constexpr int tckbreaktime = 5;
-inline constexpr int tckbreakreduction = 6;
-inline constexpr int tcktimein = 7;
-inline constexpr int tckoutdate = 8;
-inline constexpr int tcktimeout = 9;
-inline constexpr int tckreghours = 10;
-inline constexpr int tckothours = 11;
-inline constexpr int tckholidayothrs = 12;
-inline constexpr int tckvachours = 13;
-inline constexpr int tcksickhours = 14;
-inline constexpr int tckholidayhours = 15;
-inline constexpr int tcktips = 16;
-inline constexpr int tckadjreason = 17;
-inline constexpr int tckexport = 18;
-inline constexpr int tcknode = 19;
-inline constexpr int tckdept = 20;
-inline constexpr int tckpayperiod = 21;
-inline constexpr int tckadjtimein = 22;
-inline constexpr int tckadjtimeout = 23;
-inline constexpr int tckadjreghours = 24;
-inline constexpr int tckposted = 25;
-inline constexpr int tckpostdate = 26;
-inline constexpr int tckcomment = 27;
-inline constexpr int tckstatus = 28;
-inline constexpr int count = 29;
-} // namespace col
-
-// The date no punch carries: a where-clause on it matches nothing and yields the field list.
-inline constexpr int kMarkerDate = 33331231;
-
 // st.today = YYYYMMDD, from the station's clock.
 void set_today(Station& st);
 // A day as the punch dates hold it: YYYYMMDD.
@@ -75,21 +36,15 @@ QString clock_text(const QTime& time);
 // The day a YYYYMMDD number names; invalid when it names none.
 QDate day_of(qint64 yyyymmdd);
 
-// How a column stores its values, from its declared type.
-enum class FieldType { Integer, Real, Text };
-
-// v as a column of type at position pos stores it: whole numbers for integer columns, hours
-// to two decimals and the pay rate to four for real columns. Throws DbError 13 naming the
-// column when a number column gets no finite number.
-QVariant stored_value(const QVariant& v, FieldType type, int pos, const QString& name);
+// v as the punch column at pos stores it: whole numbers for integer columns, real ones to
+// their decimals. Throws DbError 13 naming the column when a number column gets no finite
+// number.
+QVariant stored_value(const QVariant& v, int pos);
 
 // One punch row by position. A value is unset (invalid QVariant) until read or assigned; a
 // text field read as NULL stays a null QVariant so that writing it back leaves it NULL.
 struct PunchBuffer {
-    QVariantList values;
-    QStringList names;
-    QList<FieldType> types;
-    int last_field_index = -1;
+    QVariantList values = QVariantList(col::count);
     // Both set: the next write adds a new row instead of updating the one read.
     std::array<bool, 2> busy{};
     // The row the last read loaded; a write updates this one.
@@ -99,7 +54,6 @@ struct PunchBuffer {
 
     QVariant& operator[](int pos) { return values[pos]; }
     const QVariant& operator[](int pos) const { return values[pos]; }
-    int field_count() const { return last_field_index + 1; }
     bool adding() const { return busy[0] && busy[1]; }
 
     // Typed reads of a value; unset and null read as 0 or an empty text.
@@ -117,12 +71,9 @@ struct PunchQuery {
     QVariantList binds;
 };
 
-// The marker query: no row, the field list only.
-PunchQuery marker_query();
-
 enum class RowResult {
     Done,    // read: the first row loaded; write: the row added or updated
-    Quit,    // read: no row matched (names and types known, values unset); write: no row updated
+    Quit,    // read: no row matched (values unset); write: no row updated
     Skipped, // empty where-clause: nothing was done
 };
 
@@ -133,10 +84,11 @@ QString punch_db_file(Station& st, const QString& path);
 
 // Reads the first row the query matches, or writes the buffer to it, on a database the caller
 // has opened, so that several reads and writes can share one connection and one Transaction.
-// Return Done, Quit or Skipped; the buffer is left alone unless a row or the field list was
-// read.
+// Return Done, Quit or Skipped; the buffer is left alone when the query is empty.
 RowResult read_punch_row(Db& db, const PunchQuery& query, PunchBuffer& buf);
 RowResult write_punch_row(Db& db, const PunchQuery& query, const PunchBuffer& buf);
+// Adds the buffer as a new row, whatever its busy flags.
+void insert_punch_row(Db& db, const PunchBuffer& buf);
 // Writes to the row read (as write_punch_row updates it) only the columns whose values as
 // stored would differ from what read found stored, so that columns left alone, indexed ones
 // among them, are not rewritten.

@@ -67,18 +67,11 @@ OpenOutcome open_shift(Station& st, const Session& who) {
         out.stopped = true;
         return out;
     }
-    // One connection for the field list, the check and the insert. The check and the
-    // insert share the write lock: of two stations punching the same employee in at
-    // once, the second finds the first one's punch.
+    // One connection for the check and the insert, which share the write lock: of two
+    // stations punching the same employee in at once, the second finds the first one's
+    // punch.
     Db db(file, DbMode::ReadWrite, st.db_access());
     PunchBuffer buf;
-    // The marker read learns the field list; a row carrying the marker date stops the
-    // punch.
-    if (read_punch_row(db, marker_query(), buf) != RowResult::Quit) {
-        out.stopped = true;
-        return out;
-    }
-    set_busy(buf);
     // One reading of the clock for the date and the time, so a punch at midnight cannot
     // take the date of one day and the time of the next.
     const QDateTime now = st.clock().now();
@@ -99,7 +92,7 @@ OpenOutcome open_shift(Station& st, const Session& who) {
     Transaction tx(db);
     out.already = find_open_punch(db, who.number);
     if (!out.already) {
-        write_punch_row(db, marker_query(), buf);
+        insert_punch_row(db, buf);
         keep_in_offset(db, buf, now.offsetFromUtc());
         tx.commit();
     }

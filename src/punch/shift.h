@@ -40,9 +40,9 @@ QByteArray punch_log_line(int date, const QString& time, double employee, int jo
 bool write_punch_log(Station& st, int date, const QString& time, double employee, int job_code,
                      const QString& kind);
 
-// What became of a punch in: stopped (the punch database is missing or a row carries the
-// marker date), another open punch of the employee found instead (already, nothing written),
-// or the open row written with in, the rounded stamp, and punch_time, the clock's time.
+// What became of a punch in: stopped (the punch database is missing; its box was shown),
+// another open punch of the employee found instead (already, nothing written), or the open
+// row written with in, the rounded stamp, and punch_time, the clock's time.
 struct OpenOutcome {
     bool stopped = false;
     std::optional<OpenPunch> already;

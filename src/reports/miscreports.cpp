@@ -49,22 +49,7 @@ void copy_to_work_db(Station& st, const std::vector<QVariantList>& rows) {
     Db db(work_db_path(st), DbMode::ReadWrite, st.db_access());
     as_scratch(db);
     Transaction t(db);
-    QStringList columns;
-    {
-        QSqlQuery q = db.run(QStringLiteral("select * from punch limit 0"));
-        const QSqlRecord rec = q.record();
-        for (int i = 0; i < rec.count(); ++i)
-            columns << u'"' + rec.fieldName(i) + u'"';
-    }
-    const qsizetype width = rows.front().size();
-    if (columns.size() < width)
-        throw DbError(3018, QStringLiteral("The report database's punch table has %1 columns, "
-                                           "the punch rows %2.")
-                                .arg(columns.size())
-                                .arg(width));
-    const QString sql = QStringLiteral("insert into punch (") + columns.mid(0, width).join(u',') +
-                        QStringLiteral(") values (") +
-                        QStringList(width, QStringLiteral("?")).join(u',') + u')';
+    const QString sql = work_copy_sql(rows.front().size());
     for (const QVariantList& values : rows) {
         db.run(sql, values);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

@@ -36,10 +36,6 @@ void let_window_events_run() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-QString quoted(const QString& name) {
-    return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
-}
-
 // Where the columns the lines read stand in the report's rows; -1 for one that is missing.
 struct Positions {
     int empid, jobcode, indate, outdate, payrate, reghours, adjreghours, timein, timeout, adjtimein,
@@ -109,25 +105,6 @@ private:
     QHash<double, std::optional<QString>> known_; // by the row's employee number
 };
 
-// The insert that copies a report row of width columns into the work database's punch
-// table by position.
-QString copy_sql(Db& work, qsizetype width) {
-    QStringList columns;
-    {
-        QSqlQuery q = work.run(QStringLiteral("select * from punch limit 0"));
-        const QSqlRecord rec = q.record();
-        for (int i = 0; i < rec.count(); ++i)
-            columns << quoted(rec.fieldName(i));
-    }
-    if (columns.size() < width)
-        throw DbError(3018, QStringLiteral("The report database's punch table has %1 "
-                                           "columns, the report rows %2.")
-                                .arg(columns.size())
-                                .arg(width));
-    return QStringLiteral("insert into punch (") + columns.mid(0, width).join(u',') +
-           QStringLiteral(") values (") + QStringList(width, QStringLiteral("?")).join(u',') + u')';
-}
-
 // The work database's side of a report: opened at the first copy, all copies in one
 // transaction. A failure here does not stop the list; it is kept and reported at the end,
 // when the list is complete, and the work database then keeps none of the copies.
@@ -171,7 +148,7 @@ private:
         t_.emplace(*db_);
         base_ =
             db_->scalar(QStringLiteral("select coalesce(max(rowid), 0) from punch")).toLongLong();
-        insert_.emplace(*db_, copy_sql(*db_, width_));
+        insert_.emplace(*db_, work_copy_sql(width_));
     }
 
     Station& st_;

@@ -1,5 +1,6 @@
 #include "workdb.h"
 
+#include "punch/punchtable.h"
 #include "station/db.h"
 #include "station/messages.h"
 #include "station/station.h"
@@ -58,6 +59,15 @@ void as_scratch(Db& work) {
         return;
     work.run(QStringLiteral("pragma synchronous = off"));
     work.run(QStringLiteral("pragma journal_mode = memory"));
+}
+
+QString work_copy_sql(qsizetype width) {
+    if (width > col::count)
+        throw DbError(3018, QStringLiteral("The report database's punch table has %1 columns, "
+                                           "the report rows %2.")
+                                .arg(col::count)
+                                .arg(width));
+    return punch_insert_sql(QStringLiteral("punch"), width);
 }
 
 } // namespace pw

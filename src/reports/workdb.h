@@ -34,4 +34,8 @@ std::optional<QString> make_report_database(Station& st);
 // replaces. Call before the first transaction.
 void as_scratch(Db& work);
 
+// The insert that copies a report's punch row of width values into the work database's punch
+// table by position. Throws DbError 3018 when the rows are wider than the punch table.
+QString work_copy_sql(qsizetype width);
+
 } // namespace pw

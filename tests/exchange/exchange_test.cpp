@@ -2,6 +2,7 @@
 #include "exchange/exchange.h"
 #include "exchange/transferfile.h"
 #include "installation.h"
+#include "punch/punchtable.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -52,7 +53,6 @@ TEST(TransferFile, ReadsRecordsOrNamesTheFirstBadLine) {
 }
 
 TEST(TransferFile, RefusesAValueThatDoesNotFitItsColumn) {
-    const TransferLayout& layout = punch_transfer_layout();
     QStringList good(col::count, " 0 ");
     good[col::tckindate] = " 20040229 ";
     good[col::tckstatus] = " 5 ";
@@ -83,7 +83,7 @@ TEST(TransferFile, RefusesAValueThatDoesNotFitItsColumn) {
         QStringList bad = good;
         bad[c.pos] = c.raw;
         const QByteArray text = (good.join(',') + "\r\n" + bad.join(',') + "\r\n").toUtf8();
-        const ImportRecords r = read_import_file(text, layout);
+        const ImportRecords r = read_import_file(text, punch_transfer_layout());
         EXPECT_EQ(r.error_line, c.error ? 2 : 0) << c.raw;
         EXPECT_EQ(r.records.size(), c.error ? 0 : 2) << c.raw;
         EXPECT_TRUE(r.error.contains(c.error ? c.error : "")) << r.error.toStdString();
@@ -108,12 +108,8 @@ struct Exchange : ::testing::Test {
                                      0,      0,          0,      0,           12.25,     "",
                                      {},     2,          0,      20040531,    adjtimein, "17:00:00",
                                      7.5,    0,          0,      "late",      status};
-        const QStringList& columns = punch_transfer_layout().names;
-        QVariantMap row;
-        for (qsizetype i = 0; i < values.size(); ++i)
-            if (values[i].isValid())
-                row.insert(columns[i], values[i]);
-        ASSERT_TRUE(env.add_punch(row));
+        ASSERT_TRUE(
+            suite::exec_sql(env.db_access(), env.punchdb(), punch_insert_sql("punch"), values));
     }
     // A whole export of 20040501 to 20040531, 08:00:00 to 12:00:00, then the given answers.
     void do_export(QStringList more = {}) {

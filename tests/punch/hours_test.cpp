@@ -1,7 +1,6 @@
 #include "env.h"
 #include "punch/hours.h"
 #include "punch/punchrecord.h"
-#include "schema.h"
 #include "station/db.h"
 #include "station/settings.h"
 
@@ -201,25 +200,26 @@ struct PunchRecord : ::testing::Test {
     }
 };
 
-TEST_F(PunchRecord, TheMarkerReadGivesTheFieldListAndBusyFlagsAdd) {
-    ASSERT_EQ(read(marker_query()), RowResult::Quit);
-    EXPECT_EQ(buf.names, suite::punch_columns());
-    // Values are stored as their columns hold them; unset ones take the table's default.
+// Every column gets a value of its own, so a table whose column order differs from the
+// definition's shows as a value out of place when read by position ("select *", as the
+// report copies and the suite read it) or by the station. Numbers are stored whole, hours to
+// two decimals and the pay rate (column 4) to four.
+TEST_F(PunchRecord, ANewRowIsStoredAndReadColumnByColumn) {
     set_busy(buf);
-    buf[col::tckempid] = 5.0;
-    buf[col::tckpayrate] = 12.345678;
-    buf[col::tckreghours] = 8.329999923706055;
-    buf[col::tcktimein] = "08:00:00";
-    ASSERT_EQ(write(marker_query()), RowResult::Done);
-    const auto r = env.punches();
-    ASSERT_EQ(r.size(), 1);
-    EXPECT_EQ(QVariantList({r[0]["tckpayrate"], r[0]["tckreghours"], r[0]["tcktimein"]}),
-              QVariantList({12.3457, 8.33, "08:00:00"}));
-    EXPECT_TRUE(r[0]["tckadjreason"].isNull());
-
-    // Text in a number column is a type mismatch.
-    buf[col::tckreghours] = "lots";
-    EXPECT_EQ(test::code_of([&] { write(marker_query()); }), 13);
+    buf[col::tckreghours] = "lots"; // text in a number column is a type mismatch
+    EXPECT_EQ(test::code_of([&] { write(); }), 13);
+    for (int i = 0; i < col::count; ++i)
+        buf[i] = kPunchColumns[i].type == FieldType::Text ? QVariant(QString::number(i))
+                                                          : QVariant(i + 0.00449);
+    ASSERT_EQ(write(), RowResult::Done);
+    ASSERT_EQ(read({"tckempid = ?", {1}}), RowResult::Done);
+    Db db(env.punchdb(), DbMode::ReadOnly, env.db_access());
+    QSqlQuery stored = db.run("select * from punch");
+    ASSERT_TRUE(fetch(stored));
+    for (int i = 0; i < col::count; ++i)
+        EXPECT_EQ(QStringList({stored.value(i).toString(), buf[i].toString()}),
+                  QStringList(2, i == col::tckpayrate ? "4.0045" : QString::number(i)))
+            << i;
 }
 
 // The first match is read and updated, and only that row: the next open row of the same

@@ -191,7 +191,6 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
 // A close the caller sends to the manager keeps its reason after the shift's own.
 TEST(Punch, AShiftSentToTheManagerSaysWhy) {
     PunchBuffer open;
-    open.values = QVariantList(col::count);
     open[col::tckindate] = 20261207;
     open[col::tckadjtimein] = "22:00:00";
     const std::tuple<const char*, const char*> cases[] = {

@@ -1,5 +1,6 @@
 #include "terminal.h"
 
+#include "punch/punchtable.h"
 #include "schema.h"
 #include "station/settings.h"
 #include "window/identify.h"
@@ -69,12 +70,11 @@ void Terminal::expect_waiting() {
 }
 
 void expect_punch(const QVariantMap& row, const QVariantMap& want) {
-    static const QStringList text_columns = {"tckjobdescription", "tcktimein",    "tcktimeout",
-                                             "tckadjreason",      "tckadjtimein", "tckadjtimeout",
-                                             "tckcomment",        "tckexport"};
-    for (const QString& name : suite::punch_columns()) {
+    for (int i = 0; i < col::count; ++i) {
+        const QString& name = punch_column_names()[i];
+        // Unset columns hold the table's default: 0, or NULL for texts and tckexport.
         const QVariant expected =
-            want.value(name, text_columns.contains(name) ? QVariant() : QVariant(0));
+            want.value(name, kPunchColumns[i].default_value == "0" ? QVariant(0) : QVariant());
         EXPECT_EQ(row.value(name).isNull(), expected.isNull()) << name.toStdString();
         EXPECT_EQ(row.value(name).toString(), expected.toString()) << name.toStdString();
     }

@@ -107,10 +107,6 @@ private:
     std::unique_ptr<pw::Db> db_;
 };
 
-const QList<int> kTextColumns{
-    pw::col::tckjobdescription, pw::col::tcktimein,     pw::col::tcktimeout, pw::col::tckadjreason,
-    pw::col::tckadjtimein,      pw::col::tckadjtimeout, pw::col::tckcomment};
-
 // A punch row with the columns the trials care about; the others take the table's defaults.
 QVariantList punch_values(int date, int emp, const QString& in, const QString& out, int status,
                           const QString& tag) {
@@ -136,18 +132,16 @@ QVariantList punch_values(int date, int emp, const QString& in, const QString& o
     v[pw::col::tckstatus] = status;
     // Numbers the suite leaves at their default 0; texts stay NULL.
     for (int i = 0; i < pw::col::count; ++i)
-        if (!v[i].isValid() && !kTextColumns.contains(i))
+        if (!v[i].isValid() && pw::kPunchColumns[i].type != pw::FieldType::Text)
             v[i] = 0;
     return v;
 }
 
 void insert_punches(Sql& db, const QList<QVariantList>& rows) {
-    QString marks = QStringLiteral("?");
-    for (int i = 1; i < pw::col::count; ++i)
-        marks += QStringLiteral(", ?");
+    const QString insert = pw::punch_insert_sql(QStringLiteral("punch"));
     db.begin();
     for (const QVariantList& row : rows)
-        db.run(QStringLiteral("insert into punch values (") + marks + u')', row);
+        db.run(insert, row);
     db.commit();
 }
 
