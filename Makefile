@@ -8,7 +8,7 @@
 PACKAGES := cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libkainjow-mustache-dev \
             libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev poppler-utils \
             fonts-dejavu-core dpkg-dev file clang-14 libclang-rt-14-dev \
-            libqt6sql6-psql postgresql lintian libpq-dev
+            libqt6sql6-psql postgresql lintian libpq-dev clang-tidy
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS := $(shell nproc)
 
@@ -27,7 +27,7 @@ deps:
 	fi
 
 build: deps
-	cmake --preset default >/dev/null
+	cmake --preset default -DPW_WERROR=$(if $(WERROR),ON,OFF) >/dev/null
 	cmake --build --preset default -j $(JOBS)
 
 # The second run puts the shared databases on a private PostgreSQL server (tools/pgtest.sh).

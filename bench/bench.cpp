@@ -557,11 +557,11 @@ int main(int argc, char** argv) {
     // Start-up: wall-clock from starting the process to reading its "ready" line, and the
     // CPU time it used to get there, median of five starts; beside it the same for an empty
     // window of the toolkit with a line of text, the floor no station can go under.
-    auto startups = [](const QStringList& args, QByteArray* last) {
+    auto startups = [](const QStringList& child_args, QByteArray* last) {
         std::vector<double> wall, cpu;
         for (int i = 0; i < 5; ++i) {
             double ready = -1;
-            *last = run_child(args, &ready);
+            *last = run_child(child_args, &ready);
             wall.push_back(ready);
             cpu.push_back(line_of(*last, "ready").split(' ').value(1).toDouble());
         }

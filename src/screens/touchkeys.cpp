@@ -170,9 +170,9 @@ void KeyPanel::press(const QString& name) {
         alphabet_->findChild<QPushButton*>(QStringLiteral("key_shift"))->setDown(shift_);
         // The captions show what the keys type now.
         for (QPushButton* key : alphabet_->findChildren<QPushButton*>())
-            if (const QString name = key->objectName().mid(4);
-                name.size() == 1 && name[0].isLetter())
-                key->setText(shift_ ? name.toUpper() : name);
+            if (const QString letter = key->objectName().mid(4);
+                letter.size() == 1 && letter[0].isLetter())
+                key->setText(shift_ ? letter.toUpper() : letter);
         return;
     }
     QWidget* to = target.data();
