@@ -214,28 +214,34 @@ ImportResult import_records(Station& st, const QString& db_file, const QByteArra
     return result;
 }
 
-void export_punches(Station& st, QTimer& timer) {
-    st.settings.localdrive = folder_prefix(st.workdir());
-    TimerPause pause(timer);
+namespace {
 
+// The export file chosen and confirmed, and whether it replaces the one there (else the rows
+// are added to it). Nothing when the manager cancels or names one of the station's own files.
+struct ExportTarget {
+    QString path;
+    bool replace = false;
+};
+
+std::optional<ExportTarget> ask_export_target(Station& st) {
     const std::optional<QString> name = st.dialogs().choose_file(
         FileMode::Save, QStringLiteral("Select destination for Punchwell Export File"),
         QStringLiteral("tcexport.csv"), st.workdir(), QStringLiteral("tcexport.csv"));
     if (!name || name->isEmpty())
-        return;
+        return std::nullopt;
     const QString path = chosen_path(st, *name);
     if (own_file(path)) {
         st.dialogs().message(QFileInfo(path).fileName() +
                                  QStringLiteral(" is one of Punchwell's own files. Choose "
                                                 "another name."),
                              QStringLiteral("Oops..."), Icon::Information);
-        return;
+        return std::nullopt;
     }
     if (!askyesno(st,
                   QStringLiteral("Click YES to export the ") + *name +
                       QStringLiteral("\nclick NO to cancel the export."),
                   kConfirmTitle))
-        return;
+        return std::nullopt;
     // Replacing waits until there is something to write: a later cancel keeps the old file.
     bool replace = false;
     if (st.files().exists(path)) {
@@ -249,6 +255,19 @@ void export_punches(Station& st, QTimer& timer) {
                                "and start over."),
                 QStringLiteral("** CAUTION **"), Icon::Information);
     }
+    return ExportTarget{path, replace};
+}
+
+} // namespace
+
+void export_punches(Station& st, QTimer& timer) {
+    st.settings.localdrive = folder_prefix(st.workdir());
+    TimerPause pause(timer);
+
+    const std::optional<ExportTarget> target = ask_export_target(st);
+    if (!target)
+        return;
+    const QString& path = target->path;
 
     const std::optional<DateRange> dates =
         ask_date_range(st, QStringLiteral("Range of punch IN dates"));
@@ -288,7 +307,7 @@ void export_punches(Station& st, QTimer& timer) {
                                                     "to continue?"),
                                      QStringLiteral("Prior Export")))
             return;
-        result = write_export(st, db_file, range, reexport, path, replace);
+        result = write_export(st, db_file, range, reexport, path, target->replace);
         if (result.file_error) {
             reporterror(st, result.file_error,
                         QStringLiteral("The export file could not be written: ") + path);

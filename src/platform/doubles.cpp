@@ -10,7 +10,7 @@ QString ScriptedDialogs::take(const QString& fallback) {
     return answers.isEmpty() ? fallback : answers.takeFirst();
 }
 
-void ScriptedDialogs::record(Box box) {
+void ScriptedDialogs::record(const Box& box) {
     boxes << box;
     if (on_box)
         on_box(boxes.last());
@@ -53,7 +53,7 @@ void ScriptedDialogs::answer_question(bool yes) {
 std::optional<QString> ScriptedDialogs::input(const QString& prompt, const QString& title,
                                               const QString& default_text) {
     if (real_inputs) {
-        const std::optional<QString> typed = real_inputs->input(prompt, title, default_text);
+        std::optional<QString> typed = real_inputs->input(prompt, title, default_text);
         record({"input", title, prompt, Icon::None, default_text, typed.value_or(kCancel)});
         return typed;
     }

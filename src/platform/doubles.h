@@ -64,7 +64,7 @@ private:
     std::function<void(bool)> question_;
     qsizetype question_box_ = -1;
     QString take(const QString& fallback);
-    void record(Box box);
+    void record(const Box& box);
     std::optional<QString> chosen(const Box& box);
 };
 

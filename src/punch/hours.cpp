@@ -12,7 +12,7 @@ namespace pw {
 
 namespace {
 
-constexpr qint64 kWeekCents = 40 * 100; // the weekly overtime threshold, in hundredths
+constexpr qint64 kWeekCents = qint64{40} * 100; // the weekly overtime threshold, in hundredths
 
 // Hours held as whole hundredths so that sums and differences stay exact (8.33, not
 // 8.329999). The nudge keeps a value stored as 0.28499999 rounding like the 0.285 it means.
@@ -92,7 +92,7 @@ Elapsed elapsed_span(qint64 days, double in_hour, double in_minute, double out_h
             whole = out_hour - in_hour - 1;
             min = out_minute + 60 - in_minute;
         }
-        whole += dst_minutes / 60;
+        whole += int(dst_minutes / 60);
         min += dst_minutes % 60;
     } else {
         whole = 23 - in_hour;
@@ -104,7 +104,7 @@ Elapsed elapsed_span(qint64 days, double in_hour, double in_minute, double out_h
         // A punch left open for days has run every one of them: the limit must see them all.
         whole += out_hour + 24.0 * double(days - 1);
         min += out_minute; // up to 118
-        whole += dst_minutes / 60;
+        whole += int(dst_minutes / 60);
         min += dst_minutes % 60;
         if (limit && whole >= *limit) {
             result.limit_struck = true;
@@ -146,8 +146,8 @@ Elapsed elapsed_hours(const Moment& in, const Moment& out, int shiftlimit) {
     if (from && to) {
         // The readings' own difference against real time: what a clock change between them
         // added or took away.
-        const qint64 readings =
-            days * 24 * 3600 + ((out_hour - in_hour) * 60 + out_minute - in_minute) * 60;
+        const qint64 readings = qint64{days} * 24 * 3600 +
+                                qint64{(out_hour - in_hour) * 60 + out_minute - in_minute} * 60;
         dst_minutes = int((*to - *from - readings) / 60);
     }
     Elapsed e = elapsed_span(days, in_hour, in_minute, out_hour, out_minute,
@@ -172,7 +172,7 @@ ShiftPay shift_pay(const Moment& in, const Moment& out, int shiftlimit, double b
     pay.limit_struck = e.limit_struck;
     if (e.out_before_in)
         pay.review = QString::fromLatin1(kOutBeforeIn);
-    else if (e.seconds > 24 * 3600)
+    else if (e.seconds > qint64{24} * 3600)
         pay.review = QString::fromLatin1(kOpenTooLong);
     else
         pay.hours = after_break(e, breaktime, breakreduction);

@@ -109,7 +109,7 @@ QString punch_db_file(Station& st, const QString& path) {
     QString named = path;
     if (!named.endsWith(QLatin1String(".MDB"), Qt::CaseInsensitive))
         named += QLatin1String(".MDB");
-    const QString file = st.path(named);
+    QString file = st.path(named);
     if (!database_exists(st.files(), file, st.db_access())) {
         st.dialogs().message(QStringLiteral("The ") + named +
                                  QStringLiteral(" database is missing.\r\n"

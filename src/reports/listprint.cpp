@@ -25,7 +25,7 @@ QString first40(const QString& text) {
 } // namespace
 
 QString report_subtitle(int index, const Ranges& r) {
-    const QString dates =
+    QString dates =
         QString::number(r.from_date) + QStringLiteral(" to ") + QString::number(r.to_date);
     switch (index) {
     case kWhosPunchedIn:

@@ -69,7 +69,7 @@ void send_key(QWidget* to, int key, const QString& text) {
 // The nearest touch_keys of the widget or its parents.
 QString keys_wanted(const QWidget* w) {
     for (; w; w = w->parentWidget()) {
-        const QString wanted = w->property(kTouchKeys).toString();
+        QString wanted = w->property(kTouchKeys).toString();
         if (!wanted.isEmpty())
             return wanted;
     }

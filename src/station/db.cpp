@@ -503,7 +503,7 @@ QString Db::server_sql(const QString& sql) {
                                  "from pg_attribute where attrelid = to_regclass(?) and "
                                  "attnum > 0 and not attisdropped and attname <> 'rowid'"));
         q.addBindValue(table.toLower());
-        const QString list = q.exec() && q.next() ? q.value(0).toString() : QString();
+        QString list = q.exec() && q.next() ? q.value(0).toString() : QString();
         if (!list.isEmpty())
             columns_.insert(key, list);
         return list;

@@ -61,8 +61,8 @@ struct Session {
 class PasswordGuard {
 public:
     static constexpr int kTries = 5;
-    static constexpr qint64 kWindowSecs = 10 * 60;
-    static constexpr qint64 kLockSecs = 5 * 60;
+    static constexpr qint64 kWindowSecs = qint64{10} * 60;
+    static constexpr qint64 kLockSecs = qint64{5} * 60;
 
     bool locked(double number, const QDateTime& now) const;
     // Records a wrong password; true when this one locks the number.

@@ -19,7 +19,7 @@ constexpr int kResultPauseMs = 2000;
 
 } // namespace
 
-PunchScreen::PunchScreen(Tclock& win, QList<QPushButton*> hide)
+PunchScreen::PunchScreen(Tclock& win, const QList<QPushButton*>& hide)
     : win_(win) {
     for (QPushButton* b : hide) {
         if (!b->isHidden())

@@ -25,7 +25,7 @@ class Tclock;
 // countdown clears it).
 class PunchScreen {
 public:
-    PunchScreen(Tclock& win, QList<QPushButton*> hide);
+    PunchScreen(Tclock& win, const QList<QPushButton*>& hide);
     // The wait notice, placed and drawn before the work starts.
     void show_wait();
     void disable_close();
