@@ -132,8 +132,7 @@ TEST(Identify, ByKeypadAndKeyboardAndFailuresAtOk) {
 
     for (int k : {9, 11, 1})
         key(t, k);
-    EXPECT_EQ(t.win.txtempid->text(), "9");
-    EXPECT_EQ(t.win.txtpassword->text(), "1");
+    EXPECT_EQ(std::tuple(t.win.txtempid->text(), t.win.txtpassword->text()), std::tuple("9", "1"));
     key(t, 11);
     EXPECT_EQ(t.win.txtname->text(), "Ann Lee");
     key(t, 10); // Start Over

@@ -39,8 +39,7 @@ QString admlog(const Terminal& t) {
 // the next person, whatever they press.
 TEST(Kiosk, TheResultOfAPunchBelongsToNobody) {
     Terminal t;
-    t.start();
-    t.login();
+    t.start_login();
     t.click("cmdpunchin");
     ASSERT_EQ(t.env.punches("tckstatus = 1").size(), 1);
     EXPECT_TRUE(t.lines().first().startsWith("In at "));
@@ -98,8 +97,7 @@ TEST(Kiosk, TheReceiptQuestionOnlyWithAPrinterAndNeverForTheNextPerson) {
     }
     // With one, the question answers itself No after 15 s.
     Terminal t;
-    t.start();
-    t.login();
+    t.start_login();
     t.click("cmdpunchin");
     const QDateTime asked = t.env.clock.time;
     tick_at(t, asked.addSecs(14));
@@ -195,8 +193,7 @@ TEST(Kiosk, AForgottenPunchOutIsAskedOfItsOwner) {
     test::Terminal t;
     t.open_punch(); // Bartender since 2004-05-24 08:00, no shift limit: asked after 16 h
     t.env.clock.set("2004-05-25 00:00:00");
-    t.start();
-    t.login();
+    t.start_login();
     EXPECT_TRUE(t.button("cmdpunchout")->isVisible()); // 16 h: not yet
     t.click("cmddone");
     t.env.clock.set("2004-05-25 09:00:00");

@@ -112,8 +112,7 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
         if (*c.worked)
             t.worked(QString(c.worked).left(8).toInt(), QString(c.worked).mid(9).toDouble());
         t.env.clock.set(c.in_at);
-        t.start();
-        t.login();
+        t.start_login();
         t.env.dialogs.answers << "Yes";
         t.click("cmdpunchin");
         clearscreen(t.env.st, t.win);
@@ -211,8 +210,7 @@ TEST(PunchIn, AFailingLogNeverUndoesThePunch) {
          {std::tuple(57, 10, 11000), std::tuple(75, 1, 2000)}) {
         Terminal t;
         t.env.files.fail_names["tclog.clk"] = error;
-        t.start();
-        t.login();
+        t.start_login();
         t.click("cmdpunchin");
         EXPECT_EQ(t.env.punches().size(), 1);
         EXPECT_EQ(t.env.files.attempts["tclog.clk"], attempts);
@@ -226,8 +224,7 @@ TEST(PunchIn, NeedsAJobAndAPayRate) {
     // Three jobs: none is chosen until the employee picks one.
     Terminal t;
     ASSERT_TRUE(suite::add_empjob(t.env.db_access(), t.env.empdb(), 9, 30, 0.0099));
-    t.start();
-    t.login();
+    t.start_login();
     t.click("cmdpunchin");
     EXPECT_EQ(t.env.dialogs.titles(), QStringList{"No job selected"});
     EXPECT_TRUE(t.win.lstjob->hasFocus());
@@ -283,8 +280,7 @@ TEST(PunchInAndOut, FailuresChangeNothing) {
             t.worked(20040523, 36);
         }
         t.env.clock.set("2004-05-24 16:00:00");
-        t.start();
-        t.login();
+        t.start_login();
         c.harm(t);
         const QByteArray before = t.env.read_file(t.env.punchdb());
         // The wait notice is up, centred across and a third of the free height down.
@@ -384,8 +380,7 @@ TEST(Server, ConnectionsOutliveTheServerEndingThemAndEveryStatementUsesAnIndex) 
     if (t.env.server.isEmpty())
         GTEST_SKIP() << "a server's connections and plans only";
     t.env.clock.set("2004-05-24 08:00:00");
-    t.start();
-    t.login();
+    t.start_login();
     t.env.dialogs.answers << "Yes";
     t.click("cmdpunchin");
     ASSERT_TRUE(t.env.exec(t.env.punchdb(),

@@ -30,8 +30,7 @@ TEST(Receipts, ThePrinterByItsPlaceOnlyWhenWanted) {
         Terminal t;
         t.env.write_file(t.env.station_file("tclock.ini"),
                          QString("%1,%2,0\r\n").arg(receiptprinter).arg(printertype).toUtf8());
-        t.start();
-        t.login();
+        t.start_login();
         QPushButton* sw = t.button("cmdprintertoggle");
         const bool asked = receiptprinter == 0;
         EXPECT_EQ(sw->isVisible(), asked);
@@ -70,8 +69,7 @@ void tickets(const test::TestEnv& env, const QString& db, const QList<int>& v) {
 // The boxes of a punch out, which goes on whatever the check finds.
 QStringList punch_out_boxes(Terminal& t) {
     t.open_punch();
-    t.start();
-    t.login();
+    t.start_login();
     t.click("cmdpunchout");
     EXPECT_EQ(t.env.punches()[0]["tckstatus"].toInt(), 2);
     return t.env.dialogs.titles();

@@ -23,6 +23,10 @@ struct Terminal {
 
     // Start-up as the program runs it; the timer is stopped so ticks come only from tick().
     void start();
+    void start_login() {
+        start();
+        login();
+    }
     void login(const QString& number = "9", const QString& password = "1") {
         type_login(win, number, password);
     }
