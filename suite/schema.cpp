@@ -1,5 +1,6 @@
 #include "schema.h"
 
+#include "punch/punchrecord.h"
 #include "punch/punchtable.h"
 #include "station/db.h"
 
@@ -28,7 +29,7 @@ bool create(const QString& path, const pw::DbAccess& access, const QStringList& 
 } // namespace
 
 QStringList punch_statements() {
-    return {
+    const QStringList punch{
         pw::punch_table_sql("punch"),
         pw::punch_table_sql("history"),
         "create index punch_emp_status on punch (tckempid, tckstatus)",
@@ -36,6 +37,7 @@ QStringList punch_statements() {
         "create index punch_indate on punch (tckindate)",
         "create index punch_status on punch (tckstatus)",
     };
+    return punch + pw::punchzone_statements();
 }
 
 bool create_punch_db(const QString& path, const pw::DbAccess& access, QString* why) {

@@ -50,6 +50,7 @@ bool archivepurge(Station& st) {
         QSqlQuery purge = db.run(QStringLiteral("delete from punch where ") + kInRange, {from, to});
         const int deleted = purge.numRowsAffected();
         purge.finish();
+        forget_offsets(db, from, to);
         // Under the write lock nobody can add a punch in between; should the counts differ
         // all the same, nothing may be deleted that was not stored.
         if (copied != deleted)

@@ -240,14 +240,8 @@ const QString kOffsetKey = QStringLiteral(
     "tckempid = ? and tckindate = ? and tcktimein = ? and tckjobcode = ? and tcknode = ?");
 
 void make_offsets_table(Db& db) {
-    db.run(QStringLiteral("create table if not exists punchzone (tckempid double precision, "
-                          "tckindate integer, tcktimein text, tckjobcode integer, tcknode "
-                          "integer, inoffset integer, outoffset integer)"));
-    // One row per punch ever made: found by its key, and the open ones on their own.
-    db.run(QStringLiteral("create index if not exists punchzone_key on punchzone "
-                          "(tckempid, tckindate)"));
-    db.run(QStringLiteral("create index if not exists punchzone_open on punchzone (tckempid) "
-                          "where outoffset is null"));
+    for (const QString& sql : punchzone_statements())
+        db.run(sql);
 }
 
 std::optional<int> offset_of(const QVariant& v) {
@@ -255,6 +249,23 @@ std::optional<int> offset_of(const QVariant& v) {
 }
 
 } // namespace
+
+QStringList punchzone_statements() {
+    return {QStringLiteral("create table if not exists punchzone (tckempid double precision, "
+                           "tckindate integer, tcktimein text, tckjobcode integer, tcknode "
+                           "integer, inoffset integer, outoffset integer)"),
+            // One row per punch ever made: found by its key, and the open ones on their own.
+            QStringLiteral("create index if not exists punchzone_key on punchzone "
+                           "(tckempid, tckindate)"),
+            QStringLiteral("create index if not exists punchzone_open on punchzone (tckempid) "
+                           "where outoffset is null")};
+}
+
+void forget_offsets(Db& db, int from, int to) {
+    make_offsets_table(db);
+    db.run(QStringLiteral("delete from punchzone where tckindate >= ? and tckindate <= ?"),
+           {from, to});
+}
 
 QString punch_count_text(int n) {
     return n == 1 ? QStringLiteral("1 punch") : QStringLiteral("%1 punches").arg(n);

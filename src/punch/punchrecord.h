@@ -99,13 +99,18 @@ RowResult update_punch_row(Db& db, const PunchQuery& query, const PunchBuffer& r
 // keyed as import keys a punch (employee, in date, recorded in time, job, node), so that a
 // punch in the repeated hour of an autumn night is told from one an hour later. The punch
 // table itself stays as the suite keeps it; a punch without a kept offset is read in the
-// station's zone. The table is made by the first punch that writes one.
+// station's zone. parvsetup makes the table with the punch table; on an installation made
+// before it, the first punch that keeps an offset makes it.
 struct PunchOffsets {
     std::optional<int> in;
     std::optional<int> out;
 };
 void keep_in_offset(Db& db, const PunchBuffer& row, int offset);
 void keep_out_offset(Db& db, const PunchBuffer& row, int offset);
+// The table and its indexes, each statement safe to run again.
+QStringList punchzone_statements();
+// Archive/purge: the offsets of the punches of in dates from..to go with them.
+void forget_offsets(Db& db, int from, int to);
 // None kept, or no table yet: both empty.
 PunchOffsets kept_offsets(Db& db, const PunchBuffer& row);
 PunchOffsets kept_offsets(Db& db, const QVariantList& key);

@@ -161,6 +161,8 @@ struct Purge : Config {
                              "(3, 20040315, 20040402, 5, 8.5, '09:00:00', 'Bar', 7.25), "
                              "(4, 20040331, 20040331, 4, 8.5, '09:00:00', 'Bar', 7.25), "
                              "(5, 20040401, 20040401, 2, 8.5, '09:00:00', 'Bar', 7.25)"));
+        ASSERT_TRUE(env.exec(env.punchdb(), "insert into punchzone (tckempid, tckindate) values "
+                                            "(1, 20031231), (2, 20040101), (5, 20040401)"));
     }
     QList<QVariantMap> table(const QString& name, const QString& where = "true") const {
         return env.rows(env.punchdb(),
@@ -201,6 +203,8 @@ TEST_F(Purge, MovesExactlyTheRangeFromTheWindow) {
 
     EXPECT_EQ(table("history"), moving);
     EXPECT_EQ(table("punch"), staying);
+    // The kept UTC offsets go with their punches; the others stay.
+    EXPECT_EQ(env.rows(env.punchdb(), "select tckempid from punchzone").size(), 2);
 }
 
 TEST_F(Purge, AnEmptyRangeACancelOrAFailureMovesNothing) {
