@@ -243,8 +243,12 @@ CalcResult calc_hours(const PunchBoxes& boxes, int shiftlimit, double breaktime,
     // ordinary time.
     if (in_hour == 0 && in_minute == 0 && out_hour == 0 && out_minute == 0)
         return {CalcOutcome::AskHoursOnly, {}};
+    // In the repeated hour of an autumn night an out reading before the in reading can still be
+    // the later moment: with both offsets kept, the moments are compared.
+    const double later_minutes =
+        offsets.in && offsets.out ? (*offsets.in - *offsets.out) / 60.0 : 0;
     if (in_date == out_date &&
-        (out_hour < in_hour || (out_hour == in_hour && out_minute < in_minute)))
+        out_hour * 60 + out_minute + later_minutes < in_hour * 60 + in_minute)
         return {CalcOutcome::OutBeforeIn, {}};
 
     if (out_date < in_date)

@@ -526,6 +526,7 @@ TEST(CalcHours, WorkedExamplesStopsAndTimeCompletion) {
         {times("20261031", "22:00:00", fall, "06:00:00"), 0, Hours, "9", 0, 0, NY},
         {times("20260328", "22:00:00", "20260329", "06:00:00"), 0, Hours, "7", 0, 0, BE},
         {times(fall, "01:30:00", fall, "01:45:00"), 0, Hours, "1.25", 0, 0, NY, {ET, ST}},
+        {times(fall, "01:50:00", fall, "01:10:00"), 0, Hours, "0.33", 0, 0, NY, {ET, ST}},
         // Stops.
         {times("0", "08:00:00", d, "16:00:00"), 12, NoDates, ""},
         {times(d, "08:30:00", d, "08:15:00"), 12, OutBeforeIn, ""},
