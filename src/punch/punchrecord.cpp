@@ -261,6 +261,15 @@ QStringList punchzone_statements() {
                            "where outoffset is null")};
 }
 
+void make_offsets_table_once(Station& st, Db& db) {
+    if (st.offsets_tables.contains(db.path()))
+        return;
+    Transaction tx(db);
+    make_offsets_table(db);
+    tx.commit();
+    st.offsets_tables.insert(db.path());
+}
+
 void forget_offsets(Db& db, int from, int to) {
     make_offsets_table(db);
     db.run(QStringLiteral("delete from punchzone where tckindate >= ? and tckindate <= ?"),
@@ -307,7 +316,6 @@ QVariantList punch_key(const PunchBuffer& row) {
 }
 
 void keep_in_offset(Db& db, const PunchBuffer& row, int offset) {
-    make_offsets_table(db);
     const QVariantList key = punch_key(row);
     db.run(QStringLiteral("delete from punchzone where ") + kOffsetKey, key);
     db.run(QStringLiteral("insert into punchzone (tckempid, tckindate, tcktimein, tckjobcode, "
@@ -316,7 +324,6 @@ void keep_in_offset(Db& db, const PunchBuffer& row, int offset) {
 }
 
 void keep_out_offset(Db& db, const PunchBuffer& row, int offset) {
-    make_offsets_table(db);
     db.run(QStringLiteral("update punchzone set outoffset = ? where ") + kOffsetKey,
            QVariantList{offset} + punch_key(row));
 }

@@ -100,7 +100,8 @@ RowResult update_punch_row(Db& db, const PunchQuery& query, const PunchBuffer& r
 // punch in the repeated hour of an autumn night is told from one an hour later. The punch
 // table itself stays as the suite keeps it; a punch without a kept offset is read in the
 // station's zone. parvsetup makes the table with the punch table; on an installation made
-// before it, the first punch that keeps an offset makes it.
+// before it, the station makes it once, in a transaction of its own, before a punch keeps an
+// offset there (make_offsets_table_once), so that no punch's transaction holds DDL.
 struct PunchOffsets {
     std::optional<int> in;
     std::optional<int> out;
@@ -109,6 +110,7 @@ void keep_in_offset(Db& db, const PunchBuffer& row, int offset);
 void keep_out_offset(Db& db, const PunchBuffer& row, int offset);
 // The table and its indexes, each statement safe to run again.
 QStringList punchzone_statements();
+void make_offsets_table_once(Station& st, Db& db);
 // Archive/purge: the offsets of the punches of in dates from..to go with them.
 void forget_offsets(Db& db, int from, int to);
 // None kept, or no table yet: both empty.

@@ -78,6 +78,7 @@ OpenOutcome open_shift(Station& st, const Session& who) {
     set_today(st);
     punch_time = clock_text(now.time());
     in = rounded_in(now, st.settings.inrounding);
+    make_offsets_table_once(st, db);
 
     buf[col::tckindate] = in.date;
     buf[col::tckempid] = who.number;
@@ -190,6 +191,7 @@ bool close_punch(Station& st, Db& db, const PunchBuffer& open, const PunchQuery&
         shift_day = at.date();
     const PayRules rules{st.settings.outrounding, st.settings.shiftlimit,
                          holiday_on(st, open.integer(col::tckindate)), st.settings.wwstartday >= 1};
+    make_offsets_table_once(st, db);
     const std::optional<int> in_offset = kept_offsets(db, open).in;
     Transaction tx(db);
     const double W = rules.weekly ? week_sum(db, open.number(col::tckempid),

@@ -14,6 +14,7 @@
 #include "station/session.h"
 #include "station/settings.h"
 
+#include <QSet>
 #include <QString>
 
 namespace pw {
@@ -90,6 +91,8 @@ public:
     RunState run;
     Ranges ranges;
     int today = 0; // YYYYMMDD
+    // Databases (by path) whose punch offsets table this process has made sure of.
+    QSet<QString> offsets_tables;
 
 private:
     Platform io_;

@@ -324,6 +324,39 @@ TEST_F(Editor, HoursAdjustmentIsAskedOncePerPunchAndOutBeforeIn) {
     EXPECT_EQ(ed->txtpunch[4]->text(), "5");
 }
 
+// 01:50 in the first pass of New York's repeated hour to 01:10 in the second, as the station
+// kept them: the editor shows, recomputes and saves 20 minutes, not "out before in".
+TEST_F(Editor, KeptOffsetsTellThePassesOfTheRepeatedHour) {
+    const test::ZoneScope zone("America/New_York");
+    punch(20261101, 2,
+          {{"tcktimein", "01:50:00"},
+           {"tckadjtimein", "01:50:00"},
+           {"tcktimeout", "01:10:00"},
+           {"tckadjtimeout", "01:10:00"},
+           {"tckreghours", 0.33},
+           {"tckadjreghours", 0.33}});
+    ASSERT_TRUE(env.exec(env.punchdb(),
+                         "insert into punchzone select tckempid, tckindate, "
+                         "tcktimein, tckjobcode, tcknode, -14400, -18000 from punch"));
+    open();
+    env.dialogs.answers = QStringList{"20261101", "20261101"};
+    ed->open();
+    choose_ann();
+    ed->choose_punch(row_of(20261101));
+    type(4, "1");
+    ed->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(ed.get()));
+    ed->txtpunch[1]->setFocus();
+    ed->txtpunch[1]->clear();
+    QTest::keyClicks(ed->txtpunch[1], "0150");
+    QTest::keyClick(ed->txtpunch[1], Qt::Key_Return);
+    EXPECT_EQ(ed->txtpunch[4]->text(), "0.33");
+    env.dialogs.clear();
+    ed->cmdsave->click();
+    EXPECT_EQ(env.dialogs.texts(), QStringList{"1 punch changed."});
+    EXPECT_EQ(stored(20261101)["tckadjreghours"].toDouble(), 0.33);
+}
+
 TEST_F(Editor, NewPunchChecksInOrderThenAddsOneApprovedRow) {
     ASSERT_TRUE(
         suite::add_employee(env.db_access(), env.empdb(), 13, "Di", "Fox", 1234)); // no jobs
