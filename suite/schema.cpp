@@ -37,7 +37,7 @@ QStringList punch_statements() {
         "create index punch_indate on punch (tckindate)",
         "create index punch_status on punch (tckstatus)",
     };
-    return punch + pw::punchzone_statements();
+    return punch + pw::side_table_statements();
 }
 
 bool create_punch_db(const QString& path, const pw::DbAccess& access, QString* why) {

@@ -239,8 +239,8 @@ namespace {
 const QString kOffsetKey = QStringLiteral(
     "tckempid = ? and tckindate = ? and tcktimein = ? and tckjobcode = ? and tcknode = ?");
 
-void make_offsets_table(Db& db) {
-    for (const QString& sql : punchzone_statements())
+void make_side_tables(Db& db) {
+    for (const QString& sql : side_table_statements())
         db.run(sql);
 }
 
@@ -250,7 +250,7 @@ std::optional<int> offset_of(const QVariant& v) {
 
 } // namespace
 
-QStringList punchzone_statements() {
+QStringList side_table_statements() {
     return {QStringLiteral("create table if not exists punchzone (tckempid double precision, "
                            "tckindate integer, tcktimein text, tckjobcode integer, tcknode "
                            "integer, inoffset integer, outoffset integer)"),
@@ -258,20 +258,24 @@ QStringList punchzone_statements() {
             QStringLiteral("create index if not exists punchzone_key on punchzone "
                            "(tckempid, tckindate)"),
             QStringLiteral("create index if not exists punchzone_open on punchzone (tckempid) "
-                           "where outoffset is null")};
+                           "where outoffset is null"),
+            // The punches a station made while the club was out of reach, as each was sent on.
+            QStringLiteral("create table if not exists punchsent (station text, seq integer)"),
+            QStringLiteral("create unique index if not exists punchsent_key on punchsent "
+                           "(station, seq)")};
 }
 
-void make_offsets_table_once(Station& st, Db& db) {
-    if (st.offsets_tables.contains(db.path()))
+void make_side_tables_once(Station& st, Db& db) {
+    if (st.side_tables_made.contains(db.path()))
         return;
     Transaction tx(db);
-    make_offsets_table(db);
+    make_side_tables(db);
     tx.commit();
-    st.offsets_tables.insert(db.path());
+    st.side_tables_made.insert(db.path());
 }
 
 void forget_offsets(Db& db, int from, int to) {
-    make_offsets_table(db);
+    make_side_tables(db);
     db.run(QStringLiteral("delete from punchzone where tckindate >= ? and tckindate <= ?"),
            {from, to});
 }

@@ -101,16 +101,17 @@ RowResult update_punch_row(Db& db, const PunchQuery& query, const PunchBuffer& r
 // table itself stays as the suite keeps it; a punch without a kept offset is read in the
 // station's zone. parvsetup makes the table with the punch table; on an installation made
 // before it, the station makes it once, in a transaction of its own, before a punch keeps an
-// offset there (make_offsets_table_once), so that no punch's transaction holds DDL.
+// offset there (make_side_tables_once), so that no punch's transaction holds DDL.
 struct PunchOffsets {
     std::optional<int> in;
     std::optional<int> out;
 };
 void keep_in_offset(Db& db, const PunchBuffer& row, int offset);
 void keep_out_offset(Db& db, const PunchBuffer& row, int offset);
-// The table and its indexes, each statement safe to run again.
-QStringList punchzone_statements();
-void make_offsets_table_once(Station& st, Db& db);
+// The punch database's side tables (punchzone; punchsent, of punches a station sent on after
+// the club was out of reach) and their indexes, each statement safe to run again.
+QStringList side_table_statements();
+void make_side_tables_once(Station& st, Db& db);
 // Archive/purge: the offsets of the punches of in dates from..to go with them.
 void forget_offsets(Db& db, int from, int to);
 // None kept, or no table yet: both empty.

@@ -57,6 +57,11 @@ bool write_punch_log(Station& st, int date, const QString& time, double employee
 }
 
 OpenOutcome open_shift(Station& st, const Session& who) {
+    return open_shift(st, who, st.clock().now(), {});
+}
+
+OpenOutcome open_shift(Station& st, const Session& who, const QDateTime& now,
+                       const AlsoInTransaction& also) {
     OpenOutcome out;
     QString& punch_time = out.punch_time;
     Stamp& in = out.in;
@@ -74,11 +79,10 @@ OpenOutcome open_shift(Station& st, const Session& who) {
     PunchBuffer buf;
     // One reading of the clock for the date and the time, so a punch at midnight cannot
     // take the date of one day and the time of the next.
-    const QDateTime now = st.clock().now();
     set_today(st);
     punch_time = clock_text(now.time());
     in = rounded_in(now, st.settings.inrounding);
-    make_offsets_table_once(st, db);
+    make_side_tables_once(st, db);
 
     buf[col::tckindate] = in.date;
     buf[col::tckempid] = who.number;
@@ -95,6 +99,8 @@ OpenOutcome open_shift(Station& st, const Session& who) {
     if (!out.already) {
         insert_punch_row(db, buf);
         keep_in_offset(db, buf, now.offsetFromUtc());
+        if (also)
+            also(db);
         tx.commit();
     }
     return out;
@@ -183,7 +189,8 @@ ShiftClose close_shift(const PunchBuffer& open, const QDateTime& now, const PayR
 }
 
 bool close_punch(Station& st, Db& db, const PunchBuffer& open, const PunchQuery& query,
-                 const QDateTime& at, ShiftClose& result, const QString& review) {
+                 const QDateTime& at, ShiftClose& result, const QString& review,
+                 const AlsoInTransaction& also) {
     // The week and the holiday are those of the shift's in date: reports and later week sums
     // count the shift there, so its overtime must be decided there too.
     QDate shift_day = day_of(open.integer(col::tckindate));
@@ -191,7 +198,7 @@ bool close_punch(Station& st, Db& db, const PunchBuffer& open, const PunchQuery&
         shift_day = at.date();
     const PayRules rules{st.settings.outrounding, st.settings.shiftlimit,
                          holiday_on(st, open.integer(col::tckindate)), st.settings.wwstartday >= 1};
-    make_offsets_table_once(st, db);
+    make_side_tables_once(st, db);
     const std::optional<int> in_offset = kept_offsets(db, open).in;
     Transaction tx(db);
     const double W = rules.weekly ? week_sum(db, open.number(col::tckempid),
@@ -204,6 +211,8 @@ bool close_punch(Station& st, Db& db, const PunchBuffer& open, const PunchQuery&
     if (result.overtime)
         write_punch_row(db, query, *result.overtime);
     keep_out_offset(db, open, at.offsetFromUtc());
+    if (also)
+        also(db);
     tx.commit();
     return true;
 }

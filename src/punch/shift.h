@@ -14,6 +14,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace pw {
@@ -49,10 +50,17 @@ struct OpenOutcome {
     QString punch_time;
     Stamp in;
 };
+// More writes that must land in the same transaction as a punch, or not at all.
+using AlsoInTransaction = std::function<void(Db&)>;
+
 // Writes who's open row for who's job at the clock's time, in one write transaction that
 // first looks for another open punch of the employee (any job). The UTC offset of the punch
 // is kept beside it. Throws DbError.
 OpenOutcome open_shift(Station& st, const Session& who);
+// The same at the moment now (a punch made earlier on this station, sent on now); also runs
+// in the punch's transaction when a punch is written.
+OpenOutcome open_shift(Station& st, const Session& who, const QDateTime& now,
+                       const AlsoInTransaction& also);
 
 // The open row of the employee's punch for the job (status 1).
 PunchQuery open_punch_query(double employee, int job_code);
@@ -88,7 +96,8 @@ ShiftClose close_shift(const PunchBuffer& open, const QDateTime& now, const PayR
 // close_shift ("Left at 06:00 (employee)"). False, with nothing written, when the row was
 // closed at another station since it was read. Throws DbError.
 bool close_punch(Station& st, Db& db, const PunchBuffer& open, const PunchQuery& query,
-                 const QDateTime& at, ShiftClose& result, const QString& review = {});
+                 const QDateTime& at, ShiftClose& result, const QString& review = {},
+                 const AlsoInTransaction& also = {});
 
 // What became of a punch out: closed, no open row for the job (another station closed it), or
 // the punch database is missing (its box was shown).

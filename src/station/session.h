@@ -43,6 +43,7 @@ struct Session {
     double number = 0;       // employee number at the last Ok
     QString name;            // first name, blank, last name
     int manager = 0;         // 1 when the stored password is 20000 or more
+    bool offline = false;    // identified against the station's own copy: punches journalled
     QList<JobLine> jobs;
     std::optional<OpenPunch> open;
     // The job chosen from jobs, or the open punch's job; 0 while none is chosen.

@@ -41,6 +41,12 @@ struct RunState {
     // out). Read by the stress harness, which matches what each station did to the rows.
     int last_job = 0;
     QString last_time;
+    // Punching without the club: since when (invalid while the club is reached), how many
+    // punches wait in the journal, and when the copy is next refreshed or the journal sent.
+    QDateTime offline_since;
+    int offline_waiting = 0;
+    QDateTime next_copy;
+    QDateTime next_forward;
 };
 
 // Answers of the range prompts, offered again as defaults by the next prompt.
@@ -91,8 +97,10 @@ public:
     RunState run;
     Ranges ranges;
     int today = 0; // YYYYMMDD
-    // Databases (by path) whose punch offsets table this process has made sure of.
-    QSet<QString> offsets_tables;
+    // Punch databases (by path) whose side tables this process has made sure of.
+    QSet<QString> side_tables_made;
+    // The station's offline file has its tables.
+    bool offline_ready = false;
 
 private:
     Platform io_;

@@ -1,5 +1,6 @@
 #include "identify.h"
 
+#include "offline/offline.h"
 #include "punch/forgotten.h"
 #include "punch/hours.h"
 #include "punch/receipts.h"
@@ -10,6 +11,7 @@
 #include "station/settings.h"
 #include "station/station.h"
 #include "window/leavingframe.h"
+#include "window/offlinepunch.h"
 #include "window/punchin.h"
 #include "window/punchout.h"
 #include "window/punchscreen.h"
@@ -27,8 +29,26 @@ namespace {
 const QString kOops = QStringLiteral("Oops...");
 
 // What the list shows while the station waits for a number.
-QStringList waiting_lines() {
-    return {QStringLiteral("Enter employee ID# and"), QStringLiteral("then select OK.")};
+QStringList waiting_lines(const Station& st) {
+    QStringList lines{QStringLiteral("Enter employee ID# and"), QStringLiteral("then select OK.")};
+    if (const QString notice = offline_notice(st); !notice.isEmpty())
+        lines << QString() << notice;
+    return lines;
+}
+
+// What Ok reads, from the club or, when it cannot be reached, from the station's copy.
+EmployeeReads read_who(Station& st, double number, const QString& password, bool& offline) {
+    if (offline)
+        return read_local_employee(st, number, password);
+    try {
+        return read_employee(st, number, password);
+    } catch (const DbError& e) {
+        // The server gone: the copy answers instead.
+        if (e.code() != 75 || !punching_offline(st))
+            throw;
+    }
+    offline = true;
+    return read_local_employee(st, number, password);
 }
 
 // The job list: two heading lines, then one line per job of the session, in its order.
@@ -96,7 +116,7 @@ void clearscreen(Station& st, Tclock& win) {
     win.frakeypad->show();
     st.run.clearcountdown = 0;
     st.who = Session{};
-    win.lstjob->addItems(waiting_lines());
+    win.lstjob->addItems(waiting_lines(st));
     win.txtempid->setFocus();
     let_events_run();
 }
@@ -121,8 +141,14 @@ void end_result(Station& st, Tclock& win) {
     if (!showing_result(st))
         return;
     st.run.clearcountdown = 0;
+    show_waiting(st, win);
+}
+
+void show_waiting(Station& st, Tclock& win) {
+    if (st.who.entry_mode != 0 || showing_result(st) || !win.txtempid->text().isEmpty())
+        return;
     win.lstjob->clear();
-    win.lstjob->addItems(waiting_lines());
+    win.lstjob->addItems(waiting_lines(st));
 }
 
 void keypad_press(Station& st, Tclock& win, int index) {
@@ -154,7 +180,9 @@ void keypad_press(Station& st, Tclock& win, int index) {
 }
 
 void identify(Station& st, Tclock& win) {
-    if (!suite_reachable(st))
+    checksuite(st);
+    bool offline = st.settings.suitemissing == 1 && punching_offline(st);
+    if (!offline && !suite_reachable(st))
         return;
     if (st.who.entry_mode == 0) {
         st.who.entry_mode = 1;
@@ -164,7 +192,7 @@ void identify(Station& st, Tclock& win) {
                               QStringLiteral("select OK again.")});
         return;
     }
-    if (!payrules_ready(st)) {
+    if (!offline && !payrules_ready(st)) {
         clearscreen(st, win);
         return;
     }
@@ -179,7 +207,7 @@ void identify(Station& st, Tclock& win) {
     // The employee lookup fails the same way as the punch and job queries: a box, then a
     // cleared screen.
     try {
-        EmployeeReads found = read_employee(st, number, win.txtpassword->text());
+        EmployeeReads found = read_who(st, number, win.txtpassword->text(), offline);
         if (!found.employee) {
             tell(st, QStringLiteral("Employee record is not available."), kOops);
             clearscreen(st, win);
@@ -191,6 +219,7 @@ void identify(Station& st, Tclock& win) {
         }
         st.passwords.passed(number);
         st.who.identified = true;
+        st.who.offline = offline;
         st.who.name = found.employee->name;
         st.who.manager = found.employee->password >= 20000 ? 1 : 0;
         st.who.jobs = std::move(found.jobs);
@@ -203,6 +232,8 @@ void identify(Station& st, Tclock& win) {
             show_open_punch(st, win, *found.open);
         else
             show_jobs(st, win);
+        if (offline)
+            win.lstjob->addItems(offline_lines());
     } catch (const DbError& e) {
         keypad_error(st, win, e);
     }
@@ -217,7 +248,8 @@ void show_open_punch(Station& st, Tclock& win, const OpenPunch& punch) {
     win.lstjob->addItems(open_punch_lines(punch, so_far));
     win.cmdpunchin->hide();
     win.cmdpunchout->show(); // hidden when the job list was shown instead
-    if (leaving_frame(win) && forgotten(st.settings, punch, st.clock().now())) {
+    // Offline the question waits for the club: its answer closes the punch there.
+    if (!st.who.offline && leaving_frame(win) && forgotten(st.settings, punch, st.clock().now())) {
         ask_when_left(st, win);
         return;
     }
@@ -228,7 +260,7 @@ void show_open_punch(Station& st, Tclock& win, const OpenPunch& punch) {
 void showscreen(Station& st, Tclock& win) {
     win.cmdpunchin->show();
     win.cmdpunchout->show();
-    win.cmdreport->show();
+    win.cmdreport->setVisible(!st.who.offline);
     win.cmddone->show();
     win.cmdprintertoggle->setVisible(receipt_printer(st).has_value());
     win.cmdmanager->setVisible(st.who.manager == 1);

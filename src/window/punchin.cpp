@@ -6,6 +6,7 @@
 #include "station/messages.h"
 #include "station/station.h"
 #include "window/identify.h"
+#include "window/offlinepunch.h"
 #include "window/punchscreen.h"
 #include "window/tclock.h"
 
@@ -26,7 +27,7 @@ bool below_a_cent(double rate) {
 
 void punch_in(Station& st, Tclock& win) {
     const Session who = st.who;
-    if (!payrules_ready(st))
+    if (!who.offline && !payrules_ready(st))
         return;
     if (who.job_code < 1) {
         tell(st, QStringLiteral("Please select a job from the list."),
@@ -41,6 +42,10 @@ void punch_in(Station& st, Tclock& win) {
         return;
     }
 
+    if (who.offline) {
+        punch_offline(st, win, true);
+        return;
+    }
     PunchScreen screen(win, {win.cmdpunchin, win.cmdreport, win.cmdprintertoggle, win.cmddone});
     screen.show_wait();
 

@@ -6,6 +6,7 @@
 #include "station/messages.h"
 #include "station/settings.h"
 #include "station/station.h"
+#include "window/offlinepunch.h"
 #include "window/punchscreen.h"
 #include "window/tclock.h"
 
@@ -15,6 +16,10 @@ namespace pw {
 
 void punch_out(Station& st, Tclock& win) {
     const Session who = st.who;
+    if (who.offline) {
+        punch_offline(st, win, false);
+        return;
+    }
     if (!payrules_ready(st))
         return;
     PunchScreen screen(win, {win.cmdpunchout, win.cmdreport, win.cmdprintertoggle, win.cmddone});

@@ -6,6 +6,7 @@
 #include "station/messages.h"
 #include "station/settings.h"
 #include "station/station.h"
+#include "window/offlinepunch.h"
 #include "window/tclock.h"
 
 #include <QCoreApplication>
@@ -198,6 +199,7 @@ void tick(Station& st, Tclock& win) {
         return;
 
     expire_open_question(st);
+    offline_tick(st, win);
     if (st.run.clearcountdown > 0) {
         st.run.clearcountdown += 1;
         // Six seconds to read the result, unless the next person starts first.

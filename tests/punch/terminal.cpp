@@ -6,8 +6,10 @@
 #include "window/identify.h"
 #include "window/startup.h"
 
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -27,9 +29,26 @@ void Terminal::start() {
     win.Timer1->stop();
 }
 
-Peer::Peer(const TestEnv& env, Clock& clock, Printers& printers)
+namespace {
+
+QString peer_folder(const TestEnv& env, int node) {
+    if (node == 0)
+        return env.inst.station;
+    const QString folder = env.tmp.path() + "/station" + QString::number(node) + "/";
+    QDir().mkpath(folder);
+    QString ini = QString::fromUtf8(env.read_file(env.station_file("parvnode.ini")));
+    ini.replace(env.inst.station, folder)
+        .replace(QRegularExpression("NODENUMBER=\\d+"), "NODENUMBER=" + QString::number(node));
+    env.write_file(folder + "parvnode.ini", ini.toUtf8());
+    return folder;
+}
+
+} // namespace
+
+Peer::Peer(const TestEnv& env, Clock& clock, Printers& printers, int node)
     : programs(env.inst.station)
-    , st(Platform{dialogs, clock, printers, programs, files, test_keyboard()}, env.inst.station) {
+    , st(Platform{dialogs, clock, printers, programs, files, test_keyboard()},
+         peer_folder(env, node)) {
     st.busy_timeout_ms = 200;
     EXPECT_TRUE(initnode(st));
     checksuite(st);

@@ -47,9 +47,10 @@ struct Terminal {
 
 // Another station on the same installation, with its own boxes and the clock and printers
 // given, its punch screen connected and cleared (no start-up: the single-copy lock is for
-// one workstation, and this one shares the working folder).
+// one workstation, and this one shares the working folder unless given a node number of its
+// own, which gives it a working folder of its own).
 struct Peer {
-    Peer(const TestEnv& env, Clock& clock, Printers& printers);
+    Peer(const TestEnv& env, Clock& clock, Printers& printers, int node = 0);
     ScriptedDialogs dialogs;
     RecordingPrograms programs;
     DiskFiles files;

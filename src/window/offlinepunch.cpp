@@ -1,0 +1,119 @@
+#include "offlinepunch.h"
+
+#include "offline/offline.h"
+#include "punch/punchrecord.h"
+#include "station/db.h"
+#include "station/messages.h"
+#include "station/settings.h"
+#include "station/station.h"
+#include "window/identify.h"
+#include "window/punchscreen.h"
+#include "window/tclock.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace pw {
+
+namespace {
+
+constexpr int kCopySecs = 5 * 60; // the copy is refreshed this often while the club is reached
+constexpr int kForwardSecs = 30;  // the club is tried again this often while punches wait
+
+} // namespace
+
+bool punching_offline(Station& st) {
+    if (!st.files().exists(offline_file(st)))
+        return false;
+    if (!st.run.offline_since.isValid()) {
+        st.run.offline_since = st.clock().now();
+        st.run.next_forward = st.run.offline_since.addSecs(kForwardSecs);
+    }
+    try {
+        st.run.offline_waiting = punches_waiting(st);
+    } catch (const DbError&) {
+        // The count only informs; the journal itself is read when it is sent.
+    }
+    return true;
+}
+
+void punch_offline(Station& st, Tclock& win, bool in) {
+    const Session who = st.who;
+    PunchScreen screen(
+        win, {win.cmdpunchin, win.cmdpunchout, win.cmdreport, win.cmdprintertoggle, win.cmddone});
+    screen.disable_close();
+    OfflinePunch punch;
+    punch.employee = who.number;
+    punch.job_code = who.job_code;
+    punch.job_description = who.job_description;
+    punch.pay_rate = who.pay_rate;
+    punch.at = st.clock().now();
+    punch.in = in;
+    try {
+        journal_punch(st, punch);
+    } catch (const DbError& e) {
+        reporterror(st, e);
+        screen.restore();
+        return;
+    }
+    ++st.run.offline_waiting;
+    const QString time = punch.at.toString(QStringLiteral("HH:mm"));
+    QStringList lines{in ? QStringLiteral("In at %1 for %2.").arg(time, who.job_description)
+                         : QStringLiteral("Out at %1.").arg(time)};
+    lines << QStringLiteral("Saved on this station.") << QStringLiteral("It will be sent to the")
+          << QStringLiteral("club when the connection") << QStringLiteral("is back.");
+    screen.show_result(lines);
+    st.run.last_job = who.job_code;
+    st.run.last_time = clock_text(punch.at.time());
+    screen.finish(st);
+}
+
+QString offline_notice(const Station& st) {
+    if (!st.run.offline_since.isValid())
+        return {};
+    return QStringLiteral("Offline since %1 - %2 waiting")
+        .arg(st.run.offline_since.toString(QStringLiteral("HH:mm")),
+             punch_count_text(st.run.offline_waiting));
+}
+
+QStringList offline_lines() {
+    return {kDashes, QStringLiteral("The club cannot be reached:"),
+            QStringLiteral("reports and manager work"), QStringLiteral("wait until it is back.")};
+}
+
+void offline_tick(Station& st, Tclock& win) {
+    // Never under a person's feet: only while the station waits for a number.
+    if (st.who.entry_mode != 0 || showing_result(st) || !win.txtempid->text().isEmpty())
+        return;
+    const QDateTime now = st.clock().now();
+    const bool away = st.run.offline_since.isValid() || st.run.offline_waiting > 0;
+    QDateTime& next = away ? st.run.next_forward : st.run.next_copy;
+    if (next.isValid() && now < next)
+        return;
+    next = now.addSecs(away ? kForwardSecs : kCopySecs);
+    checksuite(st);
+    if (st.settings.suitemissing == 1) {
+        if (punching_offline(st))
+            show_waiting(st, win);
+        return;
+    }
+    try {
+        if (away) {
+            const Forwarded sent = forward_journal(st);
+            if (sent.sent > 0)
+                adminlog(st, QStringLiteral("Sent on %1 made while the club could not be "
+                                            "reached, %2 of them for a manager's review")
+                                 .arg(punch_count_text(sent.sent))
+                                 .arg(sent.to_review));
+            st.run.offline_since = QDateTime();
+            st.run.offline_waiting = 0;
+            st.run.next_copy = now.addSecs(kCopySecs);
+        }
+        refresh_local_copy(st);
+    } catch (const DbError&) {
+        // Still out of reach, or busy: the next try comes.
+    }
+    show_waiting(st, win);
+}
+
+} // namespace pw

@@ -1,0 +1,159 @@
+#include "offline/offline.h"
+#include "terminal.h"
+#include "window/identify.h"
+#include "window/offlinepunch.h"
+#include "window/startup.h"
+
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace pw {
+namespace {
+
+using test::Terminal;
+
+const QStringList kSaved = {"Saved on this station.", "It will be sent to the",
+                            "club when the connection", "is back.", test::kDashes};
+
+// The shared folder goes away (the suite's program with it) and comes back.
+struct Share {
+    Terminal& t;
+    QByteArray suite = t.env.read_file(t.env.data("parv.exe"));
+    void lose() { QFile::remove(t.env.data("parv.exe")); }
+    void back() { t.env.write_file(t.env.data("parv.exe"), suite); }
+};
+
+// The same day punched with the club and without it: what is sent on is what the station
+// writes online, the overtime split included, and the club's log gets the same lines.
+TEST(Offline, PunchesSentOnAreTheRowsOfOnlinePunches) {
+    QList<QList<QVariantMap>> rows;
+    QStringList logs;
+    for (const bool offline : {false, true}) {
+        SCOPED_TRACE(offline ? "offline" : "online");
+        Terminal t;
+        Share share{t};
+        t.worked(20040523, 36);
+        t.env.clock.set("2004-05-24 08:00:00");
+        t.start();
+        tick(t.env.st, t.win); // the station's copy is made
+        if (offline)
+            share.lose();
+        t.login();
+        if (offline) {
+            EXPECT_EQ(t.lines().mid(t.lines().size() - 3), offline_lines().mid(1));
+            EXPECT_TRUE(t.win.cmdreport->isHidden());
+        }
+        t.click("cmdpunchin");
+        const QStringList result = t.lines();
+        clearscreen(t.env.st, t.win);
+        if (offline) {
+            EXPECT_EQ(result, QStringList{"In at 08:00 for Bartender."} + kSaved);
+            EXPECT_EQ(t.lines().last(), "Offline since 08:00 - 1 punch waiting");
+        }
+        t.env.clock.set("2004-05-24 16:00:00");
+        t.login();
+        EXPECT_EQ(t.lines().mid(1, 3), QStringList({"Mon 05/24 at 08:00", "Job# 10", "Bartender"}));
+        t.click("cmdpunchout");
+        clearscreen(t.env.st, t.win);
+        if (offline) {
+            EXPECT_EQ(t.lines().last(), "Offline since 08:00 - 2 punches waiting");
+            EXPECT_EQ(t.env.punches().size(), 1); // only the week's earlier hours
+            share.back();
+            tick(t.env.st, t.win);
+            EXPECT_EQ(t.lines(), test::kWaiting);
+        }
+        rows << t.env.punches();
+        logs << t.log();
+    }
+    ASSERT_EQ(rows[1].size(), 3);
+    EXPECT_EQ(rows[1], rows[0]);
+    EXPECT_EQ(logs[1], logs[0]);
+}
+
+// A stop before the punch database took the punch leaves it waiting; a stop after it, before
+// the station marked it sent, finds the club's mark. A punch that no longer applies goes to
+// the manager.
+TEST(Offline, EachPunchIsSentOnceWhateverStopsTheSending) {
+    Terminal t;
+    Station& st = t.env.st;
+    st.busy_timeout_ms = 200;
+    t.env.clock.set("2004-05-24 08:00:00");
+    t.start();
+    tick(st, t.win);
+    OfflinePunch in{0, 9, 10, "Bartender", 8.25, t.env.clock.now(), true};
+    journal_punch(st, in);
+    {
+        test::DbLock lock(t.env, t.env.punchdb());
+        EXPECT_EQ(test::code_of([&] { forward_journal(st); }), 3045);
+    }
+    EXPECT_EQ(std::tuple(t.env.punches().size(), punches_waiting(st)), std::tuple(0, 1));
+    EXPECT_EQ(forward_journal(st).sent, 1);
+    ASSERT_TRUE(t.env.exec(offline_file(st), "update journal set sent = 0"));
+    EXPECT_EQ(forward_journal(st).sent, 0);
+    EXPECT_EQ(std::tuple(t.env.punches().size(), punches_waiting(st)), std::tuple(1, 0));
+
+    OfflinePunch out{0, 9, 20, "Cook", 9.5, t.env.clock.now().addSecs(8 * 3600), false};
+    journal_punch(st, out);
+    EXPECT_EQ(forward_journal(st).to_review, 1);
+    const QVariantMap review = t.env.punches("tckjobcode = 20").value(0);
+    EXPECT_EQ(std::tuple(review["tckstatus"].toInt(), review["tckadjreason"].toString()),
+              std::tuple(3, QString("Offline punch out at 16:00 on station 0: no open punch")));
+}
+
+// Two stations, each on its own, punch the same employee in: the first sent on opens the
+// shift, the second is kept for the manager.
+TEST(Offline, TwoStationsPunchingOneEmployeeLeaveOneShiftAndOneReview) {
+    Terminal t;
+    Share share{t};
+    t.env.clock.set("2004-05-24 08:00:00");
+    t.start();
+    tick(t.env.st, t.win);
+    test::RecordingPrinters printers;
+    test::Peer b(t.env, t.env.clock, printers, 2);
+    refresh_local_copy(b.st);
+    share.lose();
+    t.login();
+    t.click("cmdpunchin");
+    t.env.clock.set("2004-05-24 08:05:00");
+    test::type_login(b.win);
+    QTest::mouseClick(b.win.findChild<QPushButton*>("cmdpunchin"), Qt::LeftButton);
+    EXPECT_EQ(test::item_texts(b.win.lstjob).mid(1), kSaved);
+    share.back();
+    clearscreen(t.env.st, t.win);
+    tick(t.env.st, t.win);
+    forward_journal(b.st);
+    const QList<QVariantMap> rows = t.env.punches();
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(std::tuple(rows[0]["tckstatus"].toInt(), rows[0]["tcktimein"].toString()),
+              std::tuple(1, QString("08:00:00")));
+    EXPECT_EQ(rows[1]["tckadjreason"],
+              "Offline punch in at 08:05 on station 2: already punched in elsewhere");
+}
+
+// The copy holds a salted hash, never the password, and follows a change at its next refresh.
+// A manager identified offline gets no manager work.
+TEST(Offline, TheCopyFollowsPasswordChangesAndHoldsNoPassword) {
+    Terminal t;
+    t.emp("update empinfo set pword = 4817263 where empid = 9");
+    t.start();
+    tick(t.env.st, t.win);
+    const auto right = [&](const char* typed) {
+        return read_local_employee(t.env.st, 9, typed).password_right;
+    };
+    EXPECT_TRUE(right("4817263") && !right("1"));
+    t.emp("update empinfo set pword = 20001 where empid = 9");
+    EXPECT_TRUE(right("4817263"));
+    refresh_local_copy(t.env.st);
+    EXPECT_TRUE(right("20001") && !right("4817263"));
+    const QByteArray copy = t.env.read_file(offline_file(t.env.st));
+    EXPECT_FALSE(copy.contains("4817263") || copy.contains("20001"));
+
+    QFile::remove(t.env.data("parv.exe"));
+    t.login("9", "20001");
+    EXPECT_TRUE(t.env.st.who.offline && t.win.cmdmanager->isHidden());
+}
+
+} // namespace
+} // namespace pw
