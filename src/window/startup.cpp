@@ -109,7 +109,8 @@ Started startup(Station& st, Tclock& win) {
         st.files().copy(report_template, reportdb);
 
     checksuite(st);
-    if (st.settings.suitemissing == 1) {
+    // With its copy the station starts all the same and punches on its own.
+    if (st.settings.suitemissing == 1 && !punching_offline(st)) {
         st.dialogs().message(QStringLiteral("Punchwell cannot connect to Parvela.\r\n"
                                             "Click OK to close Punchwell now."),
                              QStringLiteral("Punchwell - Critical Problem"), Icon::Information);
@@ -155,7 +156,8 @@ const char* startup_failure_text(Started how) {
 
 void wait_for_payrules(Station& st, Tclock& win) {
     constexpr int kRetrySecs = 10;
-    win.lblmsg->setText(payrules_waiting_text(st.settings));
+    win.lblmsg->setText(st.run.offline_since.isValid() ? offline_notice(st)
+                                                       : payrules_waiting_text(st.settings));
     st.run.payrules_retry = st.clock().now().addSecs(kRetrySecs);
 }
 
@@ -220,7 +222,8 @@ void checkholiday(Station& st, Tclock& win) {
 void showmessageline(Station& st, Tclock& win) {
     // While punching waits for the pay rules, the line says so and nothing else.
     if (!st.settings.payrules_loaded) {
-        win.lblmsg->setText(payrules_waiting_text(st.settings));
+        win.lblmsg->setText(st.run.offline_since.isValid() ? offline_notice(st)
+                                                           : payrules_waiting_text(st.settings));
         return;
     }
     checksuite(st);

@@ -1,4 +1,5 @@
 #include "offline/offline.h"
+#include "platform/instance.h"
 #include "terminal.h"
 #include "window/identify.h"
 #include "window/offlinepunch.h"
@@ -7,6 +8,7 @@
 #include <QFile>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace pw {
@@ -130,6 +132,35 @@ TEST(Offline, TwoStationsPunchingOneEmployeeLeaveOneShiftAndOneReview) {
               std::tuple(1, QString("08:00:00")));
     EXPECT_EQ(rows[1]["tckadjreason"],
               "Offline punch in at 08:05 on station 2: already punched in elsewhere");
+}
+
+// Without the shared folder at start-up, or with the server gone, the station punches on its
+// copy.
+TEST(Offline, AStationStartedWithoutTheClubOrLosingItsServerPunchesOnItsCopy) {
+    Terminal t;
+    t.env.clock.set("2004-05-24 08:00:00");
+    t.start();
+    tick(t.env.st, t.win);
+    QFile::remove(t.env.data("parv.exe"));
+    t.win.instance.reset(); // the first run ends
+    Tclock again;
+    connect_punch_screen(t.env.st, again);
+    ASSERT_EQ(startup(t.env.st, again), Started::Running);
+    again.Timer1->stop();
+    EXPECT_EQ(test::item_texts(again.lstjob).last(), "Offline since 08:00 - 0 punches waiting");
+    test::type_login(again);
+    QTest::mouseClick(again.findChild<QPushButton*>("cmdpunchin"), Qt::LeftButton);
+    EXPECT_EQ(test::item_texts(again.lstjob).mid(1), kSaved);
+
+    Terminal server;
+    server.open_punch();
+    server.start();
+    tick(server.env.st, server.win);
+    server.env.st.settings.database = "postgresql://pw@127.0.0.1:1/none";
+    server.login();
+    EXPECT_TRUE(server.env.st.who.offline);
+    EXPECT_EQ(server.lines().mid(1, 3),
+              QStringList({"Mon 05/24 at 08:00", "Job# 10", "Bartender"}));
 }
 
 // The copy holds a salted hash, never the password, and follows a change at its next refresh.
