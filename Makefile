@@ -1,7 +1,8 @@
 # make run   installs what is missing, builds, creates demo/ and starts the station
 # make test  installs what is missing, builds and runs every test
 # make package builds punchwell_VERSION_ARCH.deb here (apt install ./punchwell_*.deb)
-# make stress  many station processes on one data folder, then kill -9 trials
+# make stress  many station processes on one data folder, then kill -9 trials, then
+#              stations punching through spells without the shared folder
 # make fuzz  builds the fuzz targets with clang and runs each for 60 s
 # make bench runs the benchmarks beside bare SQLite and libpq (QUICK=1: the small club only)
 
@@ -54,8 +55,10 @@ package: build
 stress: build
 ifdef PG
 	tools/pgtest.sh sh -c './build/tools/stress/punchstress --stations 8 --cycles 200 \
-	    --kills 50 --postgres "$$PW_TEST_DATABASE"'
+	    --kills 50 --postgres "$$PW_TEST_DATABASE" && ./build/tools/stress/punchstress \
+	    --stations 8 --cycles 100 --kills 0 --offline --postgres "$$PW_TEST_DATABASE"'
 else
+	./build/tools/stress/punchstress --stations 8 --cycles 100 --kills 0 --offline
 	./build/tools/stress/punchstress --stations 8 --cycles 200 --kills 50
 endif
 

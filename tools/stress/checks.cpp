@@ -68,10 +68,30 @@ Verdict judge(const QList<PunchRow>& rows, const QList<ChildLog>& logs,
     }
     v.punches = int(seen.size());
 
+    // A punch written for the manager stands for the confirmed punch of its moment; neither
+    // opens nor closes a shift.
+    for (const PunchRow& r : rows) {
+        if (!r.review)
+            continue;
+        const bool in = !r.adjtimein.isEmpty();
+        const Key k{r.emp, r.job, in ? r.adjtimein : r.adjtimeout, in ? r.indate : r.outdate};
+        const auto it = std::find_if(seen.begin(), seen.end(), [&](const LoggedPunch& p) {
+            return p.in == in && Key{p.emp, p.job, p.time, p.date_before} == k;
+        });
+        if (it != seen.end()) {
+            seen.erase(it);
+            ++v.reviewed;
+        } else {
+            ++v.duplicated;
+        }
+    }
+
     QHash<int, PerEmployee> per;
     QHash<Key, int> ins_held;
     QHash<Key, int> outs_held;
     for (const PunchRow& r : rows) {
+        if (r.review)
+            continue;
         ++ins_held[Key{r.emp, r.job, r.adjtimein, r.indate}];
         if (r.status == 1) {
             ++per[r.emp].open;

@@ -21,6 +21,7 @@ struct PunchRow {
     int outdate = 0;
     QString adjtimeout;
     int status = 0;
+    bool review = false; // a punch made on a station alone that no longer applied when sent
 };
 
 struct Verdict {
@@ -30,6 +31,7 @@ struct Verdict {
     int double_closed = 0;
     int open_left = 0;
     int busy = 0;
+    int reviewed = 0; // punches sent on for the manager instead (each one confirmed)
     bool faultless() const { return lost + duplicated + double_closed + open_left == 0; }
 };
 

@@ -267,18 +267,54 @@ void watch_open_rows(Sql& db, QSet<qint64>& extra_open) {
     }
 }
 
+bool started(QProcess& p);
+
+// The stations that left punches waiting send them on: a first forward child is killed at a
+// random moment, a second one finishes. Returns the killed ones.
+int forward_phase(Club& club, const HarnessOptions& o) {
+    QRandomGenerator rng(QRandomGenerator::global()->generate());
+    int killed = 0;
+    for (int i = 0; i < o.stations; i += 2)
+        for (const bool kill : {true, false}) {
+            auto kid = club.spawn(
+                {QStringLiteral("forward"), QStringLiteral("--station"), club.stations()[i]},
+                club.root(QStringLiteral("forward%1.err").arg(i + 1)));
+            if (!started(*kid))
+                fail("a forward child never got ready");
+            if (kill && !kid->waitForFinished(int(rng.bounded(6)))) {
+                kid->kill();
+                ++killed;
+            }
+            kid->waitForFinished(-1);
+            if (!kill && (kid->exitStatus() != QProcess::NormalExit || kid->exitCode() != 0))
+                fail("a forward child failed");
+        }
+    return killed;
+}
+
 bool station_phase(Club& club, const HarnessOptions& o) {
     std::vector<std::unique_ptr<QProcess>> kids;
     QStringList logs;
     for (int i = 0; i < o.stations; ++i) {
         logs << club.root(QStringLiteral("node%1.log").arg(i + 1));
-        kids.push_back(club.spawn(
-            {QStringLiteral("station"), QStringLiteral("--station"), club.stations()[i],
-             QStringLiteral("--cycles"), QString::number(o.cycles), QStringLiteral("--emp"),
-             QString::number(kFirstOwnEmp + i), QStringLiteral("--shared"),
-             QString::number(kSharedEmp), QStringLiteral("--shared-every"),
-             QString::number(kSharedEvery), QStringLiteral("--log"), logs.last()},
-            club.root(QStringLiteral("node%1.err").arg(i + 1))));
+        QStringList args{QStringLiteral("station"),
+                         QStringLiteral("--station"),
+                         club.stations()[i],
+                         QStringLiteral("--cycles"),
+                         QString::number(o.cycles),
+                         QStringLiteral("--emp"),
+                         QString::number(kFirstOwnEmp + i),
+                         QStringLiteral("--shared"),
+                         QString::number(kSharedEmp),
+                         QStringLiteral("--shared-every"),
+                         QString::number(kSharedEvery),
+                         QStringLiteral("--log"),
+                         logs.last()};
+        if (o.offline)
+            args << QStringLiteral("--offline");
+        if (o.offline && i % 2 == 0)
+            args << QStringLiteral("--leave-waiting");
+        kids.push_back(club.spawn(args, club.root(QStringLiteral("node%1.err").arg(i + 1))));
     }
 
     QSet<qint64> extra_open;
@@ -297,6 +333,7 @@ bool station_phase(Club& club, const HarnessOptions& o) {
         watch_open_rows(db, extra_open);
     }
 
+    const int forwards_killed = o.offline ? forward_phase(club, o) : 0;
     QList<ChildLog> seen;
     for (const QString& path : logs) {
         QFile f(path);
@@ -315,12 +352,24 @@ bool station_phase(Club& club, const HarnessOptions& o) {
         QSqlQuery q =
             db.run(QStringLiteral(
                        "select rowid, tckempid, tckjobcode, tckindate, tckadjtimein, tckoutdate, "
-                       "tckadjtimeout, tckstatus from punch where tckempid < ?"),
+                       "tckadjtimeout, tckstatus, tckadjreason from punch where tckempid < ?"),
                    {kFirstKillEmp});
         while (q.next())
             rows.append({q.value(0).toLongLong(), q.value(1).toInt(), q.value(2).toInt(),
                          q.value(3).toInt(), q.value(4).toString(), q.value(5).toInt(),
-                         q.value(6).toString(), q.value(7).toInt()});
+                         q.value(6).toString(), q.value(7).toInt(),
+                         q.value(8).toString().startsWith(QLatin1String("Offline punch"))});
+    }
+    int offline = 0;
+    for (const ChildLog& log : seen)
+        offline += log.offline;
+    QString offline_line;
+    if (o.offline) {
+        Sql db(club.punchdb());
+        offline_line = QStringLiteral(" offline %1 forwarded %2 forward-killed %3")
+                           .arg(offline)
+                           .arg(db.count(QStringLiteral("select count(*) from punchsent")))
+                           .arg(forwards_killed);
     }
     const Verdict v = judge(rows, seen, extra_open);
     // Every walk ends in a confirmed punch; when some did not, the boxes each station met
@@ -333,9 +382,9 @@ bool station_phase(Club& club, const HarnessOptions& o) {
                              err.readAll().constData());
         }
     std::printf("stations %d cycles %d punches %d lost %d duplicated %d double-closed %d "
-                "open-left %d busy-shown %d %s\n",
+                "open-left %d busy-shown %d %s%s reviewed %d\n",
                 o.stations, o.cycles, v.punches, v.lost, v.duplicated, v.double_closed, v.open_left,
-                v.busy, qPrintable(latency_line(seen)));
+                v.busy, qPrintable(latency_line(seen)), qPrintable(offline_line), v.reviewed);
     std::fflush(stdout);
     return children_ok && v.faultless();
 }

@@ -17,6 +17,9 @@ struct HarnessOptions {
     QString postgres;
     // One more station imports kImportDuringPunches punches while the stations punch.
     bool import_during_punches = false;
+    // The stations lose the shared folder for random spells and punch on their own; half
+    // leave their last spell's punches to a forward child killed on the way, then run again.
+    bool offline = false;
 };
 
 // Prints the two result lines on stdout; returns 0 when neither found a fault.

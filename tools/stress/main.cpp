@@ -15,7 +15,7 @@ namespace {
 
 int usage() {
     std::fputs("usage: punchstress [--stations N] [--cycles M] [--kills K] [--postgres URL]\n"
-               "                   [--import-during-punches]\n",
+               "                   [--import-during-punches] [--offline]\n",
                stderr);
     return 2;
 }
@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
     stress::HarnessOptions options;
     QStringList args = app.arguments().mid(1);
     options.import_during_punches = args.removeAll(QStringLiteral("--import-during-punches")) > 0;
+    options.offline = args.removeAll(QStringLiteral("--offline")) > 0;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (i + 1 >= args.size())

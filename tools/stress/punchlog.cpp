@@ -17,15 +17,17 @@ QString log_line(const LoggedPunch& p) {
         .arg(p.usec);
 }
 
-QString busy_line(int busy) {
-    return QStringLiteral("BUSY %1\n").arg(busy);
+QString busy_line(int busy, int offline) {
+    return QStringLiteral("OFFLINE %1\nBUSY %2\n").arg(offline).arg(busy);
 }
 
 ChildLog parse_log(const QString& text) {
     ChildLog log;
     for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts)) {
         const QStringList f = line.split(u' ');
-        if (f.size() == 2 && f[0] == QLatin1String("BUSY")) {
+        if (f.size() == 2 && f[0] == QLatin1String("OFFLINE")) {
+            log.offline = f[1].toInt();
+        } else if (f.size() == 2 && f[0] == QLatin1String("BUSY")) {
             log.busy = f[1].toInt();
             log.finished = true;
         } else if (f.size() == 7 && (f[0] == QLatin1String("IN") || f[0] == QLatin1String("OUT"))) {

@@ -3,7 +3,8 @@
 // parent reads it back. One line per punch: "IN|OUT emp job time date_before date_after"
 // (the dates of the child's clock just before the click and just after the result, so a
 // punch at midnight matches either day), and a last line "BUSY n" with the number of
-// "database in use" boxes the child was shown.
+// "database in use" boxes the child was shown, after "OFFLINE n", the punches it confirmed
+// while it punched on its own.
 
 #include <QList>
 #include <QString>
@@ -23,11 +24,12 @@ struct LoggedPunch {
 struct ChildLog {
     QList<LoggedPunch> punches;
     int busy = 0;
+    int offline = 0;       // punches confirmed while the station punched on its own
     bool finished = false; // the last line was written
 };
 
 QString log_line(const LoggedPunch& p);
-QString busy_line(int busy);
+QString busy_line(int busy, int offline = 0);
 ChildLog parse_log(const QString& text);
 
 // "latency p50 X ms p99 Y ms" over the presses of these logs.

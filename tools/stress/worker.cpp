@@ -3,12 +3,14 @@
 #include "app/wiring.h"
 #include "config/purge.h"
 #include "exchange/exchange.h"
+#include "offline/offline.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/printers.h"
 #include "platform/programs.h"
 #include "punchlog.h"
+#include "station/db.h"
 #include "station/station.h"
 #include "window/startup.h"
 #include "window/tclock.h"
@@ -20,6 +22,7 @@
 #include <QListWidget>
 #include <QMap>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QTextStream>
 #include <QTimer>
@@ -96,6 +99,16 @@ public:
     bool print_lines(const QString&, const QString&, const QStringList&) override { return false; }
 };
 
+// The shared folder as one station sees it: during a spell the suite's program is gone, so
+// the station punches on its own.
+class SpellFiles : public pw::DiskFiles {
+public:
+    bool away = false;
+    bool exists(const QString& path) const override {
+        return !(away && path.endsWith(QLatin1String("parv.exe"))) && DiskFiles::exists(path);
+    }
+};
+
 int today_number() {
     const QDate d = QDate::currentDate();
     return d.year() * 10000 + d.month() * 100 + d.day();
@@ -144,6 +157,7 @@ public:
             press = in;
         if (!press)
             return std::nullopt; // a box told why; the person tries again
+        last_offline = st.who.offline;
         LoggedPunch p;
         p.in = press == in;
         p.emp = emp;
@@ -166,6 +180,21 @@ public:
 
     static qint64 password_of(int emp) { return 1000 + emp; }
 
+    // Sends the journal on, as the tick does once the club is back, until it went through.
+    bool forward() {
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            try {
+                pw::forward_journal(st);
+                st.run.offline_since = QDateTime();
+                st.run.offline_waiting = 0;
+                return true;
+            } catch (const pw::DbError&) {
+                QCoreApplication::processEvents();
+            }
+        }
+        return false;
+    }
+
     void finish() {
         pw::closestation(st, win);
         for (auto it = dialogs.shown.cbegin(); it != dialogs.shown.cend(); ++it)
@@ -176,9 +205,10 @@ public:
     BriskClock clock;
     NoPrinters printers;
     NoPrograms programs;
-    pw::DiskFiles files;
+    SpellFiles files;
     pw::Station st;
     pw::Tclock win;
+    bool last_offline = false; // the last confirmed punch was made on the station alone
 };
 
 void say_ready() {
@@ -193,15 +223,32 @@ int run_station(Child& c, const QStringList& args) {
     const int own = arg_value(args, QStringLiteral("--emp")).toInt();
     const int shared = arg_value(args, QStringLiteral("--shared")).toInt();
     const int every = arg_value(args, QStringLiteral("--shared-every")).toInt();
+    // --offline: spells without the shared folder, from one walk in ten, for about four
+    // walks; the journal is sent on after each. --leave-waiting: the last spell's punches
+    // are left for a forward child.
+    const bool spells = args.contains(QStringLiteral("--offline"));
+    const bool leave = args.contains(QStringLiteral("--leave-waiting"));
+    QRandomGenerator rng{static_cast<quint32>(own)};
     QFile log(arg_value(args, QStringLiteral("--log")));
     if (!log.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
         return 2;
+    if (spells)
+        pw::refresh_local_copy(c.st);
     constexpr int kTries = 50;
+    int offline = 0;
     for (int cycle = 0; cycle < cycles; ++cycle) {
         const int emp = shared > 0 && every > 0 && cycle % every == 0 ? shared : own;
         for (int walk = 0; walk < 2; ++walk) {
+            if (spells && !c.files.away && rng.bounded(10) == 0) {
+                c.files.away = true;
+            } else if (c.files.away && rng.bounded(4) == 0) {
+                c.files.away = false;
+                if (!c.forward())
+                    return 4;
+            }
             for (int attempt = 0; attempt < kTries; ++attempt) {
                 if (const auto p = c.visit(emp)) {
+                    offline += c.last_offline;
                     log.write(log_line(*p).toUtf8());
                     log.flush();
                     break;
@@ -209,7 +256,10 @@ int run_station(Child& c, const QStringList& args) {
             }
         }
     }
-    log.write(busy_line(c.dialogs.busy).toUtf8());
+    c.files.away = false;
+    if (!leave && !c.forward())
+        return 4;
+    log.write(busy_line(c.dialogs.busy, offline).toUtf8());
     log.close();
     return 0;
 }
@@ -221,6 +271,12 @@ int run_punchout(Child& c, const QStringList& args) {
     for (const QString& e : emps)
         c.visit(e.toInt());
     return 0;
+}
+
+// Sends the station's journal on; the parent may kill it on the way.
+int run_forward(Child& c) {
+    say_ready();
+    return c.forward() ? 0 : 4;
 }
 
 int run_operation(Child& c, const QString& mode, const QStringList& args) {
@@ -259,6 +315,8 @@ int run_worker(const QStringList& args) {
         rc = run_station(c, args);
     else if (mode == QLatin1String("punchout"))
         rc = run_punchout(c, args);
+    else if (mode == QLatin1String("forward"))
+        rc = run_forward(c);
     else if (mode == QLatin1String("export") || mode == QLatin1String("import") ||
              mode == QLatin1String("purge"))
         rc = run_operation(c, mode, args);
