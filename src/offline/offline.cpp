@@ -31,8 +31,8 @@ const QStringList kLocalTables = {
                    "integer)"),
     QStringLiteral("create table if not exists journal (seq integer primary key autoincrement, "
                    "empid double precision, jobcode integer, description text, payrate double "
-                   "precision, secs integer, at text, inout text, sent integer not null default "
-                   "0)")};
+                   "precision, node integer, secs integer, at text, inout text, sent integer not "
+                   "null default 0)")};
 
 // Keypad passwords are a few digits: no number of rounds would keep a stolen copy from being
 // guessed, so one salted round keeps the refresh cheap; the copy never holds the password.
@@ -294,10 +294,10 @@ void journal_punch(Station& st, const OfflinePunch& punch) {
     std::unique_ptr<Db> local = local_db(st, true);
     const QString time = clock_text(punch.at.time());
     Transaction tx(*local);
-    local->run(QStringLiteral("insert into journal (empid, jobcode, description, payrate, secs, "
-                              "at, inout) values (?, ?, ?, ?, ?, ?, ?)"),
+    local->run(QStringLiteral("insert into journal (empid, jobcode, description, payrate, node, "
+                              "secs, at, inout) values (?, ?, ?, ?, ?, ?, ?, ?)"),
                {punch.employee, punch.job_code, punch.job_description, punch.pay_rate,
-                punch.at.toSecsSinceEpoch(),
+                st.settings.nodenumber, punch.at.toSecsSinceEpoch(),
                 punch.at.toOffsetFromUtc(punch.at.offsetFromUtc()).toString(Qt::ISODate),
                 punch.in ? QStringLiteral("IN") : QStringLiteral("OUT")});
     if (punch.in)
