@@ -29,11 +29,8 @@ namespace {
 const QString kOops = QStringLiteral("Oops...");
 
 // What the list shows while the station waits for a number.
-QStringList waiting_lines(const Station& st) {
-    QStringList lines{QStringLiteral("Enter employee ID# and"), QStringLiteral("then select OK.")};
-    if (const QString notice = offline_notice(st); !notice.isEmpty())
-        lines << QString() << notice;
-    return lines;
+QStringList waiting_lines() {
+    return {QStringLiteral("Enter employee ID# and"), QStringLiteral("then select OK.")};
 }
 
 // What Ok reads, from the club or, when it cannot be reached, from the station's copy.
@@ -116,7 +113,7 @@ void clearscreen(Station& st, Tclock& win) {
     win.frakeypad->show();
     st.run.clearcountdown = 0;
     st.who = Session{};
-    win.lstjob->addItems(waiting_lines(st));
+    win.lstjob->addItems(waiting_lines());
     win.txtempid->setFocus();
     let_events_run();
 }
@@ -141,14 +138,8 @@ void end_result(Station& st, Tclock& win) {
     if (!showing_result(st))
         return;
     st.run.clearcountdown = 0;
-    show_waiting(st, win);
-}
-
-void show_waiting(Station& st, Tclock& win) {
-    if (st.who.entry_mode != 0 || showing_result(st) || !win.txtempid->text().isEmpty())
-        return;
     win.lstjob->clear();
-    win.lstjob->addItems(waiting_lines(st));
+    win.lstjob->addItems(waiting_lines());
 }
 
 void keypad_press(Station& st, Tclock& win, int index) {

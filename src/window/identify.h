@@ -29,8 +29,6 @@ bool showing_result(const Station& st);
 // Someone types: a punch's result and any receipt question give way, and an identified
 // session ends, so the keys start a new person's number.
 void end_result(Station& st, Tclock& win);
-// The waiting lines (with the offline notice), when the screen waits for a number.
-void show_waiting(Station& st, Tclock& win);
 
 // A keypad key, 0 to 11: digits, 10 Start Over (and DONE), 11 Ok.
 void keypad_press(Station& st, Tclock& win, int index);

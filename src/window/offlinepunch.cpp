@@ -8,8 +8,10 @@
 #include "station/station.h"
 #include "window/identify.h"
 #include "window/punchscreen.h"
+#include "window/startup.h"
 #include "window/tclock.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -20,6 +22,14 @@ namespace {
 constexpr int kCopySecs = 5 * 60; // the copy is refreshed this often while the club is reached
 constexpr int kForwardSecs = 30;  // the club is tried again this often while punches wait
 
+void count_waiting(Station& st) {
+    try {
+        st.run.offline_waiting = punches_waiting(st);
+    } catch (const DbError&) {
+        // The count only informs; the journal itself is read when it is sent.
+    }
+}
+
 } // namespace
 
 bool punching_offline(Station& st) {
@@ -29,11 +39,7 @@ bool punching_offline(Station& st) {
         st.run.offline_since = st.clock().now();
         st.run.next_forward = st.run.offline_since.addSecs(kForwardSecs);
     }
-    try {
-        st.run.offline_waiting = punches_waiting(st);
-    } catch (const DbError&) {
-        // The count only informs; the journal itself is read when it is sent.
-    }
+    count_waiting(st);
     return true;
 }
 
@@ -57,6 +63,7 @@ void punch_offline(Station& st, Tclock& win, bool in) {
         return;
     }
     ++st.run.offline_waiting;
+    show_offline_notice(st, win);
     const QString time = punch.at.toString(QStringLiteral("HH:mm"));
     QStringList lines{in ? QStringLiteral("In at %1 for %2.").arg(time, who.job_description)
                          : QStringLiteral("Out at %1.").arg(time)};
@@ -68,12 +75,13 @@ void punch_offline(Station& st, Tclock& win, bool in) {
     screen.finish(st);
 }
 
-QString offline_notice(const Station& st) {
+bool show_offline_notice(const Station& st, Tclock& win) {
     if (!st.run.offline_since.isValid())
-        return {};
-    return QStringLiteral("Offline since %1 - %2 waiting")
-        .arg(st.run.offline_since.toString(QStringLiteral("HH:mm")),
-             punch_count_text(st.run.offline_waiting));
+        return false;
+    win.lblmsg->setText(QStringLiteral("Offline since %1 - %2 waiting")
+                            .arg(st.run.offline_since.toString(QStringLiteral("HH:mm")),
+                                 punch_count_text(st.run.offline_waiting)));
+    return true;
 }
 
 QStringList offline_lines() {
@@ -86,6 +94,8 @@ void offline_tick(Station& st, Tclock& win) {
     if (st.who.entry_mode != 0 || showing_result(st) || !win.txtempid->text().isEmpty())
         return;
     const QDateTime now = st.clock().now();
+    if (!st.run.next_copy.isValid() && !st.run.next_forward.isValid())
+        count_waiting(st); // the first tick: punches an earlier run left waiting
     const bool away = st.run.offline_since.isValid() || st.run.offline_waiting > 0;
     QDateTime& next = away ? st.run.next_forward : st.run.next_copy;
     if (next.isValid() && now < next)
@@ -94,7 +104,7 @@ void offline_tick(Station& st, Tclock& win) {
     checksuite(st);
     if (st.settings.suitemissing == 1) {
         if (punching_offline(st))
-            show_waiting(st, win);
+            show_offline_notice(st, win);
         return;
     }
     try {
@@ -113,7 +123,7 @@ void offline_tick(Station& st, Tclock& win) {
     } catch (const DbError&) {
         // Still out of reach, or busy: the next try comes.
     }
-    show_waiting(st, win);
+    showmessageline(st, win);
 }
 
 } // namespace pw

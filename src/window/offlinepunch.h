@@ -19,8 +19,9 @@ bool punching_offline(Station& st);
 // Journals who's punch in or out at the clock's time and shows what became of it.
 void punch_offline(Station& st, Tclock& win, bool in);
 
-// "Offline since HH:MM - N punches waiting", or empty while the club is reached.
-QString offline_notice(const Station& st);
+// "Offline since HH:MM - N punches waiting" on the message line while the station punches on
+// its own; false (the line untouched) while the club is reached.
+bool show_offline_notice(const Station& st, Tclock& win);
 // What an employee identified offline is told besides the jobs or the open punch.
 QStringList offline_lines();
 

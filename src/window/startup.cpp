@@ -137,6 +137,7 @@ Started startup(Station& st, Tclock& win) {
     win.txtempid->setFocus();
     if (!st.settings.payrules_loaded)
         wait_for_payrules(st, win);
+    show_offline_notice(st, win);
     return Started::Running;
 }
 
@@ -156,8 +157,8 @@ const char* startup_failure_text(Started how) {
 
 void wait_for_payrules(Station& st, Tclock& win) {
     constexpr int kRetrySecs = 10;
-    win.lblmsg->setText(st.run.offline_since.isValid() ? offline_notice(st)
-                                                       : payrules_waiting_text(st.settings));
+    win.lblmsg->setText(payrules_waiting_text(st.settings));
+    show_offline_notice(st, win);
     st.run.payrules_retry = st.clock().now().addSecs(kRetrySecs);
 }
 
@@ -220,10 +221,12 @@ void checkholiday(Station& st, Tclock& win) {
 }
 
 void showmessageline(Station& st, Tclock& win) {
-    // While punching waits for the pay rules, the line says so and nothing else.
+    // While the station punches on its own, the line says so; while punching waits for the
+    // pay rules, it says that; and nothing else.
+    if (show_offline_notice(st, win))
+        return;
     if (!st.settings.payrules_loaded) {
-        win.lblmsg->setText(st.run.offline_since.isValid() ? offline_notice(st)
-                                                           : payrules_waiting_text(st.settings));
+        win.lblmsg->setText(payrules_waiting_text(st.settings));
         return;
     }
     checksuite(st);

@@ -220,17 +220,6 @@ TEST(PunchIn, AFailingLogNeverUndoesThePunch) {
     }
 }
 
-// A punch database made before the offsets table: the first punch makes it and keeps its
-// offset there.
-TEST(PunchIn, MakesTheOffsetsTableOfAnOlderPunchDatabase) {
-    Terminal t;
-    ASSERT_TRUE(t.env.exec(t.env.punchdb(), "drop table punchzone"));
-    t.start_login();
-    t.click("cmdpunchin");
-    EXPECT_EQ(t.env.punches().size(), 1);
-    EXPECT_EQ(t.env.rows(t.env.punchdb(), "select inoffset from punchzone").size(), 1);
-}
-
 TEST(PunchIn, NeedsAJobAndAPayRate) {
     // Three jobs: none is chosen until the employee picks one.
     Terminal t;

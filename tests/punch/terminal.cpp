@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -36,9 +35,9 @@ QString peer_folder(const TestEnv& env, int node) {
         return env.inst.station;
     const QString folder = env.tmp.path() + "/station" + QString::number(node) + "/";
     QDir().mkpath(folder);
+    // The last NODENUMBER= counts.
     QString ini = QString::fromUtf8(env.read_file(env.station_file("parvnode.ini")));
-    ini.replace(env.inst.station, folder)
-        .replace(QRegularExpression("NODENUMBER=\\d+"), "NODENUMBER=" + QString::number(node));
+    ini.replace(env.inst.station, folder) += "\nNODENUMBER=" + QString::number(node);
     env.write_file(folder + "parvnode.ini", ini.toUtf8());
     return folder;
 }
