@@ -173,7 +173,8 @@ void keypad_press(Station& st, Tclock& win, int index) {
 void identify(Station& st, Tclock& win) {
     checksuite(st);
     bool offline = st.settings.suitemissing == 1 && punching_offline(st);
-    if (!offline && !suite_reachable(st))
+    // Gone, and no copy to punch on: the box says so.
+    if (st.settings.suitemissing == 1 && !offline && !suite_reachable(st))
         return;
     if (st.who.entry_mode == 0) {
         st.who.entry_mode = 1;

@@ -96,6 +96,7 @@ void offline_tick(Station& st, Tclock& win) {
     const QDateTime now = st.clock().now();
     if (!st.run.next_copy.isValid() && !st.run.next_forward.isValid())
         count_waiting(st); // the first tick: punches an earlier run left waiting
+    show_offline_notice(st, win); // the spell may have begun at a person's Ok
     const bool away = st.run.offline_since.isValid() || st.run.offline_waiting > 0;
     QDateTime& next = away ? st.run.next_forward : st.run.next_copy;
     if (next.isValid() && now < next)
