@@ -267,26 +267,14 @@ EmployeeReads read_local_employee(Station& st, double number, const QString& typ
                                                "timein, node from openpunch where empid = ?"),
                                 {number});
     if (fetch(open)) {
-        OpenPunch p;
-        p.indate = open.value(0).toInt();
-        p.adjtimein = open.value(1).toString();
-        p.breaktime = open.value(2).toDouble();
-        p.breakreduction = open.value(3).toDouble();
-        p.jobcode = open.value(4).toInt();
-        p.jobdescription = open.value(5).toString();
-        p.key = {open.value(6).toDouble(), p.indate, open.value(7).toString(), p.jobcode,
-                 open.value(8).toInt()};
-        found.open = p;
+        found.open = open_punch_from(open);
         return found;
     }
     QSqlQuery jobs = local->run(QStringLiteral("select jobcode, payrate, description, breaktime, "
                                                "breakreduction from jobs where empid = ? order by "
                                                "jobcode"),
                                 {number});
-    while (fetch(jobs))
-        found.jobs.append({jobs.value(0).toInt(), jobs.value(1).toDouble(),
-                           jobs.value(2).toString(), jobs.value(3).toDouble(),
-                           jobs.value(4).toDouble()});
+    found.jobs = job_lines_from(jobs);
     return found;
 }
 

@@ -68,6 +68,10 @@ std::optional<OpenPunch> find_open_punch(Db& db, double employee) {
                          {employee, int(kOpen)});
     if (!fetch(q))
         return std::nullopt;
+    return open_punch_from(q);
+}
+
+OpenPunch open_punch_from(const QSqlQuery& q) {
     OpenPunch p;
     p.indate = q.value(0).toInt();
     p.adjtimein = q.value(1).toString();
@@ -87,6 +91,10 @@ QList<JobLine> employee_jobs(Db& db, double employee) {
                                         "where empjobs.empid = ? and empjobs.glacctnum < 1 "
                                         "order by empjobs.jobcode"),
                          {employee});
+    return job_lines_from(q);
+}
+
+QList<JobLine> job_lines_from(QSqlQuery& q) {
     QList<JobLine> jobs;
     while (fetch(q))
         jobs.append({q.value(0).toInt(), q.value(1).toDouble(), q.value(2).toString(),

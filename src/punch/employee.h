@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <optional>
 
+class QSqlQuery;
+
 namespace pw {
 
 class Db;
@@ -33,6 +35,13 @@ bool password_matches(qint64 stored, const QString& typed);
 std::optional<OpenPunch> find_open_punch(Station& st, double employee);
 // The same on a database the caller has opened (punch in checks inside its transaction).
 std::optional<OpenPunch> find_open_punch(Db& db, double employee);
+
+// The open punch of a row of (indate, adjtimein, breaktime, breakreduction, jobcode,
+// jobdescription, empid, timein, node), and the job lines of rows of (jobcode, payrate,
+// description, breaktime, breakreduction): the punch database's reads and the station's copy
+// share them.
+OpenPunch open_punch_from(const QSqlQuery& q);
+QList<JobLine> job_lines_from(QSqlQuery& q);
 
 // The jobs assigned to the employee that may be punched (glacctnum below 1), by job code, from
 // the opened EMP.MDB. Throws DbError.
