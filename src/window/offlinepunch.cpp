@@ -108,6 +108,9 @@ void offline_tick(Station& st, Tclock& win) {
             show_offline_notice(st, win);
         return;
     }
+    // Punches are sent on under the club's own rules only, never the defaults.
+    if (!st.settings.payrules_loaded)
+        return;
     try {
         if (away) {
             const Forwarded sent = forward_journal(st);
