@@ -11,6 +11,7 @@
 #include "window/startup.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -204,7 +205,7 @@ struct Taps {
             QWidget* modal = QApplication::activeModalWidget();
             if (modal && !qobject_cast<QInputDialog*>(modal) && in_window)
                 std::exchange(in_window, nullptr)(modal); // taken first: it may wait itself
-            else if (modal && !answers.isEmpty() && shown_panel() &&
+            else if (qobject_cast<QInputDialog*>(modal) && !answers.isEmpty() && shown_panel() &&
                      shown_panel()->parentWidget() == modal)
                 tap(answers.takeFirst() + "\n");
         });
@@ -285,6 +286,47 @@ TEST_F(Program, AManagerWorksReportsConfigurationAndTheEditorByTapsOnly) {
     const QVariantMap stored = env.punches("tckempid = 7").value(0);
     EXPECT_EQ(stored["tckadjtimein"], "09:00:00");
     EXPECT_EQ(stored["tckadjreason"], "late");
+}
+
+// Export, then import after the punches were purged, by taps: the file the chooser proposes by
+// its button, the dates on the number keys.
+TEST_F(Program, AManagerExportsAndImportsByTapsOnly) {
+    QtDialogs real;
+    env.dialogs.real_inputs = &real;
+    ASSERT_TRUE(env.add_punch(test::fields(
+        "empid=7 jobcode=12 status=2 indate=20040504 outdate=20040504 timein=08:00:00 "
+        "adjtimein=08:00:00 timeout=16:00:00 adjtimeout=16:00:00 reghours=8 adjreghours=8")));
+    Taps taps;
+    const auto as_manager = [&](int remote, QPushButton* action) {
+        st.settings.remotemode = remote;
+        for (const int key : {8, 11, 2, 0, 0, 0, 0, 11}) // 8 and 20000 on the station's keypad
+            click(win.cmdkeypad[key]);
+        click(win.cmdmanager);
+        taps.in_window = [](QWidget* chooser) { // the name it proposes, by its button
+            auto* buttons = chooser->findChild<QDialogButtonBox*>();
+            for (QAbstractButton* b : buttons->buttons())
+                if (buttons->buttonRole(b) == QDialogButtonBox::AcceptRole)
+                    click(b);
+        };
+        test::answer(env.dialogs, {"Yes"}); // the file confirmed
+        click(action);
+        activate(win);
+    };
+
+    taps.answers = {"20040501", "20040531", "", ""}; // the times as offered: the whole day
+    as_manager(1, win.cmdexport);
+    EXPECT_EQ(env.dialogs.last().text, "Punchwell export complete.");
+    EXPECT_TRUE(
+        env.read_file(env.station_file("tcexport.csv")).startsWith("\" 20040504 \",\" 7 \""));
+    click(win.cmddone);
+
+    ASSERT_TRUE(env.exec(env.punchdb(), "delete from punch"));
+    as_manager(0, win.cmdimport);
+    EXPECT_EQ(env.dialogs.last().text, "Import Complete\n1 punch added, 0 punches already there.");
+    const QVariantMap back = env.punches().value(0);
+    EXPECT_EQ(QStringList({back["tckempid"].toString(), back["tcktimeout"].toString(),
+                           back["tckadjreghours"].toString()}),
+              QStringList({"7", "16:00:00", "8"}));
 }
 
 // The numbered-code box shows each code on one line and leaves most of the screen free.
