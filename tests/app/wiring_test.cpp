@@ -213,17 +213,27 @@ struct Taps {
     }
 };
 
+// The real boxes, answered by taps, and one day's punch of ANN.
+struct ByTaps : Program {
+    QtDialogs real;
+    void SetUp() override {
+        Program::SetUp();
+        env.dialogs.real_inputs = &real;
+        ASSERT_TRUE(env.add_punch(test::fields(
+            "empid=7 jobcode=12 status=2 indate=20040504 outdate=20040504 timein=08:00:00 "
+            "adjtimein=08:00:00 timeout=16:00:00 adjtimeout=16:00:00 reghours=8 adjreghours=8")));
+    }
+    void manager_by_keypad() {
+        for (const int key : {8, 11, 2, 0, 0, 0, 0, 11}) // 8 and 20000 on the station's keypad
+            click(win.cmdkeypad[key]);
+    }
+};
+
 // Every manager task by taps. The keys come up beside the box, inside the screen, numbers or
 // letters as the box wants, never over the station's own keypad, and go when a button takes
 // the focus.
-TEST_F(Program, AManagerWorksReportsConfigurationAndTheEditorByTapsOnly) {
-    QtDialogs real;
-    env.dialogs.real_inputs = &real;
-    ASSERT_TRUE(env.add_punch(test::fields(
-        "empid=7 jobcode=12 status=2 indate=20040504 outdate=20040504 timein=08:00:00 "
-        "adjtimein=08:00:00 timeout=16:00:00 adjtimeout=16:00:00 reghours=8 adjreghours=8")));
-    for (const int key : {8, 11, 2, 0, 0, 0, 0, 11}) // 8 and 20000 on the station's keypad
-        click(win.cmdkeypad[key]);
+TEST_F(ByTaps, AManagerWorksReportsConfigurationAndTheEditor) {
+    manager_by_keypad();
     win.txtempid->setFocus();
     EXPECT_FALSE(shown_panel());
     click(win.cmdmanager);
@@ -290,17 +300,11 @@ TEST_F(Program, AManagerWorksReportsConfigurationAndTheEditorByTapsOnly) {
 
 // Export, then import after the punches were purged, by taps: the file the chooser proposes by
 // its button, the dates on the number keys.
-TEST_F(Program, AManagerExportsAndImportsByTapsOnly) {
-    QtDialogs real;
-    env.dialogs.real_inputs = &real;
-    ASSERT_TRUE(env.add_punch(test::fields(
-        "empid=7 jobcode=12 status=2 indate=20040504 outdate=20040504 timein=08:00:00 "
-        "adjtimein=08:00:00 timeout=16:00:00 adjtimeout=16:00:00 reghours=8 adjreghours=8")));
+TEST_F(ByTaps, AManagerExportsAndImports) {
     Taps taps;
     const auto as_manager = [&](int remote, QPushButton* action) {
         st.settings.remotemode = remote;
-        for (const int key : {8, 11, 2, 0, 0, 0, 0, 11}) // 8 and 20000 on the station's keypad
-            click(win.cmdkeypad[key]);
+        manager_by_keypad();
         click(win.cmdmanager);
         taps.in_window = [](QWidget* chooser) { // the name it proposes, by its button
             auto* buttons = chooser->findChild<QDialogButtonBox*>();
