@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -281,12 +282,14 @@ void TouchScreen::place(KeyPanel& panel, const QWidget& box) {
                                        std::max(area.top(), area.bottom() + 1 - size.height()))),
                      size);
     };
-    // What a finger still needs while the keys are up: the box and its window's buttons.
+    // What the person still needs while the keys are up: the box, and its window's buttons and
+    // texts (a prompt's question).
     QWidget* window = box.window();
     QList<QRect> kept{at};
-    for (QAbstractButton* b : window->findChildren<QAbstractButton*>())
-        if (b->isVisible() && b->window() == window)
-            kept << QRect(b->mapToGlobal(QPoint(0, 0)), b->size());
+    for (QWidget* w : window->findChildren<QWidget*>())
+        if ((qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w)) && w->isVisible() &&
+            w->window() == window)
+            kept << QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
     const auto covers = [&](const QRect& r) {
         return std::any_of(kept.cbegin(), kept.cend(),
                            [&](const QRect& k) { return k.intersects(r); });

@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -128,10 +129,11 @@ struct Screens : test::Clerks {
             expect_inside(*modal, name);
             if (KeyPanel* keys = modal->findChild<KeyPanel*>(); keys && keys->isVisible()) {
                 expect_inside(*keys, name + "-keys");
-                // The keys leave the box and the window's own buttons free to be tapped.
+                // The keys leave the box, the question and the buttons free.
                 for (QWidget* kid : modal->findChildren<QWidget*>())
                     if (kid->isVisible() && kid->window() == modal &&
-                        (qobject_cast<QAbstractButton*>(kid) || kid == keys->target)) {
+                        (qobject_cast<QAbstractButton*>(kid) || qobject_cast<QLabel*>(kid) ||
+                         kid == keys->target)) {
                         EXPECT_FALSE(keys->frameGeometry().intersects(
                             QRect(kid->mapToGlobal(QPoint(0, 0)), kid->size())))
                             << kid->objectName().toStdString();
