@@ -41,24 +41,24 @@ QString hours(double v) {
     return two_decimals(v, true, {});
 }
 
-// The hours columns of the report's printed form, as one line short enough for the list
-// beside the manager menu.
+// The hours columns of the report's printed form, as one line that fits the list beside the
+// manager menu on an 800 pixel screen (30 characters).
 QString hours_line(int index, const ReportRow& row) {
+    const QString indent = QStringLiteral("  ");
     switch (index) {
     case kWhosPunchedIn:
-        return kFiveBlanks + QStringLiteral("Hours so far ") + hours(row.reghours);
+        return indent + QStringLiteral("Hours so far ") + hours(row.reghours);
     case kRangeOfEmployees:
     case kRangeOfJobs:
-        return kFiveBlanks + QStringLiteral("Reg ") + hours(row.reghours) +
-               QStringLiteral("  OT ") + hours(row.othours) + QStringLiteral("  Hol ") +
-               hours(row.holidayhours);
+        return indent + QStringLiteral("Reg ") + hours(row.reghours) + QStringLiteral(" OT ") +
+               hours(row.othours) + QStringLiteral(" Hol ") + hours(row.holidayhours);
     case kRecordedVsAdjusted:
-        return kFiveBlanks + QStringLiteral("Hours ") + hours(row.reghours) +
+        return indent + QStringLiteral("Hours ") + hours(row.reghours) +
                QStringLiteral(", adjusted ") + hours(row.adjreghours);
     case kBadPunches:
-        return kFiveBlanks + QStringLiteral("Hours ") + hours(row.reghours);
+        return indent + QStringLiteral("Hours ") + hours(row.reghours);
     default: // what the row pays: an overtime row and a holiday shift have no regular hours
-        return kFiveBlanks + QStringLiteral("Hours ") +
+        return indent + QStringLiteral("Hours ") +
                hours(row.adjreghours + row.othours + row.holidayhours);
     }
 }

@@ -225,9 +225,9 @@ TEST_F(MenuScreen, WhosPunchedInListsOpenPunchesWithTheAveragePayRate) {
     ASSERT_TRUE(env.exec(env.punchdb(), "update punch set tckjobcode = 3 where tckempid = 8"));
     press(0);
     // With the hours run until now (08:00): 1.00 from 07:00, 1.95 from 06:03.
-    EXPECT_EQ(lines(), QStringList({"3-05/24@07:00-BOB KING", "     Hours so far 1.00",
+    EXPECT_EQ(lines(), QStringList({"3-05/24@07:00-BOB KING", "  Hours so far 1.00",
                                     "     Forgot to punch in", "12-05/24@06:03-ANN LEE",
-                                    "     Hours so far 1.95", "     ", QString(31, u'-'),
+                                    "  Hours so far 1.95", "     ", QString(31, u'-'),
                                     "Avg payrate/hr: $11.25"}));
     EXPECT_TRUE(env.dialogs.boxes.isEmpty());
     const QFontMetrics pitch(win.lstpayrate->font()); // the columns line up
@@ -304,12 +304,12 @@ TEST_F(MenuScreen, ManagerReportsShowTheHoursOfTheirPrintedForm) {
         QStringList answers;
         const char* hours;
     } cases[] = {
-        {1, {"0524", "0524", "7", "7"}, "     Reg 8.33  OT 1.25  Hol 2.50"},
-        {2, {"0524", "0524", "12", "12"}, "     Reg 8.33  OT 1.25  Hol 2.50"},
-        {3, {"0524", "0524", "12", "12"}, "     Hours 8.33, adjusted 8.50"},
-        {4, {"0524", "0524", "08", "09", "7", "7"}, "     Hours 12.25"},
-        {8, {"20040524", "20040524"}, "     Hours 8.33"},
-        {16, {"0524", "0524", "16", "17", "7", "7"}, "     Hours 12.25"},
+        {1, {"0524", "0524", "7", "7"}, "  Reg 8.33 OT 1.25 Hol 2.50"},
+        {2, {"0524", "0524", "12", "12"}, "  Reg 8.33 OT 1.25 Hol 2.50"},
+        {3, {"0524", "0524", "12", "12"}, "  Hours 8.33, adjusted 8.50"},
+        {4, {"0524", "0524", "08", "09", "7", "7"}, "  Hours 12.25"},
+        {8, {"20040524", "20040524"}, "  Hours 8.33"},
+        {16, {"0524", "0524", "16", "17", "7", "7"}, "  Hours 12.25"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.index);
