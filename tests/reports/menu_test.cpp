@@ -299,23 +299,17 @@ TEST_F(MenuScreen, ManagerReportsShowTheHoursOfTheirPrintedForm) {
             "tckothours, tckholidayhours, tckholidayothrs, tckstatus",
             {"7, 20040524, '08:00:00', 20040524, '16:30:00', 8.33, 8.5, 1.25, 2, 0.5, 3"});
     open_manager();
-    const struct {
-        int index;
-        QStringList answers;
-        const char* hours;
-    } cases[] = {
-        {1, {"0524", "0524", "7", "7"}, "  Reg 8.33 OT 1.25 Hol 2.50"},
-        {2, {"0524", "0524", "12", "12"}, "  Reg 8.33 OT 1.25 Hol 2.50"},
-        {3, {"0524", "0524", "12", "12"}, "  Hours 8.33, adjusted 8.50"},
-        {4, {"0524", "0524", "08", "09", "7", "7"}, "  Hours 12.25"},
-        {8, {"20040524", "20040524"}, "  Hours 8.33"},
-        {16, {"0524", "0524", "16", "17", "7", "7"}, "  Hours 12.25"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.index);
-        press(c.index, c.answers);
-        EXPECT_EQ(lines().value(1), c.hours);
-        EXPECT_EQ(lines().size(), 3);
+    for (const auto& [index, answers, hours] :
+         {std::tuple(1, QStringList{"0524", "0524", "7", "7"}, "  Reg 8.33 OT 1.25 Hol 2.50"),
+          std::tuple(2, QStringList{"0524", "0524", "12", "12"}, "  Reg 8.33 OT 1.25 Hol 2.50"),
+          std::tuple(3, QStringList{"0524", "0524", "12", "12"}, "  Hours 8.33, adjusted 8.50"),
+          std::tuple(4, QStringList{"0524", "0524", "08", "09", "7", "7"}, "  Hours 12.25"),
+          std::tuple(8, QStringList{"20040524", "20040524"}, "  Hours 8.33"),
+          std::tuple(16, QStringList{"0524", "0524", "16", "17", "7", "7"}, "  Hours 12.25")}) {
+        press(index, answers);
+        EXPECT_EQ(lines(),
+                  QStringList({"12-05/24@" + QString(index == 16 ? "16:30" : "08:00") + "-ANN LEE",
+                               hours, "     "}));
     }
 }
 
