@@ -88,6 +88,9 @@ QString bad_date_text(int k, const QString& rule) {
 }
 const QString kOkayAllCaption = QStringLiteral("Global OK ALL punches for this employee");
 
+// A box a finger taps.
+constexpr int kFingerHeight = 40;
+
 template <typename T> T* named(T* w, const QString& name) {
     w->setObjectName(name);
     return w;
@@ -228,16 +231,24 @@ QFrame* PunchEditor::create_edit_frame() {
     helpwindow1->setWordWrap(true);
     helpwindow1->setFrameShape(QFrame::Panel);
     helpwindow1->setFrameShadow(QFrame::Sunken);
-    helpwindow1->setMinimumHeight(44);
+    helpwindow1->setMinimumHeight(40);
+    // It takes the room left under the reasons; a long help never makes the window taller.
+    helpwindow1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
 
     auto* left = new QVBoxLayout;
     left->addLayout(newlists);
     left->addLayout(boxgrid);
-    left->addWidget(helpwindow1);
     left->addLayout(create_actions());
+    // The help goes under the reasons, where there is room: the boxes get a finger's height
+    // and the window still fits an 800x600 screen.
+    helpwindow1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* right = new QVBoxLayout;
+    right->addLayout(reasons);
+    right->addWidget(helpwindow1, 1);
     auto* frame = new QHBoxLayout(fraedit1);
+    frame->setContentsMargins(6, 6, 6, 6);
     frame->addLayout(left, 1);
-    frame->addLayout(reasons);
+    frame->addLayout(right);
     return fraedit1;
 }
 
@@ -247,6 +258,7 @@ QLayout* PunchEditor::create_punch_boxes() {
         Label1[k] = named(new QLabel(QString::fromLatin1(kBoxes[k].caption), fraedit1),
                           QStringLiteral("Label1%1").arg(k));
         txtpunch[k] = named(new QLineEdit(fraedit1), QStringLiteral("txtpunch%1").arg(k));
+        txtpunch[k]->setMinimumHeight(kFingerHeight); // tapped to type into
         if (kBoxes[k].max_length > 0)
             txtpunch[k]->setMaxLength(kBoxes[k].max_length);
         txtpunch[k]->installEventFilter(this);
@@ -278,7 +290,6 @@ QLayout* PunchEditor::create_reasons() {
         connect(optreason[k], &QRadioButton::clicked, this, [this, k] { reason_clicked(k); });
         reasons->addWidget(optreason[k]);
     }
-    reasons->addStretch(1);
     return reasons;
 }
 

@@ -52,18 +52,18 @@ void ScriptedDialogs::answer_question(bool yes) {
 
 std::optional<QString> ScriptedDialogs::input(const QString& prompt, const QString& title,
                                               const QString& default_text) {
-    if (real_inputs) {
-        std::optional<QString> typed = real_inputs->input(prompt, title, default_text);
-        record({"input", title, prompt, Icon::None, default_text, typed.value_or(kCancel)});
-        return typed;
-    }
-    return chosen({"input", title, prompt, Icon::None, default_text, take(kCancel)});
+    return chosen({"input", title, prompt, Icon::None, default_text,
+                   real_inputs ? real_inputs->input(prompt, title, default_text).value_or(kCancel)
+                               : take(kCancel)});
 }
 
-std::optional<QString> ScriptedDialogs::choose_file(FileMode, const QString& title,
+std::optional<QString> ScriptedDialogs::choose_file(FileMode mode, const QString& title,
                                                     const QString& filter, const QString& folder,
                                                     const QString& name) {
-    return chosen({"file", title, filter + " | " + folder, Icon::None, name, take(kCancel)});
+    return chosen(
+        {"file", title, filter + " | " + folder, Icon::None, name,
+         real_inputs ? real_inputs->choose_file(mode, title, filter, folder, name).value_or(kCancel)
+                     : take(kCancel)});
 }
 
 std::optional<QString> ScriptedDialogs::chosen(const Box& box) {

@@ -35,8 +35,8 @@ public:
     QStringList answers;
     // Runs while a box is "open", after it is recorded: lets a test act meanwhile.
     std::function<void(const Box&)> on_box;
-    // When set, input boxes are these real ones, for a test that taps them; each is recorded
-    // with the text it was left with.
+    // When set, input boxes and file choosers are these real ones, for a test that taps them;
+    // each is recorded with the text it was left with.
     Dialogs* real_inputs = nullptr;
 
     void message(const QString& text, const QString& title, Icon icon) override;

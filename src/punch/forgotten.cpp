@@ -25,8 +25,12 @@ bool forgotten(const Settings& s, const OpenPunch& open, const QDateTime& now) {
     return began.isValid() && began.secsTo(now) > qint64(forgotten_after_hours(s)) * 3600;
 }
 
+QString screen_date(const QDate& day) {
+    return QLocale::c().toString(day, QStringLiteral("ddd MM/dd"));
+}
+
 QString screen_moment(const QDateTime& at) {
-    return QLocale::c().toString(at, QStringLiteral("ddd MM/dd 'at' HH:mm"));
+    return screen_date(at.date()) + QStringLiteral(" at ") + at.toString(QStringLiteral("HH:mm"));
 }
 
 QStringList leaving_question(const OpenPunch& open) {

@@ -18,6 +18,8 @@ int forgotten_after_hours(const Settings& s);
 // The moment the open punch began (its date and rounded in time).
 QDateTime punch_began(const OpenPunch& open);
 bool forgotten(const Settings& s, const OpenPunch& open, const QDateTime& now);
+// A day as the screens show it: "Mon 05/24".
+QString screen_date(const QDate& day);
 // A moment as the screens show it: "Mon 05/24 at 08:00".
 QString screen_moment(const QDateTime& at);
 

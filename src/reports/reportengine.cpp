@@ -38,8 +38,9 @@ void let_window_events_run() {
 
 // Where the columns the lines read stand in the report's rows; -1 for one that is missing.
 struct Positions {
-    int empid, jobcode, indate, outdate, payrate, reghours, adjreghours, timein, timeout, adjtimein,
-        adjtimeout, reason, breaktime, breakreduction, node;
+    int empid, jobcode, indate, outdate, payrate, reghours, adjreghours, othours, holidayhours,
+        holidayothrs, timein, timeout, adjtimein, adjtimeout, reason, breaktime, breakreduction,
+        node;
 
     explicit Positions(const QSqlRecord& r)
         : empid(r.indexOf("tckempid"))
@@ -49,6 +50,9 @@ struct Positions {
         , payrate(r.indexOf("tckpayrate"))
         , reghours(r.indexOf("tckreghours"))
         , adjreghours(r.indexOf("tckadjreghours"))
+        , othours(r.indexOf("tckothours"))
+        , holidayhours(r.indexOf("tckholidayhours"))
+        , holidayothrs(r.indexOf("tckholidayothrs"))
         , timein(r.indexOf("tcktimein"))
         , timeout(r.indexOf("tcktimeout"))
         , adjtimein(r.indexOf("tckadjtimein"))
@@ -68,10 +72,13 @@ QString text_at(const QVariantList& v, int pos) {
 }
 
 ReportRow report_row(const QVariantList& v, const Positions& p) {
-    return {number_at(v, p.jobcode),  number_at(v, p.indate),   number_at(v, p.outdate),
-            number_at(v, p.payrate),  number_at(v, p.reghours), number_at(v, p.adjreghours),
-            text_at(v, p.timein),     text_at(v, p.timeout),    text_at(v, p.adjtimein),
-            text_at(v, p.adjtimeout), text_at(v, p.reason)};
+    return {number_at(v, p.jobcode),  number_at(v, p.indate),
+            number_at(v, p.outdate),  number_at(v, p.payrate),
+            number_at(v, p.reghours), number_at(v, p.adjreghours),
+            number_at(v, p.othours),  number_at(v, p.holidayhours) + number_at(v, p.holidayothrs),
+            text_at(v, p.timein),     text_at(v, p.timeout),
+            text_at(v, p.adjtimein),  text_at(v, p.adjtimeout),
+            text_at(v, p.reason)};
 }
 
 // The display names of one report: each employee number is looked up once, on one

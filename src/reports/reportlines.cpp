@@ -37,6 +37,32 @@ QString in_date(const ReportRow& row) {
 
 const QString kFiveBlanks = QStringLiteral("     ");
 
+QString hours(double v) {
+    return two_decimals(v, true, {});
+}
+
+// The hours columns of the report's printed form, as one line that fits the list beside the
+// manager menu on an 800 pixel screen (30 characters).
+QString hours_line(int index, const ReportRow& row) {
+    const QString indent = QStringLiteral("  ");
+    switch (index) {
+    case kWhosPunchedIn:
+        return indent + QStringLiteral("Hours so far ") + hours(row.reghours);
+    case kRangeOfEmployees:
+    case kRangeOfJobs:
+        return indent + QStringLiteral("Reg ") + hours(row.reghours) + QStringLiteral(" OT ") +
+               hours(row.othours) + QStringLiteral(" Hol ") + hours(row.holidayhours);
+    case kRecordedVsAdjusted:
+        return indent + QStringLiteral("Hours ") + hours(row.reghours) +
+               QStringLiteral(", adjusted ") + hours(row.adjreghours);
+    case kBadPunches:
+        return indent + QStringLiteral("Hours ") + hours(row.reghours);
+    default: // what the row pays: an overtime row and a holiday shift have no regular hours
+        return indent + QStringLiteral("Hours ") +
+               hours(row.adjreghours + row.othours + row.holidayhours);
+    }
+}
+
 } // namespace
 
 const MenuEntry& menu_entry(int index) {
@@ -127,7 +153,8 @@ QStringList report_lines(int index, const ReportRow& row, const QString& name) {
     case kPunchOutTimeRange: {
         // The out-time report shows when the punch ended, still on the day it began.
         const QString time = hhmm(index == kPunchOutTimeRange ? row.timeout : row.timein);
-        return {job(row) + u'-' + in_date(row) + u'@' + time + u'-' + name, reason};
+        return {job(row) + u'-' + in_date(row) + u'@' + time + u'-' + name, hours_line(index, row),
+                reason};
     }
     case kMyPunchesToday:
     case kMyPunchesThisMonth:

@@ -70,6 +70,8 @@ struct ReportRow {
     double payrate = 0;
     double reghours = 0;
     double adjreghours = 0;
+    double othours = 0;
+    double holidayhours = 0; // the holiday hours and the holiday overtime
     QString timein;
     QString timeout;
     QString adjtimein;
@@ -78,7 +80,7 @@ struct ReportRow {
 };
 
 // The lines one punch row adds to the list of report index, name being the row's display
-// name.
+// name. A manager's report shows under each punch's line the hours its printed form has.
 QStringList report_lines(int index, const ReportRow& row, const QString& name);
 
 // What the footer needs, summed over the listed rows.

@@ -1,5 +1,6 @@
 #include "touchkeys.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -7,6 +8,7 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -14,6 +16,7 @@
 #include <QTableView>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace pw {
 
@@ -272,19 +275,53 @@ void TouchScreen::place(KeyPanel& panel, const QWidget& box) {
     const QRect area = screen->availableGeometry();
     const QRect at(box.mapToGlobal(QPoint(0, 0)), box.size());
     const QSize size = panel.size();
-    // Beside the box: right, left, below, above, whichever has room first.
-    QPoint to(at.right() + kGap, at.top());
-    if (to.x() + size.width() > area.right()) {
-        to.setX(at.left() - kGap - size.width());
-        if (to.x() < area.left()) {
-            to = QPoint(at.left(), at.bottom() + kGap);
-            if (to.y() + size.height() > area.bottom())
-                to.setY(at.top() - kGap - size.height());
+    const auto on_screen = [&](QPoint to) {
+        return QRect(QPoint(std::clamp(to.x(), area.left(),
+                                       std::max(area.left(), area.right() + 1 - size.width())),
+                            std::clamp(to.y(), area.top(),
+                                       std::max(area.top(), area.bottom() + 1 - size.height()))),
+                     size);
+    };
+    // What the person still needs while the keys are up: the box, and its window's buttons and
+    // texts (a prompt's question).
+    QWidget* window = box.window();
+    QList<QRect> kept{at};
+    for (QWidget* w : window->findChildren<QWidget*>())
+        if ((qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w)) && w->isVisible() &&
+            w->window() == window)
+            kept << QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+    const auto covers = [&](const QRect& r) {
+        return std::any_of(kept.cbegin(), kept.cend(),
+                           [&](const QRect& k) { return k.intersects(r); });
+    };
+    // Beside the box: right, left, below, above, the first that leaves all of those free.
+    const QPoint beside[] = {QPoint(at.right() + 1 + kGap, at.top()),
+                             QPoint(at.left() - kGap - size.width(), at.top()),
+                             QPoint(at.left(), at.bottom() + 1 + kGap),
+                             QPoint(at.left(), at.top() - kGap - size.height())};
+    for (QPoint to : beside)
+        if (const QRect r = on_screen(to); !covers(r)) {
+            panel.move(r.topLeft());
+            return;
         }
+    // A prompt smaller than the screen moves up and takes the keys under it.
+    const QRect frame = window->frameGeometry();
+    if (!window->isFullScreen() && frame.height() + kGap + size.height() <= area.height()) {
+        const int top =
+            std::min(frame.top(), area.bottom() + 1 - size.height() - kGap - frame.height());
+        window->move(frame.left(), top);
+        panel.move(
+            on_screen(QPoint(frame.center().x() - size.width() / 2, top + frame.height() + kGap))
+                .topLeft());
+        return;
     }
-    to.setX(std::clamp(to.x(), area.left(), std::max(area.left(), area.right() - size.width())));
-    to.setY(std::clamp(to.y(), area.top(), std::max(area.top(), area.bottom() - size.height())));
-    panel.move(to);
+    // No free place: the first side that leaves the box free, over some of the window.
+    for (QPoint to : beside)
+        if (const QRect r = on_screen(to); !r.intersects(at)) {
+            panel.move(r.topLeft());
+            return;
+        }
+    panel.move(on_screen(beside[2]).topLeft());
 }
 
 void fill_screen(QWidget& window) {

@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "platform/instance.h"
+#include "punch/forgotten.h"
 #include "station/db.h"
 #include "station/fields.h"
 #include "station/messages.h"
@@ -188,7 +189,7 @@ void tick(Station& st, Tclock& win) {
             wait_for_payrules(st, win);
     }
     const QString time = now.toString(QStringLiteral("HH:mm:ss"));
-    win.lbldate->setText(now.toString(QStringLiteral("MM-dd-yyyy")));
+    win.lbldate->setText(screen_date(now.date()));
     win.lbltime->setText(time);
 
     if (time == QLatin1String("00:00:01"))

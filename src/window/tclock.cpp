@@ -60,7 +60,7 @@ QPushButton* action_button(QWidget* parent, const char* name, const QString& cap
 
 QLineEdit* entry_box(QWidget* parent, const char* name, const QString& placeholder) {
     auto* e = named(new QLineEdit(parent), name);
-    e->setFont(sized(e, 24, true));
+    e->setFont(sized(e, 22, true)); // "ID number" and "Password" side by side on 800 pixels
     e->setMinimumHeight(48);
     e->setPlaceholderText(placeholder);
     return e;
@@ -151,7 +151,7 @@ QHBoxLayout* Tclock::create_header() {
 
 // Identification boxes, the name and the job list (with the report list in its place).
 QVBoxLayout* Tclock::create_entry() {
-    txtempid = entry_box(this, "txtempid", tr("Employee ID#"));
+    txtempid = entry_box(this, "txtempid", tr("ID number"));
     txtempid->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), txtempid));
     txtempid->setContextMenuPolicy(Qt::NoContextMenu);

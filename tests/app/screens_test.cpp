@@ -21,12 +21,15 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QScroller>
+#include <QStyle>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -107,6 +110,13 @@ struct Screens : test::Clerks {
                         << kid_name << " and " << other->objectName().toStdString();
                 }
             EXPECT_TRUE(qobject_cast<QLineEdit*>(kid) || kid->height() >= 40) << kid_name;
+            // A box's prompt is read whole while it shows.
+            if (auto* box = qobject_cast<QLineEdit*>(kid); box && box->text().isEmpty()) {
+                const int edge = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+                EXPECT_LE(box->fontMetrics().horizontalAdvance(box->placeholderText()),
+                          box->width() - 2 * edge - 4)
+                    << kid_name;
+            }
         }
         EXPECT_TRUE(w.grab().save(dir + name + ".png"));
     }
@@ -117,8 +127,18 @@ struct Screens : test::Clerks {
             QWidget* modal = QApplication::activeModalWidget();
             ASSERT_TRUE(modal);
             expect_inside(*modal, name);
-            if (KeyPanel* keys = modal->findChild<KeyPanel*>(); keys && keys->isVisible())
+            if (KeyPanel* keys = modal->findChild<KeyPanel*>(); keys && keys->isVisible()) {
                 expect_inside(*keys, name + "-keys");
+                // The keys leave the box, the question and the buttons free.
+                for (QWidget* kid : modal->findChildren<QWidget*>())
+                    if (kid->isVisible() && kid->window() == modal &&
+                        (qobject_cast<QAbstractButton*>(kid) || qobject_cast<QLabel*>(kid) ||
+                         kid == keys->target)) {
+                        EXPECT_FALSE(keys->frameGeometry().intersects(
+                            QRect(kid->mapToGlobal(QPoint(0, 0)), kid->size())))
+                            << kid->objectName().toStdString();
+                    }
+            }
             modal->close();
         });
         open();
@@ -128,6 +148,10 @@ struct Screens : test::Clerks {
 TEST_F(Screens, EveryWindowLiesInsideTheScreen) {
     // The station's window in each of its states.
     expect_inside(win, "waiting");
+    QTest::keyClicks(win.txtempid, "7");
+    QTest::keyClick(win.txtempid, Qt::Key_Return);
+    expect_inside(win, "password-prompt");
+    click(win.cmdkeypad[10]); // Start Over
     login("7", "1234");
     expect_inside(win, "jobs");
     click(win.cmddone);
@@ -151,6 +175,8 @@ TEST_F(Screens, EveryWindowLiesInsideTheScreen) {
     editor.show();
     editor.create_punch();
     expect_inside(editor, "editor");
+    for (QLineEdit* box : editor.txtpunch)
+        EXPECT_GE(box->height(), 40) << box->objectName().toStdString();
 
     ConfigWindow config(env.st);
     config.show();

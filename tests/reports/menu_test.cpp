@@ -224,15 +224,16 @@ TEST_F(MenuScreen, WhosPunchedInListsOpenPunchesWithTheAveragePayRate) {
              "8, 20040524, '07:00:00', 12.5, 1, 'Forgot to punch in'"});
     ASSERT_TRUE(env.exec(env.punchdb(), "update punch set tckjobcode = 3 where tckempid = 8"));
     press(0);
-    EXPECT_EQ(lines(), QStringList({"3-05/24@07:00-BOB KING", "     Forgot to punch in",
-                                    "12-05/24@06:03-ANN LEE", "     ", QString(31, u'-'),
+    // With the hours run until now (08:00): 1.00 from 07:00, 1.95 from 06:03.
+    EXPECT_EQ(lines(), QStringList({"3-05/24@07:00-BOB KING", "  Hours so far 1.00",
+                                    "     Forgot to punch in", "12-05/24@06:03-ANN LEE",
+                                    "  Hours so far 1.95", "     ", QString(31, u'-'),
                                     "Avg payrate/hr: $11.25"}));
     EXPECT_TRUE(env.dialogs.boxes.isEmpty());
     const QFontMetrics pitch(win.lstpayrate->font()); // the columns line up
     EXPECT_EQ(pitch.horizontalAdvance("i"), pitch.horizontalAdvance("W"));
 
-    // The copies, in list order, hold the hours run until now (08:00): 1.00 from 07:00, 1.95
-    // from 06:03.
+    // The copies, in list order, hold those hours.
     const auto copies = work_rows();
     ASSERT_EQ(copies.size(), 2);
     EXPECT_DOUBLE_EQ(copies[0]["tckreghours"].toDouble(), 1.00);
@@ -247,33 +248,35 @@ TEST_F(MenuScreen, ManagerReportsSelectTheirRangesWithBoundValues) {
              "99, 20040524, '07:00:00', 2, 0, null", "7, 20040430, '08:00:00', 3, 0, null",
              "99, 20040501, '08:00:00', 2, 0, null"});
     open_manager();
-    const QString blank = "     ";
     const struct {
         int index;
         QStringList answers;
-        QStringList lines;
+        QStringList heads; // each punch's first line (its hours and reason lines follow)
     } cases[] = {
         // An employee number with no employee row is listed as REDO.
         {1,
          {"0524", "0524", "1", "99"},
-         {"12-05/24@08:00-ANN LEE", blank, "12-05/24@12:00-ANN LEE", blank,
-          "12-05/24@22:00-BOB KING", blank, "12-05/24@06:00-REDO", blank, "12-05/24@07:00-REDO",
-          blank}},
+         {"12-05/24@08:00-ANN LEE", "12-05/24@12:00-ANN LEE", "12-05/24@22:00-BOB KING",
+          "12-05/24@06:00-REDO", "12-05/24@07:00-REDO"}},
         // Both time bounds belong to the range.
         {4,
          {"0524", "0524", "08:00:00", "12:00:01", "1", "99"},
-         {"12-05/24@08:00-ANN LEE", blank, "12-05/24@12:00-ANN LEE", blank}},
+         {"12-05/24@08:00-ANN LEE", "12-05/24@12:00-ANN LEE"}},
         // Ended after midnight: listed with the day it began and the time it ended.
-        {16, {"0524", "0524", "06", "07", "8", "8"}, {"12-05/24@06:10-BOB KING", blank}},
+        {16, {"0524", "0524", "06", "07", "8", "8"}, {"12-05/24@06:10-BOB KING"}},
         // A quote in a time is only a character of the value: nothing matches.
         {4, {"0524", "0524", "'':'':''", "'':'':''", "1", "99"}, {}},
-        {8, {"20040501", "20040531"}, {"12-05/24@12:00-ANN LEE", blank}},
+        {8, {"20040501", "20040531"}, {"12-05/24@12:00-ANN LEE"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answers.join(' ').toStdString());
         press(c.index, c.answers);
-        EXPECT_EQ(lines(), c.lines);
-        EXPECT_EQ(work_rows().size(), c.lines.size() / 2);
+        QStringList heads;
+        for (qsizetype i = 0; i < lines().size(); i += 3)
+            heads << lines()[i];
+        EXPECT_EQ(heads, c.heads);
+        EXPECT_EQ(lines().size(), 3 * c.heads.size());
+        EXPECT_EQ(work_rows().size(), c.heads.size());
         EXPECT_TRUE(env.dialogs.texts().filter("Code").isEmpty());
     }
     EXPECT_EQ(env.dialogs.titles(),
@@ -287,6 +290,27 @@ TEST_F(MenuScreen, ManagerReportsSelectTheirRangesWithBoundValues) {
     EXPECT_EQ(work_rows(), env.rows(env.punchdb(), "select * from punch where tckindate between "
                                                    "20040501 and 20040531 and tckempid between 1 "
                                                    "and 99 order by tckindate, tckempid"));
+}
+
+// Under each punch the hours its printed form shows: regular, overtime and holiday; recorded
+// and adjusted; the bad punch's own; what the punch pays.
+TEST_F(MenuScreen, ManagerReportsShowTheHoursOfTheirPrintedForm) {
+    punches("tckempid, tckindate, tcktimein, tckoutdate, tcktimeout, tckreghours, tckadjreghours, "
+            "tckothours, tckholidayhours, tckholidayothrs, tckstatus",
+            {"7, 20040524, '08:00:00', 20040524, '16:30:00', 8.33, 8.5, 1.25, 2, 0.5, 3"});
+    open_manager();
+    for (const auto& [index, answers, hours] :
+         {std::tuple(1, QStringList{"0524", "0524", "7", "7"}, "  Reg 8.33 OT 1.25 Hol 2.50"),
+          std::tuple(2, QStringList{"0524", "0524", "12", "12"}, "  Reg 8.33 OT 1.25 Hol 2.50"),
+          std::tuple(3, QStringList{"0524", "0524", "12", "12"}, "  Hours 8.33, adjusted 8.50"),
+          std::tuple(4, QStringList{"0524", "0524", "08", "09", "7", "7"}, "  Hours 12.25"),
+          std::tuple(8, QStringList{"20040524", "20040524"}, "  Hours 8.33"),
+          std::tuple(16, QStringList{"0524", "0524", "16", "17", "7", "7"}, "  Hours 12.25")}) {
+        press(index, answers);
+        EXPECT_EQ(lines(),
+                  QStringList({"12-05/24@" + QString(index == 16 ? "16:30" : "08:00") + "-ANN LEE",
+                               hours, "     "}));
+    }
 }
 
 TEST_F(MenuScreen, OwnReportsShowInOutHoursAndAnOpenPunch) {
