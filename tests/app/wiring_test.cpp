@@ -105,8 +105,7 @@ TEST_F(Program, NothingOfTheManagerIsLeftForTheNextEmployee) {
         misc()->findChild<QPushButton*>("cmdprintmisc")->click();
         EXPECT_EQ(open_punch_editor(env.st, &win), nullptr);
         EXPECT_EQ(manager_things_shown(), QStringList());
-        EXPECT_TRUE(env.dialogs.boxes.isEmpty());
-        EXPECT_TRUE(env.programs.started.isEmpty());
+        EXPECT_TRUE(env.dialogs.boxes.isEmpty() && env.programs.started.isEmpty());
         EXPECT_FALSE(find_report_viewer());
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
         click(win.cmddone);

@@ -177,8 +177,7 @@ TEST(Kiosk, CloseNeedsTheConfigurationPassword) {
     EXPECT_TRUE(t.win.isVisible() && t.win.Timer1->interval() == 1000);
     test::answer(t.env.dialogs, {"ZVT"});
     t.click("cmdclose");
-    EXPECT_FALSE(t.win.isVisible());
-    EXPECT_FALSE(QFile::exists(t.env.station_file("punchwell.run")));
+    EXPECT_FALSE(t.win.isVisible() || QFile::exists(t.env.station_file("punchwell.run")));
 }
 
 } // namespace
@@ -224,8 +223,8 @@ TEST(Kiosk, AForgottenPunchOutIsAskedOfItsOwner) {
     const QVariantMap row = t.env.punches()[0];
     EXPECT_EQ(row["tckstatus"].toInt(), 3);
     EXPECT_EQ(row["tckadjreason"].toString(), "Left at 16:30 (employee)");
-    EXPECT_EQ(row["tckoutdate"].toString(), "20040524");
-    EXPECT_EQ(row["tckadjtimeout"], "16:30:00");
+    EXPECT_EQ(row["tckoutdate"].toString() + " " + row["tckadjtimeout"].toString(),
+              "20040524 16:30:00");
     EXPECT_EQ(row["tckreghours"].toString(), "8.5");
     EXPECT_TRUE(t.log().contains("20040524\\16:30:00\\9\\10\\OUT"));
     EXPECT_EQ(t.lines().mid(2), (QStringList{"10 Bartender", "20 Cook"}));

@@ -82,7 +82,7 @@ TEST(Offline, PunchesSentOnAreTheRowsOfOnlinePunches) {
 // A stop before the punch database took the punch leaves it waiting; a stop after it, before
 // the station marked it sent, finds the club's mark. A punch that no longer applies goes to
 // the manager.
-TEST(Offline, EachPunchIsSentOnceWhateverStopsTheSending) {
+TEST(Offline, EachPunchIsSentOnceWhateverStopsTheSendingAndTheCopyHoldsNoPassword) {
     Terminal t;
     Station& st = t.env.st;
     st.busy_timeout_ms = 200;
@@ -104,6 +104,24 @@ TEST(Offline, EachPunchIsSentOnceWhateverStopsTheSending) {
     EXPECT_EQ(forward_journal(st).to_review, 1);
     EXPECT_EQ(t.env.punches("tckjobcode = 20 and tckstatus = 3").value(0)["tckadjreason"],
               "Offline punch out at 16:00 on station 0: no open punch");
+
+    // The copy holds a salted hash, never the password, and follows a change at its next
+    // refresh. A manager identified offline gets no manager work.
+    t.emp("update empinfo set pword = 4817263 where empid = 9");
+    const auto right = [&](const char* typed) {
+        return read_local_employee(st, 9, typed).password_right;
+    };
+    EXPECT_TRUE(right("1") && !right("4817263")); // until the next refresh
+    refresh_local_copy(st);
+    EXPECT_TRUE(right("4817263") && !right("1"));
+    t.emp("update empinfo set pword = 20001 where empid = 9");
+    refresh_local_copy(st);
+    for (const char* password : {"4817263", "20001"})
+        EXPECT_FALSE(t.env.read_file(offline_file(st)).contains(password));
+
+    QFile::remove(t.env.data("parv.exe"));
+    t.login("9", "20001");
+    EXPECT_TRUE(t.env.st.who.offline && t.win.cmdmanager->isHidden());
 }
 
 // Two stations, each on its own, punch the same employee in: the first sent on opens the
@@ -166,28 +184,6 @@ TEST(Offline, AStationStartedWithoutTheClubOrLosingItsServerPunchesOnItsCopy) {
     EXPECT_TRUE(server.env.st.who.offline);
     EXPECT_EQ(server.lines().mid(1, 3),
               QStringList({"Mon 05/24 at 08:00", "Job# 10", "Bartender"}));
-}
-
-// The copy holds a salted hash, never the password, and follows a change at its next refresh.
-// A manager identified offline gets no manager work.
-TEST(Offline, TheCopyFollowsPasswordChangesAndHoldsNoPassword) {
-    Terminal t;
-    t.emp("update empinfo set pword = 4817263 where empid = 9");
-    start_with_copy(t);
-    const auto right = [&](const char* typed) {
-        return read_local_employee(t.env.st, 9, typed).password_right;
-    };
-    EXPECT_TRUE(right("4817263") && !right("1"));
-    t.emp("update empinfo set pword = 20001 where empid = 9");
-    EXPECT_TRUE(right("4817263"));
-    refresh_local_copy(t.env.st);
-    EXPECT_TRUE(right("20001") && !right("4817263"));
-    for (const char* password : {"4817263", "20001"})
-        EXPECT_FALSE(t.env.read_file(offline_file(t.env.st)).contains(password));
-
-    QFile::remove(t.env.data("parv.exe"));
-    t.login("9", "20001");
-    EXPECT_TRUE(t.env.st.who.offline && t.win.cmdmanager->isHidden());
 }
 
 } // namespace
