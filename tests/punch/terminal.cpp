@@ -83,8 +83,7 @@ void Terminal::expect_waiting() {
     for (const char* name :
          {"txtpassword", "txtname", "cmdpunchin", "cmdpunchout", "cmddone", "cmdmanager"})
         EXPECT_TRUE(win.findChild<QWidget*>(name)->isHidden()) << name;
-    EXPECT_EQ(env.st.who.number, 0);
-    EXPECT_EQ(env.st.who.entry_mode, 0);
+    EXPECT_EQ(std::tuple(env.st.who.number, env.st.who.entry_mode), std::tuple(0, 0));
 }
 
 void expect_punch(const QVariantMap& row, const QVariantMap& want) {
