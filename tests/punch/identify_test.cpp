@@ -19,10 +19,6 @@ using test::Terminal;
 const QStringList kPasswordPrompt =
     kWaiting + QStringList{" ", "Enter password and", "select OK again."};
 
-void key(Terminal& t, int index) {
-    t.click(qPrintable(QString("cmdkeypad%1").arg(index)));
-}
-
 TEST(Identify, WhoMayIdentifyTheJobListAndAnOpenPunchOnAnyJob) {
     // Employee status, stored password, typed password; the box (empty: identified) and the
     // manager button. Only active employees (status read as the number 1); passwords compare
@@ -123,19 +119,19 @@ TEST(Identify, ByKeypadAndKeyboardAndFailuresAtOk) {
     Terminal t;
     t.start();
     // Ok on an empty number only prompts; the next Ok starts again.
-    key(t, 11);
+    t.key(11);
     EXPECT_EQ(t.lines(), kPasswordPrompt);
     QTest::keyClicks(t.win.txtpassword, "55");
-    key(t, 11);
+    t.key(11);
     EXPECT_EQ(t.lines(), kPasswordPrompt);
     EXPECT_EQ(t.win.txtpassword->text(), "");
 
     for (int k : {9, 11, 1})
-        key(t, k);
+        t.key(k);
     EXPECT_EQ(std::tuple(t.win.txtempid->text(), t.win.txtpassword->text()), std::tuple("9", "1"));
-    key(t, 11);
+    t.key(11);
     EXPECT_EQ(t.win.txtname->text(), "Ann Lee");
-    key(t, 10); // Start Over
+    t.key(10); // Start Over
     t.expect_waiting();
 
     // The number box takes digits only; ";" is Enter.
@@ -145,7 +141,7 @@ TEST(Identify, ByKeypadAndKeyboardAndFailuresAtOk) {
     QTest::keyClicks(t.win.txtempid, ";");
     EXPECT_EQ(t.win.txtempid->text(), "12");
     EXPECT_EQ(t.lines(), kPasswordPrompt);
-    key(t, 10);
+    t.key(10);
 
     // A database locked by another station, or any other failure at Ok: the box, then a
     // cleared screen.

@@ -22,10 +22,6 @@ namespace {
 using test::kWaiting;
 using test::Terminal;
 
-void key(Terminal& t, int index) {
-    t.click(qPrintable(QString("cmdkeypad%1").arg(index)));
-}
-
 void tick_at(Terminal& t, const QDateTime& when) {
     t.env.clock.time = when;
     tick(t.env.st, t.win);
@@ -48,7 +44,7 @@ TEST(Kiosk, TheResultOfAPunchBelongsToNobody) {
     EXPECT_TRUE(t.env.dialogs.question_open()); // the receipt offer, not yet answered
 
     // Ok during the result: no job list, no punch screen, and the receipt offer is gone.
-    key(t, 11);
+    t.key(11);
     t.expect_waiting();
     EXPECT_FALSE(t.env.dialogs.question_open());
     EXPECT_EQ(t.env.dialogs.last().answer, "No");
@@ -58,10 +54,10 @@ TEST(Kiosk, TheResultOfAPunchBelongsToNobody) {
     t.login();
     t.click("cmdpunchout");
     ASSERT_EQ(t.env.punches("tckstatus = 2").size(), 1);
-    key(t, 4), key(t, 2);
+    t.key(4), t.key(2);
     EXPECT_EQ(t.win.txtempid->text(), "42");
     EXPECT_EQ(t.lines(), kWaiting);
-    key(t, 10);
+    t.key(10);
     t.login();
     t.click("cmdpunchin");
     QTest::keyClicks(t.win.txtempid, "9");
@@ -212,8 +208,8 @@ TEST(Kiosk, AForgottenPunchOutIsAskedOfItsOwner) {
         date->setText(day);
         time->clear();
         for (const QChar c : QString(at))
-            key(t, c.digitValue());
-        key(t, 11);
+            t.key(c.digitValue());
+        t.key(11);
         EXPECT_EQ(t.env.punches("tckstatus = 1").size(), 1) << day << at;
     }
     EXPECT_EQ(t.env.dialogs.titles(), QStringList(4, "Oops..."));

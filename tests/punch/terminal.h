@@ -32,6 +32,7 @@ struct Terminal {
     }
     QPushButton* button(const char* name);
     void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+    void key(int index) { click(qPrintable(QString("cmdkeypad%1").arg(index))); }
     QStringList lines() { return item_texts(win.lstjob); }
     // Runs sql on the employee database.
     void emp(const QString& sql, const QVariantList& params = {});
