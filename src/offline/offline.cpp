@@ -148,6 +148,28 @@ OfflinePunch journal_row(const QSqlQuery& q) {
     return p;
 }
 
+// The journalled punches not yet sent on, in the order they were made.
+QList<OfflinePunch> waiting_punches(Db& local) {
+    QSqlQuery q = local.run(QStringLiteral("select seq, empid, jobcode, description, payrate, "
+                                           "secs, inout from journal where sent = 0 order by seq"));
+    QList<OfflinePunch> waiting;
+    while (fetch(q))
+        waiting << journal_row(q);
+    return waiting;
+}
+
+// The copy's open punch of the employee as the punch leaves it.
+void punch_into_copy(Db& local, const OfflinePunch& p) {
+    if (!p.in) {
+        local.run(QStringLiteral("delete from openpunch where empid = ?"), {p.employee});
+        return;
+    }
+    const QString time = clock_text(p.at.time());
+    local.run(QStringLiteral("insert or replace into openpunch (empid, indate, adjtimein, "
+                             "jobcode, description, timein) values (?, ?, ?, ?, ?, ?)"),
+              {p.employee, yyyymmdd(p.at.date()), time, p.job_code, p.job_description, time});
+}
+
 bool already_sent(Db& db, const QString& station, qint64 seq) {
     QSqlQuery q = db.run(QStringLiteral("select 1 from punchsent where station = ? and seq = ?"),
                          {station, seq});
@@ -227,21 +249,8 @@ void refresh_local_copy(Station& st) {
     copy_open_punches(punch, *local);
     copy_rules(st, *local);
     // Punches journalled but not sent are the newest word on their employee's open punch.
-    QSqlQuery waiting = local->run(QStringLiteral("select seq, empid, jobcode, description, "
-                                                  "payrate, secs, inout from journal where sent "
-                                                  "= 0 order by seq"));
-    QList<OfflinePunch> pending;
-    while (fetch(waiting))
-        pending << journal_row(waiting);
-    for (const OfflinePunch& p : pending)
-        if (p.in)
-            local->run(QStringLiteral("insert or replace into openpunch (empid, indate, "
-                                      "adjtimein, jobcode, description, timein) values (?, ?, ?, "
-                                      "?, ?, ?)"),
-                       {p.employee, yyyymmdd(p.at.date()), clock_text(p.at.time()), p.job_code,
-                        p.job_description, clock_text(p.at.time())});
-        else
-            local->run(QStringLiteral("delete from openpunch where empid = ?"), {p.employee});
+    for (const OfflinePunch& p : waiting_punches(*local))
+        punch_into_copy(*local, p);
     tx.commit();
 }
 
@@ -280,7 +289,6 @@ EmployeeReads read_local_employee(Station& st, double number, const QString& typ
 
 void journal_punch(Station& st, const OfflinePunch& punch) {
     std::unique_ptr<Db> local = local_db(st, true);
-    const QString time = clock_text(punch.at.time());
     Transaction tx(*local);
     local->run(QStringLiteral("insert into journal (empid, jobcode, description, payrate, node, "
                               "secs, at, inout) values (?, ?, ?, ?, ?, ?, ?, ?)"),
@@ -288,13 +296,7 @@ void journal_punch(Station& st, const OfflinePunch& punch) {
                 st.settings.nodenumber, punch.at.toSecsSinceEpoch(),
                 punch.at.toOffsetFromUtc(punch.at.offsetFromUtc()).toString(Qt::ISODate),
                 punch.in ? QStringLiteral("IN") : QStringLiteral("OUT")});
-    if (punch.in)
-        local->run(QStringLiteral("insert or replace into openpunch (empid, indate, adjtimein, "
-                                  "jobcode, description, timein) values (?, ?, ?, ?, ?, ?)"),
-                   {punch.employee, yyyymmdd(punch.at.date()), time, punch.job_code,
-                    punch.job_description, time});
-    else
-        local->run(QStringLiteral("delete from openpunch where empid = ?"), {punch.employee});
+    punch_into_copy(*local, punch);
     tx.commit();
 }
 
@@ -311,14 +313,7 @@ Forwarded forward_journal(Station& st) {
     std::unique_ptr<Db> local = local_db(st, false);
     if (!local)
         return done;
-    QList<OfflinePunch> waiting;
-    {
-        QSqlQuery q = local->run(QStringLiteral("select seq, empid, jobcode, description, "
-                                                "payrate, secs, inout from journal where sent = "
-                                                "0 order by seq"));
-        while (fetch(q))
-            waiting << journal_row(q);
-    }
+    const QList<OfflinePunch> waiting = waiting_punches(*local);
     if (waiting.isEmpty())
         return done;
     const QString station = station_id(*local);
