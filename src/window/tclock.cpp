@@ -174,8 +174,11 @@ QVBoxLayout* Tclock::create_entry() {
     // Lines tall enough for a finger; a longer list is flicked.
     lstjob->setStyleSheet(QStringLiteral("QListWidget#lstjob::item { min-height: 40px; }"));
     lstjob->setSelectionMode(QAbstractItemView::SingleSelection);
+    // A result line longer than the list breaks between words instead of running off it.
+    lstjob->setWordWrap(true);
+    lstjob->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     lstpayrate = named(new LineList(this), "lstpayrate");
-    // A report line (38 characters) fits beside the manager menu on an 800 pixel screen.
+    // About 30 characters of a report line show beside the manager menu at 800x600.
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setPointSize(10);
     lstpayrate->setFont(fixed);
