@@ -1,5 +1,8 @@
 #include "linelist.h"
 
+#include <QApplication>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <algorithm>
 
 namespace pw {
@@ -8,6 +11,49 @@ namespace {
 
 // Rows read from a source at once: a few screens, one read per scroll of that much.
 constexpr int kBlockRows = 256;
+
+// Draws a line as plain text on the list's own font and colours, the selected one on the
+// highlight. The style's item drawing (decoration, check box, eliding, focus frame) has
+// nothing to draw on a line of text, and costs several times more per line painted.
+class PlainLines : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const QPalette::ColorGroup group =
+            !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
+            : (option.state & QStyle::State_Active) ? QPalette::Active
+                                                    : QPalette::Inactive;
+        const bool selected = option.state & QStyle::State_Selected;
+        if (selected)
+            painter->fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
+        painter->setPen(
+            option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(option.rect.adjusted(kMargin, 0, -kMargin, 0),
+                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                          index.data().toString());
+    }
+    // The style's height for a line of the font, asked once per font, and the text's width.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        if (height_ < 0 || !(font_ == option.font)) {
+            QStyleOptionViewItem line = option;
+            initStyleOption(&line, index);
+            line.text = QStringLiteral("X");
+            const QWidget* view = option.widget;
+            const QStyle* style = view ? view->style() : QApplication::style();
+            height_ = style->sizeFromContents(QStyle::CT_ItemViewItem, &line, {}, view).height();
+            font_ = option.font;
+        }
+        return {option.fontMetrics.horizontalAdvance(index.data().toString()) + 2 * kMargin,
+                height_};
+    }
+
+private:
+    static constexpr int kMargin = 3; // as the style sets a line's text off the edge
+    mutable QFont font_;
+    mutable int height_ = -1;
+};
 
 } // namespace
 
@@ -87,6 +133,7 @@ LineList::LineList(QWidget* parent)
     // Every line is one line of text: the view need not measure each.
     setUniformItemSizes(true);
     setEditTriggers(NoEditTriggers);
+    setItemDelegate(new PlainLines(this));
 }
 
 } // namespace pw
