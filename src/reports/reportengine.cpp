@@ -27,8 +27,9 @@ namespace {
 // How long the list may grow unseen before window events run again.
 constexpr int kRepaintMs = 40;
 // The lines shown while the rows come in: the top of the list, which is what the person
-// sees. The rest are made from the work database's copies as the list scrolls.
-constexpr int kShownWhileListing = 200;
+// sees. The rest are made from the work database's copies as the list scrolls; a report
+// that fits keeps the lines it has.
+constexpr int kShownWhileListing = 1000;
 
 // Lets the list repaint while it grows. User input waits: a button pressed meanwhile must
 // not start a second report into the same list.
@@ -242,9 +243,12 @@ int fill(Station& st, LineList& list, int index, const ReportQuery& query, bool 
             // rounded in time, or the recorded one on a row that has none.
             const ReportRow open = report_row(values, at);
             const QString in_time = open.adjtimein.isEmpty() ? open.timein : open.adjtimein;
-            const auto kept = in_offsets.constFind(punch_key_text(
-                {values.value(at.empid), values.value(at.indate), values.value(at.timein),
-                 values.value(at.jobcode), values.value(at.node, 0)}));
+            const auto kept =
+                in_offsets.isEmpty()
+                    ? in_offsets.cend()
+                    : in_offsets.constFind(punch_key_text(
+                          {values.value(at.empid), values.value(at.indate), values.value(at.timein),
+                           values.value(at.jobcode), values.value(at.node, 0)}));
             const HoursSoFar so_far =
                 calctime(st, int(open.indate), in_time, number_at(values, at.breaktime),
                          number_at(values, at.breakreduction),
@@ -287,6 +291,10 @@ int fill(Station& st, LineList& list, int index, const ReportQuery& query, bool 
         throw;
     }
     const int per_row = int(report_lines(index, {}, {}).size());
+    if (list.count() == totals.rows * per_row) {
+        list.addItems(footer);
+        return unknown;
+    }
     list.model_lines().show_rows(
         std::make_unique<CopiedRows>(st, index, at, copies->base(), names.known()), totals.rows,
         per_row, footer);
