@@ -2,6 +2,10 @@
 
 #include <QFile>
 #include <QHash>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <stdexcept>
@@ -104,7 +108,44 @@ void copy_row(sqlite3_stmt* from, sqlite3_stmt* to, int columns) {
 const QString kName = QStringLiteral("select empfname, emplname from empinfo where empid = ? "
                                      "limit 1");
 
+// Where the columns an open punch's hours so far are reckoned from stand in a row.
+struct OpenColumns {
+    int indate = -1, timein = -1, adjtimein = -1, breaktime = -1, breakreduction = -1,
+        reghours = -1;
+
+    explicit OpenColumns(sqlite3_stmt* s) {
+        for (int c = 0; c < sqlite3_column_count(s); ++c) {
+            const std::string name = sqlite3_column_name(s, c);
+            for (auto [n, at] : {std::pair{"tckindate", &indate},
+                                 {"tcktimein", &timein},
+                                 {"tckadjtimein", &adjtimein},
+                                 {"tckbreaktime", &breaktime},
+                                 {"tckbreakreduction", &breakreduction},
+                                 {"tckreghours", &reghours}})
+                if (name == n)
+                    *at = c;
+        }
+    }
+};
+
 } // namespace
+
+double so_far_hours(const SoFar& s, int indate, const char* in_time, double breaktime,
+                    double breakreduction) {
+    std::tm t{};
+    std::sscanf(in_time ? in_time : "", "%d:%d:%d", &t.tm_hour, &t.tm_min, &t.tm_sec);
+    t.tm_year = indate / 10000 - 1900;
+    t.tm_mon = indate / 100 % 100 - 1;
+    t.tm_mday = indate % 100;
+    t.tm_isdst = -1;
+    const qint64 unit = qint64(s.unit_minutes > 0 ? s.unit_minutes : 1) * 60;
+    const qint64 now = (s.now + unit / 2) / unit * unit;
+    const double hours = std::round(double(now - std::mktime(&t)) / 36) / 100;
+    if (s.shift_limit > 0 && hours > s.shift_limit)
+        return 0;
+    return hours < breaktime ? hours
+                             : std::max(0.0, std::round((hours - breakreduction) * 100) / 100);
+}
 
 void exec(const QString& db, const QString& sql, const QVariantList& binds) {
     Conn c(db, true);
@@ -181,7 +222,8 @@ void punch_out(const Paths& p, int employee, int job, int week_from, int week_to
     punch.exec("commit");
 }
 
-void report(const Paths& p, const QString& sql, const QVariantList& binds) {
+void report(const Paths& p, const QString& sql, const QVariantList& binds,
+            const std::optional<SoFar>& so_far) {
     QFile::remove(p.work);
     QFile::copy(p.blank, p.work);
     Conn punch(p.punch, false);
@@ -195,6 +237,7 @@ void report(const Paths& p, const QString& sql, const QVariantList& binds) {
     rows.bind(binds);
     const int columns = sqlite3_column_count(rows.get());
     Stmt copy(work, "insert into punch values (" + marks(columns) + ")");
+    const OpenColumns at(rows.get());
     // Each employee's name is looked up once, as the station does.
     QHash<qint64, QByteArray> names;
     work.exec("begin immediate");
@@ -208,6 +251,17 @@ void report(const Paths& p, const QString& sql, const QVariantList& binds) {
             sqlite3_reset(name.get());
         }
         copy_row(rows.get(), copy.get(), columns);
+        if (so_far && at.reghours >= 0) {
+            sqlite3_stmt* r = rows.get();
+            const int in =
+                sqlite3_column_type(r, at.adjtimein) == SQLITE_NULL ? at.timein : at.adjtimein;
+            sqlite3_bind_double(
+                copy.get(), at.reghours + 1,
+                so_far_hours(*so_far, sqlite3_column_int(r, at.indate),
+                             reinterpret_cast<const char*>(sqlite3_column_text(r, in)),
+                             sqlite3_column_double(r, at.breaktime),
+                             sqlite3_column_double(r, at.breakreduction)));
+        }
         copy.run();
     }
     work.exec("commit");

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QVariantList>
+#include <optional>
 
 namespace bench::bare {
 
@@ -18,9 +19,21 @@ void exec(const QString& db, const QString& sql, const QVariantList& binds = {})
 void identify(const Paths& p, int employee);
 void punch_in(const Paths& p, int employee, int job, int date, const QString& time);
 void punch_out(const Paths& p, int employee, int job, int week_from, int week_to);
+// What Who's Punched In shows of an open punch: the hours from its in time to now, now
+// rounded to the unit, less the break once the shift has reached it; 0 past the shift limit.
+struct SoFar {
+    qint64 now = 0; // seconds since the epoch
+    int unit_minutes = 1;
+    int shift_limit = 0; // hours; 0 for none
+};
+double so_far_hours(const SoFar& s, int indate, const char* in_time, double breaktime,
+                    double breakreduction);
+
 // Copies the blank over the work database, runs sql on punch with binds, looks each row's
-// name up and copies the row into the work database in one transaction.
-void report(const Paths& p, const QString& sql, const QVariantList& binds);
+// name up and copies the row into the work database in one transaction; with so_far, each
+// row goes in with its hours so far.
+void report(const Paths& p, const QString& sql, const QVariantList& binds,
+            const std::optional<SoFar>& so_far = {});
 // Counts the open punches of the selection, writes its closed ones (where + a status list)
 // to path as text lines, then marks them, all in one transaction.
 void export_rows(const Paths& p, const QString& where, const QVariantList& binds,

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <cstdlib>
 #include <libpq-fe.h>
 #include <sqlite3.h>
 #include <stdexcept>
@@ -119,7 +120,8 @@ void punch_out(Server& s, int employee, int job, int week_from, int week_to) {
     s.exec("commit");
 }
 
-void report(Server& s, const bare::Paths& p, const QString& sql, const QVariantList& binds) {
+void report(Server& s, const bare::Paths& p, const QString& sql, const QVariantList& binds,
+            const std::optional<bare::SoFar>& so_far) {
     QFile::remove(p.work);
     QFile::copy(p.blank, p.work);
     sqlite3* work = nullptr;
@@ -134,6 +136,11 @@ void report(Server& s, const bare::Paths& p, const QString& sql, const QVariantL
     sqlite3_stmt* copy = nullptr;
     sqlite3_prepare_v2(work, "insert into punch values (" + marks + ")", -1, &copy, nullptr);
     const int empid = PQfnumber(rows, "tckempid");
+    const int indate = PQfnumber(rows, "tckindate"), timein = PQfnumber(rows, "tcktimein"),
+              adjtimein = PQfnumber(rows, "tckadjtimein"),
+              breaktime = PQfnumber(rows, "tckbreaktime"),
+              breakreduction = PQfnumber(rows, "tckbreakreduction"),
+              reghours = PQfnumber(rows, "tckreghours");
     QHash<QByteArray, QByteArray> names;
     for (int r = 0; r < PQntuples(rows); ++r) {
         const QByteArray id = PQgetvalue(rows, r, empid);
@@ -149,6 +156,14 @@ void report(Server& s, const bare::Paths& p, const QString& sql, const QVariantL
             else
                 sqlite3_bind_text(copy, c + 1, PQgetvalue(rows, r, c), PQgetlength(rows, r, c),
                                   SQLITE_STATIC);
+        }
+        if (so_far && reghours >= 0) {
+            const int in = PQgetisnull(rows, r, adjtimein) ? timein : adjtimein;
+            sqlite3_bind_double(copy, reghours + 1,
+                                bare::so_far_hours(*so_far, std::atoi(PQgetvalue(rows, r, indate)),
+                                                   PQgetvalue(rows, r, in),
+                                                   std::atof(PQgetvalue(rows, r, breaktime)),
+                                                   std::atof(PQgetvalue(rows, r, breakreduction))));
         }
         sqlite3_step(copy);
     }

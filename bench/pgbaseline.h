@@ -41,7 +41,9 @@ void identify(Server& s, int employee);
 void punch_in(Server& s, int employee, int job, int date, const QString& time);
 void punch_out(Server& s, int employee, int job, int week_from, int week_to);
 // The report query on the server's punch table (the station's text), each employee's name
-// looked up once, every row copied into the local work database in one transaction.
-void report(Server& s, const bare::Paths& p, const QString& sql, const QVariantList& binds);
+// looked up once, every row copied into the local work database in one transaction; with
+// so_far, each with its hours so far.
+void report(Server& s, const bare::Paths& p, const QString& sql, const QVariantList& binds,
+            const std::optional<bare::SoFar>& so_far = {});
 
 } // namespace bench::pgbare
