@@ -265,11 +265,37 @@ QStringList side_table_statements() {
                            "(station, seq)")};
 }
 
+namespace {
+
+// A server's punch tables made before their rowid was their key get an index on it: an edit
+// or a review finds its row by rowid, which would otherwise read the whole table.
+void index_server_rowids(Db& db) {
+    if (db.backend() != Backend::PostgreSQL)
+        return;
+    for (const QString& table : {QStringLiteral("punch"), QStringLiteral("history")}) {
+        const QVariant indexed =
+            db.scalar(QStringLiteral("select count(*) from pg_index i join pg_attribute a on "
+                                     "a.attrelid = i.indrelid and a.attnum = i.indkey[0] where "
+                                     "i.indrelid = to_regclass(cast(? as text)) and "
+                                     "i.indnatts = 1 and a.attname = 'rowid'"),
+                      {table});
+        if (indexed.toInt() == 0 && !db.scalar(QStringLiteral("select to_regclass(cast(? as "
+                                                              "text))"),
+                                               {table})
+                                         .isNull())
+            db.run(QStringLiteral("create unique index if not exists %1_rowid on %1 (rowid)")
+                       .arg(table));
+    }
+}
+
+} // namespace
+
 void make_side_tables_once(Station& st, Db& db) {
     if (st.side_tables_made.contains(db.path()))
         return;
     Transaction tx(db);
     make_side_tables(db);
+    index_server_rowids(db);
     tx.commit();
     st.side_tables_made.insert(db.path());
 }
