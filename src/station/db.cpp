@@ -15,7 +15,10 @@
 #include <QSqlResult>
 #include <QUrl>
 #include <QUrlQuery>
+#include <algorithm>
+#include <dlfcn.h>
 #include <functional>
+#include <poll.h>
 #include <sqlite3.h>
 
 namespace pw {
@@ -205,20 +208,62 @@ int server_code(const QString& state) {
     return 3000;
 }
 
+// Whether an idle server connection has heard nothing since it was given back. A server that
+// ended it (a restart, an administrator) has said so on it, and the socket of a connection
+// the network dropped is in error; either way it is not quiet.
+// The connection's libpq is the one the server driver loaded: the station does not link it,
+// so that a station on SQLite files starts without it.
+bool quiet(const QString& name) {
+    const QVariant handle = QSqlDatabase::database(name, false).driver()->handle();
+    if (qstrcmp(handle.typeName(), "PGconn*") != 0)
+        return false;
+    const void* conn = *static_cast<const void* const*>(handle.constData());
+    void* libpq = dlopen("libpq.so.5", RTLD_LAZY | RTLD_NOLOAD);
+    if (!conn || !libpq)
+        return false;
+    using Ask = int (*)(const void*);
+    const auto status = reinterpret_cast<Ask>(dlsym(libpq, "PQstatus"));
+    const auto socket_of = reinterpret_cast<Ask>(dlsym(libpq, "PQsocket"));
+    bool heard = true;
+    if (status && socket_of && status(conn) == 0) { // CONNECTION_OK
+        pollfd socket{socket_of(conn), POLLIN, 0};
+        heard = ::poll(&socket, 1, 0) != 0;
+    }
+    dlclose(libpq);
+    return !heard;
+}
+
+// What Db::setup leaves a connection with: its schema, lock timeout and read-only setting.
+QString setup_key(const QString& path, DbMode mode, int busy_timeout_ms) {
+    if (path.isEmpty() || mode == DbMode::Create)
+        return {};
+    return QStringLiteral("%1|%2|%3")
+        .arg(database_schema(path))
+        .arg(busy_timeout_ms)
+        .arg(mode == DbMode::ReadOnly);
+}
+
 } // namespace
 
 struct KeptConnection {
     QString name;
     QHash<QString, QString> columns;
     QHash<QString, QSqlQuery> statements;
+    QString setup; // its setup_key, empty when not known
 };
 
 class ServerConnections {
 public:
     ~ServerConnections() { close_all(); }
 
-    std::optional<KeptConnection> take(const QString& server) {
+    // An idle connection of server, one already set up as setup if there is one.
+    std::optional<KeptConnection> take(const QString& server, const QString& setup) {
         std::vector<KeptConnection>& idle = idle_[server];
+        const auto same = std::find_if(idle.begin(), idle.end(), [&](const KeptConnection& c) {
+            return !setup.isEmpty() && c.setup == setup;
+        });
+        if (same != idle.end())
+            std::iter_swap(same, idle.end() - 1);
         while (!idle.empty()) {
             KeptConnection c = std::move(idle.back());
             idle.pop_back();
@@ -404,10 +449,18 @@ Db::Db(const QString& path, DbMode mode, const DbAccess& access, const QString& 
                                                  : missing_text(path));
     } else if (access.connections) {
         kept_ = access.connections;
-        if (std::optional<KeptConnection> c = kept_->take(server)) {
+        const QString wanted = setup_key(path, mode, access.busy_timeout_ms);
+        if (std::optional<KeptConnection> c = kept_->take(server, wanted)) {
             name_ = c->name;
             columns_ = std::move(c->columns);
             statements_ = std::move(c->statements);
+            // Set up as wanted and nothing heard since: its first statement is the press's.
+            if (!wanted.isEmpty() && c->setup == wanted && quiet(name_)) {
+                path_ = path;
+                schema_ = database_schema(path);
+                setup_ = wanted;
+                return;
+            }
             try {
                 setup(path, mode, access.busy_timeout_ms);
                 return;
@@ -447,6 +500,7 @@ Db::Db(const QString& path, DbMode mode, const DbAccess& access, const QString& 
 }
 
 void Db::setup(const QString& path, DbMode mode, int busy_timeout_ms) {
+    setup_.clear();
     const QString settings =
         QStringLiteral("set_config('lock_timeout', '%1ms', false), "
                        "set_config('default_transaction_read_only', '%2', false)")
@@ -459,11 +513,13 @@ void Db::setup(const QString& path, DbMode mode, int busy_timeout_ms) {
         return;
     }
     choose(path, settings);
+    setup_ = setup_key(path, mode, busy_timeout_ms);
 }
 
 void Db::use(const QString& path, DbMode mode) {
     if (backend_ != Backend::PostgreSQL)
         throw DbError(3000, QStringLiteral("Only a server connection changes its database."));
+    setup_.clear();
     if (mode == DbMode::Create) {
         // The schema is a plain identifier (database_schema), safe to write into the text.
         const QString schema = database_schema(path);
@@ -514,7 +570,8 @@ Db::~Db() {
     if (kept_ && !in_transaction_ && QSqlDatabase::database(name_, false).isOpen()) {
         for (QSqlQuery& q : statements_)
             q.finish();
-        kept_->give_back(server_, {name_, std::move(columns_), std::move(statements_)});
+        kept_->give_back(server_,
+                         {name_, std::move(columns_), std::move(statements_), std::move(setup_)});
         return;
     }
     close_connection(name_, statements_);

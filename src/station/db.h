@@ -152,9 +152,10 @@ private:
     Backend backend_ = Backend::SQLite;
     QString server_;
     std::shared_ptr<ServerConnections> kept_; // where the connection goes back to, if anywhere
-    bool in_transaction_ = false;             // begun and not yet ended
-    QHash<QString, QString> columns_;         // a server table's own columns, by schema.table
-    QHash<QString, QSqlQuery> statements_;    // prepared on the server, by schema and text
+    QString setup_;                   // what setup() left the connection with, empty when not known
+    bool in_transaction_ = false;     // begun and not yet ended
+    QHash<QString, QString> columns_; // a server table's own columns, by schema.table
+    QHash<QString, QSqlQuery> statements_; // prepared on the server, by schema and text
 };
 
 // Commits at commit(); rolls back when left without it (an exception in flight).
