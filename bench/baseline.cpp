@@ -105,6 +105,12 @@ void copy_row(sqlite3_stmt* from, sqlite3_stmt* to, int columns) {
         sqlite3_bind_value(to, c + 1, sqlite3_column_value(from, c));
 }
 
+// An open punch's kept UTC offset, found by the punch's key.
+const QString kZoneJoin =
+    QStringLiteral("z.tckempid = p.tckempid and z.tckindate = p.tckindate and z.tcktimein = "
+                   "p.tcktimein and z.tckjobcode = p.tckjobcode and z.tcknode = p.tcknode");
+const int kOffset = -4 * 3600;
+
 const QString kName = QStringLiteral("select empfname, emplname from empinfo where empid = ? "
                                      "limit 1");
 
@@ -159,9 +165,10 @@ void identify(const Paths& p, int employee) {
     who.bind({employee}).run();
     {
         Conn punch(p.punch, false);
-        Stmt open(punch, "select tckindate, tckadjtimein, tckbreaktime, tckbreakreduction, "
-                         "tckjobcode, tckjobdescription from punch where tckempid = ? and "
-                         "tckstatus = 1");
+        Stmt open(punch, "select p.tckindate, p.tckadjtimein, p.tckbreaktime, "
+                         "p.tckbreakreduction, p.tckjobcode, p.tckjobdescription, z.inoffset "
+                         "from punch p left join punchzone z on " +
+                             kZoneJoin + " where p.tckempid = ? and p.tckstatus = 1");
         open.bind({employee}).run();
     }
     Stmt jobs(emp, "select empjobs.jobcode, empjobs.payrate, jobs.jobdescription from empjobs "
@@ -176,9 +183,6 @@ void punch_in(const Paths& p, int employee, int job, int date, const QString& ti
         Stmt(emp, "select breaktime, breakreduction from jobs where jobcode = ?").bind({job}).run();
     }
     Conn punch(p.punch, true);
-    Stmt(punch, "select *, rowid from punch where tckindate = ? order by rowid limit 1")
-        .bind({0})
-        .run();
     punch.exec("begin immediate");
     Stmt(punch, "select rowid from punch where tckempid = ? and tckstatus = 1")
         .bind({employee})
@@ -187,6 +191,10 @@ void punch_in(const Paths& p, int employee, int job, int date, const QString& ti
                 "tckpayrate, tckbreaktime, tckbreakreduction, tcktimein, tckadjtimein, "
                 "tckstatus) values (?,?,?,?,?,?,?,?,?,1)")
         .bind({date, employee, job, QStringLiteral("Job"), 10.5, 0.0, 0.0, time, time})
+        .run();
+    Stmt(punch, "insert into punchzone (tckempid, tckindate, tcktimein, tckjobcode, tcknode, "
+                "inoffset) values (?, ?, ?, ?, 0, ?)")
+        .bind({employee, date, time, job, kOffset})
         .run();
     punch.exec("commit");
 }
@@ -201,11 +209,19 @@ void punch_out(const Paths& p, int employee, int job, int week_from, int week_to
     const QString where = QStringLiteral("tckempid = ? and tckjobcode = ? and tckstatus = ?");
     Conn punch(p.punch, true);
     qint64 rowid = 0;
+    QVariantList key;
     {
-        Stmt open(punch, "select *, rowid from punch where " + where + " order by rowid limit 1");
+        Stmt open(punch, "select p.*, p.rowid, z.inoffset from punch p left join punchzone z on " +
+                             kZoneJoin +
+                             " where p.tckempid = ? and p.tckjobcode = ? and p.tckstatus = ? "
+                             "order by p.rowid limit 1");
         if (open.bind({employee, job, 1}).row()) {
             read_row(open.get());
             rowid = sqlite3_column_int64(open.get(), 29);
+            key = {employee, sqlite3_column_int(open.get(), 0),
+                   QString::fromUtf8(
+                       reinterpret_cast<const char*>(sqlite3_column_text(open.get(), 7))),
+                   job, sqlite3_column_int(open.get(), 19)};
         }
     }
     punch.exec("begin immediate");
@@ -218,6 +234,10 @@ void punch_out(const Paths& p, int employee, int job, int week_from, int week_to
                     where)
         .bind({week_to, QStringLiteral("16:00:00"), QStringLiteral("16:00:00"), 8.0, 8.0, rowid,
                employee, job, 1})
+        .run();
+    Stmt(punch, "update punchzone set outoffset = ? where tckempid = ? and tckindate = ? and "
+                "tcktimein = ? and tckjobcode = ? and tcknode = ?")
+        .bind(QVariantList{kOffset} + key)
         .run();
     punch.exec("commit");
 }

@@ -67,9 +67,15 @@ namespace {
 
 const QByteArray kWho = "select empfname, emplname, pword from emp.empinfo where empid = $1 and "
                         "emp.pw_real(cast(empstatus as text)) = 1";
-const QByteArray kOpen =
-    "select tckindate, tckadjtimein, tckbreaktime, tckbreakreduction, tckjobcode, "
-    "tckjobdescription from punchclk.punch where tckempid = $1 and tckstatus = 1";
+// An open punch's kept UTC offset, found by the punch's key.
+const QByteArray kZone =
+    " left join punchclk.punchzone z on z.tckempid = p.tckempid and z.tckindate = p.tckindate "
+    "and z.tcktimein = p.tcktimein and z.tckjobcode = p.tckjobcode and z.tcknode = p.tcknode ";
+const QByteArray kOpen = "select p.tckindate, p.tckadjtimein, p.tckbreaktime, "
+                         "p.tckbreakreduction, p.tckjobcode, p.tckjobdescription, z.inoffset "
+                         "from punchclk.punch p" +
+                         kZone + "where p.tckempid = $1 and p.tckstatus = 1";
+const int kOffset = -4 * 3600;
 const QByteArray kJobs =
     "select empjobs.jobcode, empjobs.payrate, jobs.jobdescription from emp.empjobs join "
     "emp.jobs on empjobs.jobcode = jobs.jobcode where empjobs.empid = $1 and "
@@ -87,7 +93,6 @@ void identify(Server& s, int employee) {
 
 void punch_in(Server& s, int employee, int job, int date, const QString& time) {
     s.exec("select breaktime, breakreduction from emp.jobs where jobcode = $1", {job});
-    s.exec("select *, rowid from punchclk.punch where tckindate = $1 order by rowid limit 1", {0});
     s.exec("begin");
     s.exec(kLock);
     s.exec("select rowid from punchclk.punch where tckempid = $1 and tckstatus = 1", {employee});
@@ -95,17 +100,25 @@ void punch_in(Server& s, int employee, int job, int date, const QString& time) {
            "tckpayrate, tckbreaktime, tckbreakreduction, tcktimein, tckadjtimein, tckstatus) "
            "values ($1, $2, $3, $4, $5, $6, $7, $8, $9, 1)",
            {date, employee, job, QStringLiteral("Job"), 10.5, 0.0, 0.0, time, time});
+    s.exec("insert into punchclk.punchzone (tckempid, tckindate, tcktimein, tckjobcode, tcknode, "
+           "inoffset) values ($1, $2, $3, $4, 0, $5)",
+           {employee, date, time, job, kOffset});
     s.exec("commit");
 }
 
 void punch_out(Server& s, int employee, int job, int week_from, int week_to) {
     s.exec("select count(ticket) from hbpostmp.xact where server = $1 and ord = 0", {employee});
     const QByteArray where = "tckempid = $1 and tckjobcode = $2 and tckstatus = $3";
-    PGresult* open =
-        s.run("select *, rowid from punchclk.punch where " + where + " order by rowid limit 1",
-              {employee, job, 1});
-    const QByteArray rowid =
-        PQntuples(open) ? QByteArray(PQgetvalue(open, 0, PQnfields(open) - 1)) : QByteArray("0");
+    PGresult* open = s.run("select p.*, z.inoffset from punchclk.punch p" + kZone +
+                               "where p.tckempid = $1 and p.tckjobcode = $2 and p.tckstatus = $3 "
+                               "order by p.rowid limit 1",
+                           {employee, job, 1});
+    const bool found = PQntuples(open) > 0;
+    auto field = [&](const char* name) {
+        return found ? QString::fromUtf8(PQgetvalue(open, 0, PQfnumber(open, name))) : QString();
+    };
+    const QString rowid = found ? field("rowid") : QStringLiteral("0");
+    const QVariantList key{employee, field("tckindate"), field("tcktimein"), job, field("tcknode")};
     PQclear(open);
     s.exec("begin");
     s.exec(kLock);
@@ -116,7 +129,10 @@ void punch_out(Server& s, int employee, int job, int week_from, int week_to) {
            "tckreghours = $7, tckadjreghours = $8, tckstatus = 2 where rowid = $9 and " +
                where,
            {employee, job, 1, week_to, QStringLiteral("16:00:00"), QStringLiteral("16:00:00"), 8.0,
-            8.0, QString::fromLatin1(rowid)});
+            8.0, rowid});
+    s.exec("update punchclk.punchzone set outoffset = $1 where tckempid = $2 and tckindate = $3 "
+           "and tcktimein = $4 and tckjobcode = $5 and tcknode = $6",
+           QVariantList{kOffset} + key);
     s.exec("commit");
 }
 
