@@ -267,36 +267,65 @@ QStringList side_table_statements() {
 
 namespace {
 
-// A server's punch tables made before their rowid was their key get an index on it: an edit
-// or a review finds its row by rowid, which would otherwise read the whole table.
+// What the side tables' statements make, every one of which a punch database should hold.
+const char* const kSideTables =
+    "'punchzone', 'punchzone_key', 'punchzone_open', 'punchsent', 'punchsent_key'";
+constexpr int kSideTableCount = 5;
+
+// Whether the server's table named by the expression has an index on its rowid. A punch or
+// history table made before its rowid was its key has none: an edit or a review finds its
+// row by rowid, which without an index reads the whole table.
+QString rowid_indexed(const QString& table) {
+    return QStringLiteral("exists (select 1 from pg_index i join pg_attribute a on a.attrelid = "
+                          "i.indrelid and a.attnum = i.indkey[0] where i.indrelid = "
+                          "to_regclass(%1) and i.indnatts = 1 and a.attname = 'rowid')")
+        .arg(table);
+}
+
+// Whether the database holds its side tables, and on a server its rowid indexes, so that no
+// statement that takes a table's lock need run.
+bool side_tables_present(Db& db) {
+    if (db.backend() == Backend::SQLite)
+        return db.scalar(QStringLiteral("select count(*) from sqlite_master where name in (%1)")
+                             .arg(QLatin1String(kSideTables)))
+                   .toInt() == kSideTableCount;
+    return db
+        .scalar(QStringLiteral("select (select count(*) from pg_class where relnamespace = "
+                               "to_regnamespace(current_schema()) and relname in (%1)) = %2 and "
+                               "not exists (select 1 from (values ('punch'), ('history')) as "
+                               "t(name) where to_regclass(t.name) is not null and not %3)")
+                    .arg(QLatin1String(kSideTables))
+                    .arg(kSideTableCount)
+                    .arg(rowid_indexed(QStringLiteral("t.name"))))
+        .toBool();
+}
+
 void index_server_rowids(Db& db) {
     if (db.backend() != Backend::PostgreSQL)
         return;
-    for (const QString& table : {QStringLiteral("punch"), QStringLiteral("history")}) {
-        const QVariant indexed =
-            db.scalar(QStringLiteral("select count(*) from pg_index i join pg_attribute a on "
-                                     "a.attrelid = i.indrelid and a.attnum = i.indkey[0] where "
-                                     "i.indrelid = to_regclass(cast(? as text)) and "
-                                     "i.indnatts = 1 and a.attname = 'rowid'"),
-                      {table});
-        if (indexed.toInt() == 0 && !db.scalar(QStringLiteral("select to_regclass(cast(? as "
-                                                              "text))"),
-                                               {table})
-                                         .isNull())
+    for (const QString& table : {QStringLiteral("punch"), QStringLiteral("history")})
+        if (db.scalar(QStringLiteral("select to_regclass(cast(? as text)) is not null and not ") +
+                          rowid_indexed(QStringLiteral("cast(? as text)")),
+                      {table, table})
+                .toBool())
             db.run(QStringLiteral("create unique index if not exists %1_rowid on %1 (rowid)")
                        .arg(table));
-    }
 }
 
 } // namespace
 
+// A statement that makes a table or an index takes a lock that holds up the punches of
+// every other station, even when what it would make is there: it runs only when something
+// is missing.
 void make_side_tables_once(Station& st, Db& db) {
     if (st.side_tables_made.contains(db.path()))
         return;
-    Transaction tx(db);
-    make_side_tables(db);
-    index_server_rowids(db);
-    tx.commit();
+    if (!side_tables_present(db)) {
+        Transaction tx(db);
+        make_side_tables(db);
+        index_server_rowids(db);
+        tx.commit();
+    }
     st.side_tables_made.insert(db.path());
 }
 
