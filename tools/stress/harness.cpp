@@ -292,6 +292,8 @@ int forward_phase(Club& club, const HarnessOptions& o) {
     return killed;
 }
 
+bool started(QProcess& p);
+
 bool station_phase(Club& club, const HarnessOptions& o) {
     std::vector<std::unique_ptr<QProcess>> kids;
     QStringList logs;
@@ -310,11 +312,20 @@ bool station_phase(Club& club, const HarnessOptions& o) {
                          QString::number(kSharedEvery),
                          QStringLiteral("--log"),
                          logs.last()};
+        if (o.pace_ms > 0)
+            args << QStringLiteral("--pace") << QString::number(o.pace_ms);
         if (o.offline)
             args << QStringLiteral("--offline");
         if (o.offline && i % 2 == 0)
             args << QStringLiteral("--leave-waiting");
         kids.push_back(club.spawn(args, club.root(QStringLiteral("node%1.err").arg(i + 1))));
+    }
+    for (auto& kid : kids)
+        if (!started(*kid))
+            fail("a station child never got ready");
+    for (auto& kid : kids) {
+        kid->write("go\n");
+        kid->waitForBytesWritten(30000);
     }
 
     QSet<qint64> extra_open;

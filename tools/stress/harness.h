@@ -20,6 +20,10 @@ struct HarnessOptions {
     // The stations lose the shared folder for random spells and punch on their own; half
     // leave their last spell's punches to a forward child killed on the way, then run again.
     bool offline = false;
+    // The person's pace: before each walk to the clock a station waits a random 0 to 2 x
+    // pace_ms (walking up, typing the number and password). 0: back to back, every station
+    // always pressing.
+    int pace_ms = 0;
 };
 
 // Prints the two result lines on stdout; returns 0 when neither found a fault.

@@ -15,7 +15,7 @@ namespace {
 
 int usage() {
     std::fputs("usage: punchstress [--stations N] [--cycles M] [--kills K] [--postgres URL]\n"
-               "                   [--import-during-punches] [--offline]\n",
+               "                   [--pace MS] [--import-during-punches] [--offline]\n",
                stderr);
     return 2;
 }
@@ -46,11 +46,14 @@ int main(int argc, char** argv) {
             options.cycles = value.toInt(&ok);
         else if (a == QLatin1String("--kills"))
             options.kills = value.toInt(&ok);
+        else if (a == QLatin1String("--pace"))
+            options.pace_ms = value.toInt(&ok);
         else if (a == QLatin1String("--postgres"))
             options.postgres = value;
         else
             return usage();
-        if (!ok || options.stations < 1 || options.cycles < 0 || options.kills < 0)
+        if (!ok || options.stations < 1 || options.cycles < 0 || options.kills < 0 ||
+            options.pace_ms < 0)
             return usage();
     }
     return stress::run_harness(options);

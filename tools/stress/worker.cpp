@@ -25,6 +25,7 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <QTextStream>
+#include <QThread>
 #include <QTimer>
 #include <cstdio>
 
@@ -228,12 +229,17 @@ int run_station(Child& c, const QStringList& args) {
     // are left for a forward child.
     const bool spells = args.contains(QStringLiteral("--offline"));
     const bool leave = args.contains(QStringLiteral("--leave-waiting"));
+    const int pace = arg_value(args, QStringLiteral("--pace")).toInt();
     QRandomGenerator rng{static_cast<quint32>(own)};
     QFile log(arg_value(args, QStringLiteral("--log")));
     if (!log.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
         return 2;
     if (spells)
         pw::refresh_local_copy(c.st);
+    // Up like every other station; all start punching at the harness's word, as a shift
+    // change begins on stations that have been running.
+    say_ready();
+    std::getchar();
     constexpr int kTries = 50;
     int offline = 0;
     for (int cycle = 0; cycle < cycles; ++cycle) {
@@ -246,6 +252,8 @@ int run_station(Child& c, const QStringList& args) {
                 if (!c.forward())
                     return 4;
             }
+            if (pace > 0)
+                QThread::msleep(rng.bounded(2 * pace));
             for (int attempt = 0; attempt < kTries; ++attempt) {
                 if (const auto p = c.visit(emp)) {
                     offline += c.last_offline;
