@@ -87,24 +87,25 @@ QString station_id(Db& local) {
 void copy_employees(Db& emp, Db& local, const QHash<qint64, QString>& salts) {
     QSqlQuery q = emp.run(QStringLiteral("select empid, empfname, emplname, pword from empinfo "
                                          "where CAST(empstatus AS REAL) = 1"));
+    // Each insert prepared once: a club has thousands of employees.
+    RowStatement employee(local, QStringLiteral("insert or replace into employees (empid, name, "
+                                                "salt, hash) values (?, ?, ?, ?)"));
     while (fetch(q)) {
         const double id = employee_number(q.value(0).toString());
         const QString salt = salts.value(std::llround(id), new_salt());
         const qint64 password = std::llround(std::abs(q.value(3).toDouble()));
-        local.run(QStringLiteral("insert or replace into employees (empid, name, salt, hash) "
-                                 "values (?, ?, ?, ?)"),
-                  {id, q.value(1).toString() + QLatin1Char(' ') + q.value(2).toString(), salt,
-                   password_hash(salt, password)});
+        employee.run({id, q.value(1).toString() + QLatin1Char(' ') + q.value(2).toString(), salt,
+                      password_hash(salt, password)});
     }
     QSqlQuery j = emp.run(QStringLiteral("select empjobs.empid, empjobs.jobcode, empjobs.payrate, "
                                          "jobs.jobdescription, jobs.breaktime, "
                                          "jobs.breakreduction from empjobs join jobs on "
                                          "empjobs.jobcode = jobs.jobcode where "
                                          "empjobs.glacctnum < 1"));
+    RowStatement job(local, QStringLiteral("insert into jobs values (?, ?, ?, ?, ?, ?)"));
     while (fetch(j))
-        local.run(QStringLiteral("insert into jobs values (?, ?, ?, ?, ?, ?)"),
-                  {j.value(0).toDouble(), j.value(1).toInt(), j.value(2).toDouble(),
-                   j.value(3).toString(), j.value(4).toDouble(), j.value(5).toDouble()});
+        job.run({j.value(0).toDouble(), j.value(1).toInt(), j.value(2).toDouble(),
+                 j.value(3).toString(), j.value(4).toDouble(), j.value(5).toDouble()});
 }
 
 void copy_open_punches(Db& punch, Db& local) {
@@ -113,12 +114,12 @@ void copy_open_punches(Db& punch, Db& local) {
                                            "tckjobdescription, tcktimein, tcknode from punch "
                                            "where tckstatus = ?"),
                             {int(kOpen)});
+    RowStatement open(local, QStringLiteral("insert or replace into openpunch values (?, ?, ?, "
+                                            "?, ?, ?, ?, ?, ?)"));
     while (fetch(q))
-        local.run(QStringLiteral("insert or replace into openpunch values (?, ?, ?, ?, ?, ?, ?, "
-                                 "?, ?)"),
-                  {q.value(0).toDouble(), q.value(1).toInt(), q.value(2).toString(),
-                   q.value(3).toDouble(), q.value(4).toDouble(), q.value(5).toInt(),
-                   q.value(6).toString(), q.value(7).toString(), q.value(8)});
+        open.run({q.value(0).toDouble(), q.value(1).toInt(), q.value(2).toString(),
+                  q.value(3).toDouble(), q.value(4).toDouble(), q.value(5).toInt(),
+                  q.value(6).toString(), q.value(7).toString(), q.value(8)});
 }
 
 void copy_rules(Station& st, Db& local) {
