@@ -215,7 +215,8 @@ int server_code(const QString& state) {
 // so that a station on SQLite files starts without it.
 bool quiet(const QString& name) {
     const QVariant handle = QSqlDatabase::database(name, false).driver()->handle();
-    if (qstrcmp(handle.typeName(), "PGconn*") != 0)
+    // The driver names the type by libpq's struct or by its typedef, as its version has it.
+    if (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0)
         return false;
     const void* conn = *static_cast<const void* const*>(handle.constData());
     void* libpq = dlopen("libpq.so.5", RTLD_LAZY | RTLD_NOLOAD);
@@ -335,10 +336,15 @@ bool database_exists(const QString& path, const DbAccess& access) {
         return QFileInfo(path).isFile();
     try {
         Db db(path, DbMode::ReadOnly, access);
+        // A kept connection already set up for the database skips the set-up, which is what
+        // finds a schema gone: asked here.
+        return db
+            .scalar(QStringLiteral("select to_regnamespace(cast(? as text)) is not null"),
+                    {database_schema(path)})
+            .toBool();
     } catch (const DbError& e) {
         return e.code() != 53;
     }
-    return true;
 }
 
 bool remove_database(const QString& path, const DbAccess& access) {
