@@ -209,6 +209,30 @@ private:
     QHash<double, std::optional<QString>> names_;
 };
 
+// An open punch as Who's Punched In lists it: the hours it has run until now, from the
+// rounded in time or the recorded one on a row that has none, and a note when it has been
+// open longer than a shift can be, most likely a forgotten punch out.
+void mark_open_punch(Station& st, QVariantList& values, const Positions& at,
+                     const QHash<QString, int>& in_offsets) {
+    const ReportRow open = report_row(values, at);
+    const QString in_time = open.adjtimein.isEmpty() ? open.timein : open.adjtimein;
+    const auto kept =
+        in_offsets.isEmpty()
+            ? in_offsets.cend()
+            : in_offsets.constFind(punch_key_text(
+                  {values.value(at.empid), values.value(at.indate), values.value(at.timein),
+                   values.value(at.jobcode), values.value(at.node, 0)}));
+    values[at.reghours] =
+        calctime(st, int(open.indate), in_time, number_at(values, at.breaktime),
+                 number_at(values, at.breakreduction),
+                 kept == in_offsets.cend() ? std::nullopt : std::optional<int>(*kept))
+            .hours;
+    if (at.reason >= 0 && open.reason.isEmpty() &&
+        QDateTime(day_of(qint64(open.indate)), QTime::fromString(in_time, u"HH:mm:ss"))
+                .secsTo(st.clock().now()) > qint64(forgotten_after_hours(st.settings)) * 3600)
+        values[at.reason] = QStringLiteral("OPEN TOO LONG - forgot to punch out?");
+}
+
 // Streams the rows into the list and, with copy, into the work database; returns how many
 // rows named an unknown employee. With copy, the list then reads its lines from the copies;
 // without, or when copying failed, it keeps every line.
@@ -238,29 +262,8 @@ int fill(Station& st, LineList& list, int index, const ReportQuery& query, bool 
     while (rows.next(values)) {
         const std::optional<QString> name = names.of(number_at(values, at.empid));
         unknown += name ? 0 : 1;
-        if (index == kWhosPunchedIn && at.reghours >= 0) {
-            // The printed list shows how long each open punch has run until now, from the
-            // rounded in time, or the recorded one on a row that has none.
-            const ReportRow open = report_row(values, at);
-            const QString in_time = open.adjtimein.isEmpty() ? open.timein : open.adjtimein;
-            const auto kept =
-                in_offsets.isEmpty()
-                    ? in_offsets.cend()
-                    : in_offsets.constFind(punch_key_text(
-                          {values.value(at.empid), values.value(at.indate), values.value(at.timein),
-                           values.value(at.jobcode), values.value(at.node, 0)}));
-            const HoursSoFar so_far =
-                calctime(st, int(open.indate), in_time, number_at(values, at.breaktime),
-                         number_at(values, at.breakreduction),
-                         kept == in_offsets.cend() ? std::nullopt : std::optional<int>(*kept));
-            values[at.reghours] = so_far.hours;
-            // Open longer than a shift can be: most likely a forgotten punch out.
-            if (at.reason >= 0 && open.reason.isEmpty() &&
-                QDateTime(day_of(qint64(open.indate)), QTime::fromString(in_time, u"HH:mm:ss"))
-                        .secsTo(st.clock().now()) >
-                    qint64(forgotten_after_hours(st.settings)) * 3600)
-                values[at.reason] = QStringLiteral("OPEN TOO LONG - forgot to punch out?");
-        }
+        if (index == kWhosPunchedIn && at.reghours >= 0)
+            mark_open_punch(st, values, at, in_offsets);
         const ReportRow row = report_row(values, at);
         totals.add(row);
         if (!copies || list.count() + pending.size() < kShownWhileListing)
