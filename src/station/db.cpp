@@ -20,6 +20,7 @@
 #include <functional>
 #include <poll.h>
 #include <sqlite3.h>
+#include <utility>
 
 namespace pw {
 
@@ -208,30 +209,31 @@ int server_code(const QString& state) {
     return 3000;
 }
 
-// Whether an idle server connection has heard nothing since it was given back. A server that
-// ended it (a restart, an administrator) has said so on it, and the socket of a connection
-// the network dropped is in error; either way it is not quiet.
-// The connection's libpq is the one the server driver loaded: the station does not link it,
-// so that a station on SQLite files starts without it.
-bool quiet(const QString& name) {
+// What an idle server connection has heard since it was given back. A server that ended it
+// (a restart, an administrator) has said so on it, and the socket of a connection the
+// network dropped is in error. The connection's libpq is the one the server driver loaded:
+// the station does not link it, so that a station on SQLite files starts without it.
+enum class Heard { Nothing, Something, Broken };
+
+Heard heard_on(const QString& name) {
     const QVariant handle = QSqlDatabase::database(name, false).driver()->handle();
     // The driver names the type by libpq's struct or by its typedef, as its version has it.
     if (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0)
-        return false;
+        return Heard::Something;
     const void* conn = *static_cast<const void* const*>(handle.constData());
     void* libpq = dlopen("libpq.so.5", RTLD_LAZY | RTLD_NOLOAD);
     if (!conn || !libpq)
-        return false;
+        return Heard::Something;
     using Ask = int (*)(const void*);
     const auto status = reinterpret_cast<Ask>(dlsym(libpq, "PQstatus"));
     const auto socket_of = reinterpret_cast<Ask>(dlsym(libpq, "PQsocket"));
-    bool heard = true;
+    Heard heard = Heard::Broken;
     if (status && socket_of && status(conn) == 0) { // CONNECTION_OK
         pollfd socket{socket_of(conn), POLLIN, 0};
-        heard = ::poll(&socket, 1, 0) != 0;
+        heard = ::poll(&socket, 1, 0) == 0 ? Heard::Nothing : Heard::Something;
     }
     dlclose(libpq);
-    return !heard;
+    return heard;
 }
 
 // What Db::setup leaves a connection with: its schema, lock timeout and read-only setting.
@@ -446,7 +448,9 @@ std::unique_ptr<Db> Db::server(const DbAccess& access) {
 Db::Db(const QString& path, DbMode mode, const DbAccess& access, const QString& server)
     : path_(path)
     , backend_(server.isEmpty() ? Backend::SQLite : Backend::PostgreSQL)
-    , server_(server) {
+    , server_(server)
+    , mode_(mode)
+    , busy_timeout_ms_(access.busy_timeout_ms) {
     if (backend_ == Backend::SQLite) {
         const bool exists = QFileInfo(path).isFile();
         if (mode == DbMode::Create ? exists : !exists)
@@ -461,10 +465,11 @@ Db::Db(const QString& path, DbMode mode, const DbAccess& access, const QString& 
             columns_ = std::move(c->columns);
             statements_ = std::move(c->statements);
             // Set up as wanted and nothing heard since: its first statement is the press's.
-            if (!wanted.isEmpty() && c->setup == wanted && quiet(name_)) {
+            if (!wanted.isEmpty() && c->setup == wanted && heard_on(name_) == Heard::Nothing) {
                 path_ = path;
                 schema_ = database_schema(path);
                 setup_ = wanted;
+                unverified_ = true;
                 return;
             }
             try {
@@ -479,9 +484,13 @@ Db::Db(const QString& path, DbMode mode, const DbAccess& access, const QString& 
             }
         }
     }
+    open_connection(path, mode, access.busy_timeout_ms);
+}
+
+void Db::open_connection(const QString& path, DbMode mode, int busy_timeout_ms) {
     name_ = next_connection_name();
     QSqlDatabase db = QSqlDatabase::addDatabase(
-        server.isEmpty() ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name_);
+        server_.isEmpty() ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name_);
     if (backend_ == Backend::SQLite) {
         QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
         url.setQuery(mode == DbMode::ReadOnly ? QStringLiteral("mode=ro")
@@ -489,15 +498,15 @@ Db::Db(const QString& path, DbMode mode, const DbAccess& access, const QString& 
                                               : QStringLiteral("mode=rw"));
         db.setDatabaseName(url.toString(QUrl::FullyEncoded));
         db.setConnectOptions(
-            QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(access.busy_timeout_ms));
+            QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busy_timeout_ms));
     } else {
-        apply_url(db, server, access.busy_timeout_ms);
+        apply_url(db, server_, busy_timeout_ms);
     }
     try {
         if (!db.open())
             throw to_db_error(db.lastError());
         if (backend_ == Backend::PostgreSQL)
-            setup(path, mode, access.busy_timeout_ms);
+            setup(path, mode, busy_timeout_ms);
     } catch (const DbError&) {
         db = QSqlDatabase();
         close_connection(name_, statements_);
@@ -550,9 +559,29 @@ void Db::choose(const QString& path, const QString& also) {
 }
 
 void Db::direct(const QString& sql) {
-    QSqlQuery q(QSqlDatabase::database(name_, false));
-    if (!q.exec(sql))
-        throw to_db_error(q.lastError());
+    for (;;) {
+        QSqlQuery q(QSqlDatabase::database(name_, false));
+        if (q.exec(sql)) {
+            unverified_ = false;
+            return;
+        }
+        if (!replaced_after(to_db_error(q.lastError()), sql))
+            throw to_db_error(q.lastError());
+    }
+}
+
+bool Db::replaced_after(const DbError& e, const QString& sql) {
+    static const QRegularExpression reads(QStringLiteral(R"(^\s*(?:select|begin)\b)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    if (!std::exchange(unverified_, false) || !reads.match(sql).hasMatch() ||
+        (e.code() != 75 && heard_on(name_) != Heard::Broken))
+        return false;
+    close_connection(name_, statements_);
+    statements_.clear();
+    columns_.clear();
+    setup_.clear();
+    open_connection(path_, mode_, busy_timeout_ms_);
+    return true;
 }
 
 QString Db::server_sql(const QString& sql) {
@@ -584,6 +613,18 @@ Db::~Db() {
 }
 
 QSqlQuery Db::run(const QString& sql, const QVariantList& binds) {
+    try {
+        QSqlQuery q = run_here(sql, binds);
+        unverified_ = false;
+        return q;
+    } catch (const DbError& e) {
+        if (!replaced_after(e, sql))
+            throw;
+    }
+    return run_here(sql, binds);
+}
+
+QSqlQuery Db::run_here(const QString& sql, const QVariantList& binds) {
     static const QRegularExpression row_statement(
         QStringLiteral(R"(^\s*(?:select|insert|update|delete)\b)"),
         QRegularExpression::CaseInsensitiveOption);
@@ -618,8 +659,12 @@ QSqlQuery Db::prepare(const QString& sql) {
     }
     QSqlQuery q(QSqlDatabase::database(name_, false));
     q.setForwardOnly(true);
-    if (!q.prepare(keep ? server_sql(sql) : sql))
+    if (!q.prepare(keep ? server_sql(sql) : sql)) {
+        // Nothing runs in preparing: any statement may be prepared again on a fresh connection.
+        if (replaced_after(to_db_error(q.lastError()), QStringLiteral("select")))
+            return prepare(sql);
         throw to_db_error(q.lastError());
+    }
     if (keep) {
         // Texts built from varying values must not pile up on a connection kept for days.
         constexpr qsizetype kMostKept = 200;

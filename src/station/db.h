@@ -137,6 +137,14 @@ public:
 private:
     Db(const QString& path, DbMode mode, const DbAccess& access, const QString& server);
     void direct(const QString& sql);
+    QSqlQuery run_here(const QString& sql, const QVariantList& binds);
+    // A new connection to the database, set up for mode.
+    void open_connection(const QString& path, DbMode mode, int busy_timeout_ms);
+    // A kept connection used without its set-up may have died while idle, the moment before:
+    // its first statement finds out. When that statement only reads or begins a transaction
+    // (sql), nothing was written, so the connection is replaced by a fresh one and true says
+    // to run it again there. False otherwise, and for every later statement.
+    bool replaced_after(const DbError& e, const QString& sql);
     // The statement as the server reads it (for_server, "*" spelled out).
     QString server_sql(const QString& sql);
 
@@ -152,8 +160,11 @@ private:
     Backend backend_ = Backend::SQLite;
     QString server_;
     std::shared_ptr<ServerConnections> kept_; // where the connection goes back to, if anywhere
-    QString setup_;                   // what setup() left the connection with, empty when not known
-    bool in_transaction_ = false;     // begun and not yet ended
+    QString setup_;               // what setup() left the connection with, empty when not known
+    bool in_transaction_ = false; // begun and not yet ended
+    DbMode mode_;
+    int busy_timeout_ms_;
+    bool unverified_ = false;         // a kept connection's set-up skipped, no statement run yet
     QHash<QString, QString> columns_; // a server table's own columns, by schema.table
     QHash<QString, QSqlQuery> statements_; // prepared on the server, by schema and text
 };
