@@ -272,6 +272,11 @@ const char* const kSideTables =
     "'punchzone', 'punchzone_key', 'punchzone_open', 'punchsent', 'punchsent_key'";
 constexpr int kSideTableCount = 5;
 
+// A table of this database by the name an expression gives, as the server's catalog names it.
+QString named(const QString& name) {
+    return QStringLiteral("current_schema() || '.' || ") + name;
+}
+
 // Whether the server's table named by the expression has an index on its rowid. A punch or
 // history table made before its rowid was its key has none: an edit or a review finds its
 // row by rowid, which without an index reads the whole table.
@@ -293,10 +298,11 @@ bool side_tables_present(Db& db) {
         .scalar(QStringLiteral("select (select count(*) from pg_class where relnamespace = "
                                "to_regnamespace(current_schema()) and relname in (%1)) = %2 and "
                                "not exists (select 1 from (values ('punch'), ('history')) as "
-                               "t(name) where to_regclass(t.name) is not null and not %3)")
+                               "t(name) where to_regclass(%3) is not null and not %4)")
                     .arg(QLatin1String(kSideTables))
                     .arg(kSideTableCount)
-                    .arg(rowid_indexed(QStringLiteral("t.name"))))
+                    .arg(named(QStringLiteral("t.name")),
+                         rowid_indexed(named(QStringLiteral("t.name")))))
         .toBool();
 }
 
@@ -304,8 +310,9 @@ void index_server_rowids(Db& db) {
     if (db.backend() != Backend::PostgreSQL)
         return;
     for (const QString& table : {QStringLiteral("punch"), QStringLiteral("history")})
-        if (db.scalar(QStringLiteral("select to_regclass(cast(? as text)) is not null and not ") +
-                          rowid_indexed(QStringLiteral("cast(? as text)")),
+        if (db.scalar(QStringLiteral("select to_regclass(%1) is not null and not ")
+                              .arg(named(QStringLiteral("cast(? as text)"))) +
+                          rowid_indexed(named(QStringLiteral("cast(? as text)"))),
                       {table, table})
                 .toBool())
             db.run(QStringLiteral("create unique index if not exists %1_rowid on %1 (rowid)")

@@ -169,6 +169,31 @@ QString expand_star(const QString& sql, const std::function<QString(const QStrin
     return out + sql.mid(done);
 }
 
+// A server's statements name their tables with the database's schema, so that one kept
+// connection serves every database of the folder without changing its search_path, which
+// would also make the server plan every prepared statement again. The tables a statement
+// reads or changes, the table an index is made on, the station's own function, and the
+// current schema are spelled out; catalog tables and anything already named stay as they are.
+QString in_schema(const QString& sql, const QString& schema) {
+    static const QRegularExpression table(
+        QStringLiteral(R"(\b((?:from|into|update|join)\s+|table\s+(?:if\s+(?:not\s+)?exists\s+)?)"
+                       R"()(?!pg_|information_schema\b)([A-Za-z_]\w*)\b(?!\s*\.))"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression index(
+        QStringLiteral(
+            R"(^(\s*create\s+(?:unique\s+)?index\b[^()]*?\bon\s+)([A-Za-z_]\w*)\b(?!\s*\.))"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression real(QStringLiteral(R"((?<![.\w])pw_real\()"));
+    static const QRegularExpression current(QStringLiteral(R"(\bcurrent_schema\(\s*\))"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QString named = QLatin1Char('"') + schema + QStringLiteral("\".");
+    return QString(sql)
+        .replace(table, QStringLiteral("\\1") + named + QStringLiteral("\\2"))
+        .replace(index, QStringLiteral("\\1") + named + QStringLiteral("\\2"))
+        .replace(real, named + QStringLiteral("pw_real("))
+        .replace(current, QLatin1Char('\'') + schema + QLatin1Char('\''));
+}
+
 // The leading number of a text, 0 when there is none; NULL stays NULL.
 constexpr auto kRealFunction =
     "create function %1.pw_real(t text) returns double precision language sql immutable as "
@@ -236,14 +261,13 @@ Heard heard_on(const QString& name) {
     return heard;
 }
 
-// What Db::setup leaves a connection with: its schema, lock timeout and read-only setting.
+// What Db::setup leaves a connection with that its statements depend on: the lock timeout.
+// Neither the schema (statements name it, in_schema) nor read-only use (refuse_writes) is
+// among them, so one connection serves every database of the folder as it is.
 QString setup_key(const QString& path, DbMode mode, int busy_timeout_ms) {
     if (path.isEmpty() || mode == DbMode::Create)
         return {};
-    return QStringLiteral("%1|%2|%3")
-        .arg(database_schema(path))
-        .arg(busy_timeout_ms)
-        .arg(mode == DbMode::ReadOnly);
+    return QString::number(busy_timeout_ms);
 }
 
 } // namespace
@@ -252,7 +276,8 @@ struct KeptConnection {
     QString name;
     QHash<QString, QString> columns;
     QHash<QString, QSqlQuery> statements;
-    QString setup; // its setup_key, empty when not known
+    QString setup;       // its setup_key, empty when not known
+    QString search_path; // the schema its search_path names, empty when not known
 };
 
 class ServerConnections {
@@ -464,6 +489,7 @@ Db::Db(const QString& path, DbMode mode, const DbAccess& access, const QString& 
             name_ = c->name;
             columns_ = std::move(c->columns);
             statements_ = std::move(c->statements);
+            search_path_ = std::move(c->search_path);
             // Set up as wanted and nothing heard since: its first statement is the press's.
             if (!wanted.isEmpty() && c->setup == wanted && heard_on(name_) == Heard::Nothing) {
                 path_ = path;
@@ -516,11 +542,12 @@ void Db::open_connection(const QString& path, DbMode mode, int busy_timeout_ms) 
 
 void Db::setup(const QString& path, DbMode mode, int busy_timeout_ms) {
     setup_.clear();
+    // Writes are refused to a read-only Db by the Db itself (refuse_writes), so that reading and
+    // writing share the connection as it is.
     const QString settings =
         QStringLiteral("set_config('lock_timeout', '%1ms', false), "
-                       "set_config('default_transaction_read_only', '%2', false)")
-            .arg(busy_timeout_ms)
-            .arg(mode == DbMode::ReadOnly ? "on" : "off");
+                       "set_config('default_transaction_read_only', 'off', false)")
+            .arg(busy_timeout_ms);
     if (path.isEmpty() || mode == DbMode::Create) {
         direct(QStringLiteral("select ") + settings);
         if (!path.isEmpty())
@@ -547,8 +574,7 @@ void Db::use(const QString& path, DbMode mode) {
 void Db::choose(const QString& path, const QString& also) {
     const QString schema = database_schema(path);
     QSqlQuery q(QSqlDatabase::database(name_, false));
-    if (!q.exec(QStringLiteral("select exists(select 1 from pg_namespace where nspname = '%1'), "
-                               "set_config('search_path', '%1', false)")
+    if (!q.exec(QStringLiteral("select exists(select 1 from pg_namespace where nspname = '%1')")
                     .arg(schema) +
                 (also.isEmpty() ? QString() : QStringLiteral(", ") + also)))
         throw to_db_error(q.lastError());
@@ -556,6 +582,13 @@ void Db::choose(const QString& path, const QString& also) {
         throw DbError(53, missing_text(path));
     path_ = path;
     schema_ = schema;
+}
+
+void Db::in_search_path() {
+    if (search_path_ == schema_)
+        return;
+    direct(QStringLiteral("select set_config('search_path', '%1', false)").arg(schema_));
+    search_path_ = schema_;
 }
 
 void Db::direct(const QString& sql) {
@@ -580,12 +613,13 @@ bool Db::replaced_after(const DbError& e, const QString& sql) {
     statements_.clear();
     columns_.clear();
     setup_.clear();
+    search_path_.clear();
     open_connection(path_, mode_, busy_timeout_ms_);
     return true;
 }
 
 QString Db::server_sql(const QString& sql) {
-    return expand_star(for_server(sql), [this](const QString& table) {
+    const QString expanded = expand_star(for_server(sql), [this](const QString& table) {
         const QString key = schema_ + QLatin1Char('.') + table.toLower();
         if (const auto it = columns_.constFind(key); it != columns_.cend())
             return *it;
@@ -593,20 +627,21 @@ QString Db::server_sql(const QString& sql) {
         q.prepare(QStringLiteral("select string_agg(quote_ident(attname), ', ' order by attnum) "
                                  "from pg_attribute where attrelid = to_regclass(?) and "
                                  "attnum > 0 and not attisdropped and attname <> 'rowid'"));
-        q.addBindValue(table.toLower());
+        q.addBindValue(QLatin1Char('"') + schema_ + QStringLiteral("\".") + table.toLower());
         QString list = q.exec() && q.next() ? q.value(0).toString() : QString();
         if (!list.isEmpty())
             columns_.insert(key, list);
         return list;
     });
+    return schema_.isEmpty() ? expanded : in_schema(expanded, schema_);
 }
 
 Db::~Db() {
     if (kept_ && !in_transaction_ && QSqlDatabase::database(name_, false).isOpen()) {
         for (QSqlQuery& q : statements_)
             q.finish();
-        kept_->give_back(server_,
-                         {name_, std::move(columns_), std::move(statements_), std::move(setup_)});
+        kept_->give_back(server_, {name_, std::move(columns_), std::move(statements_),
+                                   std::move(setup_), std::move(search_path_)});
         return;
     }
     close_connection(name_, statements_);
@@ -619,9 +654,20 @@ QSqlQuery Db::run(const QString& sql, const QVariantList& binds) {
         return q;
     } catch (const DbError& e) {
         if (!replaced_after(e, sql))
-            throw;
+            throw explained(e);
     }
     return run_here(sql, binds);
+}
+
+DbError Db::explained(const DbError& e) {
+    if (e.code() != 3024 || backend_ != Backend::PostgreSQL || schema_.isEmpty())
+        return e;
+    QSqlQuery q(QSqlDatabase::database(name_, false));
+    if (q.exec(QStringLiteral("select not exists(select 1 from pg_namespace where nspname = '%1')")
+                   .arg(schema_)) &&
+        q.next() && q.value(0).toBool())
+        return DbError(53, missing_text(path_));
+    return e;
 }
 
 QSqlQuery Db::run_here(const QString& sql, const QVariantList& binds) {
@@ -630,7 +676,10 @@ QSqlQuery Db::run_here(const QString& sql, const QVariantList& binds) {
         QRegularExpression::CaseInsensitiveOption);
     if (backend_ == Backend::PostgreSQL && binds.isEmpty() &&
         !row_statement.match(sql).hasMatch()) {
-        // PostgreSQL prepares only queries and changes of rows, not table definitions.
+        // PostgreSQL prepares only queries and changes of rows, not table definitions. What
+        // such a statement makes or names without a schema belongs to the Db's.
+        refuse_writes(sql);
+        in_search_path();
         QSqlQuery q(QSqlDatabase::database(name_, false));
         q.setForwardOnly(true);
         if (!q.exec(server_sql(sql)))
@@ -642,9 +691,17 @@ QSqlQuery Db::run_here(const QString& sql, const QVariantList& binds) {
     return q;
 }
 
+void Db::refuse_writes(const QString& sql) const {
+    static const QRegularExpression query(QStringLiteral(R"(^\s*select\b)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    if (backend_ == Backend::PostgreSQL && mode_ == DbMode::ReadOnly &&
+        !query.match(sql).hasMatch())
+        throw DbError(75, QStringLiteral("%1 was opened to be read only.").arg(path_));
+}
+
 QSqlQuery Db::prepare(const QString& sql) {
-    // A server prepares each statement once per connection; its plan follows the schema
-    // chosen, as the server plans again when search_path changes.
+    refuse_writes(sql);
+    // A server prepares each statement once per connection, its tables named with the schema.
     const bool keep = backend_ == Backend::PostgreSQL;
     // "*" is spelled out with the schema's columns, so the same text differs by schema.
     const QString key = keep ? schema_ + QLatin1Char('\n') + sql : QString();
@@ -663,7 +720,7 @@ QSqlQuery Db::prepare(const QString& sql) {
         // Nothing runs in preparing: any statement may be prepared again on a fresh connection.
         if (replaced_after(to_db_error(q.lastError()), QStringLiteral("select")))
             return prepare(sql);
-        throw to_db_error(q.lastError());
+        throw explained(to_db_error(q.lastError()));
     }
     if (keep) {
         // Texts built from varying values must not pile up on a connection kept for days.
@@ -828,11 +885,12 @@ void Db::begin(WriteLock lock) {
     direct(QStringLiteral("BEGIN"));
     // Readers are never held up. The writers' lock is always taken before the bulk lock, so
     // two transactions never wait for each other.
+    // The locks are keyed by the schema's name, as the schema a connection works in.
     QStringList locks;
     if (lock != WriteLock::Import)
-        locks << QStringLiteral("pg_advisory_xact_lock(hashtext(current_schema()))");
+        locks << QStringLiteral("pg_advisory_xact_lock(hashtext('%1'))").arg(schema_);
     if (lock != WriteLock::Writers)
-        locks << QStringLiteral("pg_advisory_xact_lock(hashtext(current_schema() || '/bulk'))");
+        locks << QStringLiteral("pg_advisory_xact_lock(hashtext('%1/bulk'))").arg(schema_);
     try {
         direct(QStringLiteral("select ") + locks.join(QStringLiteral(", ")));
     } catch (const DbError&) {

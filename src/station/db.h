@@ -7,9 +7,9 @@
 //
 // A database is named by its file path. By default it is that SQLite file. A data folder
 // may instead be served by one PostgreSQL database (DbAccess::server): each NAME.MDB of the
-// folder is then the schema "name" of that database, chosen per connection through
-// search_path so that the same unqualified SQL runs on both. This is the one place that
-// knows which engine runs.
+// folder is then the schema "name" of that database: the same SQL runs on both, its tables
+// named with the schema on the way to the server, so that one connection serves them all.
+// This is the one place that knows which engine runs.
 
 #include <QHash>
 #include <QSqlQuery>
@@ -145,14 +145,23 @@ private:
     // (sql), nothing was written, so the connection is replaced by a fresh one and true says
     // to run it again there. False otherwise, and for every later statement.
     bool replaced_after(const DbError& e, const QString& sql);
+    // A table missing on a server may be its whole schema gone (the database removed while the
+    // station ran): that is the missing database, as opening it would have said.
+    DbError explained(const DbError& e);
+    // Throws DbError 75, as a read-only file would, for any statement but a query on a server
+    // Db opened read-only: the connection it runs on also serves writes.
+    void refuse_writes(const QString& sql) const;
     // The statement as the server reads it (for_server, "*" spelled out).
     QString server_sql(const QString& sql);
 
-    // Chooses path's schema, the lock timeout and whether writes are refused, in one statement.
+    // Finds path's schema there and sets the lock timeout, in one statement.
     void setup(const QString& path, DbMode mode, int busy_timeout_ms);
     // Works in path's schema, running the settings also (set_config calls) in the same
     // statement. Throws DbError 53 when the schema does not exist.
     void choose(const QString& path, const QString& also);
+    // Makes the connection's search_path the Db's schema, for a statement that makes or names
+    // something without its schema.
+    void in_search_path();
 
     QString path_;
     QString schema_; // on a server, path_'s
@@ -161,6 +170,7 @@ private:
     QString server_;
     std::shared_ptr<ServerConnections> kept_; // where the connection goes back to, if anywhere
     QString setup_;               // what setup() left the connection with, empty when not known
+    QString search_path_;         // the schema the connection's search_path names, if known
     bool in_transaction_ = false; // begun and not yet ended
     DbMode mode_;
     int busy_timeout_ms_;
