@@ -492,14 +492,13 @@ Db::Db(const QString& path, DbMode mode, const DbAccess& access, const QString& 
             search_path_ = std::move(c->search_path);
             // Set up as wanted and nothing heard since: its first statement is the press's.
             if (!wanted.isEmpty() && c->setup == wanted && heard_on(name_) == Heard::Nothing) {
-                path_ = path;
                 schema_ = database_schema(path);
                 setup_ = wanted;
                 unverified_ = true;
                 return;
             }
             try {
-                setup(path, mode, access.busy_timeout_ms);
+                setup();
                 return;
             } catch (const DbError& e) {
                 // Nothing was written yet: a connection that died while idle is replaced.
@@ -510,29 +509,29 @@ Db::Db(const QString& path, DbMode mode, const DbAccess& access, const QString& 
             }
         }
     }
-    open_connection(path, mode, access.busy_timeout_ms);
+    open_connection();
 }
 
-void Db::open_connection(const QString& path, DbMode mode, int busy_timeout_ms) {
+void Db::open_connection() {
     name_ = next_connection_name();
     QSqlDatabase db = QSqlDatabase::addDatabase(
         server_.isEmpty() ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name_);
     if (backend_ == Backend::SQLite) {
-        QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-        url.setQuery(mode == DbMode::ReadOnly ? QStringLiteral("mode=ro")
-                     : mode == DbMode::Create ? QStringLiteral("mode=rwc")
-                                              : QStringLiteral("mode=rw"));
+        QUrl url = QUrl::fromLocalFile(QFileInfo(path_).absoluteFilePath());
+        url.setQuery(mode_ == DbMode::ReadOnly ? QStringLiteral("mode=ro")
+                     : mode_ == DbMode::Create ? QStringLiteral("mode=rwc")
+                                               : QStringLiteral("mode=rw"));
         db.setDatabaseName(url.toString(QUrl::FullyEncoded));
         db.setConnectOptions(
-            QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busy_timeout_ms));
+            QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busy_timeout_ms_));
     } else {
-        apply_url(db, server_, busy_timeout_ms);
+        apply_url(db, server_, busy_timeout_ms_);
     }
     try {
         if (!db.open())
             throw to_db_error(db.lastError());
         if (backend_ == Backend::PostgreSQL)
-            setup(path, mode, busy_timeout_ms);
+            setup();
     } catch (const DbError&) {
         db = QSqlDatabase();
         close_connection(name_, statements_);
@@ -540,22 +539,22 @@ void Db::open_connection(const QString& path, DbMode mode, int busy_timeout_ms) 
     }
 }
 
-void Db::setup(const QString& path, DbMode mode, int busy_timeout_ms) {
+void Db::setup() {
     setup_.clear();
     // Writes are refused to a read-only Db by the Db itself (refuse_writes), so that reading and
     // writing share the connection as it is.
     const QString settings =
         QStringLiteral("set_config('lock_timeout', '%1ms', false), "
                        "set_config('default_transaction_read_only', 'off', false)")
-            .arg(busy_timeout_ms);
-    if (path.isEmpty() || mode == DbMode::Create) {
+            .arg(busy_timeout_ms_);
+    if (path_.isEmpty() || mode_ == DbMode::Create) {
         direct(QStringLiteral("select ") + settings);
-        if (!path.isEmpty())
-            use(path, mode);
+        if (!path_.isEmpty())
+            use(path_, mode_);
         return;
     }
-    choose(path, settings);
-    setup_ = setup_key(path, mode, busy_timeout_ms);
+    choose(path_, settings);
+    setup_ = setup_key(path_, mode_, busy_timeout_ms_);
 }
 
 void Db::use(const QString& path, DbMode mode) {
@@ -614,7 +613,7 @@ bool Db::replaced_after(const DbError& e, const QString& sql) {
     columns_.clear();
     setup_.clear();
     search_path_.clear();
-    open_connection(path_, mode_, busy_timeout_ms_);
+    open_connection();
     return true;
 }
 

@@ -138,8 +138,8 @@ private:
     Db(const QString& path, DbMode mode, const DbAccess& access, const QString& server);
     void direct(const QString& sql);
     QSqlQuery run_here(const QString& sql, const QVariantList& binds);
-    // A new connection to the database, set up for mode.
-    void open_connection(const QString& path, DbMode mode, int busy_timeout_ms);
+    // A new connection to the database (path_), set up for mode_.
+    void open_connection();
     // A kept connection used without its set-up may have died while idle, the moment before:
     // its first statement finds out. When that statement only reads or begins a transaction
     // (sql), nothing was written, so the connection is replaced by a fresh one and true says
@@ -154,8 +154,8 @@ private:
     // The statement as the server reads it (for_server, "*" spelled out).
     QString server_sql(const QString& sql);
 
-    // Finds path's schema there and sets the lock timeout, in one statement.
-    void setup(const QString& path, DbMode mode, int busy_timeout_ms);
+    // Finds path_'s schema there and sets the lock timeout, in one statement.
+    void setup();
     // Works in path's schema, running the settings also (set_config calls) in the same
     // statement. Throws DbError 53 when the schema does not exist.
     void choose(const QString& path, const QString& also);
