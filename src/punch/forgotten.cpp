@@ -17,12 +17,17 @@ int forgotten_after_hours(const Settings& s) {
 }
 
 QDateTime punch_began(const OpenPunch& open) {
-    return QDateTime(day_of(open.indate), QTime::fromString(open.adjtimein, u"HH:mm:ss"));
+    return QDateTime(day_of(open.indate), clock_time(open.adjtimein));
+}
+
+bool open_too_long(const Settings& s, int indate, const QString& in_time, qint64 now_secs) {
+    const QDateTime began(day_of(indate), clock_time(in_time));
+    return began.isValid() &&
+           now_secs - began.toSecsSinceEpoch() > qint64(forgotten_after_hours(s)) * 3600;
 }
 
 bool forgotten(const Settings& s, const OpenPunch& open, const QDateTime& now) {
-    const QDateTime began = punch_began(open);
-    return began.isValid() && began.secsTo(now) > qint64(forgotten_after_hours(s)) * 3600;
+    return open_too_long(s, open.indate, open.adjtimein, now.toSecsSinceEpoch());
 }
 
 QString screen_date(const QDate& day) {

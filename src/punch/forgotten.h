@@ -17,6 +17,9 @@ struct Settings;
 int forgotten_after_hours(const Settings& s);
 // The moment the open punch began (its date and rounded in time).
 QDateTime punch_began(const OpenPunch& open);
+// Whether a punch in at that day and HH:MM:SS time has been open longer than that by now
+// (seconds since the epoch).
+bool open_too_long(const Settings& s, int indate, const QString& in_time, qint64 now_secs);
 bool forgotten(const Settings& s, const OpenPunch& open, const QDateTime& now);
 // A day as the screens show it: "Mon 05/24".
 QString screen_date(const QDate& day);

@@ -124,14 +124,12 @@ std::optional<qint64> epoch_seconds(const Moment& m) {
         return std::nullopt;
     // "24:00:00" is the next day's midnight; minutes beyond 59 carry, as a reading would.
     const int minutes = two_digits(m.time, 0) * 60 + two_digits(m.time, 3);
-    const QDateTime reading(day.addDays(minutes / (24 * 60)),
-                            QTime(minutes % (24 * 60) / 60, minutes % 60));
-    if (m.offset) {
-        QDateTime at = reading;
-        at.setTimeSpec(Qt::UTC);
-        return at.toSecsSinceEpoch() - *m.offset;
-    }
-    return reading.toSecsSinceEpoch(); // local time of the station's zone
+    const QDate reading_day = day.addDays(minutes / (24 * 60));
+    const QTime reading_time(minutes % (24 * 60) / 60, minutes % 60);
+    // With the offset known, the zone is not asked at all.
+    if (m.offset)
+        return QDateTime(reading_day, reading_time, Qt::UTC).toSecsSinceEpoch() - *m.offset;
+    return QDateTime(reading_day, reading_time).toSecsSinceEpoch(); // the station's zone
 }
 
 Elapsed elapsed_hours(const Moment& in, const Moment& out, int shiftlimit) {
@@ -216,6 +214,12 @@ Stamp rounded_out(int in_date, const QDateTime& now, int outrounding) {
     return {yyyymmdd(midnight), time};
 }
 
+Now now_of(Station& st) {
+    set_today(st);
+    const QDateTime now = st.clock().now();
+    return {now, now.offsetFromUtc()};
+}
+
 HoursSoFar calctime(Station& st) {
     const OpenPunch open = st.who.open.value_or(OpenPunch{});
     return calctime(st, open.indate, open.adjtimein, open.breaktime, open.breakreduction,
@@ -224,13 +228,16 @@ HoursSoFar calctime(Station& st) {
 
 HoursSoFar calctime(Station& st, int in_date, const QString& in_time, double breaktime,
                     double breakreduction, std::optional<int> in_offset) {
-    set_today(st);
-    const QDateTime now = st.clock().now();
-    const Stamp out = rounded_out(in_date, now, st.settings.outrounding);
+    return calctime(st.settings, now_of(st), in_date, in_time, breaktime, breakreduction,
+                    in_offset);
+}
+
+HoursSoFar calctime(const Settings& s, const Now& now, int in_date, const QString& in_time,
+                    double breaktime, double breakreduction, std::optional<int> in_offset) {
+    const Stamp out = rounded_out(in_date, now.at, s.outrounding);
     // The time run so far, even past a day: only the close decides what is paid.
-    const Elapsed e =
-        elapsed_hours({in_date, in_time, in_offset}, {out.date, out.time, now.offsetFromUtc()},
-                      st.settings.shiftlimit);
+    const Elapsed e = elapsed_hours({in_date, in_time, in_offset},
+                                    {out.date, out.time, now.utc_offset}, s.shiftlimit);
     return {after_break(e, breaktime, breakreduction), e.limit_struck};
 }
 

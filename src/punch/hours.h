@@ -17,6 +17,7 @@
 namespace pw {
 
 class Station;
+struct Settings;
 class Db;
 
 // Rounds "HH:MM:SS" to the nearest unit minutes (an exact half rounds down); seconds become
@@ -105,12 +106,22 @@ struct HoursSoFar {
     double hours = 0;
     bool over_limit = false;
 };
+// The moment hours so far run to, with its UTC offset, read from the clock once: a report
+// reckons every open punch it lists to the same moment, and each reading of the zone costs.
+struct Now {
+    QDateTime at;
+    int utc_offset = 0;
+};
+// The clock's now. Sets today.
+Now now_of(Station& st);
 // The hours the identified employee's open punch (st.who.open) has run until now, with
 // out-rounding, the midnight rule, the shift limit and the break reduction. Sets today.
 HoursSoFar calctime(Station& st);
 // The same for any open punch (the who's-punched-in report passes each row's values).
 HoursSoFar calctime(Station& st, int in_date, const QString& in_time, double breaktime,
                     double breakreduction, std::optional<int> in_offset = std::nullopt);
+HoursSoFar calctime(const Settings& s, const Now& now, int in_date, const QString& in_time,
+                    double breaktime, double breakreduction, std::optional<int> in_offset);
 
 // First and last day (YYYYMMDD) of the work week holding day; wwstartday 1 = Sunday.
 struct WeekBounds {

@@ -66,6 +66,22 @@ int yyyymmdd(const QDate& day) {
     return day.year() * 10000 + day.month() * 100 + day.day();
 }
 
+QTime clock_time(QStringView text) {
+    // Read by hand: the library's parser with a format costs as much as several time zone
+    // look-ups, and Who's Punched In reads one per open punch.
+    if (text.size() != 8 || text[2] != u':' || text[5] != u':')
+        return {};
+    int part[3];
+    for (qsizetype i = 0; i < 3; ++i) {
+        const char16_t tens = text[i * 3].unicode();
+        const char16_t ones = text[i * 3 + 1].unicode();
+        if (tens < u'0' || tens > u'9' || ones < u'0' || ones > u'9')
+            return {};
+        part[i] = (tens - u'0') * 10 + (ones - u'0');
+    }
+    return QTime(part[0], part[1], part[2]); // invalid beyond 23:59:59
+}
+
 QDate day_of(qint64 yyyymmdd) {
     if (yyyymmdd < 10000101 || yyyymmdd > 99991231)
         return {};

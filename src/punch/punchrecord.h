@@ -33,6 +33,8 @@ void set_today(Station& st);
 int yyyymmdd(const QDate& day);
 // A clock time as the punches hold it: HH:MM:SS (empty for an invalid time).
 QString clock_text(const QTime& time);
+// The clock time a HH:MM:SS text holds; invalid for any other text.
+QTime clock_time(QStringView text);
 // The day a YYYYMMDD number names; invalid when it names none.
 QDate day_of(qint64 yyyymmdd);
 

@@ -212,35 +212,50 @@ private:
 // An open punch as Who's Punched In lists it: the hours it has run until now, from the
 // rounded in time or the recorded one on a row that has none, and a note when it has been
 // open longer than a shift can be, most likely a forgotten punch out.
-void mark_open_punch(Station& st, QVariantList& values, const Positions& at,
-                     const QHash<QString, int>& in_offsets) {
-    const ReportRow open = report_row(values, at);
-    const QString in_time = open.adjtimein.isEmpty() ? open.timein : open.adjtimein;
-    const auto kept =
-        in_offsets.isEmpty()
-            ? in_offsets.cend()
-            : in_offsets.constFind(punch_key_text(
-                  {values.value(at.empid), values.value(at.indate), values.value(at.timein),
-                   values.value(at.jobcode), values.value(at.node, 0)}));
-    values[at.reghours] =
-        calctime(st, int(open.indate), in_time, number_at(values, at.breaktime),
-                 number_at(values, at.breakreduction),
-                 kept == in_offsets.cend() ? std::nullopt : std::optional<int>(*kept))
-            .hours;
-    if (at.reason >= 0 && open.reason.isEmpty() &&
-        QDateTime(day_of(qint64(open.indate)), QTime::fromString(in_time, u"HH:mm:ss"))
-                .secsTo(st.clock().now()) > qint64(forgotten_after_hours(st.settings)) * 3600)
-        values[at.reason] = QStringLiteral("OPEN TOO LONG - forgot to punch out?");
-}
+class OpenPunchMarks {
+public:
+    OpenPunchMarks(Station& st, Db& punch)
+        : settings_(st.settings)
+        , now_(now_of(st))
+        , now_secs_(now_.at.toSecsSinceEpoch())
+        , in_offsets_(open_in_offsets(punch)) {}
+
+    void mark(QVariantList& values, const Positions& at) const {
+        const ReportRow open = report_row(values, at);
+        const QString in_time = open.adjtimein.isEmpty() ? open.timein : open.adjtimein;
+        const auto kept =
+            in_offsets_.isEmpty()
+                ? in_offsets_.cend()
+                : in_offsets_.constFind(punch_key_text(
+                      {values.value(at.empid), values.value(at.indate), values.value(at.timein),
+                       values.value(at.jobcode), values.value(at.node, 0)}));
+        values[at.reghours] =
+            calctime(settings_, now_, int(open.indate), in_time, number_at(values, at.breaktime),
+                     number_at(values, at.breakreduction),
+                     kept == in_offsets_.cend() ? std::nullopt : std::optional<int>(*kept))
+                .hours;
+        if (at.reason >= 0 && open.reason.isEmpty() &&
+            open_too_long(settings_, int(open.indate), in_time, now_secs_))
+            values[at.reason] = QStringLiteral("OPEN TOO LONG - forgot to punch out?");
+    }
+
+private:
+    const Settings& settings_;
+    Now now_;
+    qint64 now_secs_;
+    // Which pass of a repeated hour each open punch began in.
+    QHash<QString, int> in_offsets_;
+};
 
 // Streams the rows into the list and, with copy, into the work database; returns how many
 // rows named an unknown employee. With copy, the list then reads its lines from the copies;
 // without, or when copying failed, it keeps every line.
 int fill(Station& st, LineList& list, int index, const ReportQuery& query, bool copy) {
     Db punch(st.path(st.settings.punchdb), DbMode::ReadOnly, st.db_access());
-    // Which pass of a repeated hour each open punch began in, read before the rows stream.
-    const QHash<QString, int> in_offsets =
-        index == kWhosPunchedIn ? open_in_offsets(punch) : QHash<QString, int>();
+    // Read before the rows stream.
+    std::optional<OpenPunchMarks> marks;
+    if (index == kWhosPunchedIn)
+        marks.emplace(st, punch);
     RowStatement rows(punch, query.sql);
     rows.query(query.binds);
     let_window_events_run();
@@ -262,8 +277,8 @@ int fill(Station& st, LineList& list, int index, const ReportQuery& query, bool 
     while (rows.next(values)) {
         const std::optional<QString> name = names.of(number_at(values, at.empid));
         unknown += name ? 0 : 1;
-        if (index == kWhosPunchedIn && at.reghours >= 0)
-            mark_open_punch(st, values, at, in_offsets);
+        if (marks && at.reghours >= 0)
+            marks->mark(values, at);
         const ReportRow row = report_row(values, at);
         totals.add(row);
         if (!copies || list.count() + pending.size() < kShownWhileListing)

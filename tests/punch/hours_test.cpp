@@ -174,6 +174,10 @@ TEST(Hours, CalctimeAndHolidays) {
     }
     EXPECT_EQ(env.st.today, 20040524);
     EXPECT_EQ(clock_text(QTime(7, 5, 9)), "07:05:09");
+    EXPECT_EQ(clock_time(u"23:59:59"), QTime(23, 59, 59));
+    for (const char16_t* bad : {u"24:00:00", u"07:60:00", u"7:05:09", u"07:05", u"07-05-09",
+                                u"07:0x:09", u"\u0661\u0662:00:00"})
+        EXPECT_FALSE(clock_time(bad).isValid()) << QString::fromUtf16(bad).toStdString();
 
     // holiday.dat as it stands when asked, by month and day.
     EXPECT_FALSE(holiday_on(env.st, 20261225));
