@@ -272,50 +272,92 @@ QString setup_key(const QString& path, DbMode mode, int busy_timeout_ms) {
 
 } // namespace
 
-struct KeptConnection {
+// A connection and what the Dbs working on it keep with it.
+struct Connection {
     QString name;
-    QHash<QString, QString> columns;
-    QHash<QString, QSqlQuery> statements;
-    QString setup;       // its setup_key, empty when not known
+    QHash<QString, QString> columns;      // a server table's own columns, by schema.table
+    QHash<QString, QSqlQuery> statements; // prepared on the server, by schema and text
+    QString setup;       // what Db::setup left it with (setup_key), empty when not known
     QString search_path; // the schema its search_path names, empty when not known
+    // The schemas of the Dbs working on it now, one entry each. Two never share a schema, so
+    // that neither can run a prepared statement the other is still reading rows of.
+    QStringList schemas;
+    bool writer = false;         // a Db that writes works on it, and then no other Db
+    bool in_transaction = false; // a transaction is open on it
+    // The Db whose rows of a query are still coming on it: the driver reads them as they are
+    // asked for, and another statement on the connection would drop them.
+    const Db* streaming = nullptr;
+    bool unverified = false; // kept and used without its set-up, no statement run yet
 };
+
+void streams(Connection& c, const Db* db) {
+    c.streaming = db;
+}
+void stream_ended(Connection& c, const Db* db) {
+    if (c.streaming == db)
+        c.streaming = nullptr;
+}
 
 class ServerConnections {
 public:
     ~ServerConnections() { close_all(); }
 
-    // An idle connection of server, one already set up as setup if there is one.
-    std::optional<KeptConnection> take(const QString& server, const QString& setup) {
-        std::vector<KeptConnection>& idle = idle_[server];
-        const auto same = std::find_if(idle.begin(), idle.end(), [&](const KeptConnection& c) {
-            return !setup.isEmpty() && c.setup == setup;
+    // A connection of server that readers work on now, set up as setup, none of them in
+    // schema, outside a transaction and with no rows coming; null when there is none.
+    std::shared_ptr<Connection> in_use(const QString& server, const QString& setup,
+                                       const QString& schema) {
+        std::vector<std::weak_ptr<Connection>>& busy = busy_[server];
+        std::erase_if(busy, [](const std::weak_ptr<Connection>& c) { return c.expired(); });
+        for (const std::weak_ptr<Connection>& weak : busy) {
+            std::shared_ptr<Connection> c = weak.lock();
+            if (!setup.isEmpty() && c->setup == setup && !c->writer && !c->in_transaction &&
+                !c->streaming && !c->schemas.isEmpty() && !c->schemas.contains(schema))
+                return c;
+        }
+        return nullptr;
+    }
+    void working(const QString& server, const std::shared_ptr<Connection>& c) {
+        busy_[server].push_back(c);
+    }
+
+    // An idle connection of server, one already set up as setup if there is one; null when
+    // none is idle.
+    std::shared_ptr<Connection> take(const QString& server, const QString& setup) {
+        std::vector<std::shared_ptr<Connection>>& idle = idle_[server];
+        const auto same = std::find_if(idle.begin(), idle.end(), [&](const auto& c) {
+            return !setup.isEmpty() && c->setup == setup;
         });
         if (same != idle.end())
             std::iter_swap(same, idle.end() - 1);
         while (!idle.empty()) {
-            KeptConnection c = std::move(idle.back());
+            std::shared_ptr<Connection> c = std::move(idle.back());
             idle.pop_back();
-            if (QSqlDatabase::database(c.name, false).isOpen())
+            if (QSqlDatabase::database(c->name, false).isOpen())
                 return c;
-            close_connection(c.name, c.statements); // closed under it (closealldata)
+            close_connection(c->name, c->statements); // closed under it (closealldata)
         }
-        return std::nullopt;
+        return nullptr;
     }
 
-    void give_back(const QString& server, KeptConnection c) {
+    void give_back(const QString& server, std::shared_ptr<Connection> c) {
+        std::erase_if(busy_[server], [&](const std::weak_ptr<Connection>& w) {
+            return w.expired() || w.lock() == c;
+        });
+        c->writer = c->in_transaction = false;
+        c->streaming = nullptr;
         // More idle than a press ever uses at once would only hold the server's slots.
         constexpr std::size_t kMostIdle = 4;
-        std::vector<KeptConnection>& idle = idle_[server];
+        std::vector<std::shared_ptr<Connection>>& idle = idle_[server];
         if (idle.size() >= kMostIdle)
-            return close_connection(c.name, c.statements);
+            return close_connection(c->name, c->statements);
         idle.push_back(std::move(c));
     }
 
     std::vector<std::pair<QString, QString>> statements() const {
         std::vector<std::pair<QString, QString>> out;
         for (const auto& idle : idle_)
-            for (const KeptConnection& c : idle)
-                for (auto it = c.statements.cbegin(); it != c.statements.cend(); ++it)
+            for (const auto& c : idle)
+                for (auto it = c->statements.cbegin(); it != c->statements.cend(); ++it)
                     out.emplace_back(it.key().section(QLatin1Char('\n'), 0, 0),
                                      it.value().lastQuery());
         return out;
@@ -323,13 +365,14 @@ public:
 
     void close_all() {
         for (auto& idle : idle_)
-            for (KeptConnection& c : idle)
-                close_connection(c.name, c.statements);
+            for (auto& c : idle)
+                close_connection(c->name, c->statements);
         idle_.clear();
     }
 
 private:
-    QHash<QString, std::vector<KeptConnection>> idle_;
+    QHash<QString, std::vector<std::shared_ptr<Connection>>> idle_;
+    QHash<QString, std::vector<std::weak_ptr<Connection>>> busy_; // worked on by a Db now
 };
 
 std::shared_ptr<ServerConnections> keep_server_connections() {
@@ -484,38 +527,87 @@ Db::Db(const QString& path, DbMode mode, const DbAccess& access, const QString& 
                                                  : missing_text(path));
     } else if (access.connections) {
         kept_ = access.connections;
-        const QString wanted = setup_key(path, mode, access.busy_timeout_ms);
-        if (std::optional<KeptConnection> c = kept_->take(server, wanted)) {
-            name_ = c->name;
-            columns_ = std::move(c->columns);
-            statements_ = std::move(c->statements);
-            search_path_ = std::move(c->search_path);
-            // Set up as wanted and nothing heard since: its first statement is the press's.
-            if (!wanted.isEmpty() && c->setup == wanted && heard_on(name_) == Heard::Nothing) {
-                schema_ = database_schema(path);
-                setup_ = wanted;
-                unverified_ = true;
-                return;
-            }
-            try {
-                setup();
-                return;
-            } catch (const DbError& e) {
-                // Nothing was written yet: a connection that died while idle is replaced.
-                close_connection(name_, statements_);
-                columns_.clear();
-                if (e.code() == 53)
-                    throw;
-            }
-        }
+        if (join())
+            return;
     }
     open_connection();
 }
 
+bool Db::join() {
+    const QString wanted = setup_key(path_, mode_, busy_timeout_ms_);
+    const QString schema = database_schema(path_);
+    // Only readers share: a writer's statements, prepared before its transaction or in it,
+    // stay on its own connection.
+    std::shared_ptr<Connection> c =
+        mode_ == DbMode::ReadOnly ? kept_->in_use(server_, wanted, schema) : nullptr;
+    if (!c)
+        return take_idle();
+    // In use this very press: its set-up stands, and a statement finds a schema gone.
+    conn_ = std::move(c);
+    conn_->schemas += schema;
+    schema_ = schema;
+    return true;
+}
+
+bool Db::take_idle() {
+    const QString wanted = setup_key(path_, mode_, busy_timeout_ms_);
+    while (std::shared_ptr<Connection> c = kept_->take(server_, wanted)) {
+        conn_ = std::move(c);
+        kept_->working(server_, conn_);
+        conn_->schemas = {schema_};
+        conn_->writer = mode_ != DbMode::ReadOnly;
+        // Set up as wanted and nothing heard since: its first statement is the press's.
+        if (!wanted.isEmpty() && conn_->setup == wanted &&
+            heard_on(conn_->name) == Heard::Nothing) {
+            schema_ = database_schema(path_);
+            conn_->schemas = {schema_};
+            conn_->unverified = true;
+            return true;
+        }
+        try {
+            setup();
+            return true;
+        } catch (const DbError& e) {
+            // Nothing was written yet: a connection that died while idle is replaced.
+            close_connection(conn_->name, conn_->statements);
+            conn_.reset();
+            if (e.code() == 53)
+                throw;
+        }
+    }
+    return false;
+}
+
+void Db::detach() {
+    conn_->schemas.removeOne(schema_);
+    conn_.reset();
+    if (!take_idle())
+        open_connection();
+}
+
+void Db::keep_to_itself() {
+    // Another reader's rows may still be coming on it, or its transaction be open there.
+    if (conn_->schemas.size() > 1 && !in_transaction_ &&
+        (conn_->in_transaction || (conn_->streaming && conn_->streaming != this)))
+        detach();
+}
+
 void Db::open_connection() {
-    name_ = next_connection_name();
+    const bool fresh = !conn_;
+    if (fresh) {
+        conn_ = std::make_shared<Connection>();
+        conn_->schemas = {schema_};
+        conn_->writer = mode_ != DbMode::ReadOnly;
+    } else {
+        // The same connection opened again: what was kept with the old one goes.
+        conn_->columns.clear();
+        conn_->statements.clear();
+        conn_->setup.clear();
+        conn_->search_path.clear();
+    }
+    conn_->name = next_connection_name();
     QSqlDatabase db = QSqlDatabase::addDatabase(
-        server_.isEmpty() ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name_);
+        server_.isEmpty() ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), conn_->name);
     if (backend_ == Backend::SQLite) {
         QUrl url = QUrl::fromLocalFile(QFileInfo(path_).absoluteFilePath());
         url.setQuery(mode_ == DbMode::ReadOnly ? QStringLiteral("mode=ro")
@@ -534,13 +626,15 @@ void Db::open_connection() {
             setup();
     } catch (const DbError&) {
         db = QSqlDatabase();
-        close_connection(name_, statements_);
+        close_connection(conn_->name, conn_->statements);
         throw;
     }
+    if (kept_ && fresh)
+        kept_->working(server_, conn_);
 }
 
 void Db::setup() {
-    setup_.clear();
+    conn_->setup.clear();
     // Writes are refused to a read-only Db by the Db itself (refuse_writes), so that reading and
     // writing share the connection as it is.
     const QString settings =
@@ -554,13 +648,13 @@ void Db::setup() {
         return;
     }
     choose(path_, settings);
-    setup_ = setup_key(path_, mode_, busy_timeout_ms_);
+    conn_->setup = setup_key(path_, mode_, busy_timeout_ms_);
 }
 
 void Db::use(const QString& path, DbMode mode) {
     if (backend_ != Backend::PostgreSQL)
         throw DbError(3000, QStringLiteral("Only a server connection changes its database."));
-    setup_.clear();
+    conn_->setup.clear();
     if (mode == DbMode::Create) {
         // The schema is a plain identifier (database_schema), safe to write into the text.
         const QString schema = database_schema(path);
@@ -572,7 +666,7 @@ void Db::use(const QString& path, DbMode mode) {
 
 void Db::choose(const QString& path, const QString& also) {
     const QString schema = database_schema(path);
-    QSqlQuery q(QSqlDatabase::database(name_, false));
+    QSqlQuery q(QSqlDatabase::database(conn_->name, false));
     if (!q.exec(QStringLiteral("select exists(select 1 from pg_namespace where nspname = '%1')")
                     .arg(schema) +
                 (also.isEmpty() ? QString() : QStringLiteral(", ") + also)))
@@ -580,21 +674,24 @@ void Db::choose(const QString& path, const QString& also) {
     if (!q.next() || !q.value(0).toBool())
         throw DbError(53, missing_text(path));
     path_ = path;
+    conn_->schemas.removeOne(schema_);
+    conn_->schemas += schema;
     schema_ = schema;
 }
 
 void Db::in_search_path() {
-    if (search_path_ == schema_)
+    if (conn_->search_path == schema_)
         return;
     direct(QStringLiteral("select set_config('search_path', '%1', false)").arg(schema_));
-    search_path_ = schema_;
+    conn_->search_path = schema_;
 }
 
 void Db::direct(const QString& sql) {
+    keep_to_itself();
     for (;;) {
-        QSqlQuery q(QSqlDatabase::database(name_, false));
+        QSqlQuery q(QSqlDatabase::database(conn_->name, false));
         if (q.exec(sql)) {
-            unverified_ = false;
+            conn_->unverified = false;
             return;
         }
         if (!replaced_after(to_db_error(q.lastError()), sql))
@@ -605,14 +702,12 @@ void Db::direct(const QString& sql) {
 bool Db::replaced_after(const DbError& e, const QString& sql) {
     static const QRegularExpression reads(QStringLiteral(R"(^\s*(?:select|begin)\b)"),
                                           QRegularExpression::CaseInsensitiveOption);
-    if (!std::exchange(unverified_, false) || !reads.match(sql).hasMatch() ||
-        (e.code() != 75 && heard_on(name_) != Heard::Broken))
+    // Nothing has run on it yet, so no Db working on it holds rows of it: all go on together
+    // on the fresh one.
+    if (!std::exchange(conn_->unverified, false) || !reads.match(sql).hasMatch() ||
+        (e.code() != 75 && heard_on(conn_->name) != Heard::Broken))
         return false;
-    close_connection(name_, statements_);
-    statements_.clear();
-    columns_.clear();
-    setup_.clear();
-    search_path_.clear();
+    close_connection(conn_->name, conn_->statements);
     open_connection();
     return true;
 }
@@ -620,36 +715,41 @@ bool Db::replaced_after(const DbError& e, const QString& sql) {
 QString Db::server_sql(const QString& sql) {
     const QString expanded = expand_star(for_server(sql), [this](const QString& table) {
         const QString key = schema_ + QLatin1Char('.') + table.toLower();
-        if (const auto it = columns_.constFind(key); it != columns_.cend())
+        if (const auto it = conn_->columns.constFind(key); it != conn_->columns.cend())
             return *it;
-        QSqlQuery q(QSqlDatabase::database(name_, false));
+        QSqlQuery q(QSqlDatabase::database(conn_->name, false));
         q.prepare(QStringLiteral("select string_agg(quote_ident(attname), ', ' order by attnum) "
                                  "from pg_attribute where attrelid = to_regclass(?) and "
                                  "attnum > 0 and not attisdropped and attname <> 'rowid'"));
         q.addBindValue(QLatin1Char('"') + schema_ + QStringLiteral("\".") + table.toLower());
         QString list = q.exec() && q.next() ? q.value(0).toString() : QString();
         if (!list.isEmpty())
-            columns_.insert(key, list);
+            conn_->columns.insert(key, list);
         return list;
     });
     return schema_.isEmpty() ? expanded : in_schema(expanded, schema_);
 }
 
 Db::~Db() {
-    if (kept_ && !in_transaction_ && QSqlDatabase::database(name_, false).isOpen()) {
-        for (QSqlQuery& q : statements_)
+    if (!conn_)
+        return;
+    stream_ended(*conn_, this);
+    conn_->schemas.removeOne(schema_);
+    if (!conn_->schemas.isEmpty() && !in_transaction_)
+        return; // another Db still works on it
+    if (kept_ && !in_transaction_ && QSqlDatabase::database(conn_->name, false).isOpen()) {
+        for (QSqlQuery& q : conn_->statements)
             q.finish();
-        kept_->give_back(server_, {name_, std::move(columns_), std::move(statements_),
-                                   std::move(setup_), std::move(search_path_)});
+        kept_->give_back(server_, std::move(conn_));
         return;
     }
-    close_connection(name_, statements_);
+    close_connection(conn_->name, conn_->statements);
 }
 
 QSqlQuery Db::run(const QString& sql, const QVariantList& binds) {
     try {
         QSqlQuery q = run_here(sql, binds);
-        unverified_ = false;
+        conn_->unverified = false;
         return q;
     } catch (const DbError& e) {
         if (!replaced_after(e, sql))
@@ -661,7 +761,7 @@ QSqlQuery Db::run(const QString& sql, const QVariantList& binds) {
 DbError Db::explained(const DbError& e) {
     if (e.code() != 3024 || backend_ != Backend::PostgreSQL || schema_.isEmpty())
         return e;
-    QSqlQuery q(QSqlDatabase::database(name_, false));
+    QSqlQuery q(QSqlDatabase::database(conn_->name, false));
     if (q.exec(QStringLiteral("select not exists(select 1 from pg_namespace where nspname = '%1')")
                    .arg(schema_)) &&
         q.next() && q.value(0).toBool())
@@ -679,7 +779,7 @@ QSqlQuery Db::run_here(const QString& sql, const QVariantList& binds) {
         // such a statement makes or names without a schema belongs to the Db's.
         refuse_writes(sql);
         in_search_path();
-        QSqlQuery q(QSqlDatabase::database(name_, false));
+        QSqlQuery q(QSqlDatabase::database(conn_->name, false));
         q.setForwardOnly(true);
         if (!q.exec(server_sql(sql)))
             throw to_db_error(q.lastError());
@@ -700,12 +800,13 @@ void Db::refuse_writes(const QString& sql) const {
 
 QSqlQuery Db::prepare(const QString& sql) {
     refuse_writes(sql);
+    keep_to_itself();
     // A server prepares each statement once per connection, its tables named with the schema.
     const bool keep = backend_ == Backend::PostgreSQL;
     // "*" is spelled out with the schema's columns, so the same text differs by schema.
     const QString key = keep ? schema_ + QLatin1Char('\n') + sql : QString();
     if (keep) {
-        if (const auto it = statements_.constFind(key); it != statements_.cend()) {
+        if (const auto it = conn_->statements.constFind(key); it != conn_->statements.cend()) {
             // Deliberately a copy sharing the prepared statement with the kept one.
             QT_WARNING_PUSH
             QT_WARNING_DISABLE_DEPRECATED
@@ -713,7 +814,7 @@ QSqlQuery Db::prepare(const QString& sql) {
             QT_WARNING_POP
         }
     }
-    QSqlQuery q(QSqlDatabase::database(name_, false));
+    QSqlQuery q(QSqlDatabase::database(conn_->name, false));
     q.setForwardOnly(true);
     if (!q.prepare(keep ? server_sql(sql) : sql)) {
         // Nothing runs in preparing: any statement may be prepared again on a fresh connection.
@@ -724,9 +825,9 @@ QSqlQuery Db::prepare(const QString& sql) {
     if (keep) {
         // Texts built from varying values must not pile up on a connection kept for days.
         constexpr qsizetype kMostKept = 200;
-        if (statements_.size() >= kMostKept)
-            statements_.clear();
-        statements_.insert(key, q);
+        if (conn_->statements.size() >= kMostKept)
+            conn_->statements.clear();
+        conn_->statements.insert(key, q);
     }
     return q;
 }
@@ -739,7 +840,9 @@ void exec(QSqlQuery& q, const QVariantList& binds) {
 }
 
 RowStatement::RowStatement(Db& db, const QString& sql)
-    : q_(db.prepare(sql)) {
+    : q_(db.prepare(sql))
+    , db_(&db)
+    , conn_(db.conn_) {
     if (db.backend() != Backend::SQLite)
         return;
     const QVariant handle = q_.result()->handle();
@@ -820,10 +923,16 @@ QString RowStatement::column_name(int i) const {
     return name.mid(name.lastIndexOf(u'.') + 1);
 }
 
+RowStatement::~RowStatement() {
+    stream_ended(*conn_, db_);
+}
+
 void RowStatement::query(const QVariantList& values) {
     direct_ = bind(values);
-    if (!direct_)
+    if (!direct_) {
         exec(q_, values);
+        streams(*conn_, db_);
+    }
 }
 
 QSqlRecord RowStatement::record() const {
@@ -838,8 +947,10 @@ QSqlRecord RowStatement::record() const {
 bool RowStatement::next(QVariantList& row) {
     row.clear();
     if (!direct_) {
-        if (!fetch(q_))
+        if (!fetch(q_)) {
+            stream_ended(*conn_, db_);
             return false;
+        }
         const int columns = q_.record().count();
         for (int i = 0; i < columns; ++i)
             row.append(q_.value(i));
@@ -860,10 +971,12 @@ std::optional<QVariantList> RowStatement::row(const QVariantList& values) {
     QVariantList found;
     const bool any = next(found);
     // The rest of the rows are not read: the statement is ready for the next values.
-    if (direct_)
+    if (direct_) {
         sqlite3_reset(stmt_);
-    else
+    } else {
         q_.finish();
+        stream_ended(*conn_, db_);
+    }
     return any ? std::optional(found) : std::nullopt;
 }
 
@@ -878,9 +991,14 @@ QVariant Db::scalar(const QString& sql, const QVariantList& binds) {
 }
 
 void Db::begin(WriteLock lock) {
-    in_transaction_ = true;
-    if (backend_ == Backend::SQLite)
+    if (backend_ == Backend::SQLite) {
+        in_transaction_ = true;
         return direct(QStringLiteral("BEGIN IMMEDIATE"));
+    }
+    // Only readers share a connection; one that begins a transaction leaves the others.
+    if (conn_->schemas.size() > 1)
+        detach();
+    in_transaction_ = conn_->in_transaction = true;
     direct(QStringLiteral("BEGIN"));
     // Readers are never held up. The writers' lock is always taken before the bulk lock, so
     // two transactions never wait for each other.
@@ -904,11 +1022,11 @@ void Db::begin(WriteLock lock) {
 // A transaction whose end failed leaves the connection unfit to keep (see ~Db).
 void Db::commit() {
     direct(QStringLiteral("COMMIT"));
-    in_transaction_ = false;
+    in_transaction_ = conn_->in_transaction = false;
 }
 void Db::rollback() {
     direct(QStringLiteral("ROLLBACK"));
-    in_transaction_ = false;
+    in_transaction_ = conn_->in_transaction = false;
 }
 
 Transaction::Transaction(Db& db, WriteLock lock)

@@ -59,6 +59,7 @@ enum class Backend { SQLite, PostgreSQL };
 // SQLite file. Passwords come from libpq's own means (PGPASSWORD, the password file), never
 // from the URI.
 class ServerConnections;
+struct Connection;
 struct DbAccess {
     int busy_timeout_ms = 3000; // how long a lock is waited for before 3045
     QString server;             // empty: SQLite files only
@@ -70,9 +71,11 @@ struct DbAccess {
 
 // Open server connections idle between a station's operations. A Db takes one (or opens one
 // when none is idle) and gives it back when it closes, unless a transaction was left
-// unfinished on it. A connection that died while idle (the server restarted, the network
-// dropped) is found at once by the first statement a Db runs, which writes nothing, and is
-// replaced by a fresh one.
+// unfinished on it. A Db opened while another of the same server is open works on that one's
+// connection, when the other works in another database and no transaction is open on it: a
+// press that reads two databases at once holds one connection. A connection that died while idle
+// (the server restarted, the network dropped) is found at once by the first statement a Db runs,
+// which writes nothing, and is replaced by a fresh one.
 std::shared_ptr<ServerConnections> keep_server_connections();
 // The statements prepared on kept's idle connections: each one's schema and text as the
 // server read it.
@@ -135,6 +138,7 @@ public:
     void rollback();
 
 private:
+    friend class RowStatement;
     Db(const QString& path, DbMode mode, const DbAccess& access, const QString& server);
     void direct(const QString& sql);
     QSqlQuery run_here(const QString& sql, const QVariantList& binds);
@@ -163,20 +167,26 @@ private:
     // something without its schema.
     void in_search_path();
 
+    // Works on a kept connection: one another Db of this server already works on, else an idle
+    // one. False when there is none.
+    bool join();
+    bool take_idle();
+    // Leaves a connection other Dbs work on for one of its own: a transaction's statements
+    // are its Db's alone.
+    void detach();
+    // Leaves a shared connection that is not between statements: another Db's rows are still
+    // coming on it, or its transaction is open.
+    void keep_to_itself();
+
     QString path_;
     QString schema_; // on a server, path_'s
-    QString name_;
     Backend backend_ = Backend::SQLite;
     QString server_;
     std::shared_ptr<ServerConnections> kept_; // where the connection goes back to, if anywhere
-    QString setup_;               // what setup() left the connection with, empty when not known
-    QString search_path_;         // the schema the connection's search_path names, if known
-    bool in_transaction_ = false; // begun and not yet ended
+    std::shared_ptr<Connection> conn_;        // what this Db works on, with what it keeps
+    bool in_transaction_ = false;             // begun and not yet ended
     DbMode mode_;
     int busy_timeout_ms_;
-    bool unverified_ = false;         // a kept connection's set-up skipped, no statement run yet
-    QHash<QString, QString> columns_; // a server table's own columns, by schema.table
-    QHash<QString, QSqlQuery> statements_; // prepared on the server, by schema and text
 };
 
 // Commits at commit(); rolls back when left without it (an exception in flight).
@@ -205,6 +215,9 @@ class RowStatement {
 public:
     // Throws DbError.
     RowStatement(Db& db, const QString& sql);
+    ~RowStatement();
+    RowStatement(const RowStatement&) = delete;
+    RowStatement& operator=(const RowStatement&) = delete;
     // Runs it with these values bound in order. Throws DbError.
     void run(const QVariantList& values);
     // The same, giving the first column of the first row (null without a row).
@@ -231,6 +244,8 @@ private:
     QSqlQuery q_;
     sqlite3_stmt* stmt_ = nullptr; // the statement q_ holds, when on SQLite
     bool direct_ = false;          // the started query's rows come from stmt_
+    const Db* db_;
+    std::shared_ptr<Connection> conn_; // the one q_ runs on
 };
 
 // Moves q to its next row: false at the end, DbError when the engine failed on the way.

@@ -394,6 +394,12 @@ TEST(Server, ConnectionsOutliveTheServerEndingThemAndEveryStatementUsesAnIndex) 
     clearscreen(t.env.st, t.win);
     t.env.clock.set("2004-05-24 16:00:00");
     t.login();
+    // The identification reads the employee and the open punch at once, on one connection.
+    EXPECT_EQ(t.env
+                  .scalar(t.env.punchdb(), "select count(*) from pg_stat_activity where datname "
+                                           "= current_database() and pid <> pg_backend_pid()")
+                  .toInt(),
+              1);
     t.env.dialogs.answers << "Yes";
     t.click("cmdpunchout");
     const QList<QVariantMap> rows = t.env.punches(kShift);
