@@ -1,6 +1,8 @@
 #include "db.h"
 
+#include "libpq.h"
 #include "platform/files.h"
+#include "serverwatch.h"
 
 #include <QAtomicInteger>
 #include <QDir>
@@ -16,7 +18,6 @@
 #include <QUrl>
 #include <QUrlQuery>
 #include <algorithm>
-#include <dlfcn.h>
 #include <functional>
 #include <poll.h>
 #include <sqlite3.h>
@@ -236,29 +237,37 @@ int server_code(const QString& state) {
 
 // What an idle server connection has heard since it was given back. A server that ended it
 // (a restart, an administrator) has said so on it, and the socket of a connection the
-// network dropped is in error. The connection's libpq is the one the server driver loaded:
-// the station does not link it, so that a station on SQLite files starts without it.
+// network dropped is in error.
 enum class Heard { Nothing, Something, Broken };
 
-Heard heard_on(const QString& name) {
-    const QVariant handle = QSqlDatabase::database(name, false).driver()->handle();
+// The libpq connection under a server connection; null for any other.
+PGconn* pg_conn(const QSqlDatabase& db) {
+    const QVariant handle = db.driver()->handle();
     // The driver names the type by libpq's struct or by its typedef, as its version has it.
     if (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0)
+        return nullptr;
+    return *static_cast<PGconn* const*>(handle.constData());
+}
+
+Heard heard_on(const QString& name) {
+    PGconn* conn = pg_conn(QSqlDatabase::database(name, false));
+    const LoadedLibpq libpq;
+    const auto status = libpq.function(PQstatus, "PQstatus");
+    const auto socket_of = libpq.function(PQsocket, "PQsocket");
+    if (!conn || !status || !socket_of)
         return Heard::Something;
-    const void* conn = *static_cast<const void* const*>(handle.constData());
-    void* libpq = dlopen("libpq.so.5", RTLD_LAZY | RTLD_NOLOAD);
-    if (!conn || !libpq)
-        return Heard::Something;
-    using Ask = int (*)(const void*);
-    const auto status = reinterpret_cast<Ask>(dlsym(libpq, "PQstatus"));
-    const auto socket_of = reinterpret_cast<Ask>(dlsym(libpq, "PQsocket"));
-    Heard heard = Heard::Broken;
-    if (status && socket_of && status(conn) == 0) { // CONNECTION_OK
-        pollfd socket{socket_of(conn), POLLIN, 0};
-        heard = ::poll(&socket, 1, 0) == 0 ? Heard::Nothing : Heard::Something;
-    }
-    dlclose(libpq);
-    return heard;
+    if (status(conn) != CONNECTION_OK)
+        return Heard::Broken;
+    pollfd socket{socket_of(conn), POLLIN, 0};
+    return ::poll(&socket, 1, 0) == 0 ? Heard::Nothing : Heard::Something;
+}
+
+// The socket of an open server connection; -1 for any other.
+int socket_of(const QSqlDatabase& db) {
+    PGconn* conn = pg_conn(db);
+    const LoadedLibpq libpq;
+    const auto socket = libpq.function(PQsocket, "PQsocket");
+    return conn && socket ? socket(conn) : -1;
 }
 
 // What Db::setup leaves a connection with that its statements depend on: the lock timeout.
@@ -288,7 +297,59 @@ struct Connection {
     // asked for, and another statement on the connection would drop them.
     const Db* streaming = nullptr;
     bool unverified = false; // kept and used without its set-up, no statement run yet
+    // What watches its statements' waits on the server (see ServerWatch); none on SQLite and
+    // on connections not kept.
+    ServerWatch* watch = nullptr;
+    int socket = -1;
+    QByteArray server;
+    std::chrono::milliseconds patience{0};
+    // The watch shut it: its server did not answer, so it is neither opened again at once nor
+    // kept.
+    bool silenced = false;
 };
+
+namespace {
+
+// Runs step, a statement's wait on c's server, watched.
+template <typename Step> auto watched(Connection& c, Step step) {
+    const ServerWatch::Wait wait(c.watch, c.socket, c.server, c.patience);
+    auto done = step();
+    if (wait.shut())
+        c.silenced = true;
+    return done;
+}
+
+void bind_all(QSqlQuery& q, const QVariantList& binds) {
+    for (int i = 0; i < binds.size(); ++i)
+        q.bindValue(i, binds[i]);
+}
+
+// The error a statement on c ended with. A server connection that broke under it, or that
+// the watch shut, is the server out of reach (75), whatever the driver made of it.
+DbError error_on(const Connection& c, const QSqlError& error) {
+    DbError e = to_db_error(error);
+    if (e.code() == 75 || c.socket < 0)
+        return e;
+    if (c.silenced)
+        return DbError(75, QStringLiteral("The database server stopped answering."));
+    return heard_on(c.name) == Heard::Broken ? DbError(75, e.description()) : e;
+}
+
+// exec and fetch, their waits on c's server watched.
+void exec_on(Connection& c, QSqlQuery& q, const QVariantList& binds) {
+    bind_all(q, binds);
+    if (!watched(c, [&] { return q.exec(); }))
+        throw error_on(c, q.lastError());
+}
+bool fetch_on(Connection& c, QSqlQuery& q) {
+    if (watched(c, [&] { return q.next(); }))
+        return true;
+    if (q.lastError().isValid())
+        throw error_on(c, q.lastError());
+    return false;
+}
+
+} // namespace
 
 void streams(Connection& c, const Db* db) {
     c.streaming = db;
@@ -353,6 +414,8 @@ public:
         idle.push_back(std::move(c));
     }
 
+    ServerWatch* watch() { return &watch_; }
+
     std::vector<std::pair<QString, QString>> statements() const {
         std::vector<std::pair<QString, QString>> out;
         for (const auto& idle : idle_)
@@ -371,6 +434,7 @@ public:
     }
 
 private:
+    ServerWatch watch_; // goes last, after every connection
     QHash<QString, std::vector<std::shared_ptr<Connection>>> idle_;
     QHash<QString, std::vector<std::weak_ptr<Connection>>> busy_; // worked on by a Db now
 };
@@ -604,6 +668,7 @@ void Db::open_connection() {
         conn_->statements.clear();
         conn_->setup.clear();
         conn_->search_path.clear();
+        conn_->silenced = false;
     }
     conn_->name = next_connection_name();
     QSqlDatabase db = QSqlDatabase::addDatabase(
@@ -622,8 +687,15 @@ void Db::open_connection() {
     try {
         if (!db.open())
             throw to_db_error(db.lastError());
-        if (backend_ == Backend::PostgreSQL)
+        if (backend_ == Backend::PostgreSQL) {
+            conn_->socket = socket_of(db);
+            if (kept_) {
+                conn_->watch = kept_->watch();
+                conn_->server = server_.toUtf8();
+                conn_->patience = std::chrono::milliseconds(busy_timeout_ms_);
+            }
             setup();
+        }
     } catch (const DbError&) {
         db = QSqlDatabase();
         close_connection(conn_->name, conn_->statements);
@@ -667,10 +739,12 @@ void Db::use(const QString& path, DbMode mode) {
 void Db::choose(const QString& path, const QString& also) {
     const QString schema = database_schema(path);
     QSqlQuery q(QSqlDatabase::database(conn_->name, false));
-    if (!q.exec(QStringLiteral("select exists(select 1 from pg_namespace where nspname = '%1')")
-                    .arg(schema) +
-                (also.isEmpty() ? QString() : QStringLiteral(", ") + also)))
-        throw to_db_error(q.lastError());
+    const QString sql =
+        QStringLiteral("select exists(select 1 from pg_namespace where nspname = '%1')")
+            .arg(schema) +
+        (also.isEmpty() ? QString() : QStringLiteral(", ") + also);
+    if (!watched(*conn_, [&] { return q.exec(sql); }))
+        throw error_on(*conn_, q.lastError());
     if (!q.next() || !q.value(0).toBool())
         throw DbError(53, missing_text(path));
     path_ = path;
@@ -690,12 +764,12 @@ void Db::direct(const QString& sql) {
     keep_to_itself();
     for (;;) {
         QSqlQuery q(QSqlDatabase::database(conn_->name, false));
-        if (q.exec(sql)) {
+        if (watched(*conn_, [&] { return q.exec(sql); })) {
             conn_->unverified = false;
             return;
         }
-        if (!replaced_after(to_db_error(q.lastError()), sql))
-            throw to_db_error(q.lastError());
+        if (!replaced_after(error_on(*conn_, q.lastError()), sql))
+            throw error_on(*conn_, q.lastError());
     }
 }
 
@@ -704,8 +778,8 @@ bool Db::replaced_after(const DbError& e, const QString& sql) {
                                           QRegularExpression::CaseInsensitiveOption);
     // Nothing has run on it yet, so no Db working on it holds rows of it: all go on together
     // on the fresh one.
-    if (!std::exchange(conn_->unverified, false) || !reads.match(sql).hasMatch() ||
-        (e.code() != 75 && heard_on(conn_->name) != Heard::Broken))
+    if (!std::exchange(conn_->unverified, false) || conn_->silenced ||
+        !reads.match(sql).hasMatch() || (e.code() != 75 && heard_on(conn_->name) != Heard::Broken))
         return false;
     close_connection(conn_->name, conn_->statements);
     open_connection();
@@ -722,7 +796,8 @@ QString Db::server_sql(const QString& sql) {
                                  "from pg_attribute where attrelid = to_regclass(?) and "
                                  "attnum > 0 and not attisdropped and attname <> 'rowid'"));
         q.addBindValue(QLatin1Char('"') + schema_ + QStringLiteral("\".") + table.toLower());
-        QString list = q.exec() && q.next() ? q.value(0).toString() : QString();
+        QString list = watched(*conn_, [&] { return q.exec() && q.next(); }) ? q.value(0).toString()
+                                                                             : QString();
         if (!list.isEmpty())
             conn_->columns.insert(key, list);
         return list;
@@ -737,7 +812,8 @@ Db::~Db() {
     conn_->schemas.removeOne(schema_);
     if (!conn_->schemas.isEmpty() && !in_transaction_)
         return; // another Db still works on it
-    if (kept_ && !in_transaction_ && QSqlDatabase::database(conn_->name, false).isOpen()) {
+    if (kept_ && !in_transaction_ && !conn_->silenced &&
+        QSqlDatabase::database(conn_->name, false).isOpen()) {
         for (QSqlQuery& q : conn_->statements)
             q.finish();
         kept_->give_back(server_, std::move(conn_));
@@ -762,9 +838,10 @@ DbError Db::explained(const DbError& e) {
     if (e.code() != 3024 || backend_ != Backend::PostgreSQL || schema_.isEmpty())
         return e;
     QSqlQuery q(QSqlDatabase::database(conn_->name, false));
-    if (q.exec(QStringLiteral("select not exists(select 1 from pg_namespace where nspname = '%1')")
-                   .arg(schema_)) &&
-        q.next() && q.value(0).toBool())
+    const QString sql =
+        QStringLiteral("select not exists(select 1 from pg_namespace where nspname = '%1')")
+            .arg(schema_);
+    if (watched(*conn_, [&] { return q.exec(sql) && q.next(); }) && q.value(0).toBool())
         return DbError(53, missing_text(path_));
     return e;
 }
@@ -781,12 +858,13 @@ QSqlQuery Db::run_here(const QString& sql, const QVariantList& binds) {
         in_search_path();
         QSqlQuery q(QSqlDatabase::database(conn_->name, false));
         q.setForwardOnly(true);
-        if (!q.exec(server_sql(sql)))
-            throw to_db_error(q.lastError());
+        const QString text = server_sql(sql);
+        if (!watched(*conn_, [&] { return q.exec(text); }))
+            throw error_on(*conn_, q.lastError());
         return q;
     }
     QSqlQuery q = prepare(sql);
-    exec(q, binds);
+    exec_on(*conn_, q, binds);
     return q;
 }
 
@@ -816,11 +894,12 @@ QSqlQuery Db::prepare(const QString& sql) {
     }
     QSqlQuery q(QSqlDatabase::database(conn_->name, false));
     q.setForwardOnly(true);
-    if (!q.prepare(keep ? server_sql(sql) : sql)) {
+    const QString text = keep ? server_sql(sql) : sql;
+    if (!watched(*conn_, [&] { return q.prepare(text); })) {
         // Nothing runs in preparing: any statement may be prepared again on a fresh connection.
-        if (replaced_after(to_db_error(q.lastError()), QStringLiteral("select")))
+        if (replaced_after(error_on(*conn_, q.lastError()), QStringLiteral("select")))
             return prepare(sql);
-        throw explained(to_db_error(q.lastError()));
+        throw explained(error_on(*conn_, q.lastError()));
     }
     if (keep) {
         // Texts built from varying values must not pile up on a connection kept for days.
@@ -833,8 +912,7 @@ QSqlQuery Db::prepare(const QString& sql) {
 }
 
 void exec(QSqlQuery& q, const QVariantList& binds) {
-    for (int i = 0; i < binds.size(); ++i)
-        q.bindValue(i, binds[i]);
+    bind_all(q, binds);
     if (!q.exec())
         throw to_db_error(q.lastError());
 }
@@ -895,7 +973,7 @@ bool RowStatement::step() {
 
 void RowStatement::run(const QVariantList& values) {
     if (!bind(values))
-        return exec(q_, values);
+        return exec_on(*conn_, q_, values);
     step();
     sqlite3_reset(stmt_);
 }
@@ -930,7 +1008,7 @@ RowStatement::~RowStatement() {
 void RowStatement::query(const QVariantList& values) {
     direct_ = bind(values);
     if (!direct_) {
-        exec(q_, values);
+        exec_on(*conn_, q_, values);
         streams(*conn_, db_);
     }
 }
@@ -947,7 +1025,7 @@ QSqlRecord RowStatement::record() const {
 bool RowStatement::next(QVariantList& row) {
     row.clear();
     if (!direct_) {
-        if (!fetch(q_)) {
+        if (!fetch_on(*conn_, q_)) {
             stream_ended(*conn_, db_);
             return false;
         }
@@ -987,7 +1065,7 @@ QVariant RowStatement::scalar(const QVariantList& values) {
 
 QVariant Db::scalar(const QString& sql, const QVariantList& binds) {
     QSqlQuery q = run(sql, binds);
-    return fetch(q) ? q.value(0) : QVariant();
+    return fetch_on(*conn_, q) ? q.value(0) : QVariant();
 }
 
 void Db::begin(WriteLock lock) {

@@ -7,15 +7,25 @@
 #include "window/identify.h"
 #include "window/startup.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QUrlQuery>
 #include <algorithm>
+#include <arpa/inet.h>
+#include <csignal>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <optional>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <tuple>
+#include <unistd.h>
 
 namespace pw {
 namespace {
@@ -460,6 +470,137 @@ TEST(Server, ConnectionsOutliveTheServerEndingThemAndEveryStatementUsesAnIndex) 
         EXPECT_EQ(test::code_of([&] { read.run("delete from punch"); }), 75);
     }
     EXPECT_EQ(t.env.punches(kShift).size(), 1);
+}
+
+// The server's machine as the station reaches it over the network: a relay on a local port
+// to the test server's socket, in processes of its own. Stopped, it is a server that no longer
+// answers while its machine's network does (connections are taken, nothing comes back).
+class Relay {
+public:
+    explicit Relay(const QString& server) {
+        const QUrl url(server);
+        const QUrlQuery query(url);
+        const QByteArray socket_path =
+            (query.queryItemValue("host") + "/.s.PGSQL.5432").toLocal8Bit();
+        sockaddr_un to{};
+        to.sun_family = AF_UNIX;
+        std::strncpy(to.sun_path, socket_path.constData(), sizeof(to.sun_path) - 1);
+        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in at{};
+        at.sin_family = AF_INET;
+        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof(at);
+        if (::bind(listener, reinterpret_cast<sockaddr*>(&at), size) != 0 ||
+            ::listen(listener, 64) != 0 ||
+            ::getsockname(listener, reinterpret_cast<sockaddr*>(&at), &size) != 0)
+            ADD_FAILURE() << "no local port for the relay";
+        uri = QString("postgresql://%1@127.0.0.1:%2%3")
+                  .arg(query.queryItemValue("user"))
+                  .arg(ntohs(at.sin_port))
+                  .arg(url.path());
+        // Only system calls from here on in the children.
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::setpgid(0, 0);
+            ::signal(SIGCHLD, SIG_IGN);
+            for (;;) {
+                const int in = ::accept(listener, nullptr, nullptr);
+                if (in >= 0 && ::fork() == 0) {
+                    const int out = ::socket(AF_UNIX, SOCK_STREAM, 0);
+                    if (::connect(out, reinterpret_cast<const sockaddr*>(&to), sizeof(to)) == 0)
+                        pass(in, out);
+                    ::_exit(0);
+                }
+                ::close(in);
+            }
+        }
+        ::setpgid(pid_, pid_);
+        ::close(listener);
+    }
+    ~Relay() {
+        resume();
+        ::kill(-pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    // Stopped for at most seconds, so that a station that would wait for good fails the test
+    // instead of hanging it.
+    void stop(unsigned seconds) {
+        ::kill(-pid_, SIGSTOP);
+        waker_ = ::fork();
+        if (waker_ == 0) {
+            ::sleep(seconds);
+            ::kill(-pid_, SIGCONT);
+            ::_exit(0);
+        }
+    }
+    void resume() {
+        if (waker_ > 0) {
+            ::kill(waker_, SIGKILL);
+            ::waitpid(waker_, nullptr, 0);
+            waker_ = -1;
+        }
+        ::kill(-pid_, SIGCONT);
+    }
+
+    QString uri; // the server's database through the relay
+
+private:
+    static void pass(int a, int b) {
+        pollfd fds[2] = {{a, POLLIN, 0}, {b, POLLIN, 0}};
+        char buffer[16384];
+        while (::poll(fds, 2, -1) > 0) {
+            for (int i = 0; i < 2; ++i) {
+                if (!fds[i].revents)
+                    continue;
+                const ssize_t n = ::read(fds[i].fd, buffer, sizeof(buffer));
+                if (n <= 0 || ::write(fds[1 - i].fd, buffer, size_t(n)) != n)
+                    return;
+            }
+        }
+    }
+    pid_t pid_ = -1;
+    pid_t waker_ = -1;
+};
+
+// A server that stops answering while its machine's network still does holds a press for about
+// the busy timeout and the time to ask whether the server is there, then fails as a lost
+// connection; nothing is written twice once it answers again. A statement that takes long
+// on a server that answers is left to finish.
+TEST(Server, AServerThatStopsAnsweringHoldsAPressOnlyBriefly) {
+    Terminal t;
+    if (t.env.server.isEmpty())
+        GTEST_SKIP() << "a server's connections only";
+    Relay relay(t.env.server);
+    t.env.clock.set("2004-05-24 08:00:00");
+    t.start();
+    t.env.st.settings.database = relay.uri;
+    t.env.st.busy_timeout_ms = 1000;
+    {
+        Db slow(t.env.punchdb(), DbMode::ReadOnly, t.env.st.db_access());
+        EXPECT_EQ(slow.scalar("select 1 from pg_sleep(2.5)").toInt(), 1);
+    }
+    t.login();
+    ASSERT_TRUE(t.win.cmdpunchin->isVisible());
+    relay.stop(20);
+    QElapsedTimer held;
+    held.start();
+    t.click("cmdpunchin");
+    const qint64 held_ms = held.elapsed();
+    relay.resume();
+    // A second for the busy timeout, two to ask whether the server is there.
+    EXPECT_LT(held_ms, 10000);
+    EXPECT_EQ(t.env.dialogs.texts().value(0).section('\n', 0, 0),
+              "Code 75 - The database server stopped answering.");
+    EXPECT_TRUE(t.env.punches(kShift).isEmpty());
+
+    t.env.dialogs.clear();
+    clearscreen(t.env.st, t.win);
+    t.login();
+    t.env.dialogs.answers << "Yes";
+    t.click("cmdpunchin");
+    const QList<QVariantMap> rows = t.env.punches(kShift);
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0]["tckstatus"].toInt(), 1);
 }
 
 } // namespace
