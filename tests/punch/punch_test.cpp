@@ -18,9 +18,11 @@
 #include <arpa/inet.h>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <optional>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -501,11 +503,13 @@ public:
         // Only system calls from here on in the children.
         pid_ = ::fork();
         if (pid_ == 0) {
+            detach_from_test();
             ::setpgid(0, 0);
             ::signal(SIGCHLD, SIG_IGN);
             for (;;) {
                 const int in = ::accept(listener, nullptr, nullptr);
                 if (in >= 0 && ::fork() == 0) {
+                    detach_from_test();
                     const int out = ::socket(AF_UNIX, SOCK_STREAM, 0);
                     if (::connect(out, reinterpret_cast<const sockaddr*>(&to), sizeof(to)) == 0)
                         pass(in, out);
@@ -528,6 +532,7 @@ public:
         ::kill(-pid_, SIGSTOP);
         waker_ = ::fork();
         if (waker_ == 0) {
+            detach_from_test();
             ::sleep(seconds);
             ::kill(-pid_, SIGCONT);
             ::_exit(0);
@@ -545,6 +550,14 @@ public:
     QString uri; // the server's database through the relay
 
 private:
+    // A child dies with the process that made it and keeps none of the test's output open, so
+    // that a test that dies leaves nothing behind for the test run to wait for.
+    static void detach_from_test() {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        const int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, STDOUT_FILENO);
+        ::dup2(null, STDERR_FILENO);
+    }
     static void pass(int a, int b) {
         pollfd fds[2] = {{a, POLLIN, 0}, {b, POLLIN, 0}};
         char buffer[16384];
