@@ -190,12 +190,27 @@ std::optional<QString> EmployeeNames::name(double number, const QString& text) {
     const std::optional<QVariantList> row = lookup_.row({number});
     if (!row)
         return std::nullopt;
-    const QVariant& first = row->at(0);
-    const QVariant& last = row->at(1);
+    return name_of({row->at(0), row->at(1)}, text);
+}
+
+QString EmployeeNames::name_of(const std::pair<QVariant, QVariant>& parts, const QString& text) {
+    const auto& [first, last] = parts;
     QString name = first.isNull() ? text : first.toString().trimmed();
     if (!last.isNull())
         name += u' ' + last.toString().trimmed();
     return name;
+}
+
+QHash<double, std::pair<QVariant, QVariant>> EmployeeNames::all(Db& empdb) {
+    QHash<double, std::pair<QVariant, QVariant>> parts;
+    QSqlQuery rows = empdb.run_whole(
+        QStringLiteral("select empid, empfname, emplname from empinfo order by empid"));
+    while (fetch(rows)) {
+        const double number = rows.value(0).toDouble();
+        if (!parts.contains(number))
+            parts.insert(number, {rows.value(1), rows.value(2)});
+    }
+    return parts;
 }
 
 QString check_employee_number(Station& st, const QString& text) {

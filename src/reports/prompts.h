@@ -10,8 +10,11 @@
 
 #include "station/db.h"
 
+#include <QHash>
 #include <QString>
+#include <QVariant>
 #include <optional>
+#include <utility>
 
 namespace pw {
 
@@ -57,6 +60,10 @@ public:
     explicit EmployeeNames(Db& empdb);
     // nullopt for a number no employee has.
     std::optional<QString> name(double number, const QString& text);
+    // Every employee's name parts at once (first name, last name), by number; of numbers held
+    // twice, the first. name_of makes the name from them, as name does.
+    static QHash<double, std::pair<QVariant, QVariant>> all(Db& empdb);
+    static QString name_of(const std::pair<QVariant, QVariant>& parts, const QString& text);
 
 private:
     RowStatement lookup_;

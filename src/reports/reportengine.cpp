@@ -83,11 +83,18 @@ ReportRow report_row(const QVariantList& v, const Positions& p) {
 }
 
 // The display names of one report: each employee number is looked up once, on one
-// connection opened at the first number that needs it.
+// connection opened at the first number that needs it. On a server every name is read
+// before the rows come instead: one statement for them all, on the connection the rows then
+// come on, which could not serve a look-up while they do.
 class Names {
 public:
-    explicit Names(Station& st)
-        : st_(st) {}
+    Names(Station& st, const Db& rows)
+        : st_(st) {
+        if (rows.backend() != Backend::PostgreSQL)
+            return;
+        Db empdb(st_.path(st_.settings.empdb), DbMode::ReadOnly, st_.db_access());
+        all_ = EmployeeNames::all(empdb);
+    }
 
     // nullopt for a number no employee has.
     std::optional<QString> of(double empid) {
@@ -98,6 +105,12 @@ public:
         const double number = checked_number(text);
         if (number == 0)
             return *known_.insert(empid, text);
+        if (all_) {
+            const auto parts = all_->constFind(number);
+            return *known_.insert(empid, parts == all_->cend()
+                                             ? std::nullopt
+                                             : std::optional(EmployeeNames::name_of(*parts, text)));
+        }
         if (!db_) {
             db_.emplace(st_.path(st_.settings.empdb), DbMode::ReadOnly, st_.db_access());
             lookup_.emplace(*db_);
@@ -108,6 +121,7 @@ public:
 
 private:
     Station& st_;
+    std::optional<QHash<double, std::pair<QVariant, QVariant>>> all_;
     std::optional<Db> db_;
     std::optional<EmployeeNames> lookup_;
     QHash<double, std::optional<QString>> known_; // by the row's employee number
@@ -256,6 +270,7 @@ int fill(Station& st, LineList& list, int index, const ReportQuery& query, bool 
     std::optional<OpenPunchMarks> marks;
     if (index == kWhosPunchedIn)
         marks.emplace(st, punch);
+    Names names(st, punch);
     RowStatement rows(punch, query.sql);
     rows.query(query.binds);
     let_window_events_run();
@@ -266,7 +281,6 @@ int fill(Station& st, LineList& list, int index, const ReportQuery& query, bool 
     std::optional<Copies> copies;
     if (copy)
         copies.emplace(st, width);
-    Names names(st);
     ReportTotals totals;
     int unknown = 0;
     QStringList pending;

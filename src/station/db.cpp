@@ -834,6 +834,24 @@ QSqlQuery Db::run(const QString& sql, const QVariantList& binds) {
     return run_here(sql, binds);
 }
 
+QSqlQuery Db::run_whole(const QString& sql) {
+    if (backend_ != Backend::PostgreSQL)
+        return run(sql);
+    refuse_writes(sql);
+    keep_to_itself();
+    for (;;) {
+        const QString text = server_sql(sql);
+        QSqlQuery q(QSqlDatabase::database(conn_->name, false));
+        // Not forward-only: the driver takes the whole answer at once.
+        if (watched(*conn_, [&] { return q.exec(text); })) {
+            conn_->unverified = false;
+            return q;
+        }
+        if (!replaced_after(error_on(*conn_, q.lastError()), sql))
+            throw explained(error_on(*conn_, q.lastError()));
+    }
+}
+
 DbError Db::explained(const DbError& e) {
     if (e.code() != 3024 || backend_ != Backend::PostgreSQL || schema_.isEmpty())
         return e;

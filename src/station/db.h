@@ -123,6 +123,9 @@ public:
     // Prepares sql, binds the values in order and runs it. The query is forward-only; read
     // it and let it go out of scope before the Db closes.
     QSqlQuery run(const QString& sql, const QVariantList& binds = {});
+    // Runs a query without values whose rows are read whole right away: a server sends them
+    // in one answer, not one by one as run's. For a short result.
+    QSqlQuery run_whole(const QString& sql);
     // Prepares sql once, for statements that run for every row of a long operation; run it
     // with pw::exec. Throws DbError.
     QSqlQuery prepare(const QString& sql);
