@@ -16,6 +16,7 @@
 #include <QRandomGenerator>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QUrl>
 #include <QUuid>
 #include <cstdio>
@@ -227,6 +228,23 @@ public:
 
     QString root(const QString& name) const { return tmp_.path() + u'/' + name; }
     Target punchdb() const { return {data_ + QStringLiteral("PUNCHCLK.MDB"), access_}; }
+
+    // A killed child's server connection works on until its server notices the child gone:
+    // its transaction may still take locks, and its COMMIT, if sent, still lands. Waits until
+    // no connection but the harness's own is left, so that a trial is judged and reset on
+    // what the child really left.
+    void settle() const {
+        if (!on_server())
+            return;
+        for (int tries = 0; tries < 300; ++tries) {
+            Sql s(punchdb());
+            if (s.count(QStringLiteral("select count(*) from pg_stat_activity where datname = "
+                                       "current_database() and pid <> pg_backend_pid()")) == 0)
+                return;
+            QThread::msleep(100);
+        }
+        fail("a killed child's server connection did not end");
+    }
     bool on_server() const { return !database_.isEmpty(); }
     const QStringList& stations() const { return stations_; }
 
@@ -630,6 +648,7 @@ int kill_trials(Club& club, const Operation& op, int kills, QRandomGenerator& rn
             kid->waitForFinished(-1);
             ++killed;
         }
+        club.settle();
         const Left left = op.left();
         torn += left == Left::Torn;
         whole += left == Left::Whole || left == Left::Some;
