@@ -339,7 +339,7 @@ void register_run(const Case& k, Ctx& c, const char* side, int repetition) {
                                          k.setup(c);
                                          const double t0 = now_ms(CLOCK_MONOTONIC);
                                          const double c0 = now_ms(CLOCK_THREAD_CPUTIME_ID);
-                                         (station ? k.station : bare_side)(c);
+                                         measured(station ? k.station : bare_side, c);
                                          cpu += now_ms(CLOCK_THREAD_CPUTIME_ID) - c0;
                                          state.SetIterationTime((now_ms(CLOCK_MONOTONIC) - t0) /
                                                                 1000);
