@@ -310,6 +310,9 @@ struct Connection {
 
 namespace {
 
+// The property of a watched connection's driver that leads back to its Connection.
+constexpr const char* kConnectionProperty = "pw_connection";
+
 // Runs step, a statement's wait on c's server, watched.
 template <typename Step> auto watched(Connection& c, Step step) {
     const ServerWatch::Wait wait(c.watch, c.socket, c.server, c.patience);
@@ -693,6 +696,9 @@ void Db::open_connection() {
                 conn_->watch = kept_->watch();
                 conn_->server = server_.toUtf8();
                 conn_->patience = std::chrono::milliseconds(busy_timeout_ms_);
+                // So that rows read from a query outside the Db are watched too (fetch).
+                db.driver()->setProperty(kConnectionProperty,
+                                         QVariant::fromValue(std::weak_ptr<Connection>(conn_)));
             }
             setup();
         }
@@ -1146,6 +1152,13 @@ void Transaction::commit() {
 }
 
 bool fetch(QSqlQuery& q) {
+    // A row of a query on a watched server connection may have to come from a server that
+    // stopped answering; a whole answer is here already.
+    if (const QSqlDriver* driver = q.driver();
+        driver && driver->dbmsType() == QSqlDriver::PostgreSQL && q.isForwardOnly())
+        if (const std::shared_ptr<Connection> c =
+                driver->property(kConnectionProperty).value<std::weak_ptr<Connection>>().lock())
+            return fetch_on(*c, q);
     if (q.next())
         return true;
     if (q.lastError().isValid())

@@ -251,7 +251,8 @@ private:
     std::shared_ptr<Connection> conn_; // the one q_ runs on
 };
 
-// Moves q to its next row: false at the end, DbError when the engine failed on the way.
+// Moves q to its next row: false at the end, DbError when the engine failed on the way. A
+// row that has to come from a server that stopped answering fails as a statement would.
 bool fetch(QSqlQuery& q);
 
 // Removes every database connection that is still registered, kept's idle ones with them.

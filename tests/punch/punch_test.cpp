@@ -630,5 +630,35 @@ TEST(Server, AServerThatStopsAnsweringHoldsAPressOnlyBriefly) {
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0]["tckstatus"].toInt(), 1);
 }
+
+// Rows read one by one from a server that stops answering halfway through them end in the
+// same failure as a statement, after about the same wait, never as a shorter answer.
+TEST(Server, RowsFromAServerThatStopsAnsweringEndInAFailure) {
+    Terminal t;
+    if (t.env.server.isEmpty())
+        GTEST_SKIP() << "a server's connections only";
+    Relay relay(t.env.server);
+    t.start();
+    t.env.st.settings.database = relay.uri;
+    t.env.st.busy_timeout_ms = 1000;
+    Db db(t.env.punchdb(), DbMode::ReadOnly, t.env.st.db_access());
+    // Far more than the sockets between hold.
+    QSqlQuery q = db.run("select repeat('x', 1000) from pg_catalog.generate_series(1, 200000)");
+    ASSERT_TRUE(fetch(q));
+    relay.stop(30);
+    QElapsedTimer held;
+    held.start();
+    int rows = 1, code = 0;
+    try {
+        while (fetch(q))
+            ++rows;
+    } catch (const DbError& e) {
+        code = e.code();
+    }
+    EXPECT_LT(held.elapsed(), 10000);
+    EXPECT_EQ(code, 75);
+    EXPECT_LT(rows, 200000);
+    relay.resume();
+}
 } // namespace
 } // namespace pw
