@@ -44,6 +44,8 @@ void reporterror(Station& st, int code, const QString& description) {
 }
 
 void reporterror(Station& st, const DbError& e) {
+    if (e.code() == 75)
+        st.run.unreached_at = st.clock().now();
     reporterror(st, e.code(), e.description());
 }
 

@@ -47,6 +47,8 @@ struct RunState {
     int offline_waiting = 0;
     QDateTime next_copy;
     QDateTime next_forward;
+    // When the club last failed to answer (Code 75), invalid once it answered again.
+    QDateTime unreached_at;
 };
 
 // Answers of the range prompts, offered again as defaults by the next prompt.

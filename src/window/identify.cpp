@@ -34,13 +34,20 @@ QStringList waiting_lines() {
 }
 
 // What Ok reads, from the club or, when it cannot be reached, from the station's copy.
+// A club that failed to answer moments ago is not waited for again (the connect timeout at
+// every Ok of a queue): the copy answers until the club is tried again, by the tick or by an
+// Ok half a minute on.
 EmployeeReads read_who(Station& st, double number, const QString& password, bool& offline) {
+    if (!offline && lately_unreached(st) && punching_offline(st))
+        offline = true;
     if (offline)
         return read_local_employee(st, number, password);
     try {
         return read_employee(st, number, password);
     } catch (const DbError& e) {
         // The server gone: the copy answers instead.
+        if (e.code() == 75)
+            st.run.unreached_at = st.clock().now();
         if (e.code() != 75 || !punching_offline(st))
             throw;
     }

@@ -43,6 +43,11 @@ bool punching_offline(Station& st) {
     return true;
 }
 
+bool lately_unreached(const Station& st) {
+    return st.run.unreached_at.isValid() &&
+           st.clock().now() < st.run.unreached_at.addSecs(kForwardSecs);
+}
+
 void punch_offline(Station& st, Tclock& win, bool in) {
     const Session who = st.who;
     PunchScreen screen(
@@ -95,7 +100,7 @@ void offline_tick(Station& st, Tclock& win) {
         return;
     const QDateTime now = st.clock().now();
     if (!st.run.next_copy.isValid() && !st.run.next_forward.isValid())
-        count_waiting(st); // the first tick: punches an earlier run left waiting
+        count_waiting(st);        // the first tick: punches an earlier run left waiting
     show_offline_notice(st, win); // the spell may have begun at a person's Ok
     const bool away = st.run.offline_since.isValid() || st.run.offline_waiting > 0;
     QDateTime& next = away ? st.run.next_forward : st.run.next_copy;
@@ -121,11 +126,14 @@ void offline_tick(Station& st, Tclock& win) {
                                  .arg(sent.to_review));
             st.run.offline_since = QDateTime();
             st.run.offline_waiting = 0;
+            st.run.unreached_at = QDateTime();
             st.run.next_copy = now.addSecs(kCopySecs);
         }
         refresh_local_copy(st);
-    } catch (const DbError&) {
+    } catch (const DbError& e) {
         // Still out of reach, or busy: the next try comes.
+        if (e.code() == 75)
+            st.run.unreached_at = now;
     }
     showmessageline(st, win);
 }
