@@ -47,7 +47,8 @@ struct RunState {
     int offline_waiting = 0;
     QDateTime next_copy;
     QDateTime next_forward;
-    // When the club last failed to answer (Code 75), invalid once it answered again.
+    // When the club last failed to answer (Code 75): for half a minute from then Ok does
+    // not wait for it again. Invalid once the journal was sent on.
     QDateTime unreached_at;
 };
 
