@@ -44,9 +44,13 @@ void reporterror(Station& st, int code, const QString& description) {
 }
 
 void reporterror(Station& st, const DbError& e) {
-    if (e.code() == 75)
-        st.run.unreached_at = st.clock().now();
+    note_unreached(st, e);
     reporterror(st, e.code(), e.description());
+}
+
+void note_unreached(Station& st, const DbError& error) {
+    if (error.code() == 75)
+        st.run.unreached_at = st.clock().now();
 }
 
 void adminlog(Station& st, const QString& text) {

@@ -16,6 +16,9 @@ bool askyesno(Station& st, const QString& text, const QString& title);
 // in admlog.ini. Code 0 (no error) shows and logs nothing.
 void reporterror(Station& st, int code, const QString& description);
 void reporterror(Station& st, const DbError& error);
+// Notes when error is the club out of reach (75), so that Ok does not wait for it again at
+// once.
+void note_unreached(Station& st, const DbError& error);
 
 // Appends "MM-DD-YYYY-HH:MM:SS---" + text + CR LF to admlog.ini in the working folder.
 void adminlog(Station& st, const QString& text);

@@ -46,8 +46,7 @@ EmployeeReads read_who(Station& st, double number, const QString& password, bool
         return read_employee(st, number, password);
     } catch (const DbError& e) {
         // The server gone: the copy answers instead.
-        if (e.code() == 75)
-            st.run.unreached_at = st.clock().now();
+        note_unreached(st, e);
         if (e.code() != 75 || !punching_offline(st))
             throw;
     }

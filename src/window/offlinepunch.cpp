@@ -132,8 +132,7 @@ void offline_tick(Station& st, Tclock& win) {
         refresh_local_copy(st);
     } catch (const DbError& e) {
         // Still out of reach, or busy: the next try comes.
-        if (e.code() == 75)
-            st.run.unreached_at = now;
+        note_unreached(st, e);
     }
     showmessageline(st, win);
 }

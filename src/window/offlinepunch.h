@@ -15,8 +15,8 @@ class Tclock;
 // gone from the shared folder, or the server not answering): it has its copy. Marks the
 // spell's start.
 bool punching_offline(Station& st);
-// Whether the club failed to answer so lately that Ok should not wait for it again: until the
-// tick tries it next.
+// Whether the club failed to answer so lately (half a minute) that Ok should not wait for it
+// again.
 bool lately_unreached(const Station& st);
 
 // Journals who's punch in or out at the clock's time and shows what became of it.
