@@ -418,6 +418,7 @@ public:
     }
 
     ServerWatch* watch() { return &watch_; }
+    ServerAsk& ask() { return ask_; }
 
     std::vector<std::pair<QString, QString>> statements() const {
         std::vector<std::pair<QString, QString>> out;
@@ -437,6 +438,7 @@ public:
     }
 
 private:
+    ServerAsk ask_;
     ServerWatch watch_; // goes last, after every connection
     QHash<QString, std::vector<std::shared_ptr<Connection>>> idle_;
     QHash<QString, std::vector<std::weak_ptr<Connection>>> busy_; // worked on by a Db now
@@ -448,6 +450,12 @@ std::shared_ptr<ServerConnections> keep_server_connections() {
 
 std::vector<std::pair<QString, QString>> kept_statements(const ServerConnections& kept) {
     return kept.statements();
+}
+
+std::optional<bool> server_answers(const DbAccess& access, std::chrono::milliseconds patience) {
+    if (access.server.isEmpty() || !access.connections)
+        return true;
+    return access.connections->ask().answers(access.server.toUtf8(), patience);
 }
 
 QString database_server(const QString& path, const DbAccess& access) {

@@ -17,6 +17,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -80,6 +81,11 @@ std::shared_ptr<ServerConnections> keep_server_connections();
 // The statements prepared on kept's idle connections: each one's schema and text as the
 // server read it.
 std::vector<std::pair<QString, QString>> kept_statements(const ServerConnections& kept);
+
+// Whether the server of access answers at all, asked on another thread and waited for at most
+// patience: nullopt while the answer is still coming (a later call takes it). True without a
+// server or kept connections, and before the server driver was first loaded.
+std::optional<bool> server_answers(const DbAccess& access, std::chrono::milliseconds patience);
 
 // The server URI for a database path, or empty when it is a SQLite file.
 QString database_server(const QString& path, const DbAccess& access);

@@ -3,6 +3,7 @@
 #include "libpq.h"
 
 #include <sys/socket.h>
+#include <system_error>
 
 namespace pw {
 
@@ -11,7 +12,7 @@ namespace {
 // Whether anything answers at server within about two seconds (libpq's shortest wait). A
 // server that refuses the attempt, or a URI libpq cannot use, is there as far as the watch
 // can tell.
-bool answers(const QByteArray& server) {
+bool anything_answers(const QByteArray& server) {
     const LoadedLibpq libpq;
     const auto ping = libpq.function(PQpingParams, "PQpingParams");
     const char* const keywords[] = {"dbname", "connect_timeout", nullptr};
@@ -19,7 +20,38 @@ bool answers(const QByteArray& server) {
     return !ping || ping(keywords, values, 1) != PQPING_NO_RESPONSE;
 }
 
+// How long an answer that nobody took stays good.
+constexpr std::chrono::seconds kAnswerKept{5};
+
 } // namespace
+
+ServerAsk::~ServerAsk() {
+    if (ask_.valid())
+        ask_.wait();
+}
+
+std::optional<bool> ServerAsk::answers(const QByteArray& server,
+                                       std::chrono::milliseconds patience) {
+    using namespace std::chrono;
+    if (ask_.valid()) {
+        if (ask_.wait_for(server == server_ ? patience : 0ms) != std::future_status::ready)
+            return std::nullopt;
+        const Answer last = ask_.get();
+        if (server == server_ && steady_clock::now() - last.at < kAnswerKept)
+            return last.there;
+    }
+    server_ = server;
+    try {
+        ask_ = std::async(std::launch::async, [server] {
+            return Answer{anything_answers(server), steady_clock::now()};
+        });
+    } catch (const std::system_error&) {
+        return true; // no thread to ask on: the caller finds out itself, as it waits
+    }
+    if (ask_.wait_for(patience) != std::future_status::ready)
+        return std::nullopt;
+    return ask_.get().there;
+}
 
 ServerWatch::~ServerWatch() {
     {
@@ -95,7 +127,7 @@ void ServerWatch::run() {
         // Past its patience: the wait goes on only while the server answers.
         const QByteArray server = server_;
         lock.unlock();
-        const bool there = answers(server);
+        const bool there = anything_answers(server);
         lock.lock();
         if (ended())
             continue;

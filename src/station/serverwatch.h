@@ -14,7 +14,9 @@
 #include <QByteArray>
 #include <chrono>
 #include <condition_variable>
+#include <future>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace pw {
@@ -60,6 +62,30 @@ private:
     QByteArray server_;
     std::chrono::milliseconds patience_{0};
     std::chrono::steady_clock::time_point until_;
+};
+
+// Asks, on a thread of its own, whether anything answers at a server (as the watch does), so
+// that a caller waits for the answer only as long as it chooses: a server out of reach costs
+// the asking thread libpq's two seconds, never the caller.
+class ServerAsk {
+public:
+    ServerAsk() = default;
+    ~ServerAsk(); // waits for an ask still running, at most its two seconds
+    ServerAsk(const ServerAsk&) = delete;
+    ServerAsk& operator=(const ServerAsk&) = delete;
+
+    // Whether anything answers at server: the answer of the ask started by an earlier call,
+    // if it came lately, else of one started now, waited for at most patience. nullopt while
+    // the ask runs on; a later call takes its answer.
+    std::optional<bool> answers(const QByteArray& server, std::chrono::milliseconds patience);
+
+private:
+    struct Answer {
+        bool there = true;
+        std::chrono::steady_clock::time_point at;
+    };
+    std::future<Answer> ask_;
+    QByteArray server_; // what ask_ asks
 };
 
 } // namespace pw

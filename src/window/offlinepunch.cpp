@@ -14,6 +14,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <chrono>
+#include <optional>
 
 namespace pw {
 
@@ -21,6 +23,8 @@ namespace {
 
 constexpr int kCopySecs = 5 * 60; // the copy is refreshed this often while the club is reached
 constexpr int kForwardSecs = 30;  // the club is tried again this often while punches wait
+// How long the tick waits for the server's answer before it leaves it to a later tick.
+constexpr std::chrono::milliseconds kAskPatience{250};
 
 void count_waiting(Station& st) {
     try {
@@ -116,7 +120,16 @@ void offline_tick(Station& st, Tclock& win) {
     // Punches are sent on under the club's own rules only, never the defaults.
     if (!st.settings.payrules_loaded)
         return;
+    // A server is first asked on another thread whether it answers at all: one out of reach
+    // then holds the waiting screen a moment, not the seconds a connection would wait for it.
+    const std::optional<bool> answers = server_answers(st.db_access(), kAskPatience);
+    if (!answers) {
+        next = now; // the answer is taken at a later tick
+        return;
+    }
     try {
+        if (!*answers)
+            throw DbError(75, QStringLiteral("The database server does not answer."));
         if (away) {
             const Forwarded sent = forward_journal(st);
             if (sent.sent > 0)
