@@ -48,8 +48,10 @@ struct RunState {
     QDateTime next_copy;
     QDateTime next_forward;
     // When the club last failed to answer (Code 75): for half a minute from then Ok does
-    // not wait for it again. Invalid once the journal was sent on.
+    // not wait for it again. Invalid once the journal was sent on or the server answered.
     QDateTime unreached_at;
+    // While the club is reached: when its server is next asked whether it still answers.
+    QDateTime next_ask;
 };
 
 // Answers of the range prompts, offered again as defaults by the next prompt.

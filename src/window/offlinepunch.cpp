@@ -26,6 +26,27 @@ constexpr int kForwardSecs = 30;  // the club is tried again this often while pu
 // How long the tick waits for the server's answer before it leaves it to a later tick.
 constexpr std::chrono::milliseconds kAskPatience{250};
 
+// What the tick makes of a server that did not answer its ask.
+DbError no_answer() {
+    return DbError(75, QStringLiteral("The database server does not answer."));
+}
+
+// While the club is reached, its server is asked every half minute whether it still answers,
+// never waiting for the answer: an Ok after the server went away then goes to the copy at
+// once instead of waiting to find out, and one after it came back tries it again.
+void keep_asking(Station& st, const QDateTime& now) {
+    if (st.settings.database.isEmpty() || (st.run.next_ask.isValid() && now < st.run.next_ask))
+        return;
+    const std::optional<bool> answers = server_answers(st.db_access(), {});
+    if (!answers)
+        return; // taken at a later tick
+    st.run.next_ask = now.addSecs(kForwardSecs);
+    if (*answers)
+        st.run.unreached_at = QDateTime();
+    else
+        note_unreached(st, no_answer());
+}
+
 void count_waiting(Station& st) {
     try {
         st.run.offline_waiting = punches_waiting(st);
@@ -108,8 +129,11 @@ void offline_tick(Station& st, Tclock& win) {
     show_offline_notice(st, win); // the spell may have begun at a person's Ok
     const bool away = st.run.offline_since.isValid() || st.run.offline_waiting > 0;
     QDateTime& next = away ? st.run.next_forward : st.run.next_copy;
-    if (next.isValid() && now < next)
+    if (next.isValid() && now < next) {
+        if (!away)
+            keep_asking(st, now);
         return;
+    }
     next = now.addSecs(away ? kForwardSecs : kCopySecs);
     checksuite(st);
     if (st.settings.suitemissing == 1) {
@@ -129,7 +153,7 @@ void offline_tick(Station& st, Tclock& win) {
     }
     try {
         if (!*answers)
-            throw DbError(75, QStringLiteral("The database server does not answer."));
+            throw no_answer();
         if (away) {
             const Forwarded sent = forward_journal(st);
             if (sent.sent > 0)
