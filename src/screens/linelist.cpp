@@ -9,8 +9,11 @@ namespace pw {
 
 namespace {
 
-// Rows read from a source at once: a few screens, one read per scroll of that much.
-constexpr int kBlockRows = 256;
+// Rows read from a source at once for the view: a few screens, one read per scroll of that
+// much. The view also samples a line far down for its width, which costs one such read.
+constexpr int kBlockRows = 64;
+// Rows read at once when every line is wanted (printing).
+constexpr int kAllRows = 1024;
 
 // Draws a line as plain text on the list's own font and colours, the selected one on the
 // highlight. The style's item drawing (decoration, check box, eliding, focus frame) has
@@ -71,6 +74,8 @@ QVariant LineModel::data(const QModelIndex& index, int role) const {
 QString LineModel::line(int row) const {
     if (row < 0 || row >= sourced())
         return lines_.value(row - sourced());
+    if (row < head_.size())
+        return head_[row];
     const int block = row / per_row_ / kBlockRows;
     if (block != block_) {
         const int first = block * kBlockRows;
@@ -82,12 +87,12 @@ QString LineModel::line(int row) const {
 
 QStringList LineModel::lines() const {
     QStringList all;
-    for (int first = 0; first < rows_; first += kBlockRows) {
-        const QStringList block = source_->lines(first, std::min(kBlockRows, rows_ - first));
+    for (int first = 0; first < rows_; first += kAllRows) {
+        const QStringList block = source_->lines(first, std::min(kAllRows, rows_ - first));
         all += block;
         // A block that could not be read whole still takes its place.
         for (qsizetype i = block.size();
-             i < qsizetype(std::min(kBlockRows, rows_ - first)) * per_row_; ++i)
+             i < qsizetype(std::min(kAllRows, rows_ - first)) * per_row_; ++i)
             all << QString();
     }
     return all + lines_;
@@ -109,19 +114,21 @@ void LineModel::clear() {
     rows_ = per_row_ = 0;
     block_ = -1;
     block_lines_.clear();
+    head_.clear();
     lines_.clear();
     lines_.squeeze(); // a long report's lines go back to the system
     endResetModel();
 }
 
 void LineModel::show_rows(std::unique_ptr<LineSource> source, int rows, int per_row,
-                          const QStringList& tail) {
+                          const QStringList& tail, const QStringList& head) {
     beginResetModel();
     source_ = std::move(source);
     rows_ = source_ && per_row > 0 ? rows : 0;
     per_row_ = rows_ > 0 ? per_row : 0;
     block_ = -1;
     block_lines_.clear();
+    head_ = head.mid(0, std::min(head.size(), qsizetype(sourced())));
     lines_ = tail;
     lines_.squeeze();
     endResetModel();

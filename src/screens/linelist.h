@@ -32,9 +32,11 @@ public:
     // Adds the lines at the end, announced to views as one insertion.
     void append(const QStringList& lines);
     void clear();
-    // Shows rows × per_row lines of source, then tail, in place of everything shown.
+    // Shows rows × per_row lines of source, then tail, in place of everything shown. head
+    // holds the lines of the first rows when they were made already: those rows are not read
+    // from the source to be shown.
     void show_rows(std::unique_ptr<LineSource> source, int rows, int per_row,
-                   const QStringList& tail);
+                   const QStringList& tail, const QStringList& head = {});
     int count() const { return sourced() + int(lines_.size()); }
     // The line at row; an empty text outside the list.
     QString line(int row) const;
@@ -47,6 +49,7 @@ private:
     int rows_ = 0;
     int per_row_ = 0;
     QList<QString> lines_; // after the source's
+    QStringList head_;     // the first of the source's lines, made before it was shown
     // The block of the source's lines read last.
     mutable int block_ = -1;
     mutable QStringList block_lines_;

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemModelTester>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace pw {
 namespace {
@@ -33,20 +34,35 @@ TEST(LineList, ModelKeepsItsPromisesToViews) {
             return out;
         }
     };
-    list.model_lines().show_rows(std::make_unique<Rows>(), 600, 2, {"end"});
-    EXPECT_EQ(list.count(), 1201);
+    list.model_lines().show_rows(std::make_unique<Rows>(), 1100, 2, {"end"});
+    EXPECT_EQ(list.count(), 2201);
     const QStringList all = list.texts();
-    ASSERT_EQ(all.size(), 1201);
-    for (int row : {0, 255, 256, 299, 599})
+    ASSERT_EQ(all.size(), 2201);
+    for (int row : {0, 63, 64, 299, 1099})
         EXPECT_EQ(list.text(2 * row + 1), QString("%1b").arg(row));
     EXPECT_EQ(list.text(600), QString());
     EXPECT_EQ(all[600], QString());
-    EXPECT_EQ(all[1198], "599a");
-    EXPECT_EQ(list.text(1200), "end");
+    EXPECT_EQ(all[2198], "1099a");
+    EXPECT_EQ(list.text(2200), "end");
     list.addItem("more");
-    EXPECT_EQ(list.text(1201), "more");
+    EXPECT_EQ(list.text(2201), "more");
     list.clear();
     EXPECT_EQ(list.count(), 0);
+
+    // Lines made already for the top rows are shown as they are: the source is read only for
+    // the rows beyond them.
+    struct Counted : Rows {
+        mutable int reads = 0;
+        QStringList lines(int first, int count) const override {
+            ++reads;
+            return Rows::lines(first, count);
+        }
+    };
+    auto counted = std::make_unique<Counted>();
+    const Counted& source = *counted;
+    list.model_lines().show_rows(std::move(counted), 600, 2, {"end"}, {"0A", "0B", "1A", "1B"});
+    EXPECT_EQ(std::tuple(list.text(0), list.text(3), source.reads), std::tuple("0A", "1B", 0));
+    EXPECT_EQ(std::tuple(list.text(4), source.reads), std::tuple("2a", 1));
 }
 
 } // namespace
