@@ -128,7 +128,7 @@ void LineModel::show_rows(std::unique_ptr<LineSource> source, int rows, int per_
     per_row_ = rows_ > 0 ? per_row : 0;
     block_ = -1;
     block_lines_.clear();
-    head_ = head.mid(0, std::min(head.size(), qsizetype(sourced())));
+    head_ = head.mid(0, sourced());
     lines_ = tail;
     lines_.squeeze();
     endResetModel();

@@ -26,9 +26,16 @@ constexpr int kForwardSecs = 30;  // the club is tried again this often while pu
 // How long the tick waits for the server's answer before it leaves it to a later tick.
 constexpr std::chrono::milliseconds kAskPatience{250};
 
-// What the tick makes of a server that did not answer its ask.
-DbError no_answer() {
-    return DbError(75, QStringLiteral("The database server does not answer."));
+// Asks whether the club's server answers (server_answers) and notes what it said: silence
+// notes the club out of reach, an answer clears that note. nullopt while the answer is
+// coming; true at once on SQLite files.
+std::optional<bool> ask_server(Station& st, std::chrono::milliseconds patience) {
+    const std::optional<bool> answers = server_answers(st.db_access(), patience);
+    if (answers && !*answers)
+        note_unreached(st, DbError(75, QStringLiteral("The database server does not answer.")));
+    else if (answers && !st.settings.database.isEmpty())
+        st.run.unreached_at = QDateTime();
+    return answers;
 }
 
 // While the club is reached, its server is asked every half minute whether it still answers,
@@ -37,14 +44,31 @@ DbError no_answer() {
 void keep_asking(Station& st, const QDateTime& now) {
     if (st.settings.database.isEmpty() || (st.run.next_ask.isValid() && now < st.run.next_ask))
         return;
-    const std::optional<bool> answers = server_answers(st.db_access(), {});
-    if (!answers)
-        return; // taken at a later tick
-    st.run.next_ask = now.addSecs(kForwardSecs);
-    if (*answers)
-        st.run.unreached_at = QDateTime();
-    else
-        note_unreached(st, no_answer());
+    if (ask_server(st, {})) // else taken at a later tick
+        st.run.next_ask = now.addSecs(kForwardSecs);
+}
+
+// The tick's try of a club that answers: the journal sent on while punches wait, then the
+// copy refreshed. A failure only notes it: the next try comes.
+void try_club(Station& st, bool away, const QDateTime& now) {
+    try {
+        if (away) {
+            const Forwarded sent = forward_journal(st);
+            if (sent.sent > 0)
+                adminlog(st, QStringLiteral("Sent on %1 made while the club could not be "
+                                            "reached, %2 of them for a manager's review")
+                                 .arg(punch_count_text(sent.sent))
+                                 .arg(sent.to_review));
+            st.run.offline_since = QDateTime();
+            st.run.offline_waiting = 0;
+            st.run.unreached_at = QDateTime();
+            st.run.next_copy = now.addSecs(kCopySecs);
+        }
+        refresh_local_copy(st);
+    } catch (const DbError& e) {
+        // Still out of reach, or busy.
+        note_unreached(st, e);
+    }
 }
 
 void count_waiting(Station& st) {
@@ -146,31 +170,13 @@ void offline_tick(Station& st, Tclock& win) {
         return;
     // A server is first asked on another thread whether it answers at all: one out of reach
     // then holds the waiting screen a moment, not the seconds a connection would wait for it.
-    const std::optional<bool> answers = server_answers(st.db_access(), kAskPatience);
+    const std::optional<bool> answers = ask_server(st, kAskPatience);
     if (!answers) {
         next = now; // the answer is taken at a later tick
         return;
     }
-    try {
-        if (!*answers)
-            throw no_answer();
-        if (away) {
-            const Forwarded sent = forward_journal(st);
-            if (sent.sent > 0)
-                adminlog(st, QStringLiteral("Sent on %1 made while the club could not be "
-                                            "reached, %2 of them for a manager's review")
-                                 .arg(punch_count_text(sent.sent))
-                                 .arg(sent.to_review));
-            st.run.offline_since = QDateTime();
-            st.run.offline_waiting = 0;
-            st.run.unreached_at = QDateTime();
-            st.run.next_copy = now.addSecs(kCopySecs);
-        }
-        refresh_local_copy(st);
-    } catch (const DbError& e) {
-        // Still out of reach, or busy: the next try comes.
-        note_unreached(st, e);
-    }
+    if (*answers)
+        try_club(st, away, now);
     showmessageline(st, win);
 }
 
