@@ -8,7 +8,8 @@
 // "ratio_pg NAME X.XX" and "pg_ms NAME".
 //
 //   bench_punchwell                 both clubs (QUICK=1 in the environment: the 100k club)
-//   bench_punchwell --once NAME SIDE ROWS   one warm run of one side, e.g. under callgrind
+//   bench_punchwell --once NAME SIDE ROWS   one warm run of one side (station, sqlite, or on
+//                                           the server station_pg, libpq), e.g. under callgrind
 #include "baseline.h"
 #include "club.h"
 #include "pgbaseline.h"
@@ -464,6 +465,17 @@ QByteArray line_of(const QByteArray& out, const char* key) {
 
 } // namespace
 
+// A fresh database "pwbench" of the server PW_TEST_DATABASE names, holding a copy of the
+// club's shared databases; its address, empty when that failed.
+QString server_copy(const Club& club) {
+    const QString admin = qEnvironmentVariable("PW_TEST_DATABASE");
+    QUrl url(admin);
+    url.setPath(QStringLiteral("/pwbench"));
+    pw::server_exec(admin, QStringLiteral("drop database if exists pwbench with (force)"));
+    pw::server_exec(admin, QStringLiteral("create database pwbench"));
+    return suite::copy_to_server(club.root, url.toString()) ? url.toString() : QString();
+}
+
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -476,11 +488,18 @@ int main(int argc, char** argv) {
     if (args.value(1) == "--year")
         return child_year(args.value(2).toInt(), args.value(3) == "station");
     if (args.value(1) == "--once") {
-        Ctx c(make_club(bench_data(), args.value(4).toInt()));
-        restore_punches(c.club);
+        Club club = make_club(bench_data(), args.value(4).toInt());
+        restore_punches(club);
+        // station_pg and libpq: on a copy of the club on the server of PW_TEST_DATABASE.
+        const bool on_server = args.value(3) == "station_pg" || args.value(3) == "libpq";
+        const QString url = on_server ? server_copy(club) : QString();
+        if (on_server && url.isEmpty())
+            return 1;
+        Ctx c(std::move(club), url);
         for (const Case& k : cases())
             if (args.value(2) == k.name) {
-                const auto& side = args.value(3) == "station" ? k.station : k.bare;
+                const bool station = args.value(3).startsWith("station");
+                const auto& side = station ? k.station : on_server ? k.bare_server : k.bare;
                 // A first run warms what the benchmark's repetitions find warm.
                 k.setup(c);
                 side(c);
@@ -514,13 +533,10 @@ int main(int argc, char** argv) {
     if (!admin.isEmpty()) {
         std::printf("the club of %d punches on the server...\n", sizes.front());
         std::fflush(stdout);
-        QUrl url(admin);
-        url.setPath(QStringLiteral("/pwbench"));
-        pw::server_exec(admin, QStringLiteral("drop database if exists pwbench with (force)"));
-        pw::server_exec(admin, QStringLiteral("create database pwbench"));
-        if (!suite::copy_to_server(ctxs.front()->club.root, url.toString()))
+        const QString url = server_copy(ctxs.front()->club);
+        if (url.isEmpty())
             return 1;
-        pg = std::make_unique<Ctx>(ctxs.front()->club, url.toString());
+        pg = std::make_unique<Ctx>(ctxs.front()->club, url);
         for (const Case& k : cases())
             if (k.bare_server)
                 for (int i = 1; i <= k.repetitions; ++i)
