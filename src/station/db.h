@@ -253,6 +253,7 @@ private:
     QSqlQuery q_;
     sqlite3_stmt* stmt_ = nullptr; // the statement q_ holds, when on SQLite
     bool direct_ = false;          // the started query's rows come from stmt_
+    int columns_ = 0;              // the started query's columns, when not direct
     const Db* db_;
     std::shared_ptr<Connection> conn_; // the one q_ runs on
 };

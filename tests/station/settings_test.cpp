@@ -250,5 +250,38 @@ TEST(Db, ErrorsGetTheStationsCodesRollBackAndShowTheCodesBox) {
             .endsWith("\n\n\r\n12-31-2004-23:59:58---Code 53 - Could not find file.\n\n\r\n"));
 }
 
+// A statement run row after row binds its values itself, and stores each as the driver would:
+// the same type and value in a column of every kind, for every type the drivers give.
+TEST(Db, RowsBoundDirectlyAreStoredAsTheDriverStoresThem) {
+    test::TestEnv env;
+    Db db(env.tmp.filePath("bound.db"), DbMode::Create, DbAccess{});
+    db.run("create table t (way, a, b integer, c text, d real)");
+    const QVariantList values{qulonglong(20261207),
+                              QString("Caf\u00e9 \U0001F600"),
+                              QString(""),
+                              QString(),
+                              7,
+                              qlonglong(-8),
+                              2.5};
+    RowStatement direct(db, "insert into t values ('direct', ?, ?, ?, ?)");
+    for (const QVariant& v : values) {
+        SCOPED_TRACE(v.typeName());
+        db.run("insert into t values ('driver', ?, ?, ?, ?)", {v, v, v, v});
+        direct.run({v, v, v, v});
+        QStringList stored;
+        for (QSqlQuery q = db.run("select way, typeof(a), a, typeof(b), b, typeof(c), c, "
+                                  "typeof(d), d from t order by way");
+             fetch(q);) {
+            QStringList row;
+            for (int i = 1; i < 9; ++i)
+                row << q.value(i).toString();
+            stored << row.join('|');
+        }
+        ASSERT_EQ(stored.size(), 2);
+        EXPECT_EQ(stored[0], stored[1]);
+        db.run("delete from t");
+    }
+}
+
 } // namespace
 } // namespace pw
