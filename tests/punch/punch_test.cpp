@@ -124,14 +124,18 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
                          c.holidays_in ? c.holidays_in : "0101,1225\r\n");
         if (*c.worked)
             t.worked(QString(c.worked).left(8).toInt(), QString(c.worked).mid(9).toDouble());
+        const QStringList i = QString(c.in).split(' '), o = QString(c.out).split(' ');
+        const QString timein = QString(c.in_at).mid(11, 8), timeout = QString(c.out_at).mid(11, 8);
+        // What was kept of an earlier punch by the same key, since deleted, gives way.
+        ASSERT_TRUE(t.env.exec(t.env.punchdb(),
+                               QString("insert into punchzone values (9, %1, '%2', 10, 0, 50400, "
+                                       "50400)")
+                                   .arg(i[0], timein)));
         t.env.clock.set(c.in_at);
         t.start_login();
         t.env.dialogs.answers << "Yes";
         t.click("cmdpunchin");
         clearscreen(t.env.st, t.win);
-
-        const QStringList i = QString(c.in).split(' '), o = QString(c.out).split(' ');
-        const QString timein = QString(c.in_at).mid(11, 8), timeout = QString(c.out_at).mid(11, 8);
         const QVariantMap in =
             merged(test::kOpenPunch,
                    fields(QString("indate=%1 timein=%2 adjtimein=%3").arg(i[0], timein, i[1])));
