@@ -20,7 +20,7 @@ Server::~Server() {
     PQfinish(conn_);
 }
 
-pg_result* Server::run(const QByteArray& sql, const QVariantList& values) {
+QByteArray Server::prepared(const QByteArray& sql) {
     auto it = prepared_.find(sql);
     if (it == prepared_.end()) {
         const QByteArray name = "s" + QByteArray::number(prepared_.size());
@@ -31,14 +31,49 @@ pg_result* Server::run(const QByteArray& sql, const QVariantList& values) {
             throw std::runtime_error(std::string("prepare: ") + PQerrorMessage(conn_));
         it = prepared_.insert(sql, name);
     }
+    return *it;
+}
+
+namespace {
+
+// The values as libpq takes them: text, a null pointer for null.
+struct Params {
+    explicit Params(const QVariantList& values) {
+        for (const QVariant& v : values)
+            text.push_back(v.isNull() ? QByteArray() : v.toString().toUtf8());
+        for (qsizetype i = 0; i < values.size(); ++i)
+            pointers.push_back(values[i].isNull() ? nullptr : text[size_t(i)].constData());
+    }
     std::vector<QByteArray> text;
-    std::vector<const char*> params;
-    for (const QVariant& v : values)
-        text.push_back(v.isNull() ? QByteArray() : v.toString().toUtf8());
-    for (qsizetype i = 0; i < values.size(); ++i)
-        params.push_back(values[i].isNull() ? nullptr : text[size_t(i)].constData());
-    PGresult* r = PQexecPrepared(conn_, it->constData(), int(params.size()), params.data(), nullptr,
-                                 nullptr, 0);
+    std::vector<const char*> pointers;
+};
+
+} // namespace
+
+void Server::each_row(const QByteArray& sql, const QVariantList& values,
+                      const std::function<void(const pg_result*)>& row) {
+    const Params params(values);
+    if (!PQsendQueryPrepared(conn_, prepared(sql).constData(), int(params.pointers.size()),
+                             params.pointers.data(), nullptr, nullptr, 0) ||
+        !PQsetSingleRowMode(conn_))
+        throw std::runtime_error(std::string("send: ") + PQerrorMessage(conn_));
+    std::string failed;
+    while (PGresult* r = PQgetResult(conn_)) {
+        const ExecStatusType status = PQresultStatus(r);
+        if (status == PGRES_SINGLE_TUPLE)
+            row(r);
+        else if (status != PGRES_TUPLES_OK)
+            failed = PQerrorMessage(conn_);
+        PQclear(r);
+    }
+    if (!failed.empty())
+        throw std::runtime_error("exec: " + failed);
+}
+
+pg_result* Server::run(const QByteArray& sql, const QVariantList& values) {
+    const Params params(values);
+    PGresult* r = PQexecPrepared(conn_, prepared(sql).constData(), int(params.pointers.size()),
+                                 params.pointers.data(), nullptr, nullptr, 0);
     const ExecStatusType status = PQresultStatus(r);
     if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
         PQclear(r);
@@ -144,50 +179,56 @@ void report(Server& s, const bare::Paths& p, const QString& sql, const QVariantL
     sqlite3_open_v2(p.work.toUtf8().constData(), &work, SQLITE_OPEN_READWRITE, nullptr);
     sqlite3_exec(work, "pragma synchronous = off; pragma journal_mode = memory; begin immediate",
                  nullptr, nullptr, nullptr);
-    PGresult* rows = s.run(server_sql(sql, QStringLiteral("punchclk")), binds);
-    const int columns = std::min(PQnfields(rows), 29); // the server's rowid is not copied
-    QByteArray marks = "?";
-    for (int c = 1; c < columns; ++c)
-        marks += ",?";
-    sqlite3_stmt* copy = nullptr;
-    sqlite3_prepare_v2(work, "insert into punch values (" + marks + ")", -1, &copy, nullptr);
-    const int empid = PQfnumber(rows, "tckempid");
-    const int indate = PQfnumber(rows, "tckindate"), timein = PQfnumber(rows, "tcktimein"),
-              adjtimein = PQfnumber(rows, "tckadjtimein"),
-              breaktime = PQfnumber(rows, "tckbreaktime"),
-              breakreduction = PQfnumber(rows, "tckbreakreduction"),
-              reghours = PQfnumber(rows, "tckreghours");
-    // Every name in one statement: cheaper on a server than a round trip per employee.
-    QHash<QByteArray, QByteArray> names;
+    // Every name in one statement: cheaper on a server than a round trip per employee. Read
+    // before the rows, which then come while the earlier ones are copied.
+    // The names stay in the server's answer, found by the employee's row there.
     PGresult* all = s.run(kNames, {});
-    for (int r = 0; r < PQntuples(all); ++r) {
-        const QByteArray id = PQgetvalue(all, r, 0);
-        if (!names.contains(id))
-            names.insert(id, QByteArray(PQgetvalue(all, r, 1)) + ' ' + PQgetvalue(all, r, 2));
-    }
-    PQclear(all);
-    for (int r = 0; r < PQntuples(rows); ++r) {
-        const QByteArray id = PQgetvalue(rows, r, empid);
-        (void)names.value(id); // the name each row shows, as the station finds it
+    QHash<double, int> names;
+    names.reserve(PQntuples(all));
+    for (int r = PQntuples(all) - 1; r >= 0; --r)
+        names.insert(std::atof(PQgetvalue(all, r, 0)), r); // the first row of a number stays
+    sqlite3_stmt* copy = nullptr;
+    int columns = 0, empid = -1, indate = -1, timein = -1, adjtimein = -1, breaktime = -1,
+        breakreduction = -1, reghours = -1;
+    s.each_row(server_sql(sql, QStringLiteral("punchclk")), binds, [&](const PGresult* row) {
+        if (!copy) {
+            columns = std::min(PQnfields(row), 29); // the server's rowid is not copied
+            QByteArray marks = "?";
+            for (int c = 1; c < columns; ++c)
+                marks += ",?";
+            sqlite3_prepare_v2(work, "insert into punch values (" + marks + ")", -1, &copy,
+                               nullptr);
+            empid = PQfnumber(row, "tckempid");
+            indate = PQfnumber(row, "tckindate");
+            timein = PQfnumber(row, "tcktimein");
+            adjtimein = PQfnumber(row, "tckadjtimein");
+            breaktime = PQfnumber(row, "tckbreaktime");
+            breakreduction = PQfnumber(row, "tckbreakreduction");
+            reghours = PQfnumber(row, "tckreghours");
+        }
+        // The name each row shows, as the station finds it.
+        const int named = names.value(std::atof(PQgetvalue(row, 0, empid)), -1);
+        if (named >= 0)
+            (void)PQgetvalue(all, named, 1), (void)PQgetvalue(all, named, 2);
         sqlite3_reset(copy);
         for (int c = 0; c < columns; ++c) {
-            if (PQgetisnull(rows, r, c))
+            if (PQgetisnull(row, 0, c))
                 sqlite3_bind_null(copy, c + 1);
             else
-                sqlite3_bind_text(copy, c + 1, PQgetvalue(rows, r, c), PQgetlength(rows, r, c),
+                sqlite3_bind_text(copy, c + 1, PQgetvalue(row, 0, c), PQgetlength(row, 0, c),
                                   SQLITE_STATIC);
         }
         if (so_far && reghours >= 0) {
-            const int in = PQgetisnull(rows, r, adjtimein) ? timein : adjtimein;
+            const int in = PQgetisnull(row, 0, adjtimein) ? timein : adjtimein;
             sqlite3_bind_double(copy, reghours + 1,
-                                bare::so_far_hours(*so_far, std::atoi(PQgetvalue(rows, r, indate)),
-                                                   PQgetvalue(rows, r, in),
-                                                   std::atof(PQgetvalue(rows, r, breaktime)),
-                                                   std::atof(PQgetvalue(rows, r, breakreduction))));
+                                bare::so_far_hours(*so_far, std::atoi(PQgetvalue(row, 0, indate)),
+                                                   PQgetvalue(row, 0, in),
+                                                   std::atof(PQgetvalue(row, 0, breaktime)),
+                                                   std::atof(PQgetvalue(row, 0, breakreduction))));
         }
         sqlite3_step(copy);
-    }
-    PQclear(rows);
+    });
+    PQclear(all);
     sqlite3_finalize(copy);
     sqlite3_exec(work, "commit", nullptr, nullptr, nullptr);
     sqlite3_close_v2(work);

@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QString>
 #include <QVariantList>
+#include <functional>
 
 struct pg_conn;
 struct pg_result;
@@ -28,8 +29,15 @@ public:
     pg_result* run(const QByteArray& sql, const QVariantList& values = {});
     // The same, the result let go of.
     void exec(const QByteArray& sql, const QVariantList& values = {});
+    // Runs it the same way with its rows handed to row one at a time, as they come from the
+    // server; row's result is freed after it returns. Throws on failure.
+    void each_row(const QByteArray& sql, const QVariantList& values,
+                  const std::function<void(const pg_result*)>& row);
 
 private:
+    // The prepared statement's name for sql, prepared at its first use.
+    QByteArray prepared(const QByteArray& sql);
+
     pg_conn* conn_ = nullptr;
     QHash<QByteArray, QByteArray> prepared_; // statement name by text
 };
@@ -41,8 +49,8 @@ void identify(Server& s, int employee);
 void punch_in(Server& s, int employee, int job, int date, const QString& time);
 void punch_out(Server& s, int employee, int job, int week_from, int week_to);
 // The report query on the server's punch table (the station's text), each employee's name
-// looked up once, every row copied into the local work database in one transaction; with
-// so_far, each with its hours so far.
+// looked up once, its rows taken as they come and each copied into the local work database in one
+// transaction; with so_far, each with its hours so far.
 void report(Server& s, const bare::Paths& p, const QString& sql, const QVariantList& binds,
             const std::optional<bare::SoFar>& so_far = {});
 
