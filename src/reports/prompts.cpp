@@ -190,27 +190,32 @@ std::optional<QString> EmployeeNames::name(double number, const QString& text) {
     const std::optional<QVariantList> row = lookup_.row({number});
     if (!row)
         return std::nullopt;
-    return name_of({row->at(0), row->at(1)}, text);
+    return name_of(row->at(0), row->at(1), text);
 }
 
-QString EmployeeNames::name_of(const std::pair<QVariant, QVariant>& parts, const QString& text) {
-    const auto& [first, last] = parts;
+QString EmployeeNames::name_of(const QVariant& first, const QVariant& last, const QString& text) {
     QString name = first.isNull() ? text : first.toString().trimmed();
     if (!last.isNull())
         name += u' ' + last.toString().trimmed();
     return name;
 }
 
-QHash<double, std::pair<QVariant, QVariant>> EmployeeNames::all(Db& empdb) {
-    QHash<double, std::pair<QVariant, QVariant>> parts;
-    QSqlQuery rows = empdb.run_whole(
-        QStringLiteral("select empid, empfname, emplname from empinfo order by empid"));
-    while (fetch(rows)) {
-        const double number = rows.value(0).toDouble();
-        if (!parts.contains(number))
-            parts.insert(number, {rows.value(1), rows.value(2)});
+AllEmployeeNames::AllEmployeeNames(Db& empdb)
+    : rows_(empdb.run_whole(
+          QStringLiteral("select empid, empfname, emplname from empinfo order by empid"))) {
+    // Only the numbers are read now: a report names few of the employees.
+    for (int row = 0; fetch(rows_); ++row) {
+        const double number = rows_.value(0).toDouble();
+        if (!at_.contains(number))
+            at_.insert(number, row);
     }
-    return parts;
+}
+
+std::optional<QString> AllEmployeeNames::name(double number, const QString& text) {
+    const auto it = at_.constFind(number);
+    if (it == at_.cend() || !rows_.seek(*it))
+        return std::nullopt;
+    return EmployeeNames::name_of(rows_.value(1), rows_.value(2), text);
 }
 
 QString check_employee_number(Station& st, const QString& text) {

@@ -60,13 +60,24 @@ public:
     explicit EmployeeNames(Db& empdb);
     // nullopt for a number no employee has.
     std::optional<QString> name(double number, const QString& text);
-    // Every employee's name parts at once (first name, last name), by number; of numbers held
-    // twice, the first. name_of makes the name from them, as name does.
-    static QHash<double, std::pair<QVariant, QVariant>> all(Db& empdb);
-    static QString name_of(const std::pair<QVariant, QVariant>& parts, const QString& text);
+    // The name from its parts (first name, last name), as name makes it.
+    static QString name_of(const QVariant& first, const QVariant& last, const QString& text);
 
 private:
     RowStatement lookup_;
+};
+
+// Every employee's name read at once, in one statement on an open employee database, which
+// stays open while names are asked for; each name is made when first asked for.
+class AllEmployeeNames {
+public:
+    explicit AllEmployeeNames(Db& empdb);
+    // As EmployeeNames::name; of numbers held twice, the first.
+    std::optional<QString> name(double number, const QString& text);
+
+private:
+    QSqlQuery rows_;
+    QHash<double, int> at_; // each number's first row
 };
 // What the check answers for a number without employee: "Invalid employee number!", kRedo.
 QString invalid_employee(Station& st);

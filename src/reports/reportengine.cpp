@@ -92,8 +92,8 @@ public:
         : st_(st) {
         if (rows.backend() != Backend::PostgreSQL)
             return;
-        Db empdb(st_.path(st_.settings.empdb), DbMode::ReadOnly, st_.db_access());
-        all_ = EmployeeNames::all(empdb);
+        db_.emplace(st_.path(st_.settings.empdb), DbMode::ReadOnly, st_.db_access());
+        all_.emplace(*db_);
     }
 
     // nullopt for a number no employee has.
@@ -105,12 +105,8 @@ public:
         const double number = checked_number(text);
         if (number == 0)
             return *known_.insert(empid, text);
-        if (all_) {
-            const auto parts = all_->constFind(number);
-            return *known_.insert(empid, parts == all_->cend()
-                                             ? std::nullopt
-                                             : std::optional(EmployeeNames::name_of(*parts, text)));
-        }
+        if (all_)
+            return *known_.insert(empid, all_->name(number, text));
         if (!db_) {
             db_.emplace(st_.path(st_.settings.empdb), DbMode::ReadOnly, st_.db_access());
             lookup_.emplace(*db_);
@@ -121,8 +117,8 @@ public:
 
 private:
     Station& st_;
-    std::optional<QHash<double, std::pair<QVariant, QVariant>>> all_;
     std::optional<Db> db_;
+    std::optional<AllEmployeeNames> all_; // on a server, read on db_
     std::optional<EmployeeNames> lookup_;
     QHash<double, std::optional<QString>> known_; // by the row's employee number
 };

@@ -247,6 +247,9 @@ TEST_F(MenuScreen, ManagerReportsSelectTheirRangesWithBoundValues) {
              "8, 20040524, '22:00:00', 2, 20040525, '06:10:00'",
              "99, 20040524, '07:00:00', 2, 0, null", "7, 20040430, '08:00:00', 3, 0, null",
              "99, 20040501, '08:00:00', 2, 0, null"});
+    // Of an employee number held twice, the first row names it.
+    ASSERT_TRUE(env.exec(env.empdb(), "insert into empinfo (empid, empfname, emplname) values "
+                                      "(7, 'Later', 'Row')"));
     open_manager();
     const struct {
         int index;
