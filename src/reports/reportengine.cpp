@@ -280,7 +280,6 @@ int fill(Station& st, LineList& list, int index, const ReportQuery& query, bool 
     ReportTotals totals;
     int unknown = 0;
     QStringList pending;
-    QStringList made; // every line made while listing: the top of the report
     QElapsedTimer shown;
     shown.start();
     QVariantList values;
@@ -292,11 +291,8 @@ int fill(Station& st, LineList& list, int index, const ReportQuery& query, bool 
             marks->mark(values, at);
         const ReportRow row = report_row(values, at);
         totals.add(row);
-        if (!copies || list.count() + pending.size() < kShownWhileListing) {
-            const QStringList lines = report_lines(index, row, name.value_or(kRedo));
-            pending += lines;
-            made += lines;
-        }
+        if (!copies || list.count() + pending.size() < kShownWhileListing)
+            pending += report_lines(index, row, name.value_or(kRedo));
 
         if (copies)
             copies->add(values);
@@ -327,11 +323,11 @@ int fill(Station& st, LineList& list, int index, const ReportQuery& query, bool 
         list.addItems(footer);
         return unknown;
     }
-    // The top keeps the lines made while listing; the rows beyond are read back as the list
+    // The top keeps the lines listed so far; the rows beyond are read back as the list
     // scrolls to them.
     list.model_lines().show_rows(
         std::make_unique<CopiedRows>(st, index, at, copies->base(), names.known()), totals.rows,
-        per_row, footer, made);
+        per_row, footer, list.model_lines().lines());
     return unknown;
 }
 
