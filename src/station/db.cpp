@@ -15,9 +15,11 @@
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlResult>
+#include <QStringEncoder>
 #include <QUrl>
 #include <QUrlQuery>
 #include <algorithm>
+#include <charconv>
 #include <functional>
 #include <poll.h>
 #include <sqlite3.h>
@@ -965,31 +967,50 @@ bool RowStatement::bind(const QVariantList& values) {
     if (!s || sqlite3_bind_parameter_count(s) != values.size())
         return false; // the driver says what is wrong
     sqlite3_reset(s);
+    // Text as the driver binds it, given in the file's own encoding, which spares SQLite its
+    // slower conversion. The driver binds the server driver's whole numbers of 0 and up as
+    // text too. All of a row's texts go into one buffer first, which then stays as it is
+    // until the next row, so that SQLite reads them where they are instead of copying each.
+    texts_.resize(0);
+    places_.clear();
+    for (const QVariant& v : values) {
+        const qsizetype start = texts_.size();
+        if (v.typeId() == QMetaType::QString) {
+            const auto* text = static_cast<const QString*>(v.constData());
+            if (!text->isNull()) {
+                QStringEncoder utf8(QStringEncoder::Utf8);
+                texts_.resize(start + utf8.requiredSpace(text->size()));
+                texts_.truncate(utf8.appendToBuffer(texts_.data() + start, *text) -
+                                texts_.constData());
+            }
+        } else if (v.typeId() == QMetaType::ULongLong && !v.isNull()) {
+            texts_.resize(start + 20);
+            texts_.truncate(
+                std::to_chars(texts_.data() + start, texts_.data() + texts_.size(), v.toULongLong())
+                    .ptr -
+                texts_.constData());
+        }
+        places_.emplace_back(start, texts_.size() - start);
+    }
     for (int i = 0; i < values.size(); ++i) {
         const QVariant& v = values[i];
-        const int at = i + 1;
+        const int place = i + 1;
         int rc = SQLITE_OK;
         // The types as the Qt driver binds them, so that the rows stored are the same.
         if (v.isNull() || (v.typeId() == QMetaType::QString &&
                            static_cast<const QString*>(v.constData())->isNull()))
-            rc = sqlite3_bind_null(s, at);
+            rc = sqlite3_bind_null(s, place);
         else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::Bool)
-            rc = sqlite3_bind_int(s, at, v.toInt());
+            rc = sqlite3_bind_int(s, place, v.toInt());
         else if (v.typeId() == QMetaType::Double)
-            rc = sqlite3_bind_double(s, at, v.toDouble());
+            rc = sqlite3_bind_double(s, place, v.toDouble());
         else if (v.typeId() == QMetaType::UInt || v.typeId() == QMetaType::LongLong)
-            rc = sqlite3_bind_int64(s, at, v.toLongLong());
-        else if (v.typeId() == QMetaType::QString || v.typeId() == QMetaType::ULongLong) {
-            // Text as the driver binds it, given in the file's own encoding, which spares
-            // SQLite its slower conversion. The driver binds the server driver's whole numbers
-            // of 0 and up as text too.
-            const QByteArray text = v.typeId() == QMetaType::QString
-                                        ? static_cast<const QString*>(v.constData())->toUtf8()
-                                        : QByteArray::number(v.toULongLong());
-            rc = sqlite3_bind_text(s, at, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-        } else {
+            rc = sqlite3_bind_int64(s, place, v.toLongLong());
+        else if (v.typeId() == QMetaType::QString || v.typeId() == QMetaType::ULongLong)
+            rc = sqlite3_bind_text(s, place, texts_.constData() + places_[i].first,
+                                   int(places_[i].second), SQLITE_STATIC);
+        else
             return false; // everything else as the driver binds it
-        }
         if (rc != SQLITE_OK)
             return false;
     }

@@ -254,6 +254,8 @@ private:
     sqlite3_stmt* stmt_ = nullptr; // the statement q_ holds, when on SQLite
     bool direct_ = false;          // the started query's rows come from stmt_
     int columns_ = 0;              // the started query's columns, when not direct
+    QByteArray texts_;             // the texts bound to stmt_, for as long as it holds them
+    std::vector<std::pair<qsizetype, qsizetype>> places_; // each value's text in texts_
     const Db* db_;
     std::shared_ptr<Connection> conn_; // the one q_ runs on
 };

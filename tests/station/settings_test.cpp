@@ -281,6 +281,14 @@ TEST(Db, RowsBoundDirectlyAreStoredAsTheDriverStoresThem) {
         EXPECT_EQ(stored[0], stored[1]);
         db.run("delete from t");
     }
+    // Texts of different lengths in one row each keep their own column.
+    const QVariantList mixed{QString("\u00e9t\u00e9"), qulonglong(7), QString("x"), 3.5};
+    db.run("insert into t values ('driver', ?, ?, ?, ?)", mixed);
+    direct.run(mixed);
+    QSqlQuery q = db.run("select count(distinct a || b || c || d), max(a || b || c || d) from t");
+    ASSERT_TRUE(fetch(q));
+    EXPECT_EQ(q.value(0).toInt(), 1);
+    EXPECT_EQ(q.value(1).toString(), QString("\u00e9t\u00e97x3.5"));
 }
 
 } // namespace
