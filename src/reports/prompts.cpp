@@ -204,18 +204,16 @@ AllEmployeeNames::AllEmployeeNames(Db& empdb)
     : rows_(empdb.run_whole(
           QStringLiteral("select empid, empfname, emplname from empinfo order by empid"))) {
     // Only the numbers are read now: a report names few of the employees.
-    for (int row = 0; fetch(rows_); ++row) {
-        const double number = rows_.value(0).toDouble();
-        if (!at_.contains(number))
-            at_.insert(number, row);
-    }
+    at_.reserve(rows_.size());
+    for (int row = rows_.size() - 1; row >= 0; --row)
+        at_.insert(rows_.number(row, 0), row); // of a number held twice, the first
 }
 
 std::optional<QString> AllEmployeeNames::name(double number, const QString& text) {
     const auto it = at_.constFind(number);
-    if (it == at_.cend() || !rows_.seek(*it))
+    if (it == at_.cend())
         return std::nullopt;
-    return EmployeeNames::name_of(rows_.value(1), rows_.value(2), text);
+    return EmployeeNames::name_of(rows_.value(*it, 1), rows_.value(*it, 2), text);
 }
 
 QString check_employee_number(Station& st, const QString& text) {

@@ -76,7 +76,7 @@ public:
     std::optional<QString> name(double number, const QString& text);
 
 private:
-    QSqlQuery rows_;
+    WholeRows rows_;
     QHash<double, int> at_; // each number's first row
 };
 // What the check answers for a number without employee: "Invalid employee number!", kRedo.

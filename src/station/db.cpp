@@ -20,6 +20,7 @@
 #include <QUrlQuery>
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <functional>
 #include <poll.h>
 #include <sqlite3.h>
@@ -249,6 +250,110 @@ PGconn* pg_conn(const QSqlDatabase& db) {
     if (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0)
         return nullptr;
     return *static_cast<PGconn* const*>(handle.constData());
+}
+
+// The answer a server query holds now; null for any other query.
+const PGresult* pg_result(const QSqlQuery& q) {
+    const QVariant handle = q.result()->handle();
+    if (qstrcmp(handle.typeName(), "pg_result*") != 0 &&
+        qstrcmp(handle.typeName(), "PGresult*") != 0)
+        return nullptr;
+    return *static_cast<PGresult* const*>(handle.constData());
+}
+
+// A number written as a server writes it, read whole; nullopt for anything else, such as the
+// words the server writes for the special floating values.
+template <typename T> std::optional<T> number_from(const char* text, int size) {
+    T number{};
+    const auto [end, error] = std::from_chars(text, text + size, number);
+    if (error != std::errc() || end != text + size)
+        return std::nullopt;
+    if constexpr (std::is_floating_point_v<T>)
+        if (!std::isfinite(number))
+            return std::nullopt;
+    return number;
+}
+
+constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kText = 25, kFloat4 = 700,
+              kFloat8 = 701, kVarchar = 1043;
+
+// The types of an answer's columns.
+std::vector<Oid> answer_types(const AnswerFunctions& pq, const PGresult* answer, int columns) {
+    std::vector<Oid> types(std::size_t(std::max(columns, 0)));
+    for (int i = 0; i < columns; ++i)
+        types[std::size_t(i)] = pq.ftype(answer, i);
+    return types;
+}
+
+// A value of a server's answer, of type oid, as the Qt driver gives it, for the types the
+// station's tables and queries have, read without the driver's bookkeeping for every value.
+// Nullopt leaves any other type, and any value the driver reads its own way, to the driver.
+std::optional<QVariant> answer_value(const AnswerFunctions& pq, const PGresult* answer, int row,
+                                     int column, Oid oid) {
+    QMetaType type;
+    switch (oid) {
+    case kBool:
+        type = QMetaType::fromType<bool>();
+        break;
+    case kInt8:
+        type = QMetaType::fromType<qlonglong>();
+        break;
+    case kInt2:
+    case kInt4:
+        type = QMetaType::fromType<int>();
+        break;
+    case kText:
+    case kVarchar:
+        type = QMetaType::fromType<QString>();
+        break;
+    case kFloat4:
+    case kFloat8:
+        type = QMetaType::fromType<double>();
+        break;
+    default:
+        return std::nullopt;
+    }
+    if (pq.getisnull(answer, row, column))
+        return QVariant(type, nullptr);
+    const char* text = pq.getvalue(answer, row, column);
+    const int size = pq.getlength(answer, row, column);
+    std::optional<QVariant> value;
+    switch (oid) {
+    case kBool:
+        return QVariant(text[0] == 't');
+    case kInt8:
+        // The driver gives a whole number of 0 and up as unsigned.
+        if (text[0] == '-') {
+            if (const auto n = number_from<qlonglong>(text, size))
+                value = QVariant(*n);
+        } else if (const auto n = number_from<qulonglong>(text, size)) {
+            value = QVariant(*n);
+        }
+        return value;
+    case kInt2:
+    case kInt4:
+        if (const auto n = number_from<int>(text, size))
+            value = QVariant(*n);
+        return value;
+    case kText:
+    case kVarchar:
+        return QVariant(QString::fromUtf8(text, size));
+    default:
+        if (const auto n = number_from<double>(text, size))
+            value = QVariant(*n);
+        return value;
+    }
+}
+
+// A value of a server's answer of type oid as a number: a number as written, and 0 for
+// null; nullopt for any other type, for the driver's value to say.
+std::optional<double> answer_number(const AnswerFunctions& pq, const PGresult* answer, int row,
+                                    int column, Oid oid) {
+    if (oid != kInt8 && oid != kInt2 && oid != kInt4 && oid != kFloat4 && oid != kFloat8)
+        return std::nullopt;
+    if (pq.getisnull(answer, row, column))
+        return 0.0;
+    return number_from<double>(pq.getvalue(answer, row, column), pq.getlength(answer, row, column));
 }
 
 Heard heard_on(const QString& name) {
@@ -850,9 +955,9 @@ QSqlQuery Db::run(const QString& sql, const QVariantList& binds) {
     return run_here(sql, binds);
 }
 
-QSqlQuery Db::run_whole(const QString& sql) {
+WholeRows Db::run_whole(const QString& sql) {
     if (backend_ != Backend::PostgreSQL)
-        return run(sql);
+        return WholeRows(run(sql));
     refuse_writes(sql);
     keep_to_itself();
     for (;;) {
@@ -861,11 +966,58 @@ QSqlQuery Db::run_whole(const QString& sql) {
         // Not forward-only: the driver takes the whole answer at once.
         if (watched(*conn_, [&] { return q.exec(text); })) {
             conn_->unverified = false;
-            return q;
+            return WholeRows(std::move(q));
         }
         if (!replaced_after(error_on(*conn_, q.lastError()), sql))
             throw explained(error_on(*conn_, q.lastError()));
     }
+}
+
+WholeRows::WholeRows(QSqlQuery q)
+    : q_(std::move(q)) {
+    if (q_.isForwardOnly()) {
+        for (int columns = q_.record().count(); fetch(q_);) {
+            held_.append(QVariantList());
+            for (int i = 0; i < columns; ++i)
+                held_.back().append(q_.value(i));
+        }
+        size_ = int(held_.size());
+        return;
+    }
+    size_ = std::max(q_.size(), 0);
+    auto functions = std::make_unique<AnswerFunctions>(LoadedLibpq());
+    answer_ = pg_result(q_);
+    if (answer_ && functions->usable()) {
+        types_ = answer_types(*functions, answer_, q_.record().count());
+        read_ = std::move(functions);
+    }
+}
+WholeRows::~WholeRows() = default;
+WholeRows::WholeRows(WholeRows&&) noexcept = default;
+WholeRows& WholeRows::operator=(WholeRows&&) noexcept = default;
+
+// Whether column of an answer's row is there to be read straight from it.
+bool WholeRows::readable(int row, int column) const {
+    return read_ && row >= 0 && row < size_ && column >= 0 && std::size_t(column) < types_.size();
+}
+
+QVariant WholeRows::value(int row, int column) {
+    if (!q_.isForwardOnly()) {
+        if (readable(row, column))
+            if (std::optional<QVariant> v =
+                    answer_value(*read_, answer_, row, column, types_[std::size_t(column)]))
+                return *v;
+        return q_.seek(row) ? q_.value(column) : QVariant();
+    }
+    return held_.value(row).value(column);
+}
+
+double WholeRows::number(int row, int column) {
+    if (readable(row, column))
+        if (const std::optional<double> n =
+                answer_number(*read_, answer_, row, column, types_[std::size_t(column)]))
+            return *n;
+    return value(row, column).toDouble();
 }
 
 DbError Db::explained(const DbError& e) {
@@ -1069,6 +1221,12 @@ void RowStatement::query(const QVariantList& values) {
         streams(*conn_, db_);
         // The driver makes the whole record anew at every call: asked once.
         columns_ = q_.record().count();
+        types_.clear();
+        if (db_->backend() == Backend::PostgreSQL && !answer_) {
+            auto functions = std::make_unique<AnswerFunctions>(LoadedLibpq());
+            if (functions->usable())
+                answer_ = std::move(functions);
+        }
     }
 }
 
@@ -1088,8 +1246,16 @@ bool RowStatement::next(QVariantList& row) {
             stream_ended(*conn_, db_);
             return false;
         }
-        for (int i = 0; i < columns_; ++i)
-            row.append(q_.value(i));
+        const PGresult* answer = answer_ ? pg_result(q_) : nullptr;
+        if (answer && types_.empty())
+            types_ = answer_types(*answer_, answer, columns_);
+        const int at = q_.isForwardOnly() ? 0 : q_.at(); // a streamed row is its answer's only
+        for (int i = 0; i < columns_; ++i) {
+            std::optional<QVariant> v =
+                answer ? answer_value(*answer_, answer, at, i, types_[std::size_t(i)])
+                       : std::nullopt;
+            row.append(v ? std::move(*v) : q_.value(i));
+        }
         return true;
     }
     if (!step()) {

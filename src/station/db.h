@@ -26,10 +26,13 @@
 
 class QSqlError;
 struct sqlite3_stmt;
+struct pg_result;
 
 namespace pw {
+struct AnswerFunctions;
 class Files;
-}
+class WholeRows;
+} // namespace pw
 
 namespace pw {
 
@@ -130,8 +133,8 @@ public:
     // it and let it go out of scope before the Db closes.
     QSqlQuery run(const QString& sql, const QVariantList& binds = {});
     // Runs a query without values whose rows are read whole right away: a server sends them
-    // in one answer, not one by one as run's. For a short result.
-    QSqlQuery run_whole(const QString& sql);
+    // in one answer, not one by one as run's. For a short result. Throws DbError.
+    WholeRows run_whole(const QString& sql);
     // Prepares sql once, for statements that run for every row of a long operation; run it
     // with pw::exec. Throws DbError.
     QSqlQuery prepare(const QString& sql);
@@ -212,6 +215,32 @@ private:
     bool done_ = false;
 };
 
+// A query's rows read whole (Db::run_whole), each reached by its position. On a server
+// they stay in its answer, each value read from there when asked for.
+class WholeRows {
+public:
+    ~WholeRows();
+    WholeRows(WholeRows&&) noexcept;
+    WholeRows& operator=(WholeRows&&) noexcept;
+    int size() const { return size_; }
+    // Column column of row row, as the Qt driver gives it.
+    QVariant value(int row, int column);
+    // The same as a number, as QVariant::toDouble reads it.
+    double number(int row, int column);
+
+private:
+    friend class Db;
+    explicit WholeRows(QSqlQuery q);
+    bool readable(int row, int column) const;
+
+    QSqlQuery q_;
+    int size_ = 0;
+    const pg_result* answer_ = nullptr; // on a server, the answer q_ holds
+    std::unique_ptr<const AnswerFunctions> read_;
+    std::vector<unsigned int> types_; // the answer's columns' types
+    QList<QVariantList> held_;        // elsewhere, every row
+};
+
 // Runs a prepared query (again) with these values bound in order. Throws DbError.
 void exec(QSqlQuery& q, const QVariantList& binds);
 
@@ -258,6 +287,9 @@ private:
     std::vector<std::pair<qsizetype, qsizetype>> places_; // each value's text in texts_
     const Db* db_;
     std::shared_ptr<Connection> conn_; // the one q_ runs on
+    // On a server, what reads the rows' values from its answers, and their columns' types.
+    std::unique_ptr<const AnswerFunctions> answer_;
+    std::vector<unsigned int> types_;
 };
 
 // Moves q to its next row: false at the end, DbError when the engine failed on the way. A

@@ -28,4 +28,19 @@ private:
     void* handle_;
 };
 
+// The functions that read a server's answer, found once for many rows.
+struct AnswerFunctions {
+    explicit AnswerFunctions(const LoadedLibpq& libpq)
+        : ftype(libpq.function(PQftype, "PQftype"))
+        , getisnull(libpq.function(PQgetisnull, "PQgetisnull"))
+        , getvalue(libpq.function(PQgetvalue, "PQgetvalue"))
+        , getlength(libpq.function(PQgetlength, "PQgetlength")) {}
+    bool usable() const { return ftype && getisnull && getvalue && getlength; }
+
+    decltype(&PQftype) ftype;
+    decltype(&PQgetisnull) getisnull;
+    decltype(&PQgetvalue) getvalue;
+    decltype(&PQgetlength) getlength;
+};
+
 } // namespace pw

@@ -291,5 +291,61 @@ TEST(Db, RowsBoundDirectlyAreStoredAsTheDriverStoresThem) {
     EXPECT_EQ(q.value(1).toString(), QString("\u00e9t\u00e97x3.5"));
 }
 
+TEST(Db, RowsReadDirectlyAreTheValuesTheDriverGives) {
+    test::TestEnv env;
+    ASSERT_TRUE(env.add_punch({{"tckempid", -3},
+                               {"tckjobcode", 20},
+                               {"tckindate", 20261207},
+                               {"tckpayrate", 12.75},
+                               {"tcktimein", "08:00:00"},
+                               {"tcktimeout", ""},
+                               {"tckadjreason", "Caf\u00e9 \u263a"}}));
+    QStringList queries{"select * from punch"};
+    if (!env.server.isEmpty())
+        queries << "select true, null::boolean, 2::smallint, -5::integer, null::integer, "
+                   "0.1::real, 'NaN'::double precision, '-Infinity'::double precision, "
+                   "1e300::double precision, null::double precision, 'v'::varchar, 1.5::numeric, "
+                   "date '2026-12-07', 9223372036854775807::bigint, null::bigint";
+    Db db(env.punchdb(), DbMode::ReadOnly, env.db_access());
+    for (const QString& sql : queries) {
+        SCOPED_TRACE(sql.toStdString());
+        QList<QVariantList> by_driver;
+        for (QSqlQuery q = db.run(sql); fetch(q);) {
+            by_driver.append(QVariantList());
+            for (int i = 0; i < q.record().count(); ++i)
+                by_driver.back().append(q.value(i));
+        }
+        // Streamed, and read whole by position.
+        QList<QVariantList> streamed, whole;
+        {
+            RowStatement rows(db, sql);
+            rows.query({});
+            for (QVariantList row; rows.next(row);)
+                streamed.append(row);
+        }
+        WholeRows all = db.run_whole(sql);
+        for (int r = 0; r < all.size(); ++r) {
+            whole.append(QVariantList());
+            for (qsizetype i = 0; i < by_driver.value(r).size(); ++i) {
+                whole.back().append(all.value(r, int(i)));
+                EXPECT_EQ(QString::number(all.number(r, int(i))),
+                          QString::number(by_driver[r][i].toDouble()))
+                    << i;
+            }
+        }
+        for (const QList<QVariantList>& direct : {streamed, whole}) {
+            ASSERT_EQ(direct.size(), by_driver.size());
+            for (qsizetype r = 0; r < direct.size(); ++r)
+                for (qsizetype i = 0; i < direct[r].size(); ++i) {
+                    const QVariant &a = direct[r][i], &b = by_driver[r][i];
+                    SCOPED_TRACE(i);
+                    EXPECT_EQ(a.metaType(), b.metaType()) << a.typeName() << " " << b.typeName();
+                    EXPECT_EQ(a.isNull(), b.isNull());
+                    EXPECT_EQ(a.toString(), b.toString());
+                }
+        }
+    }
+}
+
 } // namespace
 } // namespace pw
