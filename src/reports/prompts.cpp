@@ -204,8 +204,8 @@ AllEmployeeNames::AllEmployeeNames(Db& empdb)
     : rows_(empdb.run_whole(
           QStringLiteral("select empid, empfname, emplname from empinfo order by empid"))) {
     // Only the numbers are read now: a report names few of the employees.
-    at_.reserve(rows_.size());
-    for (int row = rows_.size() - 1; row >= 0; --row)
+    at_.reserve(rows_.row_count());
+    for (int row = rows_.row_count() - 1; row >= 0; --row)
         at_.insert(rows_.number(row, 0), row); // of a number held twice, the first
 }
 
@@ -213,7 +213,7 @@ std::optional<QString> AllEmployeeNames::name(double number, const QString& text
     const auto it = at_.constFind(number);
     if (it == at_.cend())
         return std::nullopt;
-    return EmployeeNames::name_of(rows_.value(*it, 1), rows_.value(*it, 2), text);
+    return EmployeeNames::name_of(rows_.cell(*it, 1), rows_.cell(*it, 2), text);
 }
 
 QString check_employee_number(Station& st, const QString& text) {

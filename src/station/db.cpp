@@ -1001,7 +1001,7 @@ bool WholeRows::readable(int row, int column) const {
     return read_ && row >= 0 && row < size_ && column >= 0 && std::size_t(column) < types_.size();
 }
 
-QVariant WholeRows::value(int row, int column) {
+QVariant WholeRows::cell(int row, int column) {
     if (!q_.isForwardOnly()) {
         if (readable(row, column))
             if (std::optional<QVariant> v =
@@ -1017,7 +1017,7 @@ double WholeRows::number(int row, int column) {
         if (const std::optional<double> n =
                 answer_number(*read_, answer_, row, column, types_[std::size_t(column)]))
             return *n;
-    return value(row, column).toDouble();
+    return cell(row, column).toDouble();
 }
 
 DbError Db::explained(const DbError& e) {

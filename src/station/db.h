@@ -222,9 +222,9 @@ public:
     ~WholeRows();
     WholeRows(WholeRows&&) noexcept;
     WholeRows& operator=(WholeRows&&) noexcept;
-    int size() const { return size_; }
+    int row_count() const { return size_; }
     // Column column of row row, as the Qt driver gives it.
-    QVariant value(int row, int column);
+    QVariant cell(int row, int column);
     // The same as a number, as QVariant::toDouble reads it.
     double number(int row, int column);
 

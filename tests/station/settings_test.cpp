@@ -324,10 +324,10 @@ TEST(Db, RowsReadDirectlyAreTheValuesTheDriverGives) {
                 streamed.append(row);
         }
         WholeRows all = db.run_whole(sql);
-        for (int r = 0; r < all.size(); ++r) {
+        for (int r = 0; r < all.row_count(); ++r) {
             whole.append(QVariantList());
             for (qsizetype i = 0; i < by_driver.value(r).size(); ++i) {
-                whole.back().append(all.value(r, int(i)));
+                whole.back().append(all.cell(r, int(i)));
                 EXPECT_EQ(QString::number(all.number(r, int(i))),
                           QString::number(by_driver[r][i].toDouble()))
                     << i;
