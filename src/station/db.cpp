@@ -285,36 +285,37 @@ std::vector<Oid> answer_types(const AnswerFunctions& pq, const PGresult* answer,
     return types;
 }
 
+// The type the Qt driver gives a value of type oid, for the types read here without it.
+std::optional<QMetaType> read_type(Oid oid) {
+    switch (oid) {
+    case kBool:
+        return QMetaType::fromType<bool>();
+    case kInt8:
+        return QMetaType::fromType<qlonglong>();
+    case kInt2:
+    case kInt4:
+        return QMetaType::fromType<int>();
+    case kText:
+    case kVarchar:
+        return QMetaType::fromType<QString>();
+    case kFloat4:
+    case kFloat8:
+        return QMetaType::fromType<double>();
+    default:
+        return std::nullopt;
+    }
+}
+
 // A value of a server's answer, of type oid, as the Qt driver gives it, for the types the
 // station's tables and queries have, read without the driver's bookkeeping for every value.
 // Nullopt leaves any other type, and any value the driver reads its own way, to the driver.
 std::optional<QVariant> answer_value(const AnswerFunctions& pq, const PGresult* answer, int row,
                                      int column, Oid oid) {
-    QMetaType type;
-    switch (oid) {
-    case kBool:
-        type = QMetaType::fromType<bool>();
-        break;
-    case kInt8:
-        type = QMetaType::fromType<qlonglong>();
-        break;
-    case kInt2:
-    case kInt4:
-        type = QMetaType::fromType<int>();
-        break;
-    case kText:
-    case kVarchar:
-        type = QMetaType::fromType<QString>();
-        break;
-    case kFloat4:
-    case kFloat8:
-        type = QMetaType::fromType<double>();
-        break;
-    default:
+    const std::optional<QMetaType> type = read_type(oid);
+    if (!type)
         return std::nullopt;
-    }
     if (pq.getisnull(answer, row, column))
-        return QVariant(type, nullptr);
+        return QVariant(*type, nullptr);
     const char* text = pq.getvalue(answer, row, column);
     const int size = pq.getlength(answer, row, column);
     std::optional<QVariant> value;
