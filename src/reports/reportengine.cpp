@@ -267,9 +267,12 @@ int fill(Station& st, LineList& list, int index, const ReportQuery& query, bool 
     if (index == kWhosPunchedIn)
         marks.emplace(st, punch);
     Names names(st, punch);
+    // The window gets its turn once the listing has taken a while, not before: a short
+    // report is painted once, whole.
+    QElapsedTimer shown;
+    shown.start();
     RowStatement rows(punch, query.sql);
     rows.query(query.binds);
-    let_window_events_run();
 
     const QSqlRecord layout = rows.record();
     const Positions at(layout);
@@ -280,8 +283,6 @@ int fill(Station& st, LineList& list, int index, const ReportQuery& query, bool 
     ReportTotals totals;
     int unknown = 0;
     QStringList pending;
-    QElapsedTimer shown;
-    shown.start();
     QVariantList values;
     values.reserve(width);
     while (rows.next(values)) {
