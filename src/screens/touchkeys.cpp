@@ -4,17 +4,21 @@
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QScroller>
 #include <QTableView>
 #include <QTextEdit>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -24,7 +28,64 @@ namespace {
 
 // A finger needs about 40 pixels; a scroll bar is dragged with a thumb.
 constexpr int kFinger = 40;
+constexpr int kThumb = 24;
+constexpr int kIndicator = 26;
 constexpr int kGap = 8;
+
+// The program's style: the toolkit's own, with room for a finger on buttons, boxes to tick,
+// list rows and scroll bars. A style sheet would say the same at a cost in every window's
+// every size and paint.
+class FingerStyle : public QProxyStyle {
+public:
+    using QProxyStyle::polish;
+    // A layout short of room squeezes a control down to its least size: that is a finger too.
+    void polish(QWidget* widget) override {
+        QProxyStyle::polish(widget);
+        if (qobject_cast<QAbstractButton*>(widget) || qobject_cast<QComboBox*>(widget))
+            widget->setMinimumHeight(std::max(widget->minimumHeight(), kFinger));
+        if (qobject_cast<QToolButton*>(widget))
+            widget->setMinimumWidth(std::max(widget->minimumWidth(), kFinger));
+    }
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        switch (metric) {
+        case PM_ScrollBarExtent:
+            return kThumb;
+        case PM_IndicatorWidth:
+        case PM_IndicatorHeight:
+            if (qobject_cast<const QCheckBox*>(widget))
+                return kIndicator;
+            break;
+        case PM_ExclusiveIndicatorWidth:
+        case PM_ExclusiveIndicatorHeight:
+            if (qobject_cast<const QRadioButton*>(widget))
+                return kIndicator;
+            break;
+        default:
+            break;
+        }
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& contents,
+                           const QWidget* widget) const override {
+        QSize size = QProxyStyle::sizeFromContents(type, option, contents, widget);
+        switch (type) {
+        case CT_ToolButton:
+            size.setWidth(std::max(size.width(), kFinger));
+            [[fallthrough]];
+        case CT_PushButton:
+        case CT_CheckBox:
+        case CT_RadioButton:
+        case CT_ComboBox:
+        case CT_ItemViewItem:
+            size.setHeight(std::max(size.height(), kFinger));
+            break;
+        default:
+            break;
+        }
+        return size;
+    }
+};
 
 // Rows of keys by name; "name#n" spans n columns.
 const QList<QStringList> kDigitRows = {{"7", "8", "9", "back"},
@@ -197,22 +258,11 @@ void KeyPanel::press(const QString& name) {
 
 TouchScreen::TouchScreen(QObject* parent)
     : QObject(parent) {
-    qApp->setStyleSheet(style_sheet());
+    if (!dynamic_cast<FingerStyle*>(QApplication::style()))
+        QApplication::setStyle(new FingerStyle);
     qApp->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget*, QWidget* now) { focus_moved(now); });
-}
-
-QString TouchScreen::style_sheet() {
-    return QStringLiteral("QPushButton, QToolButton, QCheckBox, QRadioButton, QComboBox { "
-                          "min-height: %1px; } QToolButton { min-width: %1px; } "
-                          "QCheckBox::indicator, QRadioButton::indicator { width: 26px; "
-                          "height: 26px; } "
-                          "QAbstractItemView::item { min-height: %1px; } "
-                          "QScrollBar:vertical { width: %2px; } "
-                          "QScrollBar:horizontal { height: %2px; }")
-        .arg(kFinger)
-        .arg(24);
 }
 
 KeyPanel* TouchScreen::panel() const {

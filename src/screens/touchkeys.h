@@ -1,6 +1,6 @@
 #pragma once
 // Touch input for a station without a keyboard. TouchScreen makes every window of the program
-// fit for fingers: one style sheet gives buttons, list rows and check boxes room for a finger
+// fit for fingers: one style gives buttons, list rows and check boxes room for a finger
 // and scroll bars a thumb's width, lists scroll by flicking, and an on-screen key panel follows
 // the box that has the focus, in whatever window that box is (the station, the editor, the
 // configuration window, an input box).
@@ -57,9 +57,6 @@ public:
 
     // The panel now shown, or null.
     KeyPanel* panel() const;
-
-    // The style sheet every window gets: the least sizes for fingers.
-    static QString style_sheet();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
