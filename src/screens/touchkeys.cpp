@@ -37,6 +37,10 @@ constexpr int kGap = 8;
 // every size and paint.
 class FingerStyle : public QProxyStyle {
 public:
+    // Over the style of that name: the one the program was started with.
+    explicit FingerStyle(const QString& base)
+        : QProxyStyle(base) {}
+
     using QProxyStyle::polish;
     // A layout short of room squeezes a control down to its least size: that is a finger too.
     void polish(QWidget* widget) override {
@@ -259,7 +263,7 @@ void KeyPanel::press(const QString& name) {
 TouchScreen::TouchScreen(QObject* parent)
     : QObject(parent) {
     if (!dynamic_cast<FingerStyle*>(QApplication::style()))
-        QApplication::setStyle(new FingerStyle);
+        QApplication::setStyle(new FingerStyle(QApplication::style()->name()));
     qApp->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget*, QWidget* now) { focus_moved(now); });
