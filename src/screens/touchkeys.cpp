@@ -45,7 +45,9 @@ public:
     // A layout short of room squeezes a control down to its least size: that is a finger too.
     void polish(QWidget* widget) override {
         QProxyStyle::polish(widget);
-        if (qobject_cast<QAbstractButton*>(widget) || qobject_cast<QComboBox*>(widget))
+        if (qobject_cast<QPushButton*>(widget) || qobject_cast<QToolButton*>(widget) ||
+            qobject_cast<QCheckBox*>(widget) || qobject_cast<QRadioButton*>(widget) ||
+            qobject_cast<QComboBox*>(widget))
             widget->setMinimumHeight(std::max(widget->minimumHeight(), kFinger));
         if (qobject_cast<QToolButton*>(widget))
             widget->setMinimumWidth(std::max(widget->minimumWidth(), kFinger));
