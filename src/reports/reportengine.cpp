@@ -230,8 +230,8 @@ public:
         , now_secs_(now_.at.toSecsSinceEpoch())
         , in_offsets_(open_in_offsets(punch)) {}
 
-    void mark(QVariantList& values, const Positions& at) const {
-        const ReportRow open = report_row(values, at);
+    // Marks the row in values and in open, the same row as report_row read it.
+    void mark(QVariantList& values, ReportRow& open, const Positions& at) const {
         const QString in_time = open.adjtimein.isEmpty() ? open.timein : open.adjtimein;
         const auto kept =
             in_offsets_.isEmpty()
@@ -239,14 +239,17 @@ public:
                 : in_offsets_.constFind(punch_key_text(
                       {values.value(at.empid), values.value(at.indate), values.value(at.timein),
                        values.value(at.jobcode), values.value(at.node, 0)}));
-        values[at.reghours] =
+        open.reghours =
             calctime(settings_, now_, int(open.indate), in_time, number_at(values, at.breaktime),
                      number_at(values, at.breakreduction),
                      kept == in_offsets_.cend() ? std::nullopt : std::optional<int>(*kept))
                 .hours;
+        values[at.reghours] = open.reghours;
         if (at.reason >= 0 && open.reason.isEmpty() &&
-            open_too_long(settings_, int(open.indate), in_time, now_secs_))
-            values[at.reason] = QStringLiteral("OPEN TOO LONG - forgot to punch out?");
+            open_too_long(settings_, int(open.indate), in_time, now_secs_)) {
+            open.reason = QStringLiteral("OPEN TOO LONG - forgot to punch out?");
+            values[at.reason] = open.reason;
+        }
     }
 
 private:
@@ -288,9 +291,9 @@ int fill(Station& st, LineList& list, int index, const ReportQuery& query, bool 
     while (rows.next(values)) {
         const std::optional<QString> name = names.of(number_at(values, at.empid));
         unknown += name ? 0 : 1;
+        ReportRow row = report_row(values, at);
         if (marks && at.reghours >= 0)
-            marks->mark(values, at);
-        const ReportRow row = report_row(values, at);
+            marks->mark(values, row, at);
         totals.add(row);
         if (!copies || list.count() + pending.size() < kShownWhileListing)
             pending += report_lines(index, row, name.value_or(kRedo));
