@@ -277,6 +277,12 @@ template <typename T> std::optional<T> number_from(const char* text, int size) {
 constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kText = 25, kFloat4 = 700,
               kFloat8 = 701, kVarchar = 1043;
 
+// What reads a server's answers; null when libpq does not give all it needs.
+std::unique_ptr<const AnswerFunctions> answer_reader() {
+    auto functions = std::make_unique<const AnswerFunctions>(LoadedLibpq());
+    return functions->usable() ? std::move(functions) : nullptr;
+}
+
 // The types of an answer's columns.
 std::vector<Oid> answer_types(const AnswerFunctions& pq, const PGresult* answer, int columns) {
     std::vector<Oid> types(std::size_t(std::max(columns, 0)));
@@ -350,7 +356,9 @@ std::optional<QVariant> answer_value(const AnswerFunctions& pq, const PGresult* 
 // null; nullopt for any other type, for the driver's value to say.
 std::optional<double> answer_number(const AnswerFunctions& pq, const PGresult* answer, int row,
                                     int column, Oid oid) {
-    if (oid != kInt8 && oid != kInt2 && oid != kInt4 && oid != kFloat4 && oid != kFloat8)
+    const std::optional<QMetaType> type = read_type(oid);
+    if (!type || !(*type == QMetaType::fromType<qlonglong>() ||
+                   *type == QMetaType::fromType<int>() || *type == QMetaType::fromType<double>()))
         return std::nullopt;
     if (pq.getisnull(answer, row, column))
         return 0.0;
@@ -986,12 +994,11 @@ WholeRows::WholeRows(QSqlQuery q)
         return;
     }
     size_ = std::max(q_.size(), 0);
-    auto functions = std::make_unique<AnswerFunctions>(LoadedLibpq());
     answer_ = pg_result(q_);
-    if (answer_ && functions->usable()) {
-        types_ = answer_types(*functions, answer_, q_.record().count());
-        read_ = std::move(functions);
-    }
+    if (answer_)
+        read_ = answer_reader();
+    if (read_)
+        types_ = answer_types(*read_, answer_, q_.record().count());
 }
 WholeRows::~WholeRows() = default;
 WholeRows::WholeRows(WholeRows&&) noexcept = default;
@@ -1223,11 +1230,8 @@ void RowStatement::query(const QVariantList& values) {
         // The driver makes the whole record anew at every call: asked once.
         columns_ = q_.record().count();
         types_.clear();
-        if (db_->backend() == Backend::PostgreSQL && !answer_) {
-            auto functions = std::make_unique<AnswerFunctions>(LoadedLibpq());
-            if (functions->usable())
-                answer_ = std::move(functions);
-        }
+        if (db_->backend() == Backend::PostgreSQL && !answer_)
+            answer_ = answer_reader();
     }
 }
 
