@@ -2,6 +2,7 @@
 
 #include "libpq.h"
 #include "platform/files.h"
+#include "serveranswer.h"
 #include "serverwatch.h"
 
 #include <QAtomicInteger>
@@ -261,110 +262,6 @@ const PGresult* pg_result(const QSqlQuery& q) {
     return *static_cast<PGresult* const*>(handle.constData());
 }
 
-// A number written as a server writes it, read whole; nullopt for anything else, such as the
-// words the server writes for the special floating values.
-template <typename T> std::optional<T> number_from(const char* text, int size) {
-    T number{};
-    const auto [end, error] = std::from_chars(text, text + size, number);
-    if (error != std::errc() || end != text + size)
-        return std::nullopt;
-    if constexpr (std::is_floating_point_v<T>)
-        if (!std::isfinite(number))
-            return std::nullopt;
-    return number;
-}
-
-constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kText = 25, kFloat4 = 700,
-              kFloat8 = 701, kVarchar = 1043;
-
-// What reads a server's answers; null when libpq does not give all it needs.
-std::unique_ptr<const AnswerFunctions> answer_reader() {
-    auto functions = std::make_unique<const AnswerFunctions>(LoadedLibpq());
-    return functions->usable() ? std::move(functions) : nullptr;
-}
-
-// The types of an answer's columns.
-std::vector<Oid> answer_types(const AnswerFunctions& pq, const PGresult* answer, int columns) {
-    std::vector<Oid> types(std::size_t(std::max(columns, 0)));
-    for (int i = 0; i < columns; ++i)
-        types[std::size_t(i)] = pq.ftype(answer, i);
-    return types;
-}
-
-// The type the Qt driver gives a value of type oid, for the types read here without it.
-std::optional<QMetaType> read_type(Oid oid) {
-    switch (oid) {
-    case kBool:
-        return QMetaType::fromType<bool>();
-    case kInt8:
-        return QMetaType::fromType<qlonglong>();
-    case kInt2:
-    case kInt4:
-        return QMetaType::fromType<int>();
-    case kText:
-    case kVarchar:
-        return QMetaType::fromType<QString>();
-    case kFloat4:
-    case kFloat8:
-        return QMetaType::fromType<double>();
-    default:
-        return std::nullopt;
-    }
-}
-
-// A value of a server's answer, of type oid, as the Qt driver gives it, for the types the
-// station's tables and queries have, read without the driver's bookkeeping for every value.
-// Nullopt leaves any other type, and any value the driver reads its own way, to the driver.
-std::optional<QVariant> answer_value(const AnswerFunctions& pq, const PGresult* answer, int row,
-                                     int column, Oid oid) {
-    const std::optional<QMetaType> type = read_type(oid);
-    if (!type)
-        return std::nullopt;
-    if (pq.getisnull(answer, row, column))
-        return QVariant(*type, nullptr);
-    const char* text = pq.getvalue(answer, row, column);
-    const int size = pq.getlength(answer, row, column);
-    std::optional<QVariant> value;
-    switch (oid) {
-    case kBool:
-        return QVariant(text[0] == 't');
-    case kInt8:
-        // The driver gives a whole number of 0 and up as unsigned.
-        if (text[0] == '-') {
-            if (const auto n = number_from<qlonglong>(text, size))
-                value = QVariant(*n);
-        } else if (const auto n = number_from<qulonglong>(text, size)) {
-            value = QVariant(*n);
-        }
-        return value;
-    case kInt2:
-    case kInt4:
-        if (const auto n = number_from<int>(text, size))
-            value = QVariant(*n);
-        return value;
-    case kText:
-    case kVarchar:
-        return QVariant(QString::fromUtf8(text, size));
-    default:
-        if (const auto n = number_from<double>(text, size))
-            value = QVariant(*n);
-        return value;
-    }
-}
-
-// A value of a server's answer of type oid as a number: a number as written, and 0 for
-// null; nullopt for any other type, for the driver's value to say.
-std::optional<double> answer_number(const AnswerFunctions& pq, const PGresult* answer, int row,
-                                    int column, Oid oid) {
-    const std::optional<QMetaType> type = read_type(oid);
-    if (!type || !(*type == QMetaType::fromType<qlonglong>() ||
-                   *type == QMetaType::fromType<int>() || *type == QMetaType::fromType<double>()))
-        return std::nullopt;
-    if (pq.getisnull(answer, row, column))
-        return 0.0;
-    return number_from<double>(pq.getvalue(answer, row, column), pq.getlength(answer, row, column));
-}
-
 Heard heard_on(const QString& name) {
     PGconn* conn = pg_conn(QSqlDatabase::database(name, false));
     const LoadedLibpq libpq;
@@ -389,6 +286,10 @@ int socket_of(const QSqlDatabase& db) {
 // What Db::setup leaves a connection with that its statements depend on: the lock timeout.
 // Neither the schema (statements name it, in_schema) nor read-only use (refuse_writes) is
 // among them, so one connection serves every database of the folder as it is.
+// Texts built from varying values must not pile up as statements on a connection kept for days:
+// past this many, those kept are let go.
+constexpr qsizetype kMostKept = 200;
+
 QString setup_key(const QString& path, DbMode mode, int busy_timeout_ms) {
     if (path.isEmpty() || mode == DbMode::Create)
         return {};
@@ -402,6 +303,15 @@ struct Connection {
     QString name;
     QHash<QString, QString> columns;      // a server table's own columns, by schema.table
     QHash<QString, QSqlQuery> statements; // prepared on the server, by schema and text
+    // Statements prepared and run through libpq by the station itself (Db::run), by schema
+    // and text: their names on the server and the texts the server has.
+    QHash<QString, std::pair<QByteArray, QString>> named;
+    int named_made = 0; // names given on it so far
+    // On a server: libpq's connection under the driver's, and what the station calls of
+    // libpq itself; null when libpq lacks something.
+    PGconn* pg = nullptr;
+    const QSqlDriver* driver = nullptr;
+    std::shared_ptr<const ServerCalls> calls;
     QString setup;       // what Db::setup left it with (setup_key), empty when not known
     QString search_path; // the schema its search_path names, empty when not known
     // The schemas of the Dbs working on it now, one entry each. Two never share a schema, so
@@ -539,10 +449,13 @@ public:
     std::vector<std::pair<QString, QString>> statements() const {
         std::vector<std::pair<QString, QString>> out;
         for (const auto& idle : idle_)
-            for (const auto& c : idle)
+            for (const auto& c : idle) {
                 for (auto it = c->statements.cbegin(); it != c->statements.cend(); ++it)
                     out.emplace_back(it.key().section(QLatin1Char('\n'), 0, 0),
                                      it.value().lastQuery());
+                for (auto it = c->named.cbegin(); it != c->named.cend(); ++it)
+                    out.emplace_back(it.key().section(QLatin1Char('\n'), 0, 0), it->second);
+            }
         return out;
     }
 
@@ -793,6 +706,7 @@ void Db::open_connection() {
         // The same connection opened again: what was kept with the old one goes.
         conn_->columns.clear();
         conn_->statements.clear();
+        conn_->named.clear();
         conn_->setup.clear();
         conn_->search_path.clear();
         conn_->silenced = false;
@@ -816,6 +730,9 @@ void Db::open_connection() {
             throw to_db_error(db.lastError());
         if (backend_ == Backend::PostgreSQL) {
             conn_->socket = socket_of(db);
+            conn_->pg = pg_conn(db);
+            conn_->driver = db.driver();
+            conn_->calls = conn_->pg ? server_calls() : nullptr;
             if (kept_) {
                 conn_->watch = kept_->watch();
                 conn_->server = server_.toUtf8();
@@ -1057,9 +974,61 @@ QSqlQuery Db::run_here(const QString& sql, const QVariantList& binds) {
             throw error_on(*conn_, q.lastError());
         return q;
     }
+    if (backend_ == Backend::PostgreSQL && conn_->calls)
+        return run_named(sql, binds);
     QSqlQuery q = prepare(sql);
     exec_on(*conn_, q, binds);
     return q;
+}
+
+QSqlQuery Db::run_named(const QString& sql, const QVariantList& binds) {
+    refuse_writes(sql);
+    keep_to_itself();
+    const ServerCalls& pq = *conn_->calls;
+    // "*" is spelled out with the schema's columns, so the same text differs by schema.
+    const QString key = schema_ + QLatin1Char('\n') + sql;
+    auto named = conn_->named.constFind(key);
+    if (named == conn_->named.cend()) {
+        const QString text = server_sql(sql);
+        if (conn_->named.size() >= kMostKept)
+            forget_named();
+        const QByteArray name = "pw_" + QByteArray::number(++conn_->named_made);
+        PGresult* made = watched(*conn_, [&] {
+            return pq.prepare(conn_->pg, name.constData(), numbered_placeholders(text).constData(),
+                              0, nullptr);
+        });
+        const bool ok = succeeded(pq, made);
+        const QSqlError error = ok ? QSqlError() : answer_error(pq, conn_->pg, made);
+        pq.clear(made);
+        if (!ok) {
+            // Nothing runs in preparing: any statement may be prepared again on a fresh
+            // connection.
+            if (replaced_after(error_on(*conn_, error), QStringLiteral("select")))
+                return run_named(sql, binds);
+            throw explained(error_on(*conn_, error));
+        }
+        named = conn_->named.insert(key, {name, text});
+    }
+    const ServerValues values(binds);
+    PGresult* answer = watched(*conn_, [&] {
+        return pq.exec_prepared(conn_->pg, named->first.constData(), values.count(),
+                                values.pointers(), nullptr, nullptr, 0);
+    });
+    if (!succeeded(pq, answer)) {
+        const QSqlError error = answer_error(pq, conn_->pg, answer);
+        pq.clear(answer);
+        throw error_on(*conn_, error);
+    }
+    return QSqlQuery(new ServerAnswer(conn_->driver, conn_->calls, answer, named->second));
+}
+
+void Db::forget_named() {
+    QByteArray all;
+    for (const auto& [name, text] : std::as_const(conn_->named))
+        all += "deallocate " + name + ';';
+    conn_->named.clear();
+    // A server that fails this fails the next statement as well, which says so.
+    conn_->calls->clear(watched(*conn_, [&] { return conn_->calls->exec(conn_->pg, all); }));
 }
 
 void Db::refuse_writes(const QString& sql) const {
@@ -1096,8 +1065,6 @@ QSqlQuery Db::prepare(const QString& sql) {
         throw explained(error_on(*conn_, q.lastError()));
     }
     if (keep) {
-        // Texts built from varying values must not pile up on a connection kept for days.
-        constexpr qsizetype kMostKept = 200;
         if (conn_->statements.size() >= kMostKept)
             conn_->statements.clear();
         conn_->statements.insert(key, q);

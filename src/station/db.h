@@ -130,7 +130,8 @@ public:
     Backend backend() const { return backend_; }
 
     // Prepares sql, binds the values in order and runs it. The query is forward-only; read
-    // it and let it go out of scope before the Db closes.
+    // it and let it go out of scope before the Db closes. On a server its whole answer comes
+    // at once: a long run of rows is RowStatement's to read.
     QSqlQuery run(const QString& sql, const QVariantList& binds = {});
     // Runs a query without values whose rows are read whole right away: a server sends them
     // in one answer, not one by one as run's. For a short result. Throws DbError.
@@ -154,6 +155,11 @@ private:
     Db(const QString& path, DbMode mode, const DbAccess& access, const QString& server);
     void direct(const QString& sql);
     QSqlQuery run_here(const QString& sql, const QVariantList& binds);
+    // run_here on a server: the statement prepared once by name on the connection through
+    // libpq, run with its values sent apart, its answer read whole.
+    QSqlQuery run_named(const QString& sql, const QVariantList& binds);
+    // Lets go of the statements run_named prepared on the connection.
+    void forget_named();
     // A new connection to the database (path_), set up for mode_.
     void open_connection();
     // A kept connection used without its set-up may have died while idle, the moment before:

@@ -691,14 +691,16 @@ TEST(Server, RowsFromAServerThatStopsAnsweringEndInAFailure) {
     t.env.st.busy_timeout_ms = 1000;
     Db db(t.env.punchdb(), DbMode::ReadOnly, t.env.st.db_access());
     // Far more than the sockets between hold.
-    QSqlQuery q = db.run("select repeat('x', 1000) from pg_catalog.generate_series(1, 200000)");
-    ASSERT_TRUE(fetch(q));
+    RowStatement q(db, "select repeat('x', 1000) from pg_catalog.generate_series(1, 200000)");
+    q.query({});
+    QVariantList row;
+    ASSERT_TRUE(q.next(row));
     relay.stop(30);
     QElapsedTimer held;
     held.start();
     int rows = 1, code = 0;
     try {
-        while (fetch(q))
+        while (q.next(row))
             ++rows;
     } catch (const DbError& e) {
         code = e.code();

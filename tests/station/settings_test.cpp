@@ -291,6 +291,38 @@ TEST(Db, RowsBoundDirectlyAreStoredAsTheDriverStoresThem) {
     EXPECT_EQ(q.value(1).toString(), QString("\u00e9t\u00e97x3.5"));
 }
 
+// A server gets a statement's values apart from its text; what it stores is what it stored when
+// the driver wrote them into the statement.
+TEST(Db, ValuesSentApartToAServerAreStoredAsTheDriverWroteThem) {
+    test::TestEnv env;
+    if (env.server.isEmpty())
+        GTEST_SKIP() << "a server's statements only";
+    Db db(env.punchdb(), DbMode::ReadWrite, env.db_access());
+    db.run("create table sent (way text, a integer, b real, c text)");
+    const QVariantList values{1000000.0, -8.0,          qlonglong(-8), qulonglong(20261207),
+                              7,         QString("12"), QString()};
+    // A "?" in quotes is no value's place.
+    QSqlQuery driver = db.prepare("insert into sent values ('driver?', ?, ?, ?)");
+    for (const QVariant& v : values) {
+        SCOPED_TRACE(v.typeName());
+        db.run("insert into sent values ('apart?', ?, ?, ?)", {v, v, v});
+        exec(driver, {v, v, v});
+        QStringList stored;
+        for (QSqlQuery q = db.run("select a, b, c, way from sent order by way"); fetch(q);)
+            stored << QStringList{q.value(0).toString(), q.value(1).toString(),
+                                  q.value(2).toString(), q.value(3).toString()}
+                          .join('|');
+        ASSERT_EQ(stored.size(), 2);
+        EXPECT_EQ(stored[0].section('|', 0, 2), stored[1].section('|', 0, 2));
+        EXPECT_EQ(stored[0].section('|', 3), "apart?");
+        db.run("delete from sent");
+    }
+    // Text goes as it is, quotes, backslashes and all.
+    const QString text = "it's \\ \"a\" ? \u00e9t\u00e9";
+    db.run("insert into sent (way, c) values (?, ?)", {"x", text});
+    EXPECT_EQ(db.scalar("select c from sent where way = ?", {"x"}).toString(), text);
+}
+
 TEST(Db, RowsReadDirectlyAreTheValuesTheDriverGives) {
     test::TestEnv env;
     ASSERT_TRUE(env.add_punch({{"tckempid", -3},
