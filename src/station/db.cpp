@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -38,8 +39,12 @@ QString next_connection_name() {
     return QString::fromLatin1(kPrefix) + QString::number(counter.fetchAndAddRelaxed(1));
 }
 
+// A folder as compared: absolute, cleaned, ending in "/". Worked out from the text alone, as
+// QDir::absolutePath does, without building a QDir for it at every database opened.
 QString folder_key(const QString& folder) {
-    return QDir::cleanPath(QDir(folder).absolutePath()) + QLatin1Char('/');
+    const QString absolute =
+        QDir::isAbsolutePath(folder) ? folder : QDir::currentPath() + QLatin1Char('/') + folder;
+    return QDir::cleanPath(absolute) + QLatin1Char('/');
 }
 
 // Reads a libpq connection URI into the connection. Only the password is left out: it comes
@@ -244,9 +249,12 @@ int server_code(const QString& state) {
 // network dropped is in error.
 enum class Heard { Nothing, Something, Broken };
 
-// The libpq connection under a server connection; null for any other.
-PGconn* pg_conn(const QSqlDatabase& db) {
-    const QVariant handle = db.driver()->handle();
+// The libpq connection under a server connection's driver; null for any other, and once the
+// connection is closed.
+PGconn* pg_conn(const QSqlDriver* driver) {
+    if (!driver || !driver->isOpen())
+        return nullptr;
+    const QVariant handle = driver->handle();
     // The driver names the type by libpq's struct or by its typedef, as its version has it.
     if (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0)
         return nullptr;
@@ -262,22 +270,9 @@ const PGresult* pg_result(const QSqlQuery& q) {
     return *static_cast<PGresult* const*>(handle.constData());
 }
 
-Heard heard_on(const QString& name) {
-    PGconn* conn = pg_conn(QSqlDatabase::database(name, false));
-    const LoadedLibpq libpq;
-    const auto status = libpq.function(PQstatus, "PQstatus");
-    const auto socket_of = libpq.function(PQsocket, "PQsocket");
-    if (!conn || !status || !socket_of)
-        return Heard::Something;
-    if (status(conn) != CONNECTION_OK)
-        return Heard::Broken;
-    pollfd socket{socket_of(conn), POLLIN, 0};
-    return ::poll(&socket, 1, 0) == 0 ? Heard::Nothing : Heard::Something;
-}
-
 // The socket of an open server connection; -1 for any other.
 int socket_of(const QSqlDatabase& db) {
-    PGconn* conn = pg_conn(db);
+    PGconn* conn = pg_conn(db.driver());
     const LoadedLibpq libpq;
     const auto socket = libpq.function(PQsocket, "PQsocket");
     return conn && socket ? socket(conn) : -1;
@@ -307,10 +302,9 @@ struct Connection {
     // and text: their names on the server and the texts the server has.
     QHash<QString, std::pair<QByteArray, QString>> named;
     int named_made = 0; // names given on it so far
-    // On a server: libpq's connection under the driver's, and what the station calls of
-    // libpq itself; null when libpq lacks something.
-    PGconn* pg = nullptr;
-    const QSqlDriver* driver = nullptr;
+    // On a server: the driver, and what the station calls of libpq itself; null when libpq
+    // lacks something.
+    QPointer<QSqlDriver> driver;
     std::shared_ptr<const ServerCalls> calls;
     QString setup;       // what Db::setup left it with (setup_key), empty when not known
     QString search_path; // the schema its search_path names, empty when not known
@@ -348,6 +342,16 @@ template <typename Step> auto watched(Connection& c, Step step) {
     return done;
 }
 
+Heard heard_on(const Connection& c) {
+    PGconn* conn = pg_conn(c.driver);
+    if (!conn || !c.calls || c.socket < 0)
+        return Heard::Something;
+    if (c.calls->connection_status(conn) != CONNECTION_OK)
+        return Heard::Broken;
+    pollfd socket{c.socket, POLLIN, 0};
+    return ::poll(&socket, 1, 0) == 0 ? Heard::Nothing : Heard::Something;
+}
+
 void bind_all(QSqlQuery& q, const QVariantList& binds) {
     for (int i = 0; i < binds.size(); ++i)
         q.bindValue(i, binds[i]);
@@ -361,7 +365,7 @@ DbError error_on(const Connection& c, const QSqlError& error) {
         return e;
     if (c.silenced)
         return DbError(75, QStringLiteral("The database server stopped answering."));
-    return heard_on(c.name) == Heard::Broken ? DbError(75, e.description()) : e;
+    return heard_on(c) == Heard::Broken ? DbError(75, e.description()) : e;
 }
 
 // exec and fetch, their waits on c's server watched.
@@ -661,8 +665,7 @@ bool Db::take_idle() {
         conn_->schemas = {schema_};
         conn_->writer = mode_ != DbMode::ReadOnly;
         // Set up as wanted and nothing heard since: its first statement is the press's.
-        if (!wanted.isEmpty() && conn_->setup == wanted &&
-            heard_on(conn_->name) == Heard::Nothing) {
+        if (!wanted.isEmpty() && conn_->setup == wanted && heard_on(*conn_) == Heard::Nothing) {
             schema_ = database_schema(path_);
             conn_->schemas = {schema_};
             conn_->unverified = true;
@@ -730,9 +733,8 @@ void Db::open_connection() {
             throw to_db_error(db.lastError());
         if (backend_ == Backend::PostgreSQL) {
             conn_->socket = socket_of(db);
-            conn_->pg = pg_conn(db);
             conn_->driver = db.driver();
-            conn_->calls = conn_->pg ? server_calls() : nullptr;
+            conn_->calls = pg_conn(db.driver()) ? server_calls() : nullptr;
             if (kept_) {
                 conn_->watch = kept_->watch();
                 conn_->server = server_.toUtf8();
@@ -826,7 +828,7 @@ bool Db::replaced_after(const DbError& e, const QString& sql) {
     // Nothing has run on it yet, so no Db working on it holds rows of it: all go on together
     // on the fresh one.
     if (!std::exchange(conn_->unverified, false) || conn_->silenced ||
-        !reads.match(sql).hasMatch() || (e.code() != 75 && heard_on(conn_->name) != Heard::Broken))
+        !reads.match(sql).hasMatch() || (e.code() != 75 && heard_on(*conn_) != Heard::Broken))
         return false;
     close_connection(conn_->name, conn_->statements);
     open_connection();
@@ -985,6 +987,9 @@ QSqlQuery Db::run_named(const QString& sql, const QVariantList& binds) {
     refuse_writes(sql);
     keep_to_itself();
     const ServerCalls& pq = *conn_->calls;
+    PGconn* pg = pg_conn(conn_->driver);
+    if (!pg)
+        throw DbError(75, QStringLiteral("The database connection is closed."));
     // "*" is spelled out with the schema's columns, so the same text differs by schema.
     const QString key = schema_ + QLatin1Char('\n') + sql;
     auto named = conn_->named.constFind(key);
@@ -994,11 +999,11 @@ QSqlQuery Db::run_named(const QString& sql, const QVariantList& binds) {
             forget_named();
         const QByteArray name = "pw_" + QByteArray::number(++conn_->named_made);
         PGresult* made = watched(*conn_, [&] {
-            return pq.prepare(conn_->pg, name.constData(), numbered_placeholders(text).constData(),
-                              0, nullptr);
+            return pq.prepare(pg, name.constData(), numbered_placeholders(text).constData(), 0,
+                              nullptr);
         });
         const bool ok = succeeded(pq, made);
-        const QSqlError error = ok ? QSqlError() : answer_error(pq, conn_->pg, made);
+        const QSqlError error = ok ? QSqlError() : answer_error(pq, pg, made);
         pq.clear(made);
         if (!ok) {
             // Nothing runs in preparing: any statement may be prepared again on a fresh
@@ -1011,11 +1016,11 @@ QSqlQuery Db::run_named(const QString& sql, const QVariantList& binds) {
     }
     const ServerValues values(binds);
     PGresult* answer = watched(*conn_, [&] {
-        return pq.exec_prepared(conn_->pg, named->first.constData(), values.count(),
-                                values.pointers(), nullptr, nullptr, 0);
+        return pq.exec_prepared(pg, named->first.constData(), values.count(), values.pointers(),
+                                nullptr, nullptr, 0);
     });
     if (!succeeded(pq, answer)) {
-        const QSqlError error = answer_error(pq, conn_->pg, answer);
+        const QSqlError error = answer_error(pq, pg, answer);
         pq.clear(answer);
         throw error_on(*conn_, error);
     }
@@ -1028,7 +1033,8 @@ void Db::forget_named() {
         all += "deallocate " + name + ';';
     conn_->named.clear();
     // A server that fails this fails the next statement as well, which says so.
-    conn_->calls->clear(watched(*conn_, [&] { return conn_->calls->exec(conn_->pg, all); }));
+    if (PGconn* pg = pg_conn(conn_->driver))
+        conn_->calls->clear(watched(*conn_, [&] { return conn_->calls->exec(pg, all); }));
 }
 
 void Db::refuse_writes(const QString& sql) const {

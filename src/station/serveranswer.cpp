@@ -236,11 +236,12 @@ ServerCalls::ServerCalls(const LoadedLibpq& libpq)
     , ntuples(libpq.function(PQntuples, "PQntuples"))
     , nfields(libpq.function(PQnfields, "PQnfields"))
     , fname(libpq.function(PQfname, "PQfname"))
-    , cmd_tuples(libpq.function(PQcmdTuples, "PQcmdTuples")) {}
+    , cmd_tuples(libpq.function(PQcmdTuples, "PQcmdTuples"))
+    , connection_status(libpq.function(PQstatus, "PQstatus")) {}
 
 bool ServerCalls::usable() const {
     return AnswerFunctions::usable() && prepare && exec_prepared && exec && status && error_field &&
-           error_message && clear && ntuples && nfields && fname && cmd_tuples;
+           error_message && clear && ntuples && nfields && fname && cmd_tuples && connection_status;
 }
 
 std::shared_ptr<const ServerCalls> server_calls() {

@@ -52,6 +52,7 @@ struct ServerCalls : AnswerFunctions {
     decltype(&PQnfields) nfields;
     decltype(&PQfname) fname;
     decltype(&PQcmdTuples) cmd_tuples;
+    decltype(&PQstatus) connection_status;
 };
 // Null when libpq is not loaded or lacks one of them.
 std::shared_ptr<const ServerCalls> server_calls();
