@@ -986,6 +986,9 @@ QSqlQuery Db::run_here(const QString& sql, const QVariantList& binds) {
 QSqlQuery Db::run_named(const QString& sql, const QVariantList& binds) {
     refuse_writes(sql);
     keep_to_itself();
+    // Rows of this Db's own query still coming on the connection are dropped by libpq; the
+    // driver then fails that query at its next row, as after one of its own statements.
+    stream_ended(*conn_, this);
     const ServerCalls& pq = *conn_->calls;
     PGconn* pg = pg_conn(conn_->driver);
     if (!pg)

@@ -323,6 +323,21 @@ TEST(Db, ValuesSentApartToAServerAreStoredAsTheDriverWroteThem) {
     EXPECT_EQ(db.scalar("select c from sent where way = ?", {"x"}).toString(), text);
 }
 
+// Rows of a query still coming when another statement runs on its connection are lost; the
+// query then fails, never ending as if it had no more rows.
+TEST(Db, RowsDroppedByAnotherStatementFailTheirQuery) {
+    test::TestEnv env;
+    if (env.server.isEmpty())
+        GTEST_SKIP() << "a server's connections only";
+    Db db(env.punchdb(), DbMode::ReadOnly, env.db_access());
+    RowStatement rows(db, "select n from pg_catalog.generate_series(1, 100000) as n");
+    rows.query({});
+    QVariantList row;
+    ASSERT_TRUE(rows.next(row));
+    EXPECT_EQ(db.scalar("select 2").toInt(), 2);
+    EXPECT_THROW(while (rows.next(row)){}, DbError);
+}
+
 TEST(Db, RowsReadDirectlyAreTheValuesTheDriverGives) {
     test::TestEnv env;
     ASSERT_TRUE(env.add_punch({{"tckempid", -3},
