@@ -19,6 +19,7 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QFileDialog>
 #include <QLabel>
@@ -79,6 +80,11 @@ struct Screens : test::Clerks {
             EXPECT_GE(list->verticalScrollBar()->sizeHint().width(), 24) << list_name;
             const QModelIndex first = list->model()->index(0, 0, list->rootIndex());
             if (first.isValid()) {
+                // A list whose rows come from a thread (the file chooser's) lays them out a
+                // moment later.
+                for (QDeadlineTimer until(2000);
+                     list->visualRect(first).isEmpty() && !until.hasExpired();)
+                    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
                 EXPECT_GE(list->visualRect(first).height(), 40) << list_name;
             }
         }
