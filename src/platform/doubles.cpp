@@ -79,6 +79,8 @@ QStringList ScriptedDialogs::of(QString Box::*field) const {
 }
 
 void TestClock::pause(int ms) {
+    if (on_pause)
+        on_pause(ms);
     paused_ms += ms;
     time = time.addMSecs(ms);
 }

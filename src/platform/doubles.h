@@ -73,6 +73,7 @@ class TestClock : public Clock {
 public:
     QDateTime time = QDateTime(QDate(2004, 5, 24), QTime(8, 0, 0));
     int paused_ms = 0;
+    std::function<void(int)> on_pause; // told of each pause as it begins
 
     QDateTime now() const override { return time; }
     void pause(int ms) override;

@@ -62,7 +62,9 @@ void PunchScreen::show_result(const QStringList& lines) {
 
 void PunchScreen::offer_receipt_and_finish(Station& st, ReceiptKind kind,
                                            const ReceiptData& receipt) {
-    // Time to read the result before the receipt question covers it.
+    // Time to read the result before the receipt question covers it, with the wait notice
+    // gone from over it: the punch is written.
+    win_.show_wait(false);
     st.clock().pause(kResultPauseMs);
     finish(st);
     offer_receipt(st, kind, receipt);

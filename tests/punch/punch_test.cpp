@@ -159,7 +159,15 @@ TEST(Punch, ShiftsAtTheEdgesOfDayWeekAndHoliday) {
         // are not written again.
         test::refuse_inserts(t.env, t.env.punchdb(), "punch", "true",
                              "update of tckindate, tckempid, tckjobcode, tckpayrate, tcktimein");
+        // The result is read with nothing over it before the receipt question comes.
+        std::optional<QStringList> shown;
+        t.env.clock.on_pause = [&](int) {
+            if (!shown)
+                shown = t.win.frawait->isVisible() ? QStringList() : t.lines();
+        };
         t.click("cmdpunchout");
+        ASSERT_TRUE(shown);
+        EXPECT_EQ(shown->value(0), t.lines().value(0));
         const QVariantMap out =
             merged(in, fields(QString("export=0 outdate=%1 timeout=%2 adjtimeout=%3 status=%4")
                                   .arg(o[0], timeout, o[1], o[2])));
