@@ -5,7 +5,9 @@
 
 namespace pw {
 
-Station::Station(Platform io, QString workdir) : io_(io), workdir_(std::move(workdir)) {}
+Station::Station(Platform io, QString workdir)
+    : io_(io)
+    , workdir_(std::move(workdir)) {}
 
 QString Station::local(const QString& name) const {
     return resolve_name(QDir(workdir_).filePath(name));
@@ -18,7 +20,11 @@ QString Station::path(const QString& prefixed) const {
 DbAccess Station::db_access() const {
     DbAccess access{busy_timeout_ms, settings.database, {}, connections_};
     if (!access.server.isEmpty())
-        access.data_folder = QFileInfo(shared(QStringLiteral("parv.exe"))).absolutePath();
+        // The folder of the suite's program: the file's own letter case does not change it, so
+        // no file of the (shared) folder is looked at for it at every database opened.
+        access.data_folder =
+            QFileInfo(QDir(workdir_).filePath(settings.mapdrive + QStringLiteral("parv.exe")))
+                .absolutePath();
     return access;
 }
 
