@@ -278,13 +278,13 @@ int socket_of(const QSqlDatabase& db) {
     return conn && socket ? socket(conn) : -1;
 }
 
-// What Db::setup leaves a connection with that its statements depend on: the lock timeout.
-// Neither the schema (statements name it, in_schema) nor read-only use (refuse_writes) is
-// among them, so one connection serves every database of the folder as it is.
 // Texts built from varying values must not pile up as statements on a connection kept for days:
 // past this many, those kept are let go.
 constexpr qsizetype kMostKept = 200;
 
+// What Db::setup leaves a connection with that its statements depend on: the lock timeout.
+// Neither the schema (statements name it, in_schema) nor read-only use (refuse_writes) is
+// among them, so one connection serves every database of the folder as it is.
 QString setup_key(const QString& path, DbMode mode, int busy_timeout_ms) {
     if (path.isEmpty() || mode == DbMode::Create)
         return {};
