@@ -98,9 +98,11 @@ bool null_value(const QVariant& v) {
     case QMetaType::QByteArray:
         return static_cast<const QByteArray*>(v.constData())->isNull();
     case QMetaType::QDate:
+        return static_cast<const QDate*>(v.constData())->isNull();
     case QMetaType::QTime:
+        return static_cast<const QTime*>(v.constData())->isNull();
     case QMetaType::QDateTime:
-        return !v.toDateTime().isValid() && !v.toTime().isValid() && !v.toDate().isValid();
+        return static_cast<const QDateTime*>(v.constData())->isNull();
     default:
         return false;
     }
@@ -272,15 +274,14 @@ QByteArray numbered_placeholders(const QString& sql) {
 }
 
 ServerValues::ServerValues(const QVariantList& values) {
+    // Reserved whole, so that no text moves once its place is taken.
     texts_.reserve(std::size_t(values.size()));
     pointers_.reserve(std::size_t(values.size()));
-    std::vector<bool> nulls;
     for (const QVariant& v : values) {
-        nulls.push_back(null_value(v));
-        texts_.push_back(nulls.back() ? QByteArray() : value_text(v));
+        const bool null = null_value(v);
+        texts_.push_back(null ? QByteArray() : value_text(v));
+        pointers_.push_back(null ? nullptr : texts_.back().constData());
     }
-    for (std::size_t i = 0; i < texts_.size(); ++i)
-        pointers_.push_back(nulls[i] ? nullptr : texts_[i].constData());
 }
 
 bool succeeded(const ServerCalls& pq, const PGresult* answer) {
@@ -326,10 +327,14 @@ QVariant ServerAnswer::handle() const {
     return QVariant::fromValue(answer_);
 }
 
+bool ServerAnswer::holds(int i) const {
+    return i >= 0 && std::size_t(i) < types_.size() && at() >= 0 && at() < rows_;
+}
+
 QVariant ServerAnswer::data(int i) {
-    const int row = at();
-    if (i < 0 || std::size_t(i) >= types_.size() || row < 0 || row >= rows_)
+    if (!holds(i))
         return {};
+    const int row = at();
     const Oid oid = types_[std::size_t(i)];
     if (std::optional<QVariant> v = answer_value(*pq_, answer_, row, i, oid))
         return std::move(*v);
@@ -339,9 +344,7 @@ QVariant ServerAnswer::data(int i) {
 }
 
 bool ServerAnswer::isNull(int i) {
-    const int row = at();
-    return i < 0 || std::size_t(i) >= types_.size() || row < 0 || row >= rows_ ||
-           pq_->getisnull(answer_, row, i);
+    return !holds(i) || pq_->getisnull(answer_, at(), i);
 }
 
 bool ServerAnswer::reset(const QString&) {

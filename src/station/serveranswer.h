@@ -105,6 +105,9 @@ protected:
     QSqlRecord record() const override;
 
 private:
+    // Whether column i of the current row is there to be read.
+    bool holds(int i) const;
+
     std::shared_ptr<const ServerCalls> pq_;
     PGresult* answer_;
     int rows_ = 0;
