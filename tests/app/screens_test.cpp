@@ -78,14 +78,14 @@ struct Screens : test::Clerks {
             const std::string list_name = list->objectName().toStdString();
             EXPECT_TRUE(QScroller::hasScroller(list->viewport())) << list_name;
             EXPECT_GE(list->verticalScrollBar()->sizeHint().width(), 24) << list_name;
-            const QModelIndex first = list->model()->index(0, 0, list->rootIndex());
-            if (first.isValid()) {
-                // A list whose rows come from a thread (the file chooser's) lays them out a
-                // moment later.
-                for (QDeadlineTimer until(2000);
-                     list->visualRect(first).isEmpty() && !until.hasExpired();)
-                    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-                EXPECT_GE(list->visualRect(first).height(), 40) << list_name;
+            // A list whose rows come from a thread (the file chooser's) lays them out a moment
+            // later, and may change them meanwhile: its first row is asked anew each time.
+            const auto first = [&] { return list->model()->index(0, 0, list->rootIndex()); };
+            for (QDeadlineTimer until(2000);
+                 first().isValid() && list->visualRect(first()).isEmpty() && !until.hasExpired();)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            if (first().isValid()) {
+                EXPECT_GE(list->visualRect(first()).height(), 40) << list_name;
             }
         }
         for (QWidget* kid : w.findChildren<QWidget*>()) {
