@@ -1091,8 +1091,11 @@ RowStatement::RowStatement(Db& db, const QString& sql)
     : q_(db.prepare(sql))
     , db_(&db)
     , conn_(db.conn_) {
-    if (db.backend() != Backend::SQLite)
+    if (db.backend() != Backend::SQLite) {
+        if (conn_->calls)
+            named_ = sql;
         return;
+    }
     const QVariant handle = q_.result()->handle();
     if (qstrcmp(handle.typeName(), "sqlite3_stmt*") == 0)
         stmt_ = *static_cast<sqlite3_stmt* const*>(handle.constData());
@@ -1165,6 +1168,10 @@ bool RowStatement::step() {
 }
 
 void RowStatement::run(const QVariantList& values) {
+    if (!named_.isEmpty()) {
+        db_->run(named_, values);
+        return;
+    }
     if (!bind(values))
         return exec_on(*conn_, q_, values);
     step();
@@ -1250,6 +1257,17 @@ bool RowStatement::next(QVariantList& row) {
 }
 
 std::optional<QVariantList> RowStatement::row(const QVariantList& values) {
+    if (!named_.isEmpty()) {
+        QSqlQuery q = db_->run(named_, values);
+        if (!q.next())
+            return std::nullopt;
+        QVariantList found;
+        const int columns = q.record().count();
+        found.reserve(columns);
+        for (int i = 0; i < columns; ++i)
+            found.append(q.value(i));
+        return found;
+    }
     query(values);
     QVariantList found;
     const bool any = next(found);

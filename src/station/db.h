@@ -286,13 +286,16 @@ private:
     QString column_name(int i) const;
 
     QSqlQuery q_;
+    // On a server, the statement's text: run and row go through Db::run, which sends it by
+    // name and its values apart; only a query's long run of rows comes through the driver.
+    QString named_;
+    Db* db_;
     sqlite3_stmt* stmt_ = nullptr; // the statement q_ holds, when on SQLite
     bool direct_ = false;          // the started query's rows come from stmt_
     int columns_ = 0;              // the started query's columns, when not direct
     QByteArray texts_;             // the texts bound to stmt_, for as long as it holds them
     std::vector<std::pair<qsizetype, qsizetype>> places_; // each value's text in texts_
-    const Db* db_;
-    std::shared_ptr<Connection> conn_; // the one q_ runs on
+    std::shared_ptr<Connection> conn_;                    // the one q_ runs on
     // On a server, what reads the rows' values from its answers, and their columns' types.
     std::unique_ptr<const AnswerFunctions> answer_;
     std::vector<unsigned int> types_;
