@@ -94,7 +94,7 @@ OpenOutcome open_shift(Station& st, const Session& who, const QDateTime& now,
     buf[col::tcktimein] = punch_time;
     buf[col::tckadjtimein] = in.time;
     buf[col::tckstatus] = int(kOpen);
-    Transaction tx(db);
+    Transaction tx(db, WriteLock::Employee, who.number);
     out.already = find_open_punch(db, who.number);
     if (!out.already) {
         insert_punch_row(db, buf);
@@ -200,7 +200,7 @@ bool close_punch(Station& st, Db& db, const PunchBuffer& open, const PunchQuery&
                          holiday_on(st, open.integer(col::tckindate)), st.settings.wwstartday >= 1};
     make_side_tables_once(st, db);
     const std::optional<int> in_offset = kept_offsets(db, open).in;
-    Transaction tx(db);
+    Transaction tx(db, WriteLock::Employee, open.number(col::tckempid));
     const double W = rules.weekly ? week_sum(db, open.number(col::tckempid),
                                              week_bounds(shift_day, st.settings.wwstartday))
                                   : 0.0;

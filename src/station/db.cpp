@@ -1291,7 +1291,7 @@ QVariant Db::scalar(const QString& sql, const QVariantList& binds) {
     return fetch_on(*conn_, q) ? q.value(0) : QVariant();
 }
 
-void Db::begin(WriteLock lock) {
+void Db::begin(WriteLock lock, double employee) {
     if (backend_ == Backend::SQLite) {
         in_transaction_ = true;
         return direct(QStringLiteral("BEGIN IMMEDIATE"));
@@ -1301,13 +1301,18 @@ void Db::begin(WriteLock lock) {
         detach();
     in_transaction_ = conn_->in_transaction = true;
     direct(QStringLiteral("BEGIN"));
-    // Readers are never held up. The writers' lock is always taken before the bulk lock, so
-    // two transactions never wait for each other.
-    // The locks are keyed by the schema's name, as the schema a connection works in.
+    // Readers are never held up. The writers' lock is always taken before the bulk lock, and
+    // shared before an employee's, so two transactions never wait for each other.
+    // The locks are keyed by the schema's name, as the schema a connection works in; an
+    // employee's by the schema's and the employee number's.
     QStringList locks;
-    if (lock != WriteLock::Import)
+    if (lock == WriteLock::Employee)
+        locks << QStringLiteral("pg_advisory_xact_lock_shared(hashtext('%1')), "
+                                "pg_advisory_xact_lock(hashtext('%1'), hashtext('%2'))")
+                     .arg(schema_, QString::number(employee, 'g', 17));
+    else if (lock != WriteLock::Import)
         locks << QStringLiteral("pg_advisory_xact_lock(hashtext('%1'))").arg(schema_);
-    if (lock != WriteLock::Writers)
+    if (lock == WriteLock::Import || lock == WriteLock::Bulk)
         locks << QStringLiteral("pg_advisory_xact_lock(hashtext('%1/bulk'))").arg(schema_);
     try {
         direct(QStringLiteral("select ") + locks.join(QStringLiteral(", ")));
@@ -1330,9 +1335,9 @@ void Db::rollback() {
     in_transaction_ = conn_->in_transaction = false;
 }
 
-Transaction::Transaction(Db& db, WriteLock lock)
+Transaction::Transaction(Db& db, WriteLock lock, double employee)
     : db_(db) {
-    db_.begin(lock);
+    db_.begin(lock, employee);
 }
 
 Transaction::~Transaction() {

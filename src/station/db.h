@@ -106,10 +106,12 @@ void server_exec(const QString& url, const QString& sql);
 bool database_exists(const Files& files, const QString& path, const DbAccess& access);
 
 // What a write transaction waits for on a server; SQLite has one writer per file whatever the
-// kind. Writers: punches, edits and settings, one at a time per database. Import: adds finished
-// punches beside the stations' punching, waiting only for other bulk work. Bulk: export and
-// archive/purge, which read a range and then change it, so they wait for both.
-enum class WriteLock { Writers, Import, Bulk };
+// kind. Writers: edits, settings and anything else, one at a time per database. Employee: one
+// employee's punch in or out, which waits for that employee's other punches and for Writers,
+// while other employees' punches go on beside it. Import: adds finished punches beside the
+// stations' punching, waiting only for other bulk work. Bulk: export and archive/purge, which
+// read a range and then change it, so they wait for all of them.
+enum class WriteLock { Writers, Employee, Import, Bulk };
 
 class Db {
 public:
@@ -146,7 +148,8 @@ public:
     // On a server the same: a transaction holding the locks its kind of writing needs (see
     // WriteLock), each waited for at most the busy timeout, so guarding reads and their
     // writes are never interleaved.
-    void begin(WriteLock lock = WriteLock::Writers);
+    // employee: whose punches an Employee transaction writes.
+    void begin(WriteLock lock = WriteLock::Writers, double employee = 0);
     void commit();
     void rollback();
 
@@ -210,7 +213,7 @@ private:
 // Commits at commit(); rolls back when left without it (an exception in flight).
 class Transaction {
 public:
-    explicit Transaction(Db& db, WriteLock lock = WriteLock::Writers);
+    explicit Transaction(Db& db, WriteLock lock = WriteLock::Writers, double employee = 0);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;

@@ -496,6 +496,42 @@ TEST(Server, ConnectionsOutliveTheServerEndingThemAndEveryStatementUsesAnIndex) 
     EXPECT_EQ(t.env.punches(kShift).size(), 1);
 }
 
+// On a server a punch waits only for the same employee's punches and for the database's other
+// writers (an edit, an export): the punches of a shift change go on side by side.
+TEST(Server, APunchWaitsOnlyForItsEmployeeAndTheOtherWriters) {
+    Terminal t;
+    if (t.env.server.isEmpty())
+        GTEST_SKIP() << "a server's locks only";
+    t.env.clock.set("2004-05-24 08:00:00");
+    t.start();
+    t.env.st.busy_timeout_ms = 300;
+    Session who;
+    who.number = 9;
+    who.job_code = 10;
+    const struct {
+        const char* what;
+        WriteLock lock;
+        double employee;
+        bool waits;
+    } cases[] = {
+        {"another employee punching", WriteLock::Employee, 8, false},
+        {"an import", WriteLock::Import, 0, false},
+        {"the same employee punching", WriteLock::Employee, 9, true},
+        {"an edit", WriteLock::Writers, 0, true},
+        {"an export", WriteLock::Bulk, 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        {
+            Db other(t.env.punchdb(), DbMode::ReadWrite, t.env.db_access());
+            Transaction held(other, c.lock, c.employee);
+            EXPECT_EQ(test::code_of([&] { open_shift(t.env.st, who); }), c.waits ? 3045 : 0);
+        }
+        EXPECT_EQ(t.env.punches(kShift).size(), c.waits ? 0 : 1);
+        ASSERT_TRUE(t.env.exec(t.env.punchdb(), "delete from punch"));
+    }
+}
+
 // The server's machine as the station reaches it over the network: a relay on a local port
 // to the test server's socket, in processes of its own. Stopped, it is a server that no longer
 // answers while its machine's network does (connections are taken, nothing comes back).
