@@ -413,7 +413,8 @@ bool station_phase(Club& club, const HarnessOptions& o) {
     std::printf("stations %d cycles %d punches %d lost %d duplicated %d double-closed %d "
                 "open-left %d busy-shown %d %s%s reviewed %d\n",
                 o.stations, o.cycles, v.punches, v.lost, v.duplicated, v.double_closed, v.open_left,
-                v.busy, qPrintable(latency_line(seen)), qPrintable(offline_line), v.reviewed);
+                v.busy, qPrintable(latency_line(seen, kSharedEmp)), qPrintable(offline_line),
+                v.reviewed);
     std::fflush(stdout);
     return children_ok && v.faultless();
 }

@@ -38,18 +38,20 @@ ChildLog parse_log(const QString& text) {
     return log;
 }
 
-QString latency_line(const QList<ChildLog>& logs) {
-    std::vector<qint64> usec;
+QString latency_line(const QList<ChildLog>& logs, int shared_emp) {
+    std::vector<qint64> own, shared;
     for (const ChildLog& log : logs)
         for (const LoggedPunch& p : log.punches)
-            usec.push_back(p.usec);
-    std::sort(usec.begin(), usec.end());
-    const auto at = [&](double q) {
+            (p.emp == shared_emp ? shared : own).push_back(p.usec);
+    const auto at = [](std::vector<qint64>& usec, double q) {
+        std::sort(usec.begin(), usec.end());
         return usec.empty() ? 0.0 : usec[std::size_t(q * double(usec.size() - 1) + 0.5)] / 1000.0;
     };
-    return QStringLiteral("latency p50 %1 ms p99 %2 ms")
-        .arg(at(0.5), 0, 'f', 1)
-        .arg(at(0.99), 0, 'f', 1);
+    return QStringLiteral("latency p50 %1 ms p99 %2 ms shared p50 %3 ms p99 %4 ms")
+        .arg(at(own, 0.5), 0, 'f', 1)
+        .arg(at(own, 0.99), 0, 'f', 1)
+        .arg(at(shared, 0.5), 0, 'f', 1)
+        .arg(at(shared, 0.99), 0, 'f', 1);
 }
 
 bool is_busy_box(const QString& title, const QString& text) {

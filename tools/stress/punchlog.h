@@ -32,8 +32,10 @@ QString log_line(const LoggedPunch& p);
 QString busy_line(int busy, int offline = 0);
 ChildLog parse_log(const QString& text);
 
-// "latency p50 X ms p99 Y ms" over the presses of these logs.
-QString latency_line(const QList<ChildLog>& logs);
+// "latency p50 X ms p99 Y ms" over the presses on the stations' own employees, as at a shift
+// change, then "shared p50 X ms p99 Y ms" over those on shared_emp, the one employee every
+// station punches at once, whose presses can only go one after another.
+QString latency_line(const QList<ChildLog>& logs, int shared_emp);
 
 // A box the person would read as "the database is busy, try again".
 bool is_busy_box(const QString& title, const QString& text);
