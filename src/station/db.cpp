@@ -494,6 +494,13 @@ std::optional<bool> server_answers(const DbAccess& access, std::chrono::millisec
 QString database_server(const QString& path, const DbAccess& access) {
     if (access.server.isEmpty())
         return {};
+    // The station names its databases by the data folder as it holds it: a file right in it,
+    // told from the text alone.
+    const QString& folder = access.data_folder;
+    if (!folder.isEmpty() && path.size() > folder.size() + 1 && path.startsWith(folder) &&
+        path[folder.size()] == u'/' && path.indexOf(u'/', folder.size() + 1) < 0)
+        return path.endsWith(QLatin1String(".mdb"), Qt::CaseInsensitive) ? access.server
+                                                                         : QString();
     const QFileInfo info(path);
     if (info.suffix().compare(QLatin1String("mdb"), Qt::CaseInsensitive) != 0 ||
         folder_key(info.absolutePath()) != folder_key(access.data_folder))

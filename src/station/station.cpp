@@ -19,12 +19,18 @@ QString Station::path(const QString& prefixed) const {
 
 DbAccess Station::db_access() const {
     DbAccess access{busy_timeout_ms, settings.database, {}, connections_};
-    if (!access.server.isEmpty())
-        // The folder of the suite's program: the file's own letter case does not change it, so
-        // no file of the (shared) folder is looked at for it at every database opened.
-        access.data_folder =
+    if (access.server.isEmpty())
+        return access;
+    // The folder of the suite's program: the file's own letter case does not change it, so no
+    // file of the (shared) folder is looked at for it at every database opened.
+    const QString from = workdir_ + QLatin1Char('\n') + settings.mapdrive;
+    if (data_folder_.isEmpty() || from != data_folder_from_ || !QDir::isAbsolutePath(workdir_)) {
+        data_folder_ =
             QFileInfo(QDir(workdir_).filePath(settings.mapdrive + QStringLiteral("parv.exe")))
                 .absolutePath();
+        data_folder_from_ = from;
+    }
+    access.data_folder = data_folder_;
     return access;
 }
 

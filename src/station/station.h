@@ -112,6 +112,8 @@ private:
     mutable NoKeyboard no_keyboard_;
     QString workdir_;
     std::shared_ptr<ServerConnections> connections_ = keep_server_connections();
+    // The data folder as db_access last worked it out, and the mapdrive it came from.
+    mutable QString data_folder_, data_folder_from_;
 };
 
 } // namespace pw

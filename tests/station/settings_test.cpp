@@ -250,6 +250,28 @@ TEST(Db, ErrorsGetTheStationsCodesRollBackAndShowTheCodesBox) {
             .endsWith("\n\n\r\n12-31-2004-23:59:58---Code 53 - Could not find file.\n\n\r\n"));
 }
 
+// A server holds the .mdb databases right in the data folder, however the path spells it; the
+// folder follows the station's mapdrive.
+TEST(Db, AServerHoldsTheDatabasesOfTheDataFolderOnly) {
+    const DbAccess access{3000, "postgresql://club", "/srv/club/data", nullptr};
+    for (const auto& [path, held] : {std::pair{"/srv/club/data/PUNCHCLK.MDB", true},
+                                     {"/srv/club/data/emp.mdb", true},
+                                     {"/srv/club/data/../data/EMP.MDB", true},
+                                     {"/srv/club//data/EMP.MDB", true},
+                                     {"/srv/club/data/WORK.DB", false},
+                                     {"/srv/club/data/old/EMP.MDB", false},
+                                     {"/srv/club/database/EMP.MDB", false},
+                                     {"/srv/club/EMP.MDB", false}})
+        EXPECT_EQ(database_server(path, access), held ? access.server : QString()) << path;
+
+    test::TestEnv env;
+    env.st.settings.database = "postgresql://club";
+    env.st.settings.mapdrive = "../data/";
+    EXPECT_EQ(env.st.db_access().data_folder, QFileInfo(env.data("parv.exe")).path());
+    env.st.settings.mapdrive = "../elsewhere/";
+    EXPECT_EQ(env.st.db_access().data_folder, QDir::cleanPath(env.data("../elsewhere")));
+}
+
 // A statement run row after row binds its values itself, and stores each as the driver would:
 // the same type and value in a column of every kind, for every type the drivers give.
 TEST(Db, RowsBoundDirectlyAreStoredAsTheDriverStoresThem) {
