@@ -294,10 +294,14 @@ bool succeeded(const ServerCalls& pq, const PGresult* answer) {
 QSqlError answer_error(const ServerCalls& pq, const PGconn* conn, const PGresult* answer) {
     QString text = QString::fromUtf8(pq.error_message(conn));
     QString state;
-    if (answer) {
+    if (answer)
         state = QString::fromLatin1(pq.error_field(answer, PG_DIAG_SQLSTATE));
-        text += QStringLiteral("(%1)").arg(state);
-    }
+    // No answer at all (the statement could not even be sent), or libpq's own failure on a
+    // connection now lost, as one the server has just ended: that is the connection failing
+    // (08006), whatever message came with it.
+    if (!answer || (state.isEmpty() && pq.connection_status(conn) != CONNECTION_OK))
+        state = QStringLiteral("08006");
+    text += QStringLiteral("(%1)").arg(state);
     return QSqlError(QStringLiteral("QPSQL: Unable to create query"), text,
                      QSqlError::StatementError, state);
 }

@@ -77,7 +77,8 @@ private:
 // Whether a statement's answer says it ran; a null answer never does.
 bool succeeded(const ServerCalls& pq, const PGresult* answer);
 // The error of a statement whose answer (possibly null) says it failed on conn, as the Qt
-// driver reports it: the server's message with its SQLSTATE as the native code.
+// driver reports it: the server's message with its SQLSTATE as the native code. A statement
+// that got no answer, or failed in libpq on a connection now lost, is a connection failure.
 QSqlError answer_error(const ServerCalls& pq, const PGconn* conn, const PGresult* answer);
 
 // A statement's whole answer, read through a QSqlQuery as the driver's own results are: forward
