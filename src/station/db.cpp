@@ -361,10 +361,10 @@ void bind_all(QSqlQuery& q, const QVariantList& binds) {
 // the watch shut, is the server out of reach (75), whatever the driver made of it.
 DbError error_on(const Connection& c, const QSqlError& error) {
     DbError e = to_db_error(error);
+    if (c.socket >= 0 && c.silenced)
+        return DbError(75, QStringLiteral("The database server stopped answering."));
     if (e.code() == 75 || c.socket < 0)
         return e;
-    if (c.silenced)
-        return DbError(75, QStringLiteral("The database server stopped answering."));
     return heard_on(c) == Heard::Broken ? DbError(75, e.description()) : e;
 }
 
