@@ -1095,14 +1095,16 @@ void exec(QSqlQuery& q, const QVariantList& binds) {
 }
 
 RowStatement::RowStatement(Db& db, const QString& sql)
-    : q_(db.prepare(sql))
-    , db_(&db)
+    : db_(&db)
     , conn_(db.conn_) {
-    if (db.backend() != Backend::SQLite) {
-        if (conn_->calls)
-            named_ = sql;
+    if (db.backend() != Backend::SQLite && conn_->calls) {
+        // Prepared by the driver only if its rows are streamed (query).
+        named_ = sql;
         return;
     }
+    q_ = db.prepare(sql);
+    if (db.backend() != Backend::SQLite)
+        return;
     const QVariant handle = q_.result()->handle();
     if (qstrcmp(handle.typeName(), "sqlite3_stmt*") == 0)
         stmt_ = *static_cast<sqlite3_stmt* const*>(handle.constData());
@@ -1213,6 +1215,10 @@ RowStatement::~RowStatement() {
 }
 
 void RowStatement::query(const QVariantList& values) {
+    if (!named_.isEmpty() && q_.lastQuery().isEmpty()) { // not prepared yet
+        q_ = db_->prepare(named_);
+        conn_ = db_->conn_;
+    }
     direct_ = bind(values);
     if (!direct_) {
         exec_on(*conn_, q_, values);

@@ -290,7 +290,8 @@ private:
 
     QSqlQuery q_;
     // On a server, the statement's text: run and row go through Db::run, which sends it by
-    // name and its values apart; only a query's long run of rows comes through the driver.
+    // name and its values apart; only a query's long run of rows comes through the driver,
+    // which prepares q_ at the first query.
     QString named_;
     Db* db_;
     sqlite3_stmt* stmt_ = nullptr; // the statement q_ holds, when on SQLite
