@@ -119,22 +119,49 @@ void clear_busy(PunchBuffer& buf) {
     buf.busy = {false, false};
 }
 
+namespace {
+
+QString punch_db_named(const QString& path) {
+    if (path.isEmpty() || path.endsWith(QLatin1String(".MDB"), Qt::CaseInsensitive))
+        return path;
+    return path + QLatin1String(".MDB");
+}
+
+void tell_missing(Station& st, const QString& named) {
+    st.dialogs().message(QStringLiteral("The ") + named +
+                             QStringLiteral(" database is missing.\r\n"
+                                            "Contact Quorwyn technical support for "
+                                            "assistance."),
+                         QStringLiteral("Uh-oh..."), Icon::Information);
+}
+
+} // namespace
+
 QString punch_db_file(Station& st, const QString& path) {
     if (path.isEmpty())
         return {};
-    QString named = path;
-    if (!named.endsWith(QLatin1String(".MDB"), Qt::CaseInsensitive))
-        named += QLatin1String(".MDB");
+    const QString named = punch_db_named(path);
     QString file = st.path(named);
     if (!database_exists(st.files(), file, st.db_access())) {
-        st.dialogs().message(QStringLiteral("The ") + named +
-                                 QStringLiteral(" database is missing.\r\n"
-                                                "Contact Quorwyn technical support for "
-                                                "assistance."),
-                             QStringLiteral("Uh-oh..."), Icon::Information);
+        tell_missing(st, named);
         return {};
     }
     return file;
+}
+
+QString punch_db_for_press(Station& st, const QString& path) {
+    const QString file = st.path(punch_db_named(path));
+    if (!path.isEmpty() && !database_server(file, st.db_access()).isEmpty())
+        return file;
+    return punch_db_file(st, path);
+}
+
+bool tell_if_missing(Station& st, const DbError& e, const QString& path) {
+    const QString named = punch_db_named(path);
+    if (path.isEmpty() || !says_missing(e, st.path(named)))
+        return false;
+    tell_missing(st, named);
+    return true;
 }
 
 RowResult read_punch_row(Db& db, const PunchQuery& query, PunchBuffer& buf) {

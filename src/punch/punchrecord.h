@@ -25,6 +25,7 @@
 namespace pw {
 
 class Db;
+class DbError;
 class Station;
 
 // st.today = YYYYMMDD, from the station's clock.
@@ -83,6 +84,13 @@ enum class RowResult {
 // through st.path(). Empty when path is empty or, after telling the user, when the file is
 // missing.
 QString punch_db_file(Station& st, const QString& path);
+// The same for a press that opens the database at once. On a server the schema is not asked
+// for beforehand, a round trip at every press: the press's first statement finds it gone, and
+// tell_if_missing then shows the same box.
+QString punch_db_for_press(Station& st, const QString& path);
+// After a DbError on the punch database of path (as above): true, having told the user, when
+// e says that database is missing.
+bool tell_if_missing(Station& st, const DbError& e, const QString& path);
 
 // Reads the first row the query matches, or writes the buffer to it, on a database the caller
 // has opened, so that several reads and writes can share one connection and one Transaction.

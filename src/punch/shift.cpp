@@ -1,5 +1,8 @@
 #include "shift.h"
 
+#include <optional>
+#include <type_traits>
+
 #include "punch/employee.h"
 #include "punch/hours.h"
 #include "punch/receipts.h"
@@ -14,6 +17,23 @@ namespace pw {
 namespace {
 
 constexpr int kLogAttempts = 10;
+
+// Runs press on the punch database, opened for writing. nullopt, after telling the user, when
+// the database is missing, found so before or by press's first statement.
+template <class Press>
+auto on_punch_db(Station& st, Press press) -> std::optional<std::invoke_result_t<Press, Db&>> {
+    const QString file = punch_db_for_press(st, st.settings.punchdb);
+    if (file.isEmpty())
+        return std::nullopt;
+    try {
+        Db db(file, DbMode::ReadWrite, st.db_access());
+        return press(db);
+    } catch (const DbError& e) {
+        if (!tell_if_missing(st, e, st.settings.punchdb))
+            throw;
+    }
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -67,56 +87,54 @@ OpenOutcome open_shift(Station& st, const Session& who, const QDateTime& now,
     Stamp& in = out.in;
     const BreakRule rule = job_break_rule(st, who.job_code);
 
-    const QString file = punch_db_file(st, st.settings.punchdb);
-    if (file.isEmpty()) {
-        out.stopped = true;
-        return out;
-    }
     // One connection for the check and the insert, which share the write lock: of two
     // stations punching the same employee in at once, the second finds the first one's
     // punch.
-    Db db(file, DbMode::ReadWrite, st.db_access());
-    PunchBuffer buf;
-    // One reading of the clock for the date and the time, so a punch at midnight cannot
-    // take the date of one day and the time of the next.
-    set_today(st);
-    punch_time = clock_text(now.time());
-    in = rounded_in(now, st.settings.inrounding);
-    make_side_tables_once(st, db);
+    const std::optional<bool> done = on_punch_db(st, [&](Db& db) {
+        PunchBuffer buf;
+        // One reading of the clock for the date and the time, so a punch at midnight cannot
+        // take the date of one day and the time of the next.
+        set_today(st);
+        punch_time = clock_text(now.time());
+        in = rounded_in(now, st.settings.inrounding);
+        make_side_tables_once(st, db);
 
-    buf[col::tckindate] = in.date;
-    buf[col::tckempid] = who.number;
-    buf[col::tckjobcode] = who.job_code;
-    buf[col::tckjobdescription] = who.job_description;
-    buf[col::tckpayrate] = who.pay_rate;
-    buf[col::tckbreaktime] = rule.breaktime;
-    buf[col::tckbreakreduction] = rule.breakreduction;
-    buf[col::tcktimein] = punch_time;
-    buf[col::tckadjtimein] = in.time;
-    buf[col::tckstatus] = int(kOpen);
-    Transaction tx(db, WriteLock::Employee, who.number);
-    out.already = find_open_punch(db, who.number);
-    if (!out.already) {
-        insert_punch_row(db, buf);
-        keep_in_offset(db, buf, now.offsetFromUtc());
-        if (also)
-            also(db);
-        tx.commit();
-    }
+        buf[col::tckindate] = in.date;
+        buf[col::tckempid] = who.number;
+        buf[col::tckjobcode] = who.job_code;
+        buf[col::tckjobdescription] = who.job_description;
+        buf[col::tckpayrate] = who.pay_rate;
+        buf[col::tckbreaktime] = rule.breaktime;
+        buf[col::tckbreakreduction] = rule.breakreduction;
+        buf[col::tcktimein] = punch_time;
+        buf[col::tckadjtimein] = in.time;
+        buf[col::tckstatus] = int(kOpen);
+        Transaction tx(db, WriteLock::Employee, who.number);
+        out.already = find_open_punch(db, who.number);
+        if (!out.already) {
+            insert_punch_row(db, buf);
+            keep_in_offset(db, buf, now.offsetFromUtc());
+            if (also)
+                also(db);
+            tx.commit();
+        }
+        return true;
+    });
+    out.stopped = !done;
     return out;
 }
 
 bool close_for_review(Station& st, const Session& who, const QDateTime& at, const QString& reason) {
     const PunchQuery query = open_punch_query(who.number, who.job_code);
-    const QString file = punch_db_file(st, st.settings.punchdb);
-    if (file.isEmpty())
-        return false;
-    Db db(file, DbMode::ReadWrite, st.db_access());
-    PunchBuffer open;
-    if (read_punch_row(db, query, open) != RowResult::Done)
-        return false;
-    ShiftClose closed;
-    return close_punch(st, db, open, query, at, closed, reason);
+    return on_punch_db(st,
+                       [&](Db& db) {
+                           PunchBuffer open;
+                           if (read_punch_row(db, query, open) != RowResult::Done)
+                               return false;
+                           ShiftClose closed;
+                           return close_punch(st, db, open, query, at, closed, reason);
+                       })
+        .value_or(false);
 }
 
 PunchQuery open_punch_query(double employee, int job_code) {
@@ -220,17 +238,18 @@ bool close_punch(Station& st, Db& db, const PunchBuffer& open, const PunchQuery&
 CloseOutcome close_open_shift(Station& st, const Session& who, ShiftClose& closed) {
     const PunchQuery query = open_punch_query(who.number, who.job_code);
     // One connection reads the open row and closes it.
-    const QString file = punch_db_file(st, st.settings.punchdb);
-    if (file.isEmpty())
-        return CloseOutcome::Missing;
-    Db db(file, DbMode::ReadWrite, st.db_access());
-    PunchBuffer open;
-    if (read_punch_row(db, query, open) != RowResult::Done)
-        return CloseOutcome::NotOpen;
-    const QDateTime now = st.clock().now();
-    set_today(st);
-    return close_punch(st, db, open, query, now, closed) ? CloseOutcome::Closed
-                                                         : CloseOutcome::NotOpen;
+    return on_punch_db(st,
+                       [&](Db& db) {
+                           PunchBuffer open;
+                           if (read_punch_row(db, query, open) != RowResult::Done)
+                               return CloseOutcome::NotOpen;
+                           const QDateTime now = st.clock().now();
+                           set_today(st);
+                           return close_punch(st, db, open, query, now, closed)
+                                      ? CloseOutcome::Closed
+                                      : CloseOutcome::NotOpen;
+                       })
+        .value_or(CloseOutcome::Missing);
 }
 
 } // namespace pw

@@ -532,6 +532,10 @@ bool database_exists(const QString& path, const DbAccess& access) {
     }
 }
 
+bool says_missing(const DbError& e, const QString& path) {
+    return e.code() == 53 && e.description() == missing_text(path);
+}
+
 bool remove_database(const QString& path, const DbAccess& access) {
     const QString server = database_server(path, access);
     if (server.isEmpty())
@@ -1313,7 +1317,6 @@ void Db::begin(WriteLock lock, double employee) {
     if (conn_->schemas.size() > 1)
         detach();
     in_transaction_ = conn_->in_transaction = true;
-    direct(QStringLiteral("BEGIN"));
     // Readers are never held up. The writers' lock is always taken before the bulk lock, and
     // shared before an employee's, so two transactions never wait for each other.
     // The locks are keyed by the schema's name, as the schema a connection works in; an
@@ -1328,7 +1331,16 @@ void Db::begin(WriteLock lock, double employee) {
     if (lock == WriteLock::Import || lock == WriteLock::Bulk)
         locks << QStringLiteral("pg_advisory_xact_lock(hashtext('%1/bulk'))").arg(schema_);
     try {
-        direct(QStringLiteral("select ") + locks.join(QStringLiteral(", ")));
+        // A kept connection is not asked for its schema when a press takes it: a schema gone
+        // since is found here, before anything is written, and said as opening it would.
+        const QString present =
+            schema_.isEmpty() ? QStringLiteral("true")
+                              : QStringLiteral("to_regnamespace('%1') is not null").arg(schema_);
+        if (!begin_with(QStringLiteral("select ") + present + QStringLiteral(", ") +
+                        locks.join(QStringLiteral(", "))))
+            throw DbError(53, missing_text(path_));
+        // The same, should a connection found dead have been replaced meanwhile.
+        conn_->in_transaction = true;
     } catch (const DbError&) {
         try {
             rollback();
@@ -1338,6 +1350,39 @@ void Db::begin(WriteLock lock, double employee) {
         throw;
     }
 }
+
+bool Db::begin_with(const QString& sql) {
+    if (!conn_->calls) {
+        direct(QStringLiteral("BEGIN"));
+        QSqlQuery q(QSqlDatabase::database(conn_->name, false));
+        if (!watched(*conn_, [&] { return q.exec(sql); }))
+            throw error_on(*conn_, q.lastError());
+        return q.next() && q.value(0).toBool();
+    }
+    keep_to_itself();
+    stream_ended(*conn_, this);
+    const ServerCalls& pq = *conn_->calls;
+    const QByteArray text = "begin; " + sql.toUtf8();
+    for (;;) {
+        PGconn* pg = pg_conn(conn_->driver);
+        if (!pg)
+            throw DbError(75, QStringLiteral("The database connection is closed."));
+        // Of several statements in one text libpq answers for the last.
+        PGresult* answer = watched(*conn_, [&] { return pq.exec(pg, text.constData()); });
+        if (succeeded(pq, answer)) {
+            conn_->unverified = false;
+            const bool yes = pq.ntuples(answer) > 0 && !pq.getisnull(answer, 0, 0) &&
+                             qstrcmp(pq.getvalue(answer, 0, 0), "t") == 0;
+            pq.clear(answer);
+            return yes;
+        }
+        const DbError e = error_on(*conn_, answer_error(pq, pg, answer));
+        pq.clear(answer);
+        if (!replaced_after(e, QStringLiteral("begin")))
+            throw e;
+    }
+}
+
 // A transaction whose end failed leaves the connection unfit to keep (see ~Db).
 void Db::commit() {
     direct(QStringLiteral("COMMIT"));

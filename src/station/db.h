@@ -97,6 +97,9 @@ QString database_schema(const QString& path);
 // Whether the database exists: the file, or the schema on its server. A server that cannot be
 // reached counts as present, so that opening it reports why.
 bool database_exists(const QString& path, const DbAccess& access);
+// Whether e says the database at path is missing: the file at its opening, or on a server the
+// schema, whichever statement found it gone.
+bool says_missing(const DbError& e, const QString& path);
 // Removes the database: the file, or the schema and all it holds. False when it failed.
 bool remove_database(const QString& path, const DbAccess& access);
 // Runs one statement outside any schema on the server at url (creating or dropping a whole
@@ -148,7 +151,8 @@ public:
     // On a server the same: a transaction holding the locks its kind of writing needs (see
     // WriteLock), each waited for at most the busy timeout, so guarding reads and their
     // writes are never interleaved.
-    // employee: whose punches an Employee transaction writes.
+    // employee: whose punches an Employee transaction writes. Throws DbError 53 when a server's
+    // schema is gone: the statement that takes the locks also asks for it.
     void begin(WriteLock lock = WriteLock::Writers, double employee = 0);
     void commit();
     void rollback();
@@ -157,6 +161,9 @@ private:
     friend class RowStatement;
     Db(const QString& path, DbMode mode, const DbAccess& access, const QString& server);
     void direct(const QString& sql);
+    // On a server: begins a transaction and runs the query sql in it, in one round trip where
+    // libpq is at hand. Whether the first column of its first row is true.
+    bool begin_with(const QString& sql);
     QSqlQuery run_here(const QString& sql, const QVariantList& binds);
     // run_here on a server: the statement prepared once by name on the connection through
     // libpq, run with its values sent apart, its answer read whole.

@@ -287,6 +287,8 @@ TEST(PunchInAndOut, FailuresChangeNothing) {
          "Code 3021 - "},
         {"cmdpunchin", "suite unreachable", remove("parv.exe"), "Punchwell - Connection Problem",
          no_suite},
+        {"cmdpunchout", "punch database missing", remove("PUNCHCLK.MDB"), "Uh-oh...",
+         "The <db> database is missing.\r\nContact Quorwyn technical support for assistance."},
         {"cmdpunchout", "overtime row refused",
          [](Terminal& t) {
              test::refuse_inserts(t.env, t.env.punchdb(), "punch", "new.tckothours > 0");
@@ -323,7 +325,8 @@ TEST(PunchInAndOut, FailuresChangeNothing) {
         }
         EXPECT_EQ(t.env.dialogs.titles(), QStringList{c.title});
         EXPECT_TRUE(
-            QString(t.env.dialogs.last().text).replace(t.env.punchdb(), "<db>").startsWith(c.text));
+            QString(t.env.dialogs.last().text).replace(t.env.punchdb(), "<db>").startsWith(c.text))
+            << t.env.dialogs.last().text.toStdString();
         EXPECT_EQ(waited, c.waited);
         EXPECT_EQ(t.env.read_file(t.env.punchdb()), before);
         EXPECT_TRUE(t.log().isEmpty() && t.env.printers.jobs.isEmpty());
