@@ -86,6 +86,14 @@ void Server::exec(const QByteArray& sql, const QVariantList& values) {
     PQclear(run(sql, values));
 }
 
+void Server::simple(const QByteArray& sql) {
+    PGresult* r = PQexec(conn_, sql.constData());
+    const ExecStatusType status = PQresultStatus(r);
+    PQclear(r);
+    if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK)
+        throw std::runtime_error(std::string("exec: ") + PQerrorMessage(conn_));
+}
+
 QByteArray server_sql(const QString& sql, const QString& schema) {
     static const QRegularExpression table(QStringLiteral(R"(\b(from|into|update|join)\s+(\w+))"),
                                           QRegularExpression::CaseInsensitiveOption);
@@ -116,7 +124,8 @@ const QByteArray kJobs =
     "emp.jobs on empjobs.jobcode = jobs.jobcode where empjobs.empid = $1 and "
     "empjobs.glacctnum < 1 order by empjobs.jobcode";
 const QByteArray kNames = "select empid, empfname, emplname from emp.empinfo order by empid, rowid";
-const QByteArray kLock = "select pg_advisory_xact_lock(hashtext('punchclk'))";
+// A write transaction begun holding the punch database's lock, in one round trip.
+const QByteArray kBeginLocked = "begin; select pg_advisory_xact_lock(hashtext('punchclk'))";
 
 } // namespace
 
@@ -128,8 +137,7 @@ void identify(Server& s, int employee) {
 
 void punch_in(Server& s, int employee, int job, int date, const QString& time) {
     s.exec("select breaktime, breakreduction from emp.jobs where jobcode = $1", {job});
-    s.exec("begin");
-    s.exec(kLock);
+    s.simple(kBeginLocked);
     s.exec("select rowid from punchclk.punch where tckempid = $1 and tckstatus = 1", {employee});
     s.exec("insert into punchclk.punch (tckindate, tckempid, tckjobcode, tckjobdescription, "
            "tckpayrate, tckbreaktime, tckbreakreduction, tcktimein, tckadjtimein, tckstatus) "
@@ -155,8 +163,7 @@ void punch_out(Server& s, int employee, int job, int week_from, int week_to) {
     const QString rowid = found ? field("rowid") : QStringLiteral("0");
     const QVariantList key{employee, field("tckindate"), field("tcktimein"), job, field("tcknode")};
     PQclear(open);
-    s.exec("begin");
-    s.exec(kLock);
+    s.simple(kBeginLocked);
     s.exec("select sum(tckadjreghours) from punchclk.punch where tckempid = $1 and tckindate "
            "between $2 and $3",
            {employee, week_from, week_to});

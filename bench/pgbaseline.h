@@ -29,6 +29,8 @@ public:
     pg_result* run(const QByteArray& sql, const QVariantList& values = {});
     // The same, the result let go of.
     void exec(const QByteArray& sql, const QVariantList& values = {});
+    // Runs statements without values in one round trip, unprepared. Throws on failure.
+    void simple(const QByteArray& sql);
     // Runs it the same way with its rows handed to row one at a time, as they come from the
     // server; row's result is freed after it returns. Throws on failure.
     void each_row(const QByteArray& sql, const QVariantList& values,
