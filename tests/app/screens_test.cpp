@@ -93,7 +93,9 @@ struct Screens : test::Clerks {
             for (QDeadlineTimer until(5000); rows && laid_out().isEmpty() && !until.hasExpired();)
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
             if (rows) {
-                EXPECT_GE(laid_out().height(), 40) << list_name;
+                EXPECT_GE(laid_out().height(), 40)
+                    << list_name << " " << list->metaObject()->className() << " of "
+                    << list->model()->rowCount(list->rootIndex()) << " rows";
             }
         }
         for (QWidget* kid : w.findChildren<QWidget*>()) {
