@@ -821,6 +821,8 @@ void Db::in_search_path() {
 }
 
 void Db::direct(const QString& sql) {
+    if (backend_ == Backend::PostgreSQL && conn_->calls)
+        return conn_->calls->clear(run_text(sql));
     keep_to_itself();
     for (;;) {
         QSqlQuery q(QSqlDatabase::database(conn_->name, false));
@@ -1359,10 +1361,19 @@ bool Db::begin_with(const QString& sql) {
             throw error_on(*conn_, q.lastError());
         return q.next() && q.value(0).toBool();
     }
+    const ServerCalls& pq = *conn_->calls;
+    PGresult* answer = run_text(QStringLiteral("begin; ") + sql);
+    const bool yes = pq.ntuples(answer) > 0 && !pq.getisnull(answer, 0, 0) &&
+                     qstrcmp(pq.getvalue(answer, 0, 0), "t") == 0;
+    pq.clear(answer);
+    return yes;
+}
+
+PGresult* Db::run_text(const QString& sql) {
     keep_to_itself();
     stream_ended(*conn_, this);
     const ServerCalls& pq = *conn_->calls;
-    const QByteArray text = "begin; " + sql.toUtf8();
+    const QByteArray text = sql.toUtf8();
     for (;;) {
         PGconn* pg = pg_conn(conn_->driver);
         if (!pg)
@@ -1371,14 +1382,11 @@ bool Db::begin_with(const QString& sql) {
         PGresult* answer = watched(*conn_, [&] { return pq.exec(pg, text.constData()); });
         if (succeeded(pq, answer)) {
             conn_->unverified = false;
-            const bool yes = pq.ntuples(answer) > 0 && !pq.getisnull(answer, 0, 0) &&
-                             qstrcmp(pq.getvalue(answer, 0, 0), "t") == 0;
-            pq.clear(answer);
-            return yes;
+            return answer;
         }
         const DbError e = error_on(*conn_, answer_error(pq, pg, answer));
         pq.clear(answer);
-        if (!replaced_after(e, QStringLiteral("begin")))
+        if (!replaced_after(e, sql))
             throw e;
     }
 }

@@ -164,6 +164,10 @@ private:
     // On a server: begins a transaction and runs the query sql in it, in one round trip where
     // libpq is at hand. Whether the first column of its first row is true.
     bool begin_with(const QString& sql);
+    // Runs statements without values on a server through libpq, the last one's answer the
+    // caller's to clear. A kept connection found dead at its first statement is replaced, as
+    // in direct. Throws DbError.
+    pg_result* run_text(const QString& sql);
     QSqlQuery run_here(const QString& sql, const QVariantList& binds);
     // run_here on a server: the statement prepared once by name on the connection through
     // libpq, run with its values sent apart, its answer read whole.
