@@ -264,6 +264,7 @@ ImportRecords read_import_file(const QByteArray& bytes, const TransferLayout& la
     out.error_line = each_record(
         QString::fromUtf8(bytes), count, out.error, [&](const QStringList& raws, int line) {
             QVariantList values;
+            values.reserve(count);
             for (int i = 0; i < count; ++i) {
                 const QVariant v = import_value(raws[i], layout.types[i]);
                 const QString why = misfit(v, layout.types[i], i);
