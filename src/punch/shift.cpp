@@ -1,8 +1,5 @@
 #include "shift.h"
 
-#include <optional>
-#include <type_traits>
-
 #include "punch/employee.h"
 #include "punch/hours.h"
 #include "punch/receipts.h"
@@ -11,6 +8,9 @@
 #include "station/messages.h"
 #include "station/settings.h"
 #include "station/station.h"
+
+#include <optional>
+#include <type_traits>
 
 namespace pw {
 
