@@ -150,7 +150,7 @@ QString punch_db_file(Station& st, const QString& path) {
 }
 
 QString punch_db_for_press(Station& st, const QString& path) {
-    const QString file = st.path(punch_db_named(path));
+    QString file = st.path(punch_db_named(path));
     if (!path.isEmpty() && !database_server(file, st.db_access()).isEmpty())
         return file;
     return punch_db_file(st, path);
