@@ -135,25 +135,31 @@ void tell_missing(Station& st, const QString& named) {
                          QStringLiteral("Uh-oh..."), Icon::Information);
 }
 
+// file, the punch database named so, when it exists; else empty, the user told.
+QString existing_punch_db(Station& st, const QString& named, QString file) {
+    if (database_exists(st.files(), file, st.db_access()))
+        return file;
+    tell_missing(st, named);
+    return {};
+}
+
 } // namespace
 
 QString punch_db_file(Station& st, const QString& path) {
     if (path.isEmpty())
         return {};
     const QString named = punch_db_named(path);
-    QString file = st.path(named);
-    if (!database_exists(st.files(), file, st.db_access())) {
-        tell_missing(st, named);
-        return {};
-    }
-    return file;
+    return existing_punch_db(st, named, st.path(named));
 }
 
 QString punch_db_for_press(Station& st, const QString& path) {
-    QString file = st.path(punch_db_named(path));
-    if (!path.isEmpty() && !database_server(file, st.db_access()).isEmpty())
+    if (path.isEmpty())
+        return {};
+    const QString named = punch_db_named(path);
+    QString file = st.path(named);
+    if (!database_server(file, st.db_access()).isEmpty())
         return file;
-    return punch_db_file(st, path);
+    return existing_punch_db(st, named, std::move(file));
 }
 
 bool tell_if_missing(Station& st, const DbError& e, const QString& path) {

@@ -273,6 +273,8 @@ TEST(PunchInAndOut, FailuresChangeNothing) {
         return [name](Terminal& t) { remove_database(t.env.data(name), t.env.db_access()); };
     };
     const QString no_suite = "Punchwell cannot connect to Parvela.\r\n";
+    const QString missing =
+        "The <db> database is missing.\r\nContact Quorwyn technical support for assistance.";
     const struct {
         const char *button, *what;
         std::function<void(Terminal&)> harm;
@@ -280,15 +282,13 @@ TEST(PunchInAndOut, FailuresChangeNothing) {
         bool waited = true;  // the wait notice was up when the box came
         bool locked = false; // another station holds the punch database meanwhile
     } cases[] = {
-        {"cmdpunchin", "punch database missing", remove("PUNCHCLK.MDB"), "Uh-oh...",
-         "The <db> database is missing.\r\nContact Quorwyn technical support for assistance."},
+        {"cmdpunchin", "punch database missing", remove("PUNCHCLK.MDB"), "Uh-oh...", missing},
         {"cmdpunchin", "job gone from jobs",
          [](Terminal& t) { t.emp("delete from jobs where jobcode = 10"); }, "Parvela Codes",
          "Code 3021 - "},
         {"cmdpunchin", "suite unreachable", remove("parv.exe"), "Punchwell - Connection Problem",
          no_suite},
-        {"cmdpunchout", "punch database missing", remove("PUNCHCLK.MDB"), "Uh-oh...",
-         "The <db> database is missing.\r\nContact Quorwyn technical support for assistance."},
+        {"cmdpunchout", "punch database missing", remove("PUNCHCLK.MDB"), "Uh-oh...", missing},
         {"cmdpunchout", "overtime row refused",
          [](Terminal& t) {
              test::refuse_inserts(t.env, t.env.punchdb(), "punch", "new.tckothours > 0");
