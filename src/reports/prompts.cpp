@@ -6,6 +6,7 @@
 #include "station/station.h"
 
 #include <QSqlQuery>
+#include <QStringBuilder>
 #include <utility>
 
 namespace pw {
@@ -194,10 +195,10 @@ std::optional<QString> EmployeeNames::name(double number, const QString& text) {
 }
 
 QString EmployeeNames::name_of(const QVariant& first, const QVariant& last, const QString& text) {
-    QString name = first.isNull() ? text : first.toString().trimmed();
-    if (!last.isNull())
-        name += u' ' + last.toString().trimmed();
-    return name;
+    const QString given = first.isNull() ? text : first.toString().trimmed();
+    if (last.isNull())
+        return given;
+    return given % u' ' % last.toString().trimmed();
 }
 
 AllEmployeeNames::AllEmployeeNames(Db& empdb)

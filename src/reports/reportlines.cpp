@@ -1,6 +1,7 @@
 #include "reportlines.h"
 
 #include <QLocale>
+#include <QStringBuilder>
 #include <QVariant>
 #include <array>
 #include <cmath>
@@ -9,16 +10,36 @@ namespace pw {
 
 namespace {
 
+// The digits of |v| rounded to two decimals, as QString::number(|v|, 'f', 2) gives them. Hours
+// and rates are most often near a whole number of cents: those are counted in cents. A value
+// that lies within a hair of half a cent, or is too large for cents to be exact, is left to
+// the exact conversion, which rounds the number's true value.
+QString cents_text(double v) {
+    const double scaled = std::fabs(v) * 100;
+    const double whole = std::floor(scaled);
+    if (!(scaled < 1e12) || std::fabs(scaled - whole - 0.5) < 1e-3)
+        return QString::number(std::fabs(v), 'f', 2);
+    const qint64 cents = qint64(whole) + (scaled - whole > 0.5 ? 1 : 0);
+    QString digits = QString::number(cents / 100);
+    const int rest = int(cents % 100);
+    digits += u'.';
+    digits += QChar(u'0' + rest / 10);
+    digits += QChar(u'0' + rest % 10);
+    return digits;
+}
+
 // Two decimals; below 1 the integer digit is shown only when zero_digit. The minus sign
 // stands in front of the prefix, as the suite's formats place it; a value that rounds to
 // zero has none.
 QString two_decimals(double v, bool zero_digit, const QString& prefix) {
     if (!std::isfinite(v))
         v = 0;
-    QString digits = QString::number(std::fabs(v), 'f', 2);
+    QString digits = cents_text(v);
     const bool negative = v < 0 && digits != QLatin1String("0.00");
     if (!zero_digit && digits.startsWith(QLatin1String("0.")))
         digits.remove(0, 1);
+    if (!negative && prefix.isEmpty())
+        return digits;
     return (negative ? QStringLiteral("-") : QString()) + prefix + digits;
 }
 
@@ -44,22 +65,20 @@ QString hours(double v) {
 // The hours columns of the report's printed form, as one line that fits the list beside the
 // manager menu on an 800 pixel screen (30 characters).
 QString hours_line(int index, const ReportRow& row) {
-    const QString indent = QStringLiteral("  ");
+    // Each line is built in one piece, its length counted first.
     switch (index) {
     case kWhosPunchedIn:
-        return indent + QStringLiteral("Hours so far ") + hours(row.reghours);
+        return u"  Hours so far " % hours(row.reghours);
     case kRangeOfEmployees:
     case kRangeOfJobs:
-        return indent + QStringLiteral("Reg ") + hours(row.reghours) + QStringLiteral(" OT ") +
-               hours(row.othours) + QStringLiteral(" Hol ") + hours(row.holidayhours);
+        return u"  Reg " % hours(row.reghours) % u" OT " % hours(row.othours) % u" Hol " %
+               hours(row.holidayhours);
     case kRecordedVsAdjusted:
-        return indent + QStringLiteral("Hours ") + hours(row.reghours) +
-               QStringLiteral(", adjusted ") + hours(row.adjreghours);
+        return u"  Hours " % hours(row.reghours) % u", adjusted " % hours(row.adjreghours);
     case kBadPunches:
-        return indent + QStringLiteral("Hours ") + hours(row.reghours);
+        return u"  Hours " % hours(row.reghours);
     default: // what the row pays: an overtime row and a holiday shift have no regular hours
-        return indent + QStringLiteral("Hours ") +
-               hours(row.adjreghours + row.othours + row.holidayhours);
+        return u"  Hours " % hours(row.adjreghours + row.othours + row.holidayhours);
     }
 }
 
@@ -128,10 +147,21 @@ QString number_text(double v) {
         return QStringLiteral("0");
     if (v == 0)
         return QStringLiteral("0"); // never "-0"
+    // Employee, job and date numbers are whole: the integer's text is the same and cheaper.
+    if (std::fabs(v) < 1e15 && v == std::trunc(v))
+        return QString::number(qint64(v));
     return QString::number(v, 'f', QLocale::FloatingPointShortest);
 }
 
 QString report_date(double yyyymmdd) {
+    if (yyyymmdd >= 10000000 && yyyymmdd <= 99999999 && yyyymmdd == std::trunc(yyyymmdd)) {
+        const int date = int(yyyymmdd);
+        const int month = date / 100 % 100;
+        const int day = date % 100;
+        const QChar text[] = {QChar(u'0' + month / 10), QChar(u'0' + month % 10), QChar(u'/'),
+                              QChar(u'0' + day / 10), QChar(u'0' + day % 10)};
+        return QString(text, 5);
+    }
     const QString digits = number_text(yyyymmdd);
     return digits.mid(4, 2) + u'/' + digits.right(2);
 }
@@ -153,7 +183,7 @@ QStringList report_lines(int index, const ReportRow& row, const QString& name) {
     case kPunchOutTimeRange: {
         // The out-time report shows when the punch ended, still on the day it began.
         const QString time = hhmm(index == kPunchOutTimeRange ? row.timeout : row.timein);
-        return {job(row) + u'-' + in_date(row) + u'@' + time + u'-' + name, hours_line(index, row),
+        return {job(row) % u'-' % in_date(row) % u'@' % time % u'-' % name, hours_line(index, row),
                 reason};
     }
     case kMyPunchesToday:

@@ -6,7 +6,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace pw {
 namespace {
@@ -33,6 +35,22 @@ TEST(ReportLines, NumberFormats) {
         EXPECT_EQ(format_hash3(c.v), c.hash) << c.v;
         EXPECT_EQ(format_hash5(c.v), c.hash) << c.v;
     }
+    // Counted in cents, the digits are still those of the number's true value: every
+    // thousandth up to a thousand hours either way, the halves of a cent among them (1.115 is
+    // held just below its half), and numbers too large for cents.
+    std::vector<double> values = {1.115, 2.675, 1e13 + 0.5, 123456789012.345};
+    for (int k = -1000000; k <= 1000000; ++k)
+        values.push_back(k / 1000.0);
+    for (const double v : values) {
+        const QString exact = QString::number(std::fabs(v), 'f', 2);
+        const QString sign = v < 0 && exact != "0.00" ? "-" : "";
+        ASSERT_EQ(format_blank_zero(v), sign + " " + exact) << v;
+    }
+    EXPECT_EQ(number_text(20260701), "20260701");
+    EXPECT_EQ(number_text(-12), "-12");
+    EXPECT_EQ(number_text(12.5), "12.5");
+    EXPECT_EQ(report_date(20261231), "12/31");
+    EXPECT_EQ(report_date(0), "/0"); // not a date: the same characters as any other number
 }
 
 TEST(ReportLines, OwnReportDateBounds) {
