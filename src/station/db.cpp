@@ -1127,42 +1127,48 @@ bool RowStatement::bind(const QVariantList& values) {
     // until the next row, so that SQLite reads them where they are instead of copying each.
     texts_.resize(0);
     places_.clear();
+    QStringEncoder utf8(QStringEncoder::Utf8);
     for (const QVariant& v : values) {
-        const qsizetype start = texts_.size();
-        if (v.typeId() == QMetaType::QString) {
+        Place place{texts_.size(), 0, v.typeId(), v.isNull()};
+        if (place.type == QMetaType::QString) {
             const auto* text = static_cast<const QString*>(v.constData());
-            if (!text->isNull()) {
-                QStringEncoder utf8(QStringEncoder::Utf8);
-                texts_.resize(start + utf8.requiredSpace(text->size()));
-                texts_.truncate(utf8.appendToBuffer(texts_.data() + start, *text) -
+            place.null = place.null || text->isNull();
+            if (!place.null) {
+                texts_.resize(place.start + utf8.requiredSpace(text->size()));
+                texts_.truncate(utf8.appendToBuffer(texts_.data() + place.start, *text) -
                                 texts_.constData());
             }
-        } else if (v.typeId() == QMetaType::ULongLong && !v.isNull()) {
-            texts_.resize(start + 20);
-            texts_.truncate(
-                std::to_chars(texts_.data() + start, texts_.data() + texts_.size(), v.toULongLong())
-                    .ptr -
-                texts_.constData());
+        } else if (place.type == QMetaType::ULongLong && !place.null) {
+            texts_.resize(place.start + 20);
+            texts_.truncate(std::to_chars(texts_.data() + place.start,
+                                          texts_.data() + texts_.size(),
+                                          *static_cast<const qulonglong*>(v.constData()))
+                                .ptr -
+                            texts_.constData());
         }
-        places_.emplace_back(start, texts_.size() - start);
+        place.size = texts_.size() - place.start;
+        places_.push_back(place);
     }
     for (int i = 0; i < values.size(); ++i) {
-        const QVariant& v = values[i];
-        const int place = i + 1;
+        const Place& p = places_[std::size_t(i)];
+        const void* data = values[i].constData();
+        const int at = i + 1;
         int rc = SQLITE_OK;
         // The types as the Qt driver binds them, so that the rows stored are the same.
-        if (v.isNull() || (v.typeId() == QMetaType::QString &&
-                           static_cast<const QString*>(v.constData())->isNull()))
-            rc = sqlite3_bind_null(s, place);
-        else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::Bool)
-            rc = sqlite3_bind_int(s, place, v.toInt());
-        else if (v.typeId() == QMetaType::Double)
-            rc = sqlite3_bind_double(s, place, v.toDouble());
-        else if (v.typeId() == QMetaType::UInt || v.typeId() == QMetaType::LongLong)
-            rc = sqlite3_bind_int64(s, place, v.toLongLong());
-        else if (v.typeId() == QMetaType::QString || v.typeId() == QMetaType::ULongLong)
-            rc = sqlite3_bind_text(s, place, texts_.constData() + places_[i].first,
-                                   int(places_[i].second), SQLITE_STATIC);
+        if (p.null)
+            rc = sqlite3_bind_null(s, at);
+        else if (p.type == QMetaType::Int)
+            rc = sqlite3_bind_int(s, at, *static_cast<const int*>(data));
+        else if (p.type == QMetaType::Bool)
+            rc = sqlite3_bind_int(s, at, *static_cast<const bool*>(data) ? 1 : 0);
+        else if (p.type == QMetaType::Double)
+            rc = sqlite3_bind_double(s, at, *static_cast<const double*>(data));
+        else if (p.type == QMetaType::UInt)
+            rc = sqlite3_bind_int64(s, at, *static_cast<const uint*>(data));
+        else if (p.type == QMetaType::LongLong)
+            rc = sqlite3_bind_int64(s, at, *static_cast<const qlonglong*>(data));
+        else if (p.type == QMetaType::QString || p.type == QMetaType::ULongLong)
+            rc = sqlite3_bind_text(s, at, texts_.constData() + p.start, int(p.size), SQLITE_STATIC);
         else
             return false; // everything else as the driver binds it
         if (rc != SQLITE_OK)

@@ -309,8 +309,15 @@ private:
     bool direct_ = false;          // the started query's rows come from stmt_
     int columns_ = 0;              // the started query's columns, when not direct
     QByteArray texts_;             // the texts bound to stmt_, for as long as it holds them
-    std::vector<std::pair<qsizetype, qsizetype>> places_; // each value's text in texts_
-    std::shared_ptr<Connection> conn_;                    // the one q_ runs on
+    // Each value's type, whether it is null, and its text in texts_.
+    struct Place {
+        qsizetype start;
+        qsizetype size;
+        int type;
+        bool null;
+    };
+    std::vector<Place> places_;
+    std::shared_ptr<Connection> conn_; // the one q_ runs on
     // On a server, what reads the rows' values from its answers, and their columns' types.
     std::unique_ptr<const AnswerFunctions> answer_;
     std::vector<unsigned int> types_;

@@ -284,7 +284,10 @@ TEST(Db, RowsBoundDirectlyAreStoredAsTheDriverStoresThem) {
                               QString(),
                               7,
                               qlonglong(-8),
-                              2.5};
+                              2.5,
+                              true,
+                              uint(9),
+                              QVariant(QMetaType::fromType<int>())};
     RowStatement direct(db, "insert into t values ('direct', ?, ?, ?, ?)");
     for (const QVariant& v : values) {
         SCOPED_TRACE(v.typeName());
