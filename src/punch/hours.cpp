@@ -26,7 +26,7 @@ double from_cents(qint64 cents) {
 
 // The leading whole number of two characters of a time text ("08" -> 8, "24" -> 24).
 int two_digits(const QString& time, int from) {
-    const QString part = time.mid(from, 2).trimmed();
+    const QStringView part = QStringView(time).mid(from, 2).trimmed();
     int n = 0;
     for (const QChar c : part) {
         if (!c.isDigit())
