@@ -250,8 +250,11 @@ TransferRecords read_transfer_file(const QString& text, int field_count, QChar s
 }
 
 QVariant import_value(const QString& raw, FieldType type) {
-    const QString text = raw.trimmed();
-    const bool null = text.compare(QLatin1String("null"), Qt::CaseInsensitive) == 0;
+    // Most values come without blanks around them: those need no trimmed copy.
+    const bool blanks = !raw.isEmpty() && (raw.front().isSpace() || raw.back().isSpace());
+    const QString text = blanks ? raw.trimmed() : raw;
+    const bool null =
+        text.size() == 4 && text.compare(QLatin1String("null"), Qt::CaseInsensitive) == 0;
     if (type == FieldType::Text)
         return null ? QVariant(QMetaType(QMetaType::QString))
                     : QVariant(text.isNull() ? QStringLiteral("") : text);

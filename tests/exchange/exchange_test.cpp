@@ -47,6 +47,7 @@ TEST(TransferFile, ReadsRecordsOrNamesTheFirstBadLine) {
     // value.
     EXPECT_EQ(import_value("Null", FieldType::Integer), QVariant(0.0));
     EXPECT_TRUE(import_value("NULL", FieldType::Text).isNull());
+    EXPECT_TRUE(import_value(" null ", FieldType::Text).isNull());
     EXPECT_FALSE(import_value(" ", FieldType::Text).toString().isNull());
     EXPECT_EQ(import_value("  Bar  ", FieldType::Text), QVariant(QString("Bar")));
     EXPECT_EQ(import_value("abc", FieldType::Integer), QVariant(0.0));
