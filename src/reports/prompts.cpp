@@ -195,7 +195,7 @@ std::optional<QString> EmployeeNames::name(double number, const QString& text) {
 }
 
 QString EmployeeNames::name_of(const QVariant& first, const QVariant& last, const QString& text) {
-    const QString given = first.isNull() ? text : first.toString().trimmed();
+    QString given = first.isNull() ? text : first.toString().trimmed();
     if (last.isNull())
         return given;
     return given % u' ' % last.toString().trimmed();
