@@ -1127,13 +1127,15 @@ bool RowStatement::bind(const QVariantList& values) {
     // until the next row, so that SQLite reads them where they are instead of copying each.
     texts_.resize(0);
     places_.clear();
-    QStringEncoder utf8(QStringEncoder::Utf8);
     for (const QVariant& v : values) {
         Place place{texts_.size(), 0, v.typeId(), v.isNull()};
         if (place.type == QMetaType::QString) {
             const auto* text = static_cast<const QString*>(v.constData());
             place.null = place.null || text->isNull();
             if (!place.null) {
+                // An encoder of its own: one that ended a text on half a surrogate pair would
+                // carry it into the next.
+                QStringEncoder utf8(QStringEncoder::Utf8);
                 texts_.resize(place.start + utf8.requiredSpace(text->size()));
                 texts_.truncate(utf8.appendToBuffer(texts_.data() + place.start, *text) -
                                 texts_.constData());
