@@ -9,6 +9,8 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace pw {
 
 // Whether the station folder's file local is the station's own, to be used instead of
@@ -43,9 +45,12 @@ public:
     QString locate(const QString& name) const;
 
 private:
+    void reap();
+
     QString workdir_;
     QString libdir_;
     QString helpdir_;
+    std::vector<qint64> started_; // process ids of the programs started and not yet ended
 };
 
 } // namespace pw

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 namespace pw {
 namespace {
@@ -55,6 +56,17 @@ TEST(QtPrograms, RunsTheInstalledProgramUnlessTheStationHasItsOwn) {
         }
     }
     EXPECT_EQ(ran.join(" ").toStdString(), expected.join(" ").toStdString());
+
+    // A program that has ended is not left behind as a zombie: the next start lets it go.
+    // (WNOWAIT only looks; it would otherwise let it go itself.)
+    bool children_left = true;
+    for (int i = 0; i < 250 && children_left; ++i) {
+        QThread::msleep(20);
+        programs.start("missing.exe");
+        siginfo_t ended{};
+        children_left = waitid(P_ALL, 0, &ended, WEXITED | WNOHANG | WNOWAIT) == 0;
+    }
+    EXPECT_FALSE(children_left);
 }
 
 } // namespace
