@@ -395,8 +395,8 @@ private:
 };
 
 // Child: the station as main() starts it, on the club's working folder, ready at the first
-// paint of its window; then its resident memory after a second of idling.
-int child_startup(const QString& station) {
+// paint of its window; with idle, then its resident memory after a second of idling.
+int child_startup(const QString& station, bool idle) {
     pw::QtDialogs dialogs;
     pw::SystemClock clock;
     pw::QtPrinters printers;
@@ -407,8 +407,9 @@ int child_startup(const QString& station) {
     pw::Tclock win;
     win.setWindowState(Qt::WindowFullScreen);
     FirstPaint painted(win, [&] {
-        QTimer::singleShot(1000, [&] {
-            std::printf("idle_rss_mb %.1f\n", memory_mb("VmRSS:"));
+        QTimer::singleShot(idle ? 1000 : 0, [&] {
+            if (idle)
+                std::printf("idle_rss_mb %.1f\n", memory_mb("VmRSS:"));
             std::fflush(stdout);
             pw::closestation(st, win);
             QCoreApplication::quit();
@@ -494,7 +495,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.value(1) == "--startup")
-        return child_startup(args.value(2));
+        return child_startup(args.value(2), args.value(3) == "idle");
     if (args.value(1) == "--floor")
         return child_floor();
     if (args.value(1) == "--year")
@@ -597,27 +598,36 @@ int main(int argc, char** argv) {
         restore_punches(c->club);
 
     // Start-up: wall-clock from starting the process to reading its "ready" line, and the
-    // CPU time it used to get there, median of five starts; beside it the same for an empty
-    // window of the toolkit with a line of text, the floor no station can go under.
-    auto startups = [](const QStringList& child_args, QByteArray* last) {
+    // CPU time it used to get there, median of fifteen starts; beside it the same for an empty
+    // window of the toolkit with a line of text, the floor no station can go under. The two
+    // start in turn, so that a busy spell of the machine falls on both.
+    constexpr int kStarts = 15;
+    struct Starts {
         std::vector<double> wall, cpu;
-        for (int i = 0; i < 5; ++i) {
+        void add(const QStringList& child_args) {
             double ready = -1;
-            *last = run_child(child_args, &ready);
+            const QByteArray out = run_child(child_args, &ready);
             wall.push_back(ready);
-            cpu.push_back(line_of(*last, "ready").split(' ').value(1).toDouble());
+            cpu.push_back(line_of(out, "ready").split(' ').value(1).toDouble());
         }
-        std::sort(wall.begin(), wall.end());
-        std::sort(cpu.begin(), cpu.end());
-        return std::pair{wall[2], cpu[2]};
-    };
-    QByteArray out, floor_out;
-    const auto [ready, ready_cpu] = startups({"--startup", ctxs.back()->club.station}, &out);
-    const auto [floor_ms, floor_cpu] = startups({"--floor"}, &floor_out);
+        static double median(std::vector<double> v) {
+            std::sort(v.begin(), v.end());
+            return v[v.size() / 2];
+        }
+    } station_starts, floor_starts;
+    const QString station_folder = ctxs.back()->club.station;
+    for (int i = 0; i < kStarts; ++i) {
+        station_starts.add({"--startup", station_folder});
+        floor_starts.add({"--floor"});
+    }
+    const double ready = Starts::median(station_starts.wall);
+    const double floor_ms = Starts::median(floor_starts.wall);
     std::printf("startup_ms %.0f  (cpu %.0f ms; toolkit floor %.0f ms, cpu %.0f ms)\n"
                 "ratio startup %.2f\n%s\n",
-                ready, ready_cpu, floor_ms, floor_cpu, floor_ms > 0 ? ready / floor_ms : 0.0,
-                line_of(out, "idle_rss_mb").constData());
+                ready, Starts::median(station_starts.cpu), floor_ms,
+                Starts::median(floor_starts.cpu), floor_ms > 0 ? ready / floor_ms : 0.0,
+                line_of(run_child({"--startup", station_folder, "idle"}, nullptr), "idle_rss_mb")
+                    .constData());
     // The year report's peak against the bare program's, each above the process before it.
     auto peak = [&](const char* side) {
         const QList<QByteArray> f =
