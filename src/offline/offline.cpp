@@ -84,12 +84,56 @@ QString station_id(Db& local) {
     return id;
 }
 
+// The digest of the rows a table of the copy is written with, kept in meta beside them: a
+// refresh that finds the same rows in the club leaves the table as it is, where writing
+// thousands of rows again would hold the station for tens of milliseconds every few minutes.
+// Hashed with a fixed seed, it reads the same in every run of the station.
+QString rows_digest(const QList<QVariantList>& rows) {
+    size_t digest = qHash(rows.size(), 0);
+    for (const QVariantList& row : rows) {
+        for (const QVariant& v : row) {
+            const int type = v.typeId();
+            if (type == QMetaType::QString) {
+                const QString text = v.toString();
+                digest = qHashMulti(0, digest, type, text.isNull(), text);
+            } else if (type == QMetaType::Int) {
+                digest = qHashMulti(0, digest, type, v.toInt());
+            } else {
+                digest = qHashMulti(0, digest, type, v.toDouble());
+            }
+        }
+        digest = qHashMulti(0, digest, row.size());
+    }
+    return QString::number(digest, 16);
+}
+
+// Writes rows of these columns into table, a copy of the club's, unless the copy already
+// holds these very rows.
+void copy_rows(Db& local, const QString& table, const QString& columns,
+               const QList<QVariantList>& rows) {
+    const QString key = table + QStringLiteral("_digest");
+    const QString digest = rows_digest(rows);
+    if (meta(local, key) == digest)
+        return;
+    local.run(QStringLiteral("delete from ") + table);
+    if (!rows.isEmpty()) {
+        // Each insert prepared once: a club has thousands of employees.
+        QString marks = QStringLiteral("?");
+        for (qsizetype i = 1; i < rows.front().size(); ++i)
+            marks += QStringLiteral(", ?");
+        RowStatement insert(local, QStringLiteral("insert or replace into %1 (%2) values (%3)")
+                                       .arg(table, columns, marks));
+        for (const QVariantList& row : rows)
+            insert.run(row);
+    }
+    local.run(QStringLiteral("insert or replace into meta (name, value) values (?, ?)"),
+              {key, digest});
+}
+
 void copy_employees(Db& emp, Db& local, const QHash<qint64, QString>& salts) {
+    QList<QVariantList> employees;
     QSqlQuery q = emp.run(QStringLiteral("select empid, empfname, emplname, pword from empinfo "
                                          "where CAST(empstatus AS REAL) = 1"));
-    // Each insert prepared once: a club has thousands of employees.
-    RowStatement employee(local, QStringLiteral("insert or replace into employees (empid, name, "
-                                                "salt, hash) values (?, ?, ?, ?)"));
     while (fetch(q)) {
         const double id = employee_number(q.value(0).toString());
         // A new salt only for an employee the copy has not held: making one costs more than
@@ -97,18 +141,24 @@ void copy_employees(Db& emp, Db& local, const QHash<qint64, QString>& salts) {
         const auto kept = salts.constFind(std::llround(id));
         const QString salt = kept != salts.cend() ? *kept : new_salt();
         const qint64 password = std::llround(std::abs(q.value(3).toDouble()));
-        employee.run({id, q.value(1).toString() + QLatin1Char(' ') + q.value(2).toString(), salt,
-                      password_hash(salt, password)});
+        employees.append({id, q.value(1).toString() + QLatin1Char(' ') + q.value(2).toString(),
+                          salt, password_hash(salt, password)});
     }
+    copy_rows(local, QStringLiteral("employees"), QStringLiteral("empid, name, salt, hash"),
+              employees);
+
+    QList<QVariantList> jobs;
     QSqlQuery j = emp.run(QStringLiteral("select empjobs.empid, empjobs.jobcode, empjobs.payrate, "
                                          "jobs.jobdescription, jobs.breaktime, "
                                          "jobs.breakreduction from empjobs join jobs on "
                                          "empjobs.jobcode = jobs.jobcode where "
                                          "empjobs.glacctnum < 1"));
-    RowStatement job(local, QStringLiteral("insert into jobs values (?, ?, ?, ?, ?, ?)"));
     while (fetch(j))
-        job.run({j.value(0).toDouble(), j.value(1).toInt(), j.value(2).toDouble(),
-                 j.value(3).toString(), j.value(4).toDouble(), j.value(5).toDouble()});
+        jobs.append({j.value(0).toDouble(), j.value(1).toInt(), j.value(2).toDouble(),
+                     j.value(3).toString(), j.value(4).toDouble(), j.value(5).toDouble()});
+    copy_rows(local, QStringLiteral("jobs"),
+              QStringLiteral("empid, jobcode, payrate, description, breaktime, breakreduction"),
+              jobs);
 }
 
 void copy_open_punches(Db& punch, Db& local) {
@@ -247,8 +297,7 @@ void refresh_local_copy(Station& st) {
     while (fetch(q))
         salts.insert(std::llround(q.value(0).toDouble()), q.value(1).toString());
     Transaction tx(*local);
-    for (const char* table : {"employees", "jobs", "openpunch"})
-        local->run(QStringLiteral("delete from ") + QLatin1String(table));
+    local->run(QStringLiteral("delete from openpunch"));
     copy_employees(emp, *local, salts);
     copy_open_punches(punch, *local);
     copy_rules(st, *local);

@@ -124,6 +124,36 @@ TEST(Offline, EachPunchIsSentOnceWhateverStopsTheSendingAndTheCopyHoldsNoPasswor
     EXPECT_TRUE(t.env.st.who.offline && t.win.cmdmanager->isHidden());
 }
 
+// A refresh follows each change of the club, one table at a time, and what did not change
+// stays as it was, the salts with it.
+TEST(Offline, ARefreshFollowsEveryChangeOfTheClub) {
+    Terminal t;
+    t.emp("insert into empinfo (empid, empfname, emplname, empstatus, pword) values (12, 'Bo', "
+          "'Park', 1, 2)");
+    start_with_copy(t);
+    Station& st = t.env.st;
+    const auto copy = [&](const QString& sql) { return t.env.rows(offline_file(st), sql); };
+    const QString employees = "select * from employees order by empid",
+                  jobs = "select * from jobs order by empid, jobcode";
+    const QList<QVariantMap> first = copy(employees), first_jobs = copy(jobs),
+                             ann = copy("select * from employees where empid = 9");
+    ASSERT_EQ(copy("select name from employees where empid = 12").size(), 1);
+    refresh_local_copy(st);
+    EXPECT_EQ(std::tuple(copy(employees), copy(jobs)), std::tuple(first, first_jobs));
+
+    t.emp("update empjobs set payrate = 8.75 where empid = 9 and jobcode = 10");
+    refresh_local_copy(st);
+    EXPECT_EQ(copy(employees), first);
+    EXPECT_EQ(copy("select payrate from jobs where empid = 9 and jobcode = 10").value(0),
+              QVariantMap({{"payrate", 8.75}}));
+
+    t.emp("update empinfo set empstatus = 0 where empid = 12");
+    refresh_local_copy(st);
+    EXPECT_TRUE(copy("select name from employees where empid = 12").isEmpty());
+    EXPECT_EQ(copy(employees).size(), first.size() - 1);
+    EXPECT_EQ(copy("select * from employees where empid = 9"), ann);
+}
+
 // Two stations, each on its own, punch the same employee in: the first sent on opens the
 // shift, the second is kept for the manager.
 TEST(Offline, TwoStationsPunchingOneEmployeeLeaveOneShiftAndOneReview) {
