@@ -26,9 +26,9 @@ bool bare_name(const QString& name) {
 }
 
 // Starts program with args in workdir, in a session of its own, without waiting for it. The
-// station is held only until the program's exec: the program gets no copy of the station's
-// memory first, which a fork of a station with its windows costs milliseconds. The process
-// id, or 0 when it could not start.
+// station is held only until the program's exec, and no copy of its memory is made first,
+// which for a station with its windows open costs milliseconds. The process id, or 0 when it
+// could not start.
 pid_t spawn(const QString& program, const QStringList& args, const QString& workdir) {
     QByteArrayList words{QFile::encodeName(program)};
     for (const QString& arg : args)
