@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTimer>
 
 #include <csignal>
 #include <spawn.h>
@@ -20,6 +21,9 @@ QByteArray contents(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+
+// How often the programs still running are looked at.
+constexpr int kReapMs = 1000;
 
 bool bare_name(const QString& name) {
     return !name.isEmpty() && !name.contains('/') && name != "." && name != "..";
@@ -88,6 +92,8 @@ QtPrograms::QtPrograms(QString workdir, QString libdir, QString helpdir)
     , libdir_(std::move(libdir))
     , helpdir_(std::move(helpdir)) {}
 
+QtPrograms::~QtPrograms() = default;
+
 bool QtPrograms::exists(const QString& name) const {
     return QFileInfo(QDir(workdir_).filePath(name)).isFile();
 }
@@ -112,14 +118,24 @@ void QtPrograms::start(const QString& command_line) {
         if (bare_name(arg) && !helpdir_.isEmpty() &&
             QFileInfo(QDir(helpdir_).filePath(arg)).isFile())
             arg = preferred_file(workdir_, helpdir_, arg);
-    if (const pid_t pid = spawn(program, args, workdir_))
+    if (const pid_t pid = spawn(program, args, workdir_)) {
         started_.push_back(pid);
+        if (!reaper_) {
+            reaper_ = std::make_unique<QTimer>();
+            reaper_->setInterval(kReapMs);
+            QObject::connect(reaper_.get(), &QTimer::timeout, [this] { reap(); });
+        }
+        reaper_->start();
+    }
 }
 
 // The programs started here are this process's children: each one that has ended is let go,
-// so that none is left behind as a zombie while the station runs.
+// at the next start or within a second or two, so that none is left behind as a zombie while
+// the station runs.
 void QtPrograms::reap() {
     std::erase_if(started_, [](qint64 pid) { return waitpid(pid_t(pid), nullptr, WNOHANG) != 0; });
+    if (started_.empty() && reaper_)
+        reaper_->stop();
 }
 
 } // namespace pw

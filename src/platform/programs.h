@@ -9,7 +9,10 @@
 
 #include <QString>
 
+#include <memory>
 #include <vector>
+
+class QTimer;
 
 namespace pw {
 
@@ -39,6 +42,7 @@ public:
     // libdir: the installation's folder of stand-in programs (/usr/lib/punchwell when
     // installed from the package); helpdir: its help texts (/usr/share/punchwell/help).
     QtPrograms(QString workdir, QString libdir, QString helpdir = {});
+    ~QtPrograms() override;
     bool exists(const QString& name) const override;
     void start(const QString& command_line) override;
     // Where start() would run name from; empty when it would not run anything.
@@ -50,7 +54,8 @@ private:
     QString workdir_;
     QString libdir_;
     QString helpdir_;
-    std::vector<qint64> started_; // process ids of the programs started and not yet ended
+    std::vector<qint64> started_;    // process ids of the programs started and not yet ended
+    std::unique_ptr<QTimer> reaper_; // looks for ended ones while any is left
 };
 
 } // namespace pw
