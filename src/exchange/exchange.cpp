@@ -160,7 +160,7 @@ bool same_line(const QVariantList& a, const QVariantList& b) {
 
 ImportResult import_records(Station& st, const QString& db_file, const QByteArray& bytes) {
     Db db(db_file, DbMode::ReadWrite, st.db_access());
-    ImportRecords file = read_import_file(bytes, punch_transfer_layout());
+    const ImportRecords file = read_import_file(bytes, punch_transfer_layout());
     ImportResult result;
     if (file.error_line > 0) {
         result.error_line = file.error_line;
@@ -185,14 +185,7 @@ ImportResult import_records(Station& st, const QString& db_file, const QByteArra
         QList<QVariantList> lines;
     };
     QHash<QString, Seen> seen;
-    for (QVariantList& record : file.records) {
-        // Taken from the file's list and changed as the table keeps it before it is kept
-        // below, so that it is never copied: the two columns changed are those same_line
-        // leaves aside.
-        QVariantList row = std::move(record);
-        if (row[col::tckstatus].toInt() == kExported)
-            row[col::tckstatus] = qlonglong(kApproved);
-        row[col::tckexport] = row[col::tckexport].toLongLong() + 1;
+    for (QVariantList row : file.records) {
         const QVariantList key = punch_key(row);
         QString id;
         for (const QVariant& v : key)
@@ -211,6 +204,9 @@ ImportResult import_records(Station& st, const QString& db_file, const QByteArra
             ++result.already_there;
             continue;
         }
+        if (row[col::tckstatus].toInt() == kExported)
+            row[col::tckstatus] = qlonglong(kApproved);
+        row[col::tckexport] = row[col::tckexport].toLongLong() + 1;
         insert.run(row);
         ++result.added;
     }
