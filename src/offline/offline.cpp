@@ -1,6 +1,7 @@
 #include "offline.h"
 
 #include "punch/punchrecord.h"
+#include "punch/punchtable.h"
 #include "punch/shift.h"
 #include "station/db.h"
 #include "station/fields.h"
@@ -109,7 +110,7 @@ QString rows_digest(const QList<QVariantList>& rows) {
 
 // Writes rows of these columns into table, a copy of the club's, unless the copy already
 // holds these very rows.
-void copy_rows(Db& local, const QString& table, const QString& columns,
+void copy_rows(Db& local, const QString& table, const QStringList& columns,
                const QList<QVariantList>& rows) {
     const QString key = table + QStringLiteral("_digest");
     const QString digest = rows_digest(rows);
@@ -118,11 +119,7 @@ void copy_rows(Db& local, const QString& table, const QString& columns,
     local.run(QStringLiteral("delete from ") + table);
     if (!rows.isEmpty()) {
         // Each insert prepared once: a club has thousands of employees.
-        QString marks = QStringLiteral("?");
-        for (qsizetype i = 1; i < rows.front().size(); ++i)
-            marks += QStringLiteral(", ?");
-        RowStatement insert(local, QStringLiteral("insert or replace into %1 (%2) values (%3)")
-                                       .arg(table, columns, marks));
+        RowStatement insert(local, insert_sql(table, columns, true));
         for (const QVariantList& row : rows)
             insert.run(row);
     }
@@ -144,8 +141,7 @@ void copy_employees(Db& emp, Db& local, const QHash<qint64, QString>& salts) {
         employees.append({id, q.value(1).toString() + QLatin1Char(' ') + q.value(2).toString(),
                           salt, password_hash(salt, password)});
     }
-    copy_rows(local, QStringLiteral("employees"), QStringLiteral("empid, name, salt, hash"),
-              employees);
+    copy_rows(local, QStringLiteral("employees"), {"empid", "name", "salt", "hash"}, employees);
 
     QList<QVariantList> jobs;
     QSqlQuery j = emp.run(QStringLiteral("select empjobs.empid, empjobs.jobcode, empjobs.payrate, "
@@ -157,8 +153,7 @@ void copy_employees(Db& emp, Db& local, const QHash<qint64, QString>& salts) {
         jobs.append({j.value(0).toDouble(), j.value(1).toInt(), j.value(2).toDouble(),
                      j.value(3).toString(), j.value(4).toDouble(), j.value(5).toDouble()});
     copy_rows(local, QStringLiteral("jobs"),
-              QStringLiteral("empid, jobcode, payrate, description, breaktime, breakreduction"),
-              jobs);
+              {"empid", "jobcode", "payrate", "description", "breaktime", "breakreduction"}, jobs);
 }
 
 void copy_open_punches(Db& punch, Db& local) {

@@ -60,9 +60,10 @@ QString punch_select_list() {
     return list;
 }
 
-QString insert_sql(const QString& table, const QStringList& columns) {
-    return QStringLiteral("insert into ") + table + QStringLiteral(" (") +
-           columns.join(QStringLiteral(", ")) + QStringLiteral(") values (") +
+QString insert_sql(const QString& table, const QStringList& columns, bool replace) {
+    return (replace ? QStringLiteral("insert or replace into ") : QStringLiteral("insert into ")) +
+           table + QStringLiteral(" (") + columns.join(QStringLiteral(", ")) +
+           QStringLiteral(") values (") +
            QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", ")) + u')';
 }
 

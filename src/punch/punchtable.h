@@ -98,8 +98,9 @@ const QList<FieldType>& punch_column_types();
 QString punch_table_sql(const QString& table);
 // The columns in table order, for a select list.
 QString punch_select_list();
-// The insert of one row into table: the named columns and as many '?'.
-QString insert_sql(const QString& table, const QStringList& columns);
+// The insert of one row into table: the named columns and as many '?'. With replace, a row
+// of the same key is replaced.
+QString insert_sql(const QString& table, const QStringList& columns, bool replace = false);
 // The insert of a punch row's first width values by position, width at most col::count.
 QString punch_insert_sql(const QString& table, qsizetype width = col::count);
 
