@@ -88,16 +88,6 @@ void apply_url(QSqlDatabase& db, const QString& url, int wait_ms = 0) {
 }
 
 // Closes the named connection; its statements go first, as they belong to it.
-void close_connection(const QString& name, QHash<QString, QSqlQuery>& statements) {
-    statements.clear();
-    {
-        QSqlDatabase db = QSqlDatabase::database(name, false);
-        if (db.isOpen())
-            db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-}
-
 // Rows that tie on every key of an ORDER BY come from SQLite in the order they were stored
 // (its scans meet equal keys in rowid order), from the server in any order. So a one-table
 // query's order ends with rowid on the server. Left alone: joins, groups, subqueries, a
@@ -326,9 +316,26 @@ struct Connection {
     // The watch shut it: its server did not answer, so it is neither opened again at once nor
     // kept.
     bool silenced = false;
+    // On SQLite: the driver's connection to the file, and the answers of statements the station
+    // ran on it itself that are still alive.
+    sqlite3* file = nullptr;
+    std::shared_ptr<FileAnswers> answers = std::make_shared<FileAnswers>();
 };
 
 namespace {
+
+// Closes c's connection; its statements go first, as they belong to it.
+void close_connection(Connection& c) {
+    c.statements.clear();
+    c.answers->let_go_all();
+    c.file = nullptr;
+    {
+        QSqlDatabase db = QSqlDatabase::database(c.name, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(c.name);
+}
 
 // The property of a watched connection's driver that leads back to its Connection.
 constexpr const char* kConnectionProperty = "pw_connection";
@@ -428,7 +435,7 @@ public:
             idle.pop_back();
             if (QSqlDatabase::database(c->name, false).isOpen())
                 return c;
-            close_connection(c->name, c->statements); // closed under it (closealldata)
+            close_connection(*c); // closed under it (closealldata)
         }
         return nullptr;
     }
@@ -443,7 +450,7 @@ public:
         constexpr std::size_t kMostIdle = 4;
         std::vector<std::shared_ptr<Connection>>& idle = idle_[server];
         if (idle.size() >= kMostIdle)
-            return close_connection(c->name, c->statements);
+            return close_connection(*c);
         idle.push_back(std::move(c));
     }
 
@@ -466,7 +473,7 @@ public:
     void close_all() {
         for (auto& idle : idle_)
             for (auto& c : idle)
-                close_connection(c->name, c->statements);
+                close_connection(*c);
         idle_.clear();
     }
 
@@ -687,7 +694,7 @@ bool Db::take_idle() {
             return true;
         } catch (const DbError& e) {
             // Nothing was written yet: a connection that died while idle is replaced.
-            close_connection(conn_->name, conn_->statements);
+            close_connection(*conn_);
             conn_.reset();
             if (e.code() == 53)
                 throw;
@@ -742,6 +749,9 @@ void Db::open_connection() {
     try {
         if (!db.open())
             throw to_db_error(db.lastError());
+        if (const QVariant handle = db.driver()->handle();
+            qstrcmp(handle.typeName(), "sqlite3*") == 0)
+            conn_->file = *static_cast<sqlite3* const*>(handle.constData());
         if (backend_ == Backend::PostgreSQL) {
             conn_->socket = socket_of(db);
             conn_->driver = db.driver();
@@ -758,7 +768,7 @@ void Db::open_connection() {
         }
     } catch (const DbError&) {
         db = QSqlDatabase();
-        close_connection(conn_->name, conn_->statements);
+        close_connection(*conn_);
         throw;
     }
     if (kept_ && fresh)
@@ -823,6 +833,13 @@ void Db::in_search_path() {
 void Db::direct(const QString& sql) {
     if (backend_ == Backend::PostgreSQL && conn_->calls)
         return conn_->calls->clear(run_text(sql));
+    if (conn_->file) {
+        const int rc =
+            sqlite3_exec(conn_->file, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            throw error_on(*conn_, file_error(conn_->file, rc));
+        return;
+    }
     keep_to_itself();
     for (;;) {
         QSqlQuery q(QSqlDatabase::database(conn_->name, false));
@@ -843,7 +860,7 @@ bool Db::replaced_after(const DbError& e, const QString& sql) {
     if (!std::exchange(conn_->unverified, false) || conn_->silenced ||
         !reads.match(sql).hasMatch() || (e.code() != 75 && heard_on(*conn_) != Heard::Broken))
         return false;
-    close_connection(conn_->name, conn_->statements);
+    close_connection(*conn_);
     open_connection();
     return true;
 }
@@ -881,7 +898,7 @@ Db::~Db() {
         kept_->give_back(server_, std::move(conn_));
         return;
     }
-    close_connection(conn_->name, conn_->statements);
+    close_connection(*conn_);
 }
 
 QSqlQuery Db::run(const QString& sql, const QVariantList& binds) {
@@ -991,9 +1008,34 @@ QSqlQuery Db::run_here(const QString& sql, const QVariantList& binds) {
     }
     if (backend_ == Backend::PostgreSQL && conn_->calls)
         return run_named(sql, binds);
+    if (conn_->file)
+        if (std::optional<QSqlQuery> q = run_on_file(sql, binds))
+            return std::move(*q);
     QSqlQuery q = prepare(sql);
     exec_on(*conn_, q, binds);
     return q;
+}
+
+std::optional<QSqlQuery> Db::run_on_file(const QString& sql, const QVariantList& binds) {
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt* s = nullptr;
+    const char* rest = nullptr;
+    FileValues values;
+    if (sqlite3_prepare_v2(conn_->file, text.constData(), int(text.size()), &s, &rest) !=
+            SQLITE_OK ||
+        !s || !QByteArrayView(rest).trimmed().isEmpty() || !values.bind(s, binds)) {
+        sqlite3_finalize(s);
+        return std::nullopt;
+    }
+    // The first step runs it, as the driver's run does.
+    const int first = sqlite3_step(s);
+    if (first != SQLITE_ROW && first != SQLITE_DONE) {
+        const QSqlError error = file_error(conn_->file, first);
+        sqlite3_finalize(s);
+        throw error_on(*conn_, error);
+    }
+    return QSqlQuery(new FileAnswer(QSqlDatabase::database(conn_->name, false).driver(),
+                                    conn_->answers, s, first, std::move(values), sql));
 }
 
 QSqlQuery Db::run_named(const QString& sql, const QVariantList& binds) {
@@ -1117,66 +1159,7 @@ RowStatement::RowStatement(Db& db, const QString& sql)
 }
 
 bool RowStatement::bind(const QVariantList& values) {
-    sqlite3_stmt* s = stmt_;
-    if (!s || sqlite3_bind_parameter_count(s) != values.size())
-        return false; // the driver says what is wrong
-    sqlite3_reset(s);
-    // Text as the driver binds it, given in the file's own encoding, which spares SQLite its
-    // slower conversion. The driver binds the server driver's whole numbers of 0 and up as
-    // text too. All of a row's texts go into one buffer first, which then stays as it is
-    // until the next row, so that SQLite reads them where they are instead of copying each.
-    texts_.resize(0);
-    places_.clear();
-    for (const QVariant& v : values) {
-        Place place{texts_.size(), 0, v.typeId(), v.isNull()};
-        if (place.type == QMetaType::QString) {
-            const auto* text = static_cast<const QString*>(v.constData());
-            place.null = place.null || text->isNull();
-            if (!place.null) {
-                // An encoder of its own: one that ended a text on half a surrogate pair would
-                // carry it into the next.
-                QStringEncoder utf8(QStringEncoder::Utf8);
-                texts_.resize(place.start + utf8.requiredSpace(text->size()));
-                texts_.truncate(utf8.appendToBuffer(texts_.data() + place.start, *text) -
-                                texts_.constData());
-            }
-        } else if (place.type == QMetaType::ULongLong && !place.null) {
-            texts_.resize(place.start + 20);
-            texts_.truncate(std::to_chars(texts_.data() + place.start,
-                                          texts_.data() + texts_.size(),
-                                          *static_cast<const qulonglong*>(v.constData()))
-                                .ptr -
-                            texts_.constData());
-        }
-        place.size = texts_.size() - place.start;
-        places_.push_back(place);
-    }
-    for (int i = 0; i < values.size(); ++i) {
-        const Place& p = places_[std::size_t(i)];
-        const void* data = values[i].constData();
-        const int at = i + 1;
-        int rc = SQLITE_OK;
-        // The types as the Qt driver binds them, so that the rows stored are the same.
-        if (p.null)
-            rc = sqlite3_bind_null(s, at);
-        else if (p.type == QMetaType::Int)
-            rc = sqlite3_bind_int(s, at, *static_cast<const int*>(data));
-        else if (p.type == QMetaType::Bool)
-            rc = sqlite3_bind_int(s, at, *static_cast<const bool*>(data) ? 1 : 0);
-        else if (p.type == QMetaType::Double)
-            rc = sqlite3_bind_double(s, at, *static_cast<const double*>(data));
-        else if (p.type == QMetaType::UInt)
-            rc = sqlite3_bind_int64(s, at, *static_cast<const uint*>(data));
-        else if (p.type == QMetaType::LongLong)
-            rc = sqlite3_bind_int64(s, at, *static_cast<const qlonglong*>(data));
-        else if (p.type == QMetaType::QString || p.type == QMetaType::ULongLong)
-            rc = sqlite3_bind_text(s, at, texts_.constData() + p.start, int(p.size), SQLITE_STATIC);
-        else
-            return false; // everything else as the driver binds it
-        if (rc != SQLITE_OK)
-            return false;
-    }
-    return true;
+    return values_.bind(stmt_, values);
 }
 
 bool RowStatement::step() {
@@ -1184,8 +1167,7 @@ bool RowStatement::step() {
     if (rc == SQLITE_DONE || rc == SQLITE_ROW)
         return rc == SQLITE_ROW;
     sqlite3* db = sqlite3_db_handle(stmt_);
-    const QSqlError error(QString(), QString::fromUtf8(sqlite3_errmsg(db)),
-                          QSqlError::StatementError, QString::number(sqlite3_extended_errcode(db)));
+    const QSqlError error = file_error(db, sqlite3_extended_errcode(db));
     sqlite3_reset(stmt_);
     throw to_db_error(error);
 }
@@ -1199,31 +1181,6 @@ void RowStatement::run(const QVariantList& values) {
         return exec_on(*conn_, q_, values);
     step();
     sqlite3_reset(stmt_);
-}
-
-QVariant RowStatement::column(int i) const {
-    switch (sqlite3_column_type(stmt_, i)) {
-    case SQLITE_INTEGER:
-        return qlonglong(sqlite3_column_int64(stmt_, i));
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(stmt_, i);
-    case SQLITE_NULL:
-        return QVariant(QMetaType::fromType<QString>());
-    case SQLITE_BLOB:
-        return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt_, i)),
-                          sqlite3_column_bytes(stmt_, i));
-    default:
-        // Read in the file's own encoding: Qt's conversion of the mostly ASCII text is several
-        // times faster than SQLite's to UTF-16, which is how the driver reads it.
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i)),
-                                 sqlite3_column_bytes(stmt_, i));
-    }
-}
-
-QString RowStatement::column_name(int i) const {
-    QString name(reinterpret_cast<const QChar*>(sqlite3_column_name16(stmt_, i)));
-    name.remove(u'"');
-    return name.mid(name.lastIndexOf(u'.') + 1);
 }
 
 RowStatement::~RowStatement() {
@@ -1252,7 +1209,7 @@ QSqlRecord RowStatement::record() const {
         return q_.record();
     QSqlRecord record;
     for (int i = 0; i < sqlite3_column_count(stmt_); ++i)
-        record.append(QSqlField(column_name(i)));
+        record.append(QSqlField(file_column_name(stmt_, i)));
     return record;
 }
 
@@ -1281,7 +1238,7 @@ bool RowStatement::next(QVariantList& row) {
     }
     const int columns = sqlite3_column_count(stmt_);
     for (int i = 0; i < columns; ++i)
-        row.append(column(i));
+        row.append(file_value(stmt_, i));
     return true;
 }
 

@@ -11,6 +11,8 @@
 // named with the schema on the way to the server, so that one connection serves them all.
 // This is the one place that knows which engine runs.
 
+#include "fileanswer.h"
+
 #include <QHash>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -169,6 +171,11 @@ private:
     // in direct. Throws DbError.
     pg_result* run_text(const QString& sql);
     QSqlQuery run_here(const QString& sql, const QVariantList& binds);
+    // run_here on a SQLite file: the statement prepared, bound and run on the driver's
+    // connection by the station itself. Nullopt leaves a statement it does not take (a value of
+    // a type only the driver binds, text that does not prepare) to the driver, which then says
+    // what is wrong.
+    std::optional<QSqlQuery> run_on_file(const QString& sql, const QVariantList& binds);
     // run_here on a server: the statement prepared once by name on the connection through
     // libpq, run with its values sent apart, its answer read whole.
     QSqlQuery run_named(const QString& sql, const QVariantList& binds);
@@ -294,10 +301,6 @@ private:
     bool bind(const QVariantList& values);
     // Steps the bound statement; true with a row.
     bool step();
-    // Column i of the current row as the Qt driver gives it.
-    QVariant column(int i) const;
-    // Column i as the Qt driver names it.
-    QString column_name(int i) const;
 
     QSqlQuery q_;
     // On a server, the statement's text: run and row go through Db::run, which sends it by
@@ -305,18 +308,10 @@ private:
     // which prepares q_ at the first query.
     QString named_;
     Db* db_;
-    sqlite3_stmt* stmt_ = nullptr; // the statement q_ holds, when on SQLite
-    bool direct_ = false;          // the started query's rows come from stmt_
-    int columns_ = 0;              // the started query's columns, when not direct
-    QByteArray texts_;             // the texts bound to stmt_, for as long as it holds them
-    // Each value's type, whether it is null, and its text in texts_.
-    struct Place {
-        qsizetype start;
-        qsizetype size;
-        int type;
-        bool null;
-    };
-    std::vector<Place> places_;
+    sqlite3_stmt* stmt_ = nullptr;     // the statement q_ holds, when on SQLite
+    bool direct_ = false;              // the started query's rows come from stmt_
+    int columns_ = 0;                  // the started query's columns, when not direct
+    FileValues values_;                // what is bound to stmt_, for as long as it holds it
     std::shared_ptr<Connection> conn_; // the one q_ runs on
     // On a server, what reads the rows' values from its answers, and their columns' types.
     std::unique_ptr<const AnswerFunctions> answer_;

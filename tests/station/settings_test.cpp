@@ -272,6 +272,15 @@ TEST(Db, AServerHoldsTheDatabasesOfTheDataFolderOnly) {
     EXPECT_EQ(env.st.db_access().data_folder, QDir::cleanPath(env.data("../elsewhere")));
 }
 
+// The Qt driver's own run of a statement, which the station's own runs are checked against.
+QSqlQuery run_by_driver(Db& db, const QString& sql, const QVariantList& binds = {}) {
+    QSqlQuery q = db.prepare(sql);
+    for (int i = 0; i < binds.size(); ++i)
+        q.bindValue(i, binds[i]);
+    EXPECT_TRUE(q.exec()) << q.lastError().text().toStdString();
+    return q;
+}
+
 // A statement run row after row binds its values itself, and stores each as the driver would:
 // the same type and value in a column of every kind, for every type the drivers give.
 TEST(Db, RowsBoundDirectlyAreStoredAsTheDriverStoresThem) {
@@ -291,8 +300,9 @@ TEST(Db, RowsBoundDirectlyAreStoredAsTheDriverStoresThem) {
     RowStatement direct(db, "insert into t values ('direct', ?, ?, ?, ?)");
     for (const QVariant& v : values) {
         SCOPED_TRACE(v.typeName());
-        db.run("insert into t values ('driver', ?, ?, ?, ?)", {v, v, v, v});
+        run_by_driver(db, "insert into t values ('driver', ?, ?, ?, ?)", {v, v, v, v});
         direct.run({v, v, v, v});
+        db.run("insert into t values ('run', ?, ?, ?, ?)", {v, v, v, v});
         QStringList stored;
         for (QSqlQuery q = db.run("select way, typeof(a), a, typeof(b), b, typeof(c), c, "
                                   "typeof(d), d from t order by way");
@@ -302,18 +312,21 @@ TEST(Db, RowsBoundDirectlyAreStoredAsTheDriverStoresThem) {
                 row << q.value(i).toString();
             stored << row.join('|');
         }
-        ASSERT_EQ(stored.size(), 2);
+        ASSERT_EQ(stored.size(), 3);
         EXPECT_EQ(stored[0], stored[1]);
+        EXPECT_EQ(stored[0], stored[2]);
         db.run("delete from t");
     }
     // Texts of different lengths in one row each keep their own column.
     const QVariantList mixed{QString("\u00e9t\u00e9"), qulonglong(7), QString("x"), 3.5};
-    db.run("insert into t values ('driver', ?, ?, ?, ?)", mixed);
+    run_by_driver(db, "insert into t values ('driver', ?, ?, ?, ?)", mixed);
     direct.run(mixed);
+    db.run("insert into t values ('run', ?, ?, ?, ?)", mixed);
     QSqlQuery q = db.run("select count(distinct a || b || c || d), max(a || b || c || d) from t");
     ASSERT_TRUE(fetch(q));
     EXPECT_EQ(q.value(0).toInt(), 1);
     EXPECT_EQ(q.value(1).toString(), QString("\u00e9t\u00e97x3.5"));
+    EXPECT_EQ(db.scalar("select count(*) from t").toInt(), 3);
 }
 
 // A server gets a statement's values apart from its text; what it stores is what it stored when
@@ -382,13 +395,18 @@ TEST(Db, RowsReadDirectlyAreTheValuesTheDriverGives) {
     for (const QString& sql : queries) {
         SCOPED_TRACE(sql.toStdString());
         QList<QVariantList> by_driver;
-        for (QSqlQuery q = db.run(sql); fetch(q);) {
+        for (QSqlQuery q = run_by_driver(db, sql); fetch(q);) {
             by_driver.append(QVariantList());
             for (int i = 0; i < q.record().count(); ++i)
                 by_driver.back().append(q.value(i));
         }
-        // Streamed, and read whole by position.
-        QList<QVariantList> streamed, whole;
+        // Run, streamed, and read whole by position.
+        QList<QVariantList> ran, streamed, whole;
+        for (QSqlQuery q = db.run(sql); fetch(q);) {
+            ran.append(QVariantList());
+            for (int i = 0; i < q.record().count(); ++i)
+                ran.back().append(q.value(i));
+        }
         {
             RowStatement rows(db, sql);
             rows.query({});
@@ -405,7 +423,7 @@ TEST(Db, RowsReadDirectlyAreTheValuesTheDriverGives) {
                     << i;
             }
         }
-        for (const QList<QVariantList>& direct : {streamed, whole}) {
+        for (const QList<QVariantList>& direct : {ran, streamed, whole}) {
             ASSERT_EQ(direct.size(), by_driver.size());
             for (qsizetype r = 0; r < direct.size(); ++r)
                 for (qsizetype i = 0; i < direct[r].size(); ++i) {
@@ -417,6 +435,32 @@ TEST(Db, RowsReadDirectlyAreTheValuesTheDriverGives) {
                 }
         }
     }
+}
+
+// A query the station ran itself and still holds when its database is closed lets go of the
+// file: closing does not fail, leaving the file open, and the query then has no more rows.
+TEST(Db, AQueryStillHeldDoesNotKeepItsFileOpen) {
+    test::TestEnv env;
+    if (!env.server.isEmpty())
+        GTEST_SKIP() << "files only";
+    const auto open_copies = [&] {
+        int n = 0;
+        for (const QFileInfo& fd : QDir("/proc/self/fd").entryInfoList(QDir::Files | QDir::System))
+            n += fd.symLinkTarget() == QFileInfo(env.punchdb()).canonicalFilePath() ? 1 : 0;
+        return n;
+    };
+    ASSERT_TRUE(env.add_punch({{"tckempid", 1}, {"tckindate", 20261207}}));
+    ASSERT_TRUE(env.add_punch({{"tckempid", 2}, {"tckindate", 20261207}}));
+    QSqlQuery held;
+    {
+        Db db(env.punchdb(), DbMode::ReadOnly, env.db_access());
+        held = db.run("select tckempid from punch order by tckempid");
+        ASSERT_TRUE(fetch(held));
+        EXPECT_EQ(held.value(0).toInt(), 1);
+        EXPECT_EQ(open_copies(), 1);
+    }
+    EXPECT_EQ(open_copies(), 0);
+    EXPECT_FALSE(fetch(held));
 }
 
 } // namespace
