@@ -87,7 +87,6 @@ void apply_url(QSqlDatabase& db, const QString& url, int wait_ms = 0) {
     db.setConnectOptions(options.join(QLatin1Char(';')));
 }
 
-// Closes the named connection; its statements go first, as they belong to it.
 // Rows that tie on every key of an ORDER BY come from SQLite in the order they were stored
 // (its scans meet equal keys in rowid order), from the server in any order. So a one-table
 // query's order ends with rowid on the server. Left alone: joins, groups, subqueries, a
