@@ -11,8 +11,10 @@ namespace pw {
 namespace {
 
 // Rows read from a source at once for the view: a few screens, one read per scroll of that
-// much. The view also samples a line far down for its width, which costs one such read.
+// much.
 constexpr int kBlockRows = 64;
+// What the delegate measures a line by: the view measures its last line for all of them.
+constexpr int kWidthSampleRole = Qt::UserRole + 1;
 // Rows read at once when every line is wanted (printing).
 constexpr int kAllRows = 1024;
 
@@ -46,14 +48,16 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         if (height_ < 0 || !(font_ == option.font)) {
             QStyleOptionViewItem line = option;
-            initStyleOption(&line, index);
+            // The first line stands for all: it is at hand, where the one asked about may not be.
+            initStyleOption(&line, index.siblingAtRow(0));
             line.text = QStringLiteral("X");
             const QWidget* view = option.widget;
             const QStyle* style = view ? view->style() : QApplication::style();
             height_ = style->sizeFromContents(QStyle::CT_ItemViewItem, &line, {}, view).height();
             font_ = option.font;
         }
-        return {option.fontMetrics.horizontalAdvance(index.data().toString()) + 2 * kMargin,
+        return {option.fontMetrics.horizontalAdvance(index.data(kWidthSampleRole).toString()) +
+                    2 * kMargin,
                 height_};
     }
 
@@ -70,10 +74,22 @@ int LineModel::rowCount(const QModelIndex& parent) const {
 }
 
 QVariant LineModel::data(const QModelIndex& index, int role) const {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid) ||
-        (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    if (role == kWidthSampleRole)
+        return width_sample(index.row());
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     return line(index.row());
+}
+
+QString LineModel::width_sample(int row) const {
+    // A row's lines are alike from row to row: the same line of the last row made already
+    // measures as well, without reading a block of the source for one line.
+    if (row >= head_.size() && row < sourced() && row / per_row_ / kBlockRows != block_ &&
+        head_.size() >= per_row_)
+        return head_[(head_.size() / per_row_ - 1) * per_row_ + row % per_row_];
+    return line(row);
 }
 
 QString LineModel::line(int row) const {

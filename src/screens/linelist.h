@@ -44,6 +44,8 @@ public:
 
 private:
     int sourced() const { return rows_ * per_row_; }
+    // The line the view measures row's width by.
+    QString width_sample(int row) const;
 
     std::unique_ptr<LineSource> source_;
     int rows_ = 0;

@@ -1,6 +1,8 @@
 #include "screens/linelist.h"
 
 #include <QAbstractItemModelTester>
+#include <QCoreApplication>
+#include <QScrollBar>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -63,6 +65,37 @@ TEST(LineList, ModelKeepsItsPromisesToViews) {
     list.model_lines().show_rows(std::move(counted), 600, 2, {"end"}, {"0A", "0B", "1A", "1B"});
     EXPECT_EQ(std::tuple(list.text(0), list.text(3), source.reads), std::tuple("0A", "1B", 0));
     EXPECT_EQ(std::tuple(list.text(4), source.reads), std::tuple("2a", 1));
+}
+
+// A report shown with its top rows made already: the view measures its lines without reading
+// the source, and lines wider than the list still scroll sideways.
+TEST(LineList, ShowingTheTopReadsNothingBeyondIt) {
+    struct Wide : LineSource {
+        mutable int reads = 0;
+        QStringList lines(int first, int count) const override {
+            ++reads;
+            QStringList out;
+            for (int r = first; r < first + count; ++r)
+                out << QString::number(r) << QString("%1 ").arg(r).leftJustified(90, u'x');
+            return out;
+        }
+    };
+    LineList list;
+    list.resize(300, 200);
+    list.show();
+    auto wide = std::make_unique<Wide>();
+    const Wide& source = *wide;
+    QStringList head = wide->lines(0, 20);
+    wide->reads = 0;
+    list.model_lines().show_rows(std::move(wide), 5000, 2, {}, head);
+    QCoreApplication::processEvents();
+    list.repaint();
+    EXPECT_EQ(source.reads, 0);
+    EXPECT_GT(list.horizontalScrollBar()->maximum(), 0);
+    list.scrollToBottom();
+    list.repaint();
+    EXPECT_GT(source.reads, 0);
+    EXPECT_EQ(list.text(9998), "4999");
 }
 
 } // namespace
