@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace pw {
@@ -13,7 +14,7 @@ namespace {
 // Rows read from a source at once for the view: a few screens, one read per scroll of that
 // much.
 constexpr int kBlockRows = 64;
-// What the delegate measures a line by: the view measures its last line for all of them.
+// What the delegate measures a line by: the view measures one line for all of them.
 constexpr int kWidthSampleRole = Qt::UserRole + 1;
 // Rows read at once when every line is wanted (printing).
 constexpr int kAllRows = 1024;
@@ -84,12 +85,16 @@ QVariant LineModel::data(const QModelIndex& index, int role) const {
 }
 
 QString LineModel::width_sample(int row) const {
-    // A row's lines are alike from row to row: the same line of the last row made already
-    // measures as well, without reading a block of the source for one line.
-    if (row >= head_.size() && row < sourced() && row / per_row_ / kBlockRows != block_ &&
-        head_.size() >= per_row_)
-        return head_[(head_.size() / per_row_ - 1) * per_row_ + row % per_row_];
-    return line(row);
+    // The view gives every line one width, which its scroll bar reaches to: that of the longest
+    // line at hand, so that no line is cut off out of reach. Lines not read yet are not read
+    // to be measured, unless there are none at hand.
+    const QString* longest = nullptr;
+    for (const QStringList* lines :
+         std::array<const QStringList*, 3>{&head_, &block_lines_, &lines_})
+        for (const QString& l : *lines)
+            if (!longest || l.size() > longest->size())
+                longest = &l;
+    return longest ? *longest : line(row);
 }
 
 QString LineModel::line(int row) const {

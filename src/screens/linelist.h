@@ -44,7 +44,7 @@ public:
 
 private:
     int sourced() const { return rows_ * per_row_; }
-    // The line the view measures row's width by.
+    // The line the view measures every line by, asked for row.
     QString width_sample(int row) const;
 
     std::unique_ptr<LineSource> source_;

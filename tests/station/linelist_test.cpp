@@ -68,7 +68,7 @@ TEST(LineList, ModelKeepsItsPromisesToViews) {
 }
 
 // A report shown with its top rows made already: the view measures its lines without reading
-// the source, and lines wider than the list still scroll sideways.
+// the source, and a line wider than the list scrolls sideways wherever it stands.
 TEST(LineList, ShowingTheTopReadsNothingBeyondIt) {
     struct Wide : LineSource {
         mutable int reads = 0;
@@ -76,7 +76,7 @@ TEST(LineList, ShowingTheTopReadsNothingBeyondIt) {
             ++reads;
             QStringList out;
             for (int r = first; r < first + count; ++r)
-                out << QString::number(r) << QString("%1 ").arg(r).leftJustified(90, u'x');
+                out << QString("%1 ").arg(r).leftJustified(90, u'x') << QString::number(r);
             return out;
         }
     };
@@ -95,7 +95,13 @@ TEST(LineList, ShowingTheTopReadsNothingBeyondIt) {
     list.scrollToBottom();
     list.repaint();
     EXPECT_GT(source.reads, 0);
-    EXPECT_EQ(list.text(9998), "4999");
+    EXPECT_EQ(list.text(9999), "4999");
+
+    // A long line amid short ones, the last of them short, still scrolls into view.
+    list.clear();
+    list.addItems({"a", QString(90, u'x'), "b"});
+    QCoreApplication::processEvents();
+    EXPECT_GT(list.horizontalScrollBar()->maximum(), 0);
 }
 
 } // namespace
