@@ -401,20 +401,20 @@ QString punch_count_text(int n) {
     return n == 1 ? QStringLiteral("1 punch") : QStringLiteral("%1 punches").arg(n);
 }
 
-QString punch_key_text(const QVariantList& key) {
-    return QStringLiteral("%1|%2|%3|%4|%5")
-        .arg(QString::number(key.value(0).toDouble(), 'g', 15), key.value(1).toString(),
-             key.value(2).toString(), key.value(3).toString(), key.value(4).toString());
+OpenPunchKey open_punch_key(const QVariant& empid, const QVariant& indate, const QVariant& timein,
+                            const QVariant& jobcode, const QVariant& node) {
+    return {empid.toDouble(), std::llround(indate.toDouble()), timein.toString(),
+            std::llround(jobcode.toDouble()), std::llround(node.toDouble())};
 }
 
-QHash<QString, int> open_in_offsets(Db& db) {
-    QHash<QString, int> out;
+QHash<OpenPunchKey, int> open_in_offsets(Db& db) {
+    QHash<OpenPunchKey, int> out;
     try {
         QSqlQuery q = db.run(QStringLiteral("select tckempid, tckindate, tcktimein, tckjobcode, "
                                             "tcknode, inoffset from punchzone where outoffset "
                                             "is null and inoffset is not null"));
         while (fetch(q))
-            out.insert(punch_key_text({q.value(0), q.value(1), q.value(2), q.value(3), q.value(4)}),
+            out.insert(open_punch_key(q.value(0), q.value(1), q.value(2), q.value(3), q.value(4)),
                        q.value(5).toInt());
     } catch (const DbError& e) {
         if (e.code() != 3024)

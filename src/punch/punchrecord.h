@@ -130,9 +130,23 @@ PunchOffsets kept_offsets(Db& db, const QVariantList& key);
 // "1 punch", "3 punches".
 QString punch_count_text(int n);
 
-// The in offsets kept for punches not yet closed, by punch_key_text.
-QHash<QString, int> open_in_offsets(Db& db);
-QString punch_key_text(const QVariantList& key);
+// A punch's key (punch_key) as a value to find it by in a hash.
+struct OpenPunchKey {
+    double empid = 0;
+    qint64 indate = 0;
+    QString timein;
+    qint64 jobcode = 0;
+    qint64 node = 0;
+    friend bool operator==(const OpenPunchKey&, const OpenPunchKey&) = default;
+    friend size_t qHash(const OpenPunchKey& key, size_t seed = 0) noexcept {
+        return qHashMulti(seed, key.empid, key.indate, key.timein, key.jobcode, key.node);
+    }
+};
+// The key of the punch with these values, read as punch_key reads them.
+OpenPunchKey open_punch_key(const QVariant& empid, const QVariant& indate, const QVariant& timein,
+                            const QVariant& jobcode, const QVariant& node);
+// The in offsets kept for punches not yet closed.
+QHash<OpenPunchKey, int> open_in_offsets(Db& db);
 // What makes a punch the same punch at every station: tckempid, tckindate, tcktimein,
 // tckjobcode, tcknode of the row's values in table order. NULL reads as 0, or as an empty
 // text: a punch without a recorded in time (made in the editor) is keyed like one with "".

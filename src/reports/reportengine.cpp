@@ -236,9 +236,9 @@ public:
         const auto kept =
             in_offsets_.isEmpty()
                 ? in_offsets_.cend()
-                : in_offsets_.constFind(punch_key_text(
-                      {values.value(at.empid), values.value(at.indate), values.value(at.timein),
-                       values.value(at.jobcode), values.value(at.node, 0)}));
+                : in_offsets_.constFind(open_punch_key(
+                      values.value(at.empid), values.value(at.indate), values.value(at.timein),
+                      values.value(at.jobcode), values.value(at.node, 0)));
         open.reghours =
             calctime(settings_, now_, int(open.indate), in_time, number_at(values, at.breaktime),
                      number_at(values, at.breakreduction),
@@ -257,7 +257,7 @@ private:
     Now now_;
     qint64 now_secs_;
     // Which pass of a repeated hour each open punch began in.
-    QHash<QString, int> in_offsets_;
+    QHash<OpenPunchKey, int> in_offsets_;
 };
 
 // Streams the rows into the list and, with copy, into the work database; returns how many
