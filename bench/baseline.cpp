@@ -116,18 +116,22 @@ const QString kName = QStringLiteral("select empfname, emplname from empinfo whe
 
 // Where the columns an open punch's hours so far are reckoned from stand in a row.
 struct OpenColumns {
-    int indate = -1, timein = -1, adjtimein = -1, breaktime = -1, breakreduction = -1,
-        reghours = -1;
+    int empid = -1, indate = -1, timein = -1, adjtimein = -1, breaktime = -1, breakreduction = -1,
+        reghours = -1, reason = -1, jobcode = -1, node = -1;
 
     explicit OpenColumns(sqlite3_stmt* s) {
         for (int c = 0; c < sqlite3_column_count(s); ++c) {
             const std::string name = sqlite3_column_name(s, c);
-            for (auto [n, at] : {std::pair{"tckindate", &indate},
+            for (auto [n, at] : {std::pair{"tckempid", &empid},
+                                 {"tckindate", &indate},
                                  {"tcktimein", &timein},
                                  {"tckadjtimein", &adjtimein},
                                  {"tckbreaktime", &breaktime},
                                  {"tckbreakreduction", &breakreduction},
-                                 {"tckreghours", &reghours}})
+                                 {"tckreghours", &reghours},
+                                 {"tckadjreason", &reason},
+                                 {"tckjobcode", &jobcode},
+                                 {"tcknode", &node}})
                 if (name == n)
                     *at = c;
         }
@@ -136,21 +140,27 @@ struct OpenColumns {
 
 } // namespace
 
-double so_far_hours(const SoFar& s, int indate, const char* in_time, double breaktime,
-                    double breakreduction) {
+OpenMark open_mark(const SoFar& s, int indate, const char* in_time, double breaktime,
+                   double breakreduction, std::optional<int> in_offset) {
     std::tm t{};
     std::sscanf(in_time ? in_time : "", "%d:%d:%d", &t.tm_hour, &t.tm_min, &t.tm_sec);
     t.tm_year = indate / 10000 - 1900;
     t.tm_mon = indate / 100 % 100 - 1;
     t.tm_mday = indate % 100;
     t.tm_isdst = -1;
+    std::tm naive = t;
+    const qint64 local = std::mktime(&t);
+    const qint64 in = in_offset ? qint64(timegm(&naive)) - *in_offset : local;
     const qint64 unit = qint64(s.unit_minutes > 0 ? s.unit_minutes : 1) * 60;
     const qint64 now = (s.now + unit / 2) / unit * unit;
-    const double hours = std::round(double(now - std::mktime(&t)) / 36) / 100;
+    OpenMark m;
+    m.too_long = s.now - local > qint64(s.forgotten_hours) * 3600;
+    const double hours = std::round(double(now - in) / 36) / 100;
     if (s.shift_limit > 0 && hours > s.shift_limit)
-        return 0;
-    return hours < breaktime ? hours
-                             : std::max(0.0, std::round((hours - breakreduction) * 100) / 100);
+        return m;
+    m.hours =
+        hours < breaktime ? hours : std::max(0.0, std::round((hours - breakreduction) * 100) / 100);
+    return m;
 }
 
 void exec(const QString& db, const QString& sql, const QVariantList& binds) {
@@ -258,6 +268,18 @@ void report(const Paths& p, const QString& sql, const QVariantList& binds,
     const int columns = sqlite3_column_count(rows.get());
     Stmt copy(work, "insert into punch values (" + marks(columns) + ")");
     const OpenColumns at(rows.get());
+    // The kept UTC offsets of the open punches, read before the rows as the station does.
+    InOffsets offsets;
+    if (so_far) {
+        Stmt kept(punch, QString::fromLatin1(kOpenOffsets));
+        while (kept.row()) {
+            sqlite3_stmt* k = kept.get();
+            offsets.insert(OpenKey{sqlite3_column_double(k, 0), sqlite3_column_int64(k, 1),
+                                   reinterpret_cast<const char*>(sqlite3_column_text(k, 2)),
+                                   sqlite3_column_int64(k, 3), sqlite3_column_int64(k, 4)},
+                           sqlite3_column_int(k, 5));
+        }
+    }
     // Each employee's name is looked up once, as the station does.
     QHash<qint64, QByteArray> names;
     work.exec("begin immediate");
@@ -273,14 +295,26 @@ void report(const Paths& p, const QString& sql, const QVariantList& binds,
         copy_row(rows.get(), copy.get(), columns);
         if (so_far && at.reghours >= 0) {
             sqlite3_stmt* r = rows.get();
+            const auto text = [r](int c) {
+                return reinterpret_cast<const char*>(sqlite3_column_text(r, c));
+            };
             const int in =
                 sqlite3_column_type(r, at.adjtimein) == SQLITE_NULL ? at.timein : at.adjtimein;
-            sqlite3_bind_double(
-                copy.get(), at.reghours + 1,
-                so_far_hours(*so_far, sqlite3_column_int(r, at.indate),
-                             reinterpret_cast<const char*>(sqlite3_column_text(r, in)),
-                             sqlite3_column_double(r, at.breaktime),
-                             sqlite3_column_double(r, at.breakreduction)));
+            std::optional<int> kept;
+            if (!offsets.isEmpty()) {
+                const auto it = offsets.constFind(
+                    OpenKey{sqlite3_column_double(r, at.empid), sqlite3_column_int64(r, at.indate),
+                            text(at.timein), sqlite3_column_int64(r, at.jobcode),
+                            at.node >= 0 ? sqlite3_column_int64(r, at.node) : 0});
+                if (it != offsets.cend())
+                    kept = *it;
+            }
+            const OpenMark m = open_mark(*so_far, sqlite3_column_int(r, at.indate), text(in),
+                                         sqlite3_column_double(r, at.breaktime),
+                                         sqlite3_column_double(r, at.breakreduction), kept);
+            sqlite3_bind_double(copy.get(), at.reghours + 1, m.hours);
+            if (m.too_long && at.reason >= 0 && sqlite3_column_bytes(r, at.reason) == 0)
+                sqlite3_bind_text(copy.get(), at.reason + 1, kForgotten, -1, SQLITE_STATIC);
         }
         copy.run();
     }

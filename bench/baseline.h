@@ -3,6 +3,8 @@
 // with nothing of the station's own around it. What each station path costs beyond this is
 // what the ratios show.
 
+#include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QVariantList>
 #include <optional>
@@ -20,14 +22,40 @@ void identify(const Paths& p, int employee);
 void punch_in(const Paths& p, int employee, int job, int date, const QString& time);
 void punch_out(const Paths& p, int employee, int job, int week_from, int week_to);
 // What Who's Punched In shows of an open punch: the hours from its in time to now, now
-// rounded to the unit, less the break once the shift has reached it; 0 past the shift limit.
+// rounded to the unit, less the break once the shift has reached it, 0 past the shift limit;
+// and whether it has been open longer than a shift can be (a forgotten punch out). The hours
+// read the in time in the UTC offset kept for it, when there is one (seconds east of UTC).
 struct SoFar {
     qint64 now = 0; // seconds since the epoch
     int unit_minutes = 1;
-    int shift_limit = 0; // hours; 0 for none
+    int shift_limit = 0;     // hours; 0 for none
+    int forgotten_hours = 0; // open longer than this: marked as forgotten
 };
-double so_far_hours(const SoFar& s, int indate, const char* in_time, double breaktime,
-                    double breakreduction);
+struct OpenMark {
+    double hours = 0;
+    bool too_long = false;
+};
+OpenMark open_mark(const SoFar& s, int indate, const char* in_time, double breaktime,
+                   double breakreduction, std::optional<int> in_offset);
+// The mark a forgotten punch out's row gets in its reason column.
+inline constexpr const char* kForgotten = "OPEN TOO LONG - forgot to punch out?";
+// The kept UTC offsets of open punches, by the punch's key.
+struct OpenKey {
+    double empid = 0;
+    qint64 indate = 0;
+    QByteArray timein;
+    qint64 job = 0;
+    qint64 node = 0;
+    friend bool operator==(const OpenKey&, const OpenKey&) = default;
+    friend size_t qHash(const OpenKey& k, size_t seed = 0) noexcept {
+        return qHashMulti(seed, k.empid, k.indate, k.timein, k.job, k.node);
+    }
+};
+using InOffsets = QHash<OpenKey, int>;
+// The statement that reads them, on the punch database.
+inline constexpr const char* kOpenOffsets =
+    "select tckempid, tckindate, tcktimein, tckjobcode, tcknode, inoffset from punchzone where "
+    "outoffset is null and inoffset is not null";
 
 // Copies the blank over the work database, runs sql on punch with binds, looks each row's
 // name up and copies the row into the work database in one transaction; with so_far, each

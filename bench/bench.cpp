@@ -25,6 +25,7 @@
 #include "platform/qtdialogs.h"
 #include "platform/qtkeyboard.h"
 #include "platform/qtprinters.h"
+#include "punch/forgotten.h"
 #include "punch/shift.h"
 #include "reports/punchreports.h"
 #include "reports/reportengine.h"
@@ -143,7 +144,8 @@ struct Ctx {
     }
     // The clock and rules the hours so far of Who's Punched In are reckoned by.
     bare::SoFar so_far() const {
-        return {clock.now().toSecsSinceEpoch(), st.settings.outrounding, st.settings.shiftlimit};
+        return {clock.now().toSecsSinceEpoch(), st.settings.outrounding, st.settings.shiftlimit,
+                pw::forgotten_after_hours(st.settings)};
     }
     pw::ExportRange export_range() const {
         return {club.unexported_day, club.last_day, QStringLiteral("00:00:00"),

@@ -4,6 +4,7 @@
 #include "installation.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QVariantList>
@@ -16,7 +17,7 @@ namespace bench {
 
 namespace {
 
-constexpr int kFormat = 1; // bump when the rows change, so old caches are not reused
+constexpr int kFormat = 2; // bump when the rows change, so old caches are not reused
 constexpr int kJobs = 20;
 constexpr int kOpen = 200;
 constexpr int kUnexported = 100000;
@@ -158,6 +159,16 @@ void fill_punches(const QString& path, Club& club) {
             club.half_day = date;
     }
     sqlite3_finalize(s);
+    // The UTC offset each open punch began in, as the station that punched it in keeps it.
+    // They all began on the last day between 06:00 and 15:00, in one offset.
+    sqlite3_stmt* zone = b.prepare(
+        "insert into punchzone (tckempid, tckindate, tcktimein, tckjobcode, tcknode, inoffset) "
+        "select tckempid, tckindate, tcktimein, tckjobcode, tcknode, ? from punch where "
+        "tckstatus = 1");
+    sqlite3_bind_int(zone, 1,
+                     QDateTime(kFirstDay.addDays(kDays - 1), QTime(12, 0)).offsetFromUtc());
+    b.step(zone);
+    sqlite3_finalize(zone);
     b.exec("commit");
     club.first_day = yyyymmdd(kFirstDay);
     club.last_day = yyyymmdd(kFirstDay.addDays(kDays - 1));

@@ -194,9 +194,22 @@ void report(Server& s, const bare::Paths& p, const QString& sql, const QVariantL
     names.reserve(PQntuples(all));
     for (int r = PQntuples(all) - 1; r >= 0; --r)
         names.insert(std::atof(PQgetvalue(all, r, 0)), r); // the first row of a number stays
+    // The kept UTC offsets of the open punches, read before the rows as the station does.
+    bare::InOffsets offsets;
+    if (so_far) {
+        PGresult* kept = s.run(
+            server_sql(QString::fromLatin1(bare::kOpenOffsets), QStringLiteral("punchclk")), {});
+        for (int r = 0; r < PQntuples(kept); ++r)
+            offsets.insert(bare::OpenKey{std::atof(PQgetvalue(kept, r, 0)),
+                                         std::atoll(PQgetvalue(kept, r, 1)), PQgetvalue(kept, r, 2),
+                                         std::atoll(PQgetvalue(kept, r, 3)),
+                                         std::atoll(PQgetvalue(kept, r, 4))},
+                           std::atoi(PQgetvalue(kept, r, 5)));
+        PQclear(kept);
+    }
     sqlite3_stmt* copy = nullptr;
     int columns = 0, empid = -1, indate = -1, timein = -1, adjtimein = -1, breaktime = -1,
-        breakreduction = -1, reghours = -1;
+        breakreduction = -1, reghours = -1, reason = -1, jobcode = -1, node = -1;
     s.each_row(server_sql(sql, QStringLiteral("punchclk")), binds, [&](const PGresult* row) {
         if (!copy) {
             columns = std::min(PQnfields(row), 29); // the server's rowid is not copied
@@ -212,6 +225,9 @@ void report(Server& s, const bare::Paths& p, const QString& sql, const QVariantL
             breaktime = PQfnumber(row, "tckbreaktime");
             breakreduction = PQfnumber(row, "tckbreakreduction");
             reghours = PQfnumber(row, "tckreghours");
+            reason = PQfnumber(row, "tckadjreason");
+            jobcode = PQfnumber(row, "tckjobcode");
+            node = PQfnumber(row, "tcknode");
         }
         // The name each row shows, as the station finds it.
         const int named = names.value(std::atof(PQgetvalue(row, 0, empid)), -1);
@@ -227,11 +243,22 @@ void report(Server& s, const bare::Paths& p, const QString& sql, const QVariantL
         }
         if (so_far && reghours >= 0) {
             const int in = PQgetisnull(row, 0, adjtimein) ? timein : adjtimein;
-            sqlite3_bind_double(copy, reghours + 1,
-                                bare::so_far_hours(*so_far, std::atoi(PQgetvalue(row, 0, indate)),
-                                                   PQgetvalue(row, 0, in),
-                                                   std::atof(PQgetvalue(row, 0, breaktime)),
-                                                   std::atof(PQgetvalue(row, 0, breakreduction))));
+            std::optional<int> kept;
+            if (!offsets.isEmpty()) {
+                const auto it = offsets.constFind(bare::OpenKey{
+                    std::atof(PQgetvalue(row, 0, empid)), std::atoll(PQgetvalue(row, 0, indate)),
+                    PQgetvalue(row, 0, timein), std::atoll(PQgetvalue(row, 0, jobcode)),
+                    node >= 0 ? std::atoll(PQgetvalue(row, 0, node)) : 0});
+                if (it != offsets.cend())
+                    kept = *it;
+            }
+            const bare::OpenMark m =
+                bare::open_mark(*so_far, std::atoi(PQgetvalue(row, 0, indate)),
+                                PQgetvalue(row, 0, in), std::atof(PQgetvalue(row, 0, breaktime)),
+                                std::atof(PQgetvalue(row, 0, breakreduction)), kept);
+            sqlite3_bind_double(copy, reghours + 1, m.hours);
+            if (m.too_long && reason >= 0 && PQgetlength(row, 0, reason) == 0)
+                sqlite3_bind_text(copy, reason + 1, bare::kForgotten, -1, SQLITE_STATIC);
         }
         sqlite3_step(copy);
     });
