@@ -283,6 +283,8 @@ struct Source {
     QString file;
     QStringList (*statements)();
     QStringList tables;
+    // Tables a station adds when it first needs them: a folder made before then lacks them.
+    QStringList station_tables = {};
 };
 
 QList<Source> sources_in(const QString& data) {
@@ -294,7 +296,7 @@ QList<Source> sources_in(const QString& data) {
         else if (name == "EMP.MDB")
             out.append({file, emp_statements, {"empinfo", "empjobs", "jobs"}});
         else if (name == "PUNCHCLK.MDB")
-            out.append({file, punch_statements, {"punch", "history"}});
+            out.append({file, punch_statements, {"punch", "history"}, {"punchzone", "punchsent"}});
         else if (name.startsWith("HBPOS") && name.endsWith(".MDB"))
             out.append({file, pos_statements, {"xact"}});
     }
@@ -360,6 +362,14 @@ bool copy_to_server(const QString& root, const QString& url, QStringList* report
             pw::Db from(data + source.file, pw::DbMode::ReadOnly);
             for (const QString& table : source.tables)
                 copy_table(from, *to, table);
+            // The UTC offsets kept for DST nights and the record of punches sent on after an
+            // outage go too: without the latter, a station could send such a punch again.
+            for (const QString& table : source.station_tables)
+                if (from.scalar("select count(*) from sqlite_master where type = 'table' and "
+                                "name = ?",
+                                {table})
+                        .toInt() > 0)
+                    copy_table(from, *to, table);
             copied << "copied " + data + source.file + " to schema " +
                           pw::database_schema(source.file);
         }

@@ -235,11 +235,17 @@ TEST(CopyTo, GivesTheSameRowsOrLeavesTheServerEmpty) {
         ASSERT_TRUE(suite::exec_sql({}, f.db, f.undo));
     }
 
+    // A station's own tables go with the punches; a folder made before a station added one
+    // (punchsent here) copies without it.
+    ASSERT_TRUE(suite::exec_sql(
+        {}, punch, "insert into punchzone values (9, 20261101, '01:10:00', 10, 1, -18000, null)"));
+    ASSERT_TRUE(suite::exec_sql({}, punch, "drop table punchsent"));
     ASSERT_TRUE(suite::copy_to_server(tmp.path(), env.server, &report));
+    EXPECT_EQ(count(env, env.punchdb(), "select count(*) from punchsent"), 0);
     const std::pair<const char*, const char*> tables[] = {
-        {"PUNCHCLK.MDB", "punch"}, {"PUNCHCLK.MDB", "history"}, {"EMP.MDB", "empinfo"},
-        {"EMP.MDB", "empjobs"},    {"EMP.MDB", "jobs"},         {"CONFIG.MDB", "pr"},
-        {"HBPOSTMP.MDB", "xact"}};
+        {"PUNCHCLK.MDB", "punch"}, {"PUNCHCLK.MDB", "history"}, {"PUNCHCLK.MDB", "punchzone"},
+        {"EMP.MDB", "empinfo"},    {"EMP.MDB", "empjobs"},      {"EMP.MDB", "jobs"},
+        {"CONFIG.MDB", "pr"},      {"HBPOSTMP.MDB", "xact"}};
     for (const auto& [db, table] : tables) {
         const QString sql = QString("select * from ") + table;
         const auto copied = env.rows(env.data(db), sql);
