@@ -410,12 +410,16 @@ OpenPunchKey open_punch_key(const QVariant& empid, const QVariant& indate, const
 QHash<OpenPunchKey, int> open_in_offsets(Db& db) {
     QHash<OpenPunchKey, int> out;
     try {
-        QSqlQuery q = db.run(QStringLiteral("select tckempid, tckindate, tcktimein, tckjobcode, "
-                                            "tcknode, inoffset from punchzone where outoffset "
-                                            "is null and inoffset is not null"));
-        while (fetch(q))
-            out.insert(open_punch_key(q.value(0), q.value(1), q.value(2), q.value(3), q.value(4)),
-                       q.value(5).toInt());
+        // Read whole: on a server, each number straight from its answer.
+        WholeRows rows = db.run_whole(
+            QStringLiteral("select tckempid, tckindate, tcktimein, tckjobcode, tcknode, inoffset "
+                           "from punchzone where outoffset is null and inoffset is not null"));
+        out.reserve(rows.row_count());
+        for (int r = 0; r < rows.row_count(); ++r)
+            out.insert({rows.number(r, 0), std::llround(rows.number(r, 1)),
+                        rows.cell(r, 2).toString(), std::llround(rows.number(r, 3)),
+                        std::llround(rows.number(r, 4))},
+                       int(rows.number(r, 5)));
     } catch (const DbError& e) {
         if (e.code() != 3024)
             throw;

@@ -933,12 +933,10 @@ WholeRows Db::run_whole(const QString& sql) {
 WholeRows::WholeRows(QSqlQuery q)
     : q_(std::move(q)) {
     if (q_.isForwardOnly()) {
-        for (int columns = q_.record().count(); fetch(q_);) {
-            held_.append(QVariantList());
-            for (int i = 0; i < columns; ++i)
-                held_.back().append(q_.value(i));
-        }
-        size_ = int(held_.size());
+        columns_ = q_.record().count();
+        for (; fetch(q_); ++size_)
+            for (int i = 0; i < columns_; ++i)
+                held_.append(q_.value(i));
         return;
     }
     size_ = std::max(q_.size(), 0);
@@ -965,7 +963,7 @@ QVariant WholeRows::cell(int row, int column) {
                 return *v;
         return q_.seek(row) ? q_.value(column) : QVariant();
     }
-    return held_.value(row).value(column);
+    return held(row, column) ? held_.at(qsizetype(row) * columns_ + column) : QVariant();
 }
 
 double WholeRows::number(int row, int column) {
@@ -973,7 +971,13 @@ double WholeRows::number(int row, int column) {
         if (const std::optional<double> n =
                 answer_number(*read_, answer_, row, column, types_[std::size_t(column)]))
             return *n;
+    if (held(row, column)) // read where it is held, not copied out first
+        return held_.at(qsizetype(row) * columns_ + column).toDouble();
     return cell(row, column).toDouble();
+}
+
+bool WholeRows::held(int row, int column) const {
+    return !held_.isEmpty() && row >= 0 && row < size_ && column >= 0 && column < columns_;
 }
 
 DbError Db::explained(const DbError& e) {

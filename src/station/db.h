@@ -259,13 +259,16 @@ private:
     friend class Db;
     explicit WholeRows(QSqlQuery q);
     bool readable(int row, int column) const;
+    // Whether column of row is among the rows held (off a server).
+    bool held(int row, int column) const;
 
     QSqlQuery q_;
     int size_ = 0;
     const pg_result* answer_ = nullptr; // on a server, the answer q_ holds
     std::unique_ptr<const AnswerFunctions> read_;
     std::vector<unsigned int> types_; // the answer's columns' types
-    QList<QVariantList> held_;        // elsewhere, every row
+    QVariantList held_;               // elsewhere, every row's values, row after row
+    int columns_ = 0;                 // of each row held
 };
 
 // Runs a prepared query (again) with these values bound in order. Throws DbError.
