@@ -163,6 +163,13 @@ OpenMark open_mark(const SoFar& s, int indate, const char* in_time, double break
     return m;
 }
 
+QByteArray open_key(double empid, qint64 indate, const char* timein, qint64 job, qint64 node) {
+    const qint64 numbers[] = {indate, job, node};
+    QByteArray key(reinterpret_cast<const char*>(&empid), sizeof empid);
+    key.append(reinterpret_cast<const char*>(numbers), sizeof numbers);
+    return key.append(timein ? timein : "");
+}
+
 void exec(const QString& db, const QString& sql, const QVariantList& binds) {
     Conn c(db, true);
     Stmt(c, sql).bind(binds).run();
@@ -274,9 +281,9 @@ void report(const Paths& p, const QString& sql, const QVariantList& binds,
         Stmt kept(punch, QString::fromLatin1(kOpenOffsets));
         while (kept.row()) {
             sqlite3_stmt* k = kept.get();
-            offsets.insert(OpenKey{sqlite3_column_double(k, 0), sqlite3_column_int64(k, 1),
-                                   reinterpret_cast<const char*>(sqlite3_column_text(k, 2)),
-                                   sqlite3_column_int64(k, 3), sqlite3_column_int64(k, 4)},
+            offsets.insert(open_key(sqlite3_column_double(k, 0), sqlite3_column_int64(k, 1),
+                                    reinterpret_cast<const char*>(sqlite3_column_text(k, 2)),
+                                    sqlite3_column_int64(k, 3), sqlite3_column_int64(k, 4)),
                            sqlite3_column_int(k, 5));
         }
     }
@@ -303,9 +310,9 @@ void report(const Paths& p, const QString& sql, const QVariantList& binds,
             std::optional<int> kept;
             if (!offsets.isEmpty()) {
                 const auto it = offsets.constFind(
-                    OpenKey{sqlite3_column_double(r, at.empid), sqlite3_column_int64(r, at.indate),
-                            text(at.timein), sqlite3_column_int64(r, at.jobcode),
-                            at.node >= 0 ? sqlite3_column_int64(r, at.node) : 0});
+                    open_key(sqlite3_column_double(r, at.empid), sqlite3_column_int64(r, at.indate),
+                             text(at.timein), sqlite3_column_int64(r, at.jobcode),
+                             at.node >= 0 ? sqlite3_column_int64(r, at.node) : 0));
                 if (it != offsets.cend())
                     kept = *it;
             }

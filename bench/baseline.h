@@ -39,19 +39,10 @@ OpenMark open_mark(const SoFar& s, int indate, const char* in_time, double break
                    double breakreduction, std::optional<int> in_offset);
 // The mark a forgotten punch out's row gets in its reason column.
 inline constexpr const char* kForgotten = "OPEN TOO LONG - forgot to punch out?";
-// The kept UTC offsets of open punches, by the punch's key.
-struct OpenKey {
-    double empid = 0;
-    qint64 indate = 0;
-    QByteArray timein;
-    qint64 job = 0;
-    qint64 node = 0;
-    friend bool operator==(const OpenKey&, const OpenKey&) = default;
-    friend size_t qHash(const OpenKey& k, size_t seed = 0) noexcept {
-        return qHashMulti(seed, k.empid, k.indate, k.timein, k.job, k.node);
-    }
-};
-using InOffsets = QHash<OpenKey, int>;
+// The kept UTC offsets of open punches, by the punch's key: its numbers' bytes, then its in
+// time.
+using InOffsets = QHash<QByteArray, int>;
+QByteArray open_key(double empid, qint64 indate, const char* timein, qint64 job, qint64 node);
 // The statement that reads them, on the punch database.
 inline constexpr const char* kOpenOffsets =
     "select tckempid, tckindate, tcktimein, tckjobcode, tcknode, inoffset from punchzone where "

@@ -200,10 +200,11 @@ void report(Server& s, const bare::Paths& p, const QString& sql, const QVariantL
         PGresult* kept = s.run(
             server_sql(QString::fromLatin1(bare::kOpenOffsets), QStringLiteral("punchclk")), {});
         for (int r = 0; r < PQntuples(kept); ++r)
-            offsets.insert(bare::OpenKey{std::atof(PQgetvalue(kept, r, 0)),
-                                         std::atoll(PQgetvalue(kept, r, 1)), PQgetvalue(kept, r, 2),
-                                         std::atoll(PQgetvalue(kept, r, 3)),
-                                         std::atoll(PQgetvalue(kept, r, 4))},
+            offsets.insert(bare::open_key(std::atof(PQgetvalue(kept, r, 0)),
+                                          std::atoll(PQgetvalue(kept, r, 1)),
+                                          PQgetvalue(kept, r, 2),
+                                          std::atoll(PQgetvalue(kept, r, 3)),
+                                          std::atoll(PQgetvalue(kept, r, 4))),
                            std::atoi(PQgetvalue(kept, r, 5)));
         PQclear(kept);
     }
@@ -245,10 +246,10 @@ void report(Server& s, const bare::Paths& p, const QString& sql, const QVariantL
             const int in = PQgetisnull(row, 0, adjtimein) ? timein : adjtimein;
             std::optional<int> kept;
             if (!offsets.isEmpty()) {
-                const auto it = offsets.constFind(bare::OpenKey{
+                const auto it = offsets.constFind(bare::open_key(
                     std::atof(PQgetvalue(row, 0, empid)), std::atoll(PQgetvalue(row, 0, indate)),
                     PQgetvalue(row, 0, timein), std::atoll(PQgetvalue(row, 0, jobcode)),
-                    node >= 0 ? std::atoll(PQgetvalue(row, 0, node)) : 0});
+                    node >= 0 ? std::atoll(PQgetvalue(row, 0, node)) : 0));
                 if (it != offsets.cend())
                     kept = *it;
             }
