@@ -913,7 +913,9 @@ QSqlQuery Db::run(const QString& sql, const QVariantList& binds) {
 }
 
 WholeRows Db::run_whole(const QString& sql) {
-    if (backend_ != Backend::PostgreSQL)
+    // A file's rows are read into the WholeRows; a server's answer through libpq comes whole,
+    // its statement prepared once as every other.
+    if (backend_ != Backend::PostgreSQL || conn_->calls)
         return WholeRows(run(sql));
     refuse_writes(sql);
     keep_to_itself();

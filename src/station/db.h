@@ -136,12 +136,12 @@ public:
     const QString& path() const { return path_; }
     Backend backend() const { return backend_; }
 
-    // Prepares sql, binds the values in order and runs it. The query is forward-only; read
-    // it and let it go out of scope before the Db closes. On a server its whole answer comes
-    // at once: a long run of rows is RowStatement's to read.
+    // Prepares sql, binds the values in order and runs it. Read the query forward (on a file
+    // it is forward-only) and let it go out of scope before the Db closes. On a server its
+    // whole answer comes at once: a long run of rows is RowStatement's to read.
     QSqlQuery run(const QString& sql, const QVariantList& binds = {});
-    // Runs a query without values whose rows are read whole right away: a server sends them
-    // in one answer, not one by one as run's. For a short result. Throws DbError.
+    // Runs a query without values whose rows are read whole right away, each then reached by
+    // its position. For a short result. Throws DbError.
     WholeRows run_whole(const QString& sql);
     // Prepares sql once, for statements that run for every row of a long operation; run it
     // with pw::exec. Throws DbError.

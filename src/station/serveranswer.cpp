@@ -312,7 +312,8 @@ ServerAnswer::ServerAnswer(const QSqlDriver* driver, std::shared_ptr<const Serve
     , pq_(std::move(pq))
     , answer_(answer) {
     setQuery(sql);
-    setForwardOnly(true);
+    // The whole answer is here: its rows can be read in any order.
+    setForwardOnly(false);
     const bool rows = pq_->status(answer_) == PGRES_TUPLES_OK;
     setSelect(rows);
     setActive(true);

@@ -81,9 +81,9 @@ bool succeeded(const ServerCalls& pq, const PGresult* answer);
 // that got no answer, or failed in libpq on a connection now lost, is a connection failure.
 QSqlError answer_error(const ServerCalls& pq, const PGconn* conn, const PGresult* answer);
 
-// A statement's whole answer, read through a QSqlQuery as the driver's own results are: forward
-// only, the values of the types read_type knows as the driver gives them, any other as text.
-// It owns the answer.
+// A statement's whole answer, read through a QSqlQuery as the driver's own results are: the
+// values of the types read_type knows as the driver gives them, any other as text; its rows in
+// any order. It owns the answer.
 class ServerAnswer : public QSqlResult {
 public:
     ServerAnswer(const QSqlDriver* driver, std::shared_ptr<const ServerCalls> pq, PGresult* answer,
