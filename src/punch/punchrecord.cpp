@@ -401,10 +401,15 @@ QString punch_count_text(int n) {
     return n == 1 ? QStringLiteral("1 punch") : QStringLiteral("%1 punches").arg(n);
 }
 
+OpenPunchKey open_punch_key(double empid, double indate, const QString& timein, double jobcode,
+                            double node) {
+    return {empid, std::llround(indate), timein, std::llround(jobcode), std::llround(node)};
+}
+
 OpenPunchKey open_punch_key(const QVariant& empid, const QVariant& indate, const QVariant& timein,
                             const QVariant& jobcode, const QVariant& node) {
-    return {empid.toDouble(), std::llround(indate.toDouble()), timein.toString(),
-            std::llround(jobcode.toDouble()), std::llround(node.toDouble())};
+    return open_punch_key(empid.toDouble(), indate.toDouble(), timein.toString(),
+                          jobcode.toDouble(), node.toDouble());
 }
 
 QHash<OpenPunchKey, int> open_in_offsets(Db& db) {
@@ -416,9 +421,9 @@ QHash<OpenPunchKey, int> open_in_offsets(Db& db) {
                            "from punchzone where outoffset is null and inoffset is not null"));
         out.reserve(rows.row_count());
         for (int r = 0; r < rows.row_count(); ++r)
-            out.insert({rows.number(r, 0), std::llround(rows.number(r, 1)),
-                        rows.cell(r, 2).toString(), std::llround(rows.number(r, 3)),
-                        std::llround(rows.number(r, 4))},
+            out.insert(open_punch_key(rows.number(r, 0), rows.number(r, 1),
+                                      rows.cell(r, 2).toString(), rows.number(r, 3),
+                                      rows.number(r, 4)),
                        int(rows.number(r, 5)));
     } catch (const DbError& e) {
         if (e.code() != 3024)

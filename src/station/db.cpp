@@ -979,7 +979,7 @@ double WholeRows::number(int row, int column) {
 }
 
 bool WholeRows::held(int row, int column) const {
-    return !held_.isEmpty() && row >= 0 && row < size_ && column >= 0 && column < columns_;
+    return row >= 0 && row < size_ && column >= 0 && column < columns_;
 }
 
 DbError Db::explained(const DbError& e) {
