@@ -66,7 +66,8 @@ private:
 class Conn {
 public:
     Conn(const QString& path, bool write) {
-        const int flags = (write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY);
+        const int flags =
+            (write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) | SQLITE_OPEN_NOMUTEX;
         if (sqlite3_open_v2(path.toUtf8().constData(), &db_, flags, nullptr) != SQLITE_OK)
             fail(db_, "open");
         sqlite3_busy_timeout(db_, 3000);
