@@ -515,8 +515,11 @@ int main(int argc, char** argv) {
                 // A first run warms what the benchmark's repetitions find warm.
                 k.setup(c);
                 side(c);
-                k.setup(c);
-                measured(side, c);
+                // Further runs, for a sampling profiler: --once NAME SIDE ROWS TIMES.
+                for (int i = std::max(1, args.value(5).toInt()); i > 0; --i) {
+                    k.setup(c);
+                    measured(side, c);
+                }
             }
         return 0;
     }
