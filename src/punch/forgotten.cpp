@@ -21,9 +21,8 @@ QDateTime punch_began(const OpenPunch& open) {
 }
 
 bool open_too_long(const Settings& s, int indate, const QString& in_time, qint64 now_secs) {
-    const QDateTime began(day_of(indate), clock_time(in_time));
-    return began.isValid() &&
-           now_secs - began.toSecsSinceEpoch() > qint64(forgotten_after_hours(s)) * 3600;
+    const std::optional<qint64> began = local_seconds(day_of(indate), clock_time(in_time));
+    return began && now_secs - *began > qint64(forgotten_after_hours(s)) * 3600;
 }
 
 bool forgotten(const Settings& s, const OpenPunch& open, const QDateTime& now) {

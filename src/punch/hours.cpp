@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ctime>
 
 namespace pw {
 
@@ -129,7 +130,30 @@ std::optional<qint64> epoch_seconds(const Moment& m) {
     // With the offset known, the zone is not asked at all.
     if (m.offset)
         return QDateTime(reading_day, reading_time, Qt::UTC).toSecsSinceEpoch() - *m.offset;
-    return QDateTime(reading_day, reading_time).toSecsSinceEpoch(); // the station's zone
+    // The station's zone; a time the clock skipped where QDateTime puts it.
+    if (const std::optional<qint64> s = local_seconds(reading_day, reading_time))
+        return s;
+    return QDateTime(reading_day, reading_time).toSecsSinceEpoch();
+}
+
+std::optional<qint64> local_seconds(const QDate& day, const QTime& time) {
+    if (!day.isValid() || !time.isValid())
+        return std::nullopt;
+    std::tm t{};
+    t.tm_year = day.year() - 1900;
+    t.tm_mon = day.month() - 1;
+    t.tm_mday = day.day();
+    t.tm_hour = time.hour();
+    t.tm_min = time.minute();
+    t.tm_sec = time.second();
+    t.tm_isdst = -1; // the zone's choice of pass in a repeated hour, as QDateTime's
+    const std::tm asked = t;
+    const std::time_t s = std::mktime(&t);
+    // A skipped time comes back moved by the change.
+    if (t.tm_mday != asked.tm_mday || t.tm_hour != asked.tm_hour || t.tm_min != asked.tm_min ||
+        t.tm_sec != asked.tm_sec)
+        return std::nullopt;
+    return qint64(s);
 }
 
 Elapsed elapsed_hours(const Moment& in, const Moment& out, int shiftlimit) {

@@ -42,6 +42,11 @@ struct Moment {
 // Seconds since the epoch. Without a known offset the station's zone reads the time (in the
 // repeated hour, its own choice of pass). nullopt when the date names no day.
 std::optional<qint64> epoch_seconds(const Moment& m);
+// A reading of the station's clock in seconds since the epoch, asking the zone once where
+// QDateTime asks it twice (on making the reading and again for its seconds), with the same
+// answer. nullopt where QDateTime's reading is not valid: no day, no time, or a time the clock
+// skipped when it sprang forward.
+std::optional<qint64> local_seconds(const QDate& day, const QTime& time);
 
 // Calendar days from one YYYYMMDD date to another. When either is no real day only their
 // order counts: 1 when the second is later, 0 when they are equal, -1 when it is earlier.

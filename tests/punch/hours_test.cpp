@@ -116,6 +116,33 @@ TEST(Hours, RealTimeAndShiftsForTheManager) {
     EXPECT_EQ(calctime(env.st, 20261101, "01:30:00", 0, 0, ET).hours, 1.25);
 }
 
+// The clock's readings in seconds, the zone asked once: the same answer as QDateTime's through
+// both nights that change the clocks (Lord Howe's by half an hour), every minute, and no answer
+// where QDateTime's reading is not valid.
+TEST(Hours, LocalSecondsAsQDateTime) {
+    for (const auto& [zone, spring, autumn] :
+         {std::tuple{"America/New_York", QDate(2026, 3, 8), QDate(2026, 11, 1)},
+          {"Europe/Berlin", QDate(2026, 3, 29), QDate(2026, 10, 25)},
+          {"Australia/Lord_Howe", QDate(2026, 10, 4), QDate(2026, 4, 5)}}) {
+        const test::ZoneScope here(zone);
+        int skipped = 0;
+        for (const QDate& day : {spring, autumn})
+            for (int m = 0; m < 24 * 60; ++m) {
+                const QTime time(m / 60, m % 60, 30);
+                const QDateTime q(day, time);
+                const std::optional<qint64> s = local_seconds(day, time);
+                ASSERT_EQ(s.has_value(), q.isValid()) << zone << " " << m;
+                if (s) {
+                    ASSERT_EQ(*s, q.toSecsSinceEpoch()) << zone << " " << m;
+                }
+                skipped += s ? 0 : 1;
+            }
+        EXPECT_EQ(skipped, std::string(zone) == "Australia/Lord_Howe" ? 30 : 60) << zone;
+    }
+    EXPECT_FALSE(local_seconds(QDate(), QTime(8, 0)));
+    EXPECT_FALSE(local_seconds(QDate(2026, 12, 8), QTime()));
+}
+
 TEST(Hours, BreakReductionNeverBelowZeroAndWeeklySplit) {
     // hours, struck, break time, reduction; hours after the break.
     const std::tuple<double, bool, double, double, double> cases[] = {
