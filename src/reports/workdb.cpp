@@ -40,16 +40,21 @@ std::optional<QString> make_report_database(Station& st) {
     if (st.files().exists(blank)) {
         // Every spelling of the name goes, so that no stale copy in another letter case is
         // found instead of the fresh one. The name has six letters: at most 64 spellings.
-        for (int n = 0; n < 64 && st.files().exists(st.local(name)); ++n) {
-            if (const int code = st.files().remove(st.local(name))) {
+        // Each look for a spelling reads the folder; the last one found none, so the name
+        // as it stands is the copy's.
+        QString work = st.local(name);
+        for (int n = 0; n < 64 && st.files().exists(work); ++n) {
+            if (const int code = st.files().remove(work)) {
                 reporterror(st, code, file_error_text(code));
                 return std::nullopt;
             }
+            work = st.local(name);
         }
-        if (const int code = st.files().copy(blank, st.local(name))) {
+        if (const int code = st.files().copy(blank, work)) {
             reporterror(st, code, file_error_text(code));
             return std::nullopt;
         }
+        return work;
     }
     return work_db_path(st);
 }
