@@ -8,8 +8,9 @@
 // "ratio_pg NAME X.XX" and "pg_ms NAME".
 //
 //   bench_punchwell                 both clubs (QUICK=1 in the environment: the 100k club)
-//   bench_punchwell --once NAME SIDE ROWS   one warm run of one side (station, sqlite, or on
-//                                           the server station_pg, libpq), e.g. under callgrind
+//   bench_punchwell --once NAME SIDE ROWS [TIMES]   one warm run of one side (station,
+//                       sqlite, or on the server station_pg, libpq), e.g. under callgrind; with
+//                       TIMES, that many in a row, e.g. under perf record
 #include "baseline.h"
 #include "club.h"
 #include "pgbaseline.h"
@@ -515,7 +516,6 @@ int main(int argc, char** argv) {
                 // A first run warms what the benchmark's repetitions find warm.
                 k.setup(c);
                 side(c);
-                // Further runs, for a sampling profiler: --once NAME SIDE ROWS TIMES.
                 for (int i = std::max(1, args.value(5).toInt()); i > 0; --i) {
                     k.setup(c);
                     measured(side, c);
