@@ -13,19 +13,14 @@
 //                       TIMES, that many in a row, e.g. under perf record
 #include "baseline.h"
 #include "club.h"
+#include "firstpaint.h"
 #include "pgbaseline.h"
 #include "platform/doubles.h"
 
-#include "app/wiring.h"
 #include "config/purge.h"
 #include "copyto.h"
 #include "exchange/exchange.h"
-#include "platform/clock.h"
 #include "platform/files.h"
-#include "platform/programs.h"
-#include "platform/qtdialogs.h"
-#include "platform/qtkeyboard.h"
-#include "platform/qtprinters.h"
 #include "punch/forgotten.h"
 #include "punch/shift.h"
 #include "reports/punchreports.h"
@@ -37,20 +32,16 @@
 #include "window/identify.h"
 #include "window/punchin.h"
 #include "window/punchout.h"
-#include "window/startup.h"
 #include "window/tclock.h"
 
 #include <QApplication>
 #include <QDate>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
-#include <QTimer>
 #include <QUrl>
-#include <QVBoxLayout>
-#include <QWidget>
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -326,12 +317,6 @@ private:
     std::map<std::string, std::vector<double>> ms_, cpu_ms_;
 };
 
-double now_ms(clockid_t clock) {
-    timespec t{};
-    clock_gettime(clock, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
-
 // One repetition of one side: a benchmark of its own, so that the two sides of a case take
 // turns and a slow spell of the machine falls on both.
 void register_run(const Case& k, Ctx& c, const char* side, int repetition) {
@@ -359,91 +344,6 @@ void register_run(const Case& k, Ctx& c, const char* side, int repetition) {
         ->Iterations(1);
 }
 
-// Resident memory of this process in MB: "VmRSS" now or "VmHWM" at its peak.
-double memory_mb(const char* field) {
-    QFile f(QStringLiteral("/proc/self/status"));
-    f.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field)) + 1).trimmed().split(' ').value(0).toDouble() /
-                   1024;
-    return 0;
-}
-
-// The clocks at the start of main(), where the program's own work begins.
-struct MainStarted {
-    double wall = now_ms(CLOCK_MONOTONIC);
-    double cpu = now_ms(CLOCK_PROCESS_CPUTIME_ID);
-};
-
-// Prints "ready", the wall-clock and CPU milliseconds since main() began, when w is first
-// painted, then calls after.
-class FirstPaint : public QObject {
-public:
-    FirstPaint(QWidget& w, const MainStarted& since, std::function<void()> after)
-        : since_(since)
-        , after_(std::move(after)) {
-        w.installEventFilter(this);
-    }
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && after_) {
-            watched->removeEventFilter(this);
-            QTimer::singleShot(0, [this] {
-                std::printf("ready %.2f %.2f\n", now_ms(CLOCK_MONOTONIC) - since_.wall,
-                            now_ms(CLOCK_PROCESS_CPUTIME_ID) - since_.cpu);
-                std::fflush(stdout);
-                std::exchange(after_, nullptr)();
-            });
-        }
-        return false;
-    }
-
-private:
-    MainStarted since_;
-    std::function<void()> after_;
-};
-
-// Child: the station as main() starts it, on the club's working folder, ready at the first
-// paint of its window; with idle, then its resident memory after a second of idling.
-int child_startup(const QString& station, bool idle, const MainStarted& since) {
-    pw::QtDialogs dialogs;
-    pw::SystemClock clock;
-    pw::QtPrinters printers;
-    pw::QtPrograms programs(station, station); // the stand-ins stand in the station folder
-    pw::DiskFiles files;
-    pw::QtKeyboard keyboard;
-    pw::Station st(pw::Platform{dialogs, clock, printers, programs, files, &keyboard}, station);
-    pw::Tclock win;
-    win.setWindowState(Qt::WindowFullScreen);
-    FirstPaint painted(win, since, [&] {
-        QTimer::singleShot(idle ? 1000 : 0, [&] {
-            if (idle)
-                std::printf("idle_rss_mb %.1f\n", memory_mb("VmRSS:"));
-            std::fflush(stdout);
-            pw::closestation(st, win);
-            QCoreApplication::quit();
-        });
-    });
-    pw::wire_station(st, win);
-    if (pw::startup(st, win) != pw::Started::Running)
-        return 1;
-    return QCoreApplication::exec() * 0;
-}
-
-// Child: the floor under start-up, the toolkit's own cost: a window with a line of text and
-// an entry box (so the font database loads, as any window that shows text must), shown the
-// same way and ready at its first paint.
-int child_floor(const MainStarted& since) {
-    QWidget w;
-    auto* layout = new QVBoxLayout(&w);
-    layout->addWidget(new QLabel(QStringLiteral("Employee ID#"), &w));
-    layout->addWidget(new QLineEdit(&w));
-    w.setWindowState(Qt::WindowFullScreen);
-    FirstPaint painted(w, since, [] { QCoreApplication::quit(); });
-    w.show();
-    return QCoreApplication::exec() * 0;
-}
-
 // Child: one year report on the club by the station or the bare program, then the peak
 // resident memory and what it was before the report.
 int child_year(int rows, bool station) {
@@ -458,11 +358,15 @@ int child_year(int rows, bool station) {
     return 0;
 }
 
-QByteArray run_child(const QStringList& args, double* ready_ms) {
+// Runs program, one of the benchmark's own beside this one ("" for this one), with args; gives
+// what it printed and, with ready_ms, the wall-clock from its start to its "ready" line.
+QByteArray run_child(const QString& program, const QStringList& args, double* ready_ms) {
     QProcess p;
     QElapsedTimer t;
     t.start();
-    p.start(QCoreApplication::applicationFilePath(), args);
+    p.start(program.isEmpty() ? QCoreApplication::applicationFilePath()
+                              : QDir(QCoreApplication::applicationDirPath()).filePath(program),
+            args);
     QByteArray out;
     while (p.state() != QProcess::NotRunning || p.bytesAvailable()) {
         p.waitForReadyRead(100);
@@ -499,15 +403,10 @@ QString server_copy(const Club& club) {
 }
 
 int main(int argc, char** argv) {
-    const MainStarted started;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.value(1) == "--startup")
-        return child_startup(args.value(2), args.value(3) == "idle", started);
-    if (args.value(1) == "--floor")
-        return child_floor(started);
     if (args.value(1) == "--year")
         return child_year(args.value(2).toInt(), args.value(3) == "station");
     if (args.value(1) == "--once") {
@@ -611,16 +510,17 @@ int main(int argc, char** argv) {
     // Start-up: from the start of main() to the first paint of the window, wall-clock and
     // CPU, as each program reports it, median of fifteen starts; beside it the same for an
     // empty window of the toolkit with a line of text, the floor no station can go under. The
-    // two start in turn, so that a busy spell of the machine falls on both. Loading the
-    // program comes before main() and is left out: the benchmark's program carries its bare
-    // sides' libraries, which the station's program does not load. Seen from outside, from the
-    // process's start to its "ready", it is printed apart.
+    // two start in turn, so that a busy spell of the machine falls on both. Each is a program
+    // of its own that loads only what it is built from: the station's libraries, or the
+    // toolkit's widgets. Seen from outside, from the process's start to its "ready", loading
+    // the program included, it is printed apart.
     constexpr int kStarts = 15;
     struct Starts {
         std::vector<double> wall, cpu, process;
-        void add(const QStringList& child_args) {
+        void add(const QString& program, const QStringList& args) {
             double ready = -1;
-            const QList<QByteArray> f = line_of(run_child(child_args, &ready), "ready").split(' ');
+            const QList<QByteArray> f =
+                line_of(run_child(program, args, &ready), "ready").split(' ');
             wall.push_back(f.value(1).toDouble());
             cpu.push_back(f.value(2).toDouble());
             process.push_back(ready);
@@ -632,23 +532,25 @@ int main(int argc, char** argv) {
     } station_starts, floor_starts;
     const QString station_folder = ctxs.back()->club.station;
     for (int i = 0; i < kStarts; ++i) {
-        station_starts.add({"--startup", station_folder});
-        floor_starts.add({"--floor"});
+        station_starts.add(QStringLiteral("bench_startup"), {station_folder});
+        floor_starts.add(QStringLiteral("bench_floor"), {});
     }
     const double ready = Starts::median(station_starts.wall);
     const double floor_ms = Starts::median(floor_starts.wall);
-    std::printf("startup_ms %.1f  (from main(); cpu %.1f ms; toolkit floor %.1f ms, cpu %.1f ms)\n"
-                "ratio startup %.2f\n"
-                "startup_process_ms %.0f  (toolkit floor %.0f; loading included)\n%s\n",
-                ready, Starts::median(station_starts.cpu), floor_ms,
-                Starts::median(floor_starts.cpu), floor_ms > 0 ? ready / floor_ms : 0.0,
-                Starts::median(station_starts.process), Starts::median(floor_starts.process),
-                line_of(run_child({"--startup", station_folder, "idle"}, nullptr), "idle_rss_mb")
-                    .constData());
+    std::printf(
+        "startup_ms %.1f  (from main(); cpu %.1f ms; toolkit floor %.1f ms, cpu %.1f ms)\n"
+        "ratio startup %.2f\n"
+        "startup_process_ms %.0f  (toolkit floor %.0f; loading included)\n%s\n",
+        ready, Starts::median(station_starts.cpu), floor_ms, Starts::median(floor_starts.cpu),
+        floor_ms > 0 ? ready / floor_ms : 0.0, Starts::median(station_starts.process),
+        Starts::median(floor_starts.process),
+        line_of(run_child(QStringLiteral("bench_startup"), {station_folder, "idle"}, nullptr),
+                "idle_rss_mb")
+            .constData());
     // The year report's peak against the bare program's, each above the process before it.
     auto peak = [&](const char* side) {
         const QList<QByteArray> f =
-            line_of(run_child({"--year", QString::number(sizes.back()), side}, nullptr), "peak")
+            line_of(run_child({}, {"--year", QString::number(sizes.back()), side}, nullptr), "peak")
                 .split(' ');
         return std::pair{f.value(1).toDouble(), f.value(1).toDouble() - f.value(2).toDouble()};
     };
