@@ -403,8 +403,7 @@ QString server_copy(const Club& club) {
 }
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    offscreen_by_default();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.value(1) == "--year")

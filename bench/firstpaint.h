@@ -7,12 +7,19 @@
 #include <QObject>
 #include <QTimer>
 #include <QWidget>
+#include <QtGlobal>
 #include <cstdio>
 #include <ctime>
 #include <functional>
 #include <utility>
 
 namespace bench {
+
+// Windows are drawn off any screen unless QT_QPA_PLATFORM says otherwise; before QApplication.
+inline void offscreen_by_default() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
 
 inline double now_ms(clockid_t clock) {
     timespec t{};

@@ -10,8 +10,7 @@
 
 int main(int argc, char** argv) {
     const bench::MainStarted since;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::offscreen_by_default();
     QApplication app(argc, argv);
     QWidget w;
     auto* layout = new QVBoxLayout(&w);

@@ -19,8 +19,7 @@
 
 int main(int argc, char** argv) {
     const bench::MainStarted since;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::offscreen_by_default();
     QApplication app(argc, argv);
     const QString station = app.arguments().value(1);
     const bool idle = app.arguments().value(2) == QLatin1String("idle");
