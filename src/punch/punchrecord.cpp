@@ -406,12 +406,6 @@ OpenPunchKey open_punch_key(double empid, double indate, const QString& timein, 
     return {empid, std::llround(indate), timein, std::llround(jobcode), std::llround(node)};
 }
 
-OpenPunchKey open_punch_key(const QVariant& empid, const QVariant& indate, const QVariant& timein,
-                            const QVariant& jobcode, const QVariant& node) {
-    return open_punch_key(empid.toDouble(), indate.toDouble(), timein.toString(),
-                          jobcode.toDouble(), node.toDouble());
-}
-
 QHash<OpenPunchKey, int> open_in_offsets(Db& db) {
     QHash<OpenPunchKey, int> out;
     try {

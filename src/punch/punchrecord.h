@@ -145,8 +145,6 @@ struct OpenPunchKey {
 // The key of the punch with these values, read as punch_key reads them.
 OpenPunchKey open_punch_key(double empid, double indate, const QString& timein, double jobcode,
                             double node);
-OpenPunchKey open_punch_key(const QVariant& empid, const QVariant& indate, const QVariant& timein,
-                            const QVariant& jobcode, const QVariant& node);
 // The in offsets kept for punches not yet closed.
 QHash<OpenPunchKey, int> open_in_offsets(Db& db);
 // What makes a punch the same punch at every station: tckempid, tckindate, tcktimein,

@@ -64,23 +64,25 @@ struct Positions {
         , node(r.indexOf("tcknode")) {}
 };
 
-double number_at(const QVariantList& v, int pos) {
-    return v.value(pos).toDouble(); // null and text that is no number read as 0
-}
-QString text_at(const QVariantList& v, int pos) {
-    const QVariant x = v.value(pos);
+// Null and text that is no number read as 0; null as no text.
+QString text_at(const RowStatement& r, int pos) {
+    const QVariant x = r.cell(pos);
     return x.isNull() ? QString() : x.toString();
 }
 
-ReportRow report_row(const QVariantList& v, const Positions& p) {
-    return {number_at(v, p.jobcode),  number_at(v, p.indate),
-            number_at(v, p.outdate),  number_at(v, p.payrate),
-            number_at(v, p.reghours), number_at(v, p.adjreghours),
-            number_at(v, p.othours),  number_at(v, p.holidayhours) + number_at(v, p.holidayothrs),
-            text_at(v, p.timein),     text_at(v, p.timeout),
-            text_at(v, p.adjtimein),  text_at(v, p.adjtimeout),
-            text_at(v, p.reason)};
+// The row the rows are at.
+ReportRow report_row(const RowStatement& r, const Positions& p) {
+    return {r.number(p.jobcode),     r.number(p.indate),
+            r.number(p.outdate),     r.number(p.payrate),
+            r.number(p.reghours),    r.number(p.adjreghours),
+            r.number(p.othours),     r.number(p.holidayhours) + r.number(p.holidayothrs),
+            text_at(r, p.timein),    text_at(r, p.timeout),
+            text_at(r, p.adjtimein), text_at(r, p.adjtimeout),
+            text_at(r, p.reason)};
 }
+
+// What a row's copy holds instead of the values read: its column and the value.
+using Changes = QList<std::pair<int, QVariant>>;
 
 // The display names of one report: each employee number is looked up once, on one
 // connection opened at the first number that needs it. On a server every name is read
@@ -132,12 +134,13 @@ public:
         : st_(st)
         , width_(width) {}
 
-    void add(const QVariantList& values) {
+    // Copies the row rows are at, the changes in their columns' place.
+    void add(RowStatement& rows, const Changes& changes) {
         if (failed_)
             return;
         try {
             open();
-            insert_->run(values);
+            rows.copy_to(*insert_, changes);
         } catch (const DbError& e) {
             failed_ = e;
         }
@@ -198,10 +201,9 @@ public:
             RowStatement rows(work, QStringLiteral("select * from punch where rowid between ? "
                                                    "and ? order by rowid"));
             rows.query({base_ + 1 + first, base_ + first + count});
-            QVariantList v;
-            while (rows.next(v))
-                out += report_lines(index_, report_row(v, at_),
-                                    names_.value(number_at(v, at_.empid)).value_or(kRedo));
+            while (rows.advance())
+                out += report_lines(index_, report_row(rows, at_),
+                                    names_.value(rows.number(at_.empid)).value_or(kRedo));
         } catch (const DbError& e) {
             // Painting cannot wait for a box: the lines stay blank, the failure goes to the
             // log of warnings.
@@ -230,25 +232,26 @@ public:
         , now_secs_(now_.at.toSecsSinceEpoch())
         , in_offsets_(open_in_offsets(punch)) {}
 
-    // Marks the row in values and in open, the same row as report_row read it.
-    void mark(QVariantList& values, ReportRow& open, const Positions& at) const {
+    // Marks the row rows are at in open, as report_row read it, and in its copy's changes.
+    void mark(const RowStatement& rows, ReportRow& open, const Positions& at,
+              Changes& changes) const {
         const QString in_time = open.adjtimein.isEmpty() ? open.timein : open.adjtimein;
-        const auto kept =
-            in_offsets_.isEmpty()
-                ? in_offsets_.cend()
-                : in_offsets_.constFind(open_punch_key(
-                      values.value(at.empid), values.value(at.indate), values.value(at.timein),
-                      values.value(at.jobcode), values.value(at.node, 0)));
+        const auto kept = in_offsets_.isEmpty()
+                              ? in_offsets_.cend()
+                              : in_offsets_.constFind(
+                                    open_punch_key(rows.number(at.empid), rows.number(at.indate),
+                                                   rows.cell(at.timein).toString(),
+                                                   rows.number(at.jobcode), rows.number(at.node)));
         open.reghours =
-            calctime(settings_, now_, int(open.indate), in_time, number_at(values, at.breaktime),
-                     number_at(values, at.breakreduction),
+            calctime(settings_, now_, int(open.indate), in_time, rows.number(at.breaktime),
+                     rows.number(at.breakreduction),
                      kept == in_offsets_.cend() ? std::nullopt : std::optional<int>(*kept))
                 .hours;
-        values[at.reghours] = open.reghours;
+        changes.append({at.reghours, open.reghours});
         if (at.reason >= 0 && open.reason.isEmpty() &&
             open_too_long(settings_, int(open.indate), in_time, now_secs_)) {
             open.reason = QStringLiteral("OPEN TOO LONG - forgot to punch out?");
-            values[at.reason] = open.reason;
+            changes.append({at.reason, open.reason});
         }
     }
 
@@ -286,20 +289,20 @@ int fill(Station& st, LineList& list, int index, const ReportQuery& query, bool 
     ReportTotals totals;
     int unknown = 0;
     QStringList pending;
-    QVariantList values;
-    values.reserve(width);
-    while (rows.next(values)) {
-        const std::optional<QString> name = names.of(number_at(values, at.empid));
+    Changes changes;
+    while (rows.advance()) {
+        const std::optional<QString> name = names.of(rows.number(at.empid));
         unknown += name ? 0 : 1;
-        ReportRow row = report_row(values, at);
+        ReportRow row = report_row(rows, at);
+        changes.clear();
         if (marks && at.reghours >= 0)
-            marks->mark(values, row, at);
+            marks->mark(rows, row, at, changes);
         totals.add(row);
         if (!copies || list.count() + pending.size() < kShownWhileListing)
             pending += report_lines(index, row, name.value_or(kRedo));
 
         if (copies)
-            copies->add(values);
+            copies->add(rows, changes);
 
         if (shown.elapsed() >= kRepaintMs) {
             list.addItems(pending);

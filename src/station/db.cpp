@@ -1220,31 +1220,115 @@ QSqlRecord RowStatement::record() const {
 
 bool RowStatement::next(QVariantList& row) {
     row.clear();
-    if (!direct_) {
-        if (!fetch_on(*conn_, q_)) {
-            stream_ended(*conn_, db_);
-            return false;
-        }
-        const PGresult* answer = answer_ ? pg_result(q_) : nullptr;
-        if (answer && types_.empty())
-            types_ = answer_types(*answer_, answer, columns_);
-        const int at = q_.isForwardOnly() ? 0 : q_.at(); // a streamed row is its answer's only
-        for (int i = 0; i < columns_; ++i) {
-            std::optional<QVariant> v =
-                answer ? answer_value(*answer_, answer, at, i, types_[std::size_t(i)])
-                       : std::nullopt;
-            row.append(v ? std::move(*v) : q_.value(i));
-        }
-        return true;
-    }
-    if (!step()) {
+    if (!advance())
+        return false;
+    const int columns = width();
+    for (int i = 0; i < columns; ++i)
+        row.append(cell(i));
+    return true;
+}
+
+bool RowStatement::advance() {
+    if (direct_) {
+        if (step())
+            return true;
         sqlite3_reset(stmt_);
         return false;
     }
-    const int columns = sqlite3_column_count(stmt_);
-    for (int i = 0; i < columns; ++i)
-        row.append(file_value(stmt_, i));
+    row_answer_ = nullptr;
+    if (!fetch_on(*conn_, q_)) {
+        stream_ended(*conn_, db_);
+        return false;
+    }
+    row_answer_ = answer_ ? pg_result(q_) : nullptr;
+    if (row_answer_ && types_.empty())
+        types_ = answer_types(*answer_, row_answer_, columns_);
+    row_at_ = q_.isForwardOnly() ? 0 : q_.at(); // a streamed row is its answer's only
     return true;
+}
+
+int RowStatement::width() const {
+    return direct_ ? sqlite3_column_count(stmt_) : columns_;
+}
+
+QVariant RowStatement::cell(int column) const {
+    if (column < 0 || column >= width())
+        return {};
+    if (direct_)
+        return file_value(stmt_, column);
+    if (row_answer_)
+        if (std::optional<QVariant> v =
+                answer_value(*answer_, row_answer_, row_at_, column, types_[std::size_t(column)]))
+            return std::move(*v);
+    return q_.value(column);
+}
+
+double RowStatement::number(int column) const {
+    if (column >= 0 && column < width()) {
+        if (direct_) {
+            switch (sqlite3_column_type(stmt_, column)) {
+            case SQLITE_INTEGER:
+                return double(sqlite3_column_int64(stmt_, column));
+            case SQLITE_FLOAT:
+                return sqlite3_column_double(stmt_, column);
+            case SQLITE_NULL:
+                return 0;
+            default:
+                break; // text as Qt reads a number from it
+            }
+        } else if (row_answer_) {
+            if (const std::optional<double> n = answer_number(*answer_, row_answer_, row_at_,
+                                                              column, types_[std::size_t(column)]))
+                return *n;
+        }
+    }
+    return cell(column).toDouble();
+}
+
+namespace {
+
+// Binds a changed value of a copied row as a file binds it; false for a type bound otherwise.
+bool bind_changed(sqlite3_stmt* s, int at, const QVariant& value) {
+    if (value.typeId() == QMetaType::Double)
+        return sqlite3_bind_double(s, at, value.toDouble()) == SQLITE_OK;
+    if (value.typeId() != QMetaType::QString)
+        return false;
+    const QString& text = *static_cast<const QString*>(value.constData());
+    if (text.isNull())
+        return sqlite3_bind_null(s, at) == SQLITE_OK;
+    const QByteArray utf8 = text.toUtf8();
+    return sqlite3_bind_text(s, at, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT) ==
+           SQLITE_OK;
+}
+
+} // namespace
+
+void RowStatement::copy_to(RowStatement& into, const QList<std::pair<int, QVariant>>& changed) {
+    const int columns = width();
+    sqlite3_stmt* s = into.stmt_;
+    bool bound = s && into.named_.isEmpty() && sqlite3_bind_parameter_count(s) == columns &&
+                 (direct_ || row_answer_);
+    if (bound) {
+        sqlite3_reset(s);
+        for (int i = 0; bound && i < columns; ++i)
+            bound = direct_
+                        ? sqlite3_bind_value(s, i + 1, sqlite3_column_value(stmt_, i)) == SQLITE_OK
+                        : bind_answer_value(*answer_, row_answer_, row_at_, i,
+                                            types_[std::size_t(i)], s, i + 1);
+        for (const auto& [column, value] : changed)
+            bound = bound && column >= 0 && column < columns && bind_changed(s, column + 1, value);
+    }
+    if (!bound) { // made and bound as any other values
+        QVariantList values;
+        for (int i = 0; i < columns; ++i)
+            values.append(cell(i));
+        for (const auto& [column, value] : changed)
+            if (column >= 0 && column < columns)
+                values[column] = value;
+        return into.run(values);
+    }
+    into.step();
+    sqlite3_reset(s);
 }
 
 std::optional<QVariantList> RowStatement::row(const QVariantList& values) {

@@ -300,6 +300,23 @@ public:
     // The started query's next row into row; false after the last. Throws DbError.
     bool next(QVariantList& row);
 
+    // Moves the started query to its next row, which stays where it came (in the file's
+    // statement or the server's answer) until cell(), number() or copy_to() read it; false
+    // after the last. Throws DbError.
+    bool advance();
+    // The columns of the started query's rows.
+    int width() const;
+    // A column of the row advance() moved to, as next() gives it; invalid for a column the row
+    // does not have.
+    QVariant cell(int column) const;
+    // The same as a number, as cell(column).toDouble() reads it.
+    double number(int column) const;
+    // Runs into, a statement with a value for each of the row's columns, with the row advance()
+    // moved to and the values of changed in their columns' place. On a file, the values go
+    // across as the engines hold them, without being made first; the rows stored are those
+    // into.run() would store. Throws DbError.
+    void copy_to(RowStatement& into, const QList<std::pair<int, QVariant>>& changed);
+
 private:
     bool bind(const QVariantList& values);
     // Steps the bound statement; true with a row.
@@ -319,6 +336,8 @@ private:
     // On a server, what reads the rows' values from its answers, and their columns' types.
     std::unique_ptr<const AnswerFunctions> answer_;
     std::vector<unsigned int> types_;
+    const pg_result* row_answer_ = nullptr; // the answer holding the row advance() moved to
+    int row_at_ = 0;                        // and where in it
 };
 
 // Moves q to its next row: false at the end, DbError when the engine failed on the way. A

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <sqlite3.h>
 
 Q_DECLARE_OPAQUE_POINTER(PGresult*)
 Q_DECLARE_METATYPE(PGresult*)
@@ -213,6 +214,45 @@ std::optional<QVariant> answer_value(const AnswerFunctions& pq, const PGresult* 
             value = QVariant(*n);
         return value;
     }
+}
+
+bool bind_answer_value(const AnswerFunctions& pq, const PGresult* answer, int row, int column,
+                       Oid oid, sqlite3_stmt* s, int at) {
+    if (!read_type(oid))
+        return false;
+    if (pq.getisnull(answer, row, column))
+        return sqlite3_bind_null(s, at) == SQLITE_OK;
+    const char* text = pq.getvalue(answer, row, column);
+    const int size = pq.getlength(answer, row, column);
+    int rc = SQLITE_MISUSE;
+    switch (oid) {
+    case kBool:
+        rc = sqlite3_bind_int(s, at, text[0] == 't' ? 1 : 0);
+        break;
+    case kInt8:
+        // Bound as a file binds the driver's values: one of 0 and up as its digits.
+        if (text[0] == '-') {
+            if (const auto n = number_from<qlonglong>(text, size))
+                rc = sqlite3_bind_int64(s, at, *n);
+        } else if (number_from<qulonglong>(text, size)) {
+            rc = sqlite3_bind_text(s, at, text, size, SQLITE_STATIC);
+        }
+        break;
+    case kInt2:
+    case kInt4:
+        if (const auto n = number_from<int>(text, size))
+            rc = sqlite3_bind_int(s, at, *n);
+        break;
+    case kText:
+    case kVarchar:
+        rc = sqlite3_bind_text(s, at, text, size, SQLITE_STATIC);
+        break;
+    default:
+        if (const auto n = number_from<double>(text, size))
+            rc = sqlite3_bind_double(s, at, *n);
+        break;
+    }
+    return rc == SQLITE_OK;
 }
 
 std::optional<double> answer_number(const AnswerFunctions& pq, const PGresult* answer, int row,

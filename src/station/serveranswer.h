@@ -17,6 +17,7 @@
 #include <vector>
 
 class QSqlError;
+struct sqlite3_stmt;
 
 namespace pw {
 
@@ -31,6 +32,11 @@ std::optional<QVariant> answer_value(const AnswerFunctions& pq, const PGresult* 
 // nullopt for any other type, for the driver's value to say.
 std::optional<double> answer_number(const AnswerFunctions& pq, const PGresult* answer, int row,
                                     int column, Oid oid);
+// Binds a value of a server's answer, of type oid, to parameter at of a SQLite statement as
+// the value answer_value gives is bound there, straight from the answer, which has to stay
+// until the statement has run. False binds nothing, for the value to be made and bound.
+bool bind_answer_value(const AnswerFunctions& pq, const PGresult* answer, int row, int column,
+                       Oid oid, sqlite3_stmt* s, int at);
 // The types of an answer's columns.
 std::vector<Oid> answer_types(const AnswerFunctions& pq, const PGresult* answer, int columns);
 // What reads a server's answers; null when libpq does not give all it needs.

@@ -407,12 +407,39 @@ TEST(Db, RowsReadDirectlyAreTheValuesTheDriverGives) {
             for (int i = 0; i < q.record().count(); ++i)
                 ran.back().append(q.value(i));
         }
+        // Streamed, each row also copied into a file as a report copies it, and bound there
+        // as values, a column changed each way: both store the same.
+        Db file(env.tmp.filePath(QString("copies%1.db").arg(queries.indexOf(sql))), DbMode::Create,
+                DbAccess{});
+        QStringList columns, stored;
         {
             RowStatement rows(db, sql);
             rows.query({});
-            for (QVariantList row; rows.next(row);)
+            const int last = rows.width() - 1;
+            for (int i = 0; i <= last; ++i)
+                columns << QString("c%1").arg(i);
+            file.run("create table c (way, " + columns.join(',') + ")");
+            const QString marks = QStringList(last + 1, "?").join(',');
+            RowStatement copied(file, "insert into c values ('copied', " + marks + ")");
+            RowStatement bound(file, "insert into c values ('bound', " + marks + ")");
+            for (QVariantList row; rows.next(row);) {
                 streamed.append(row);
+                for (int i = 0; i <= last; ++i)
+                    EXPECT_EQ(QString::number(rows.number(i)), QString::number(row[i].toDouble()));
+                rows.copy_to(copied, {{0, 2.5}, {last, QString("\u00e9")}});
+                row[0] = 2.5;
+                row[last] = QString("\u00e9");
+                bound.run(row);
+            }
         }
+        for (QString& c : columns)
+            c = QString("typeof(%1) || quote(%1)").arg(c);
+        for (QSqlQuery q =
+                 file.run("select " + columns.join(" || ',' || ") + " from c order by way, rowid");
+             fetch(q);)
+            stored << q.value(0).toString();
+        ASSERT_EQ(stored.size(), 2 * by_driver.size());
+        EXPECT_EQ(stored.mid(0, stored.size() / 2), stored.mid(stored.size() / 2));
         WholeRows all = db.run_whole(sql);
         for (int r = 0; r < all.row_count(); ++r) {
             whole.append(QVariantList());
