@@ -191,14 +191,14 @@ std::optional<QString> EmployeeNames::name(double number, const QString& text) {
     const std::optional<QVariantList> row = lookup_.row({number});
     if (!row)
         return std::nullopt;
-    return name_of(row->at(0), row->at(1), text);
+    return name_of(text_or_null(row->at(0)), text_or_null(row->at(1)), text);
 }
 
-QString EmployeeNames::name_of(const QVariant& first, const QVariant& last, const QString& text) {
-    QString given = first.isNull() ? text : first.toString().trimmed();
+QString EmployeeNames::name_of(const QString& first, const QString& last, const QString& text) {
+    QString given = first.isNull() ? text : first.trimmed();
     if (last.isNull())
         return given;
-    return given % u' ' % last.toString().trimmed();
+    return given % u' ' % last.trimmed();
 }
 
 AllEmployeeNames::AllEmployeeNames(Db& empdb)
@@ -214,7 +214,7 @@ std::optional<QString> AllEmployeeNames::name(double number, const QString& text
     const auto it = at_.constFind(number);
     if (it == at_.cend())
         return std::nullopt;
-    return EmployeeNames::name_of(rows_.cell(*it, 1), rows_.cell(*it, 2), text);
+    return EmployeeNames::name_of(rows_.text(*it, 1), rows_.text(*it, 2), text);
 }
 
 QString check_employee_number(Station& st, const QString& text) {

@@ -61,7 +61,8 @@ public:
     // nullopt for a number no employee has.
     std::optional<QString> name(double number, const QString& text);
     // The name from its parts (first name, last name), as name makes it.
-    static QString name_of(const QVariant& first, const QVariant& last, const QString& text);
+    // A null part is missing.
+    static QString name_of(const QString& first, const QString& last, const QString& text);
 
 private:
     RowStatement lookup_;

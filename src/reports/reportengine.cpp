@@ -64,21 +64,15 @@ struct Positions {
         , node(r.indexOf("tcknode")) {}
 };
 
-// Null and text that is no number read as 0; null as no text.
-QString text_at(const RowStatement& r, int pos) {
-    const QVariant x = r.cell(pos);
-    return x.isNull() ? QString() : x.toString();
-}
-
-// The row the rows are at.
+// The row the rows are at: null and text that is no number read as 0.
 ReportRow report_row(const RowStatement& r, const Positions& p) {
-    return {r.number(p.jobcode),     r.number(p.indate),
-            r.number(p.outdate),     r.number(p.payrate),
-            r.number(p.reghours),    r.number(p.adjreghours),
-            r.number(p.othours),     r.number(p.holidayhours) + r.number(p.holidayothrs),
-            text_at(r, p.timein),    text_at(r, p.timeout),
-            text_at(r, p.adjtimein), text_at(r, p.adjtimeout),
-            text_at(r, p.reason)};
+    return {r.number(p.jobcode),  r.number(p.indate),
+            r.number(p.outdate),  r.number(p.payrate),
+            r.number(p.reghours), r.number(p.adjreghours),
+            r.number(p.othours),  r.number(p.holidayhours) + r.number(p.holidayothrs),
+            r.text(p.timein),     r.text(p.timeout),
+            r.text(p.adjtimein),  r.text(p.adjtimeout),
+            r.text(p.reason)};
 }
 
 // What a row's copy holds instead of the values read: its column and the value.
@@ -236,12 +230,12 @@ public:
     void mark(const RowStatement& rows, ReportRow& open, const Positions& at,
               Changes& changes) const {
         const QString in_time = open.adjtimein.isEmpty() ? open.timein : open.adjtimein;
-        const auto kept = in_offsets_.isEmpty()
-                              ? in_offsets_.cend()
-                              : in_offsets_.constFind(
-                                    open_punch_key(rows.number(at.empid), rows.number(at.indate),
-                                                   rows.cell(at.timein).toString(),
-                                                   rows.number(at.jobcode), rows.number(at.node)));
+        const auto kept =
+            in_offsets_.isEmpty()
+                ? in_offsets_.cend()
+                : in_offsets_.constFind(open_punch_key(
+                      rows.number(at.empid), rows.number(at.indate), rows.text(at.timein),
+                      rows.number(at.jobcode), rows.number(at.node)));
         open.reghours =
             calctime(settings_, now_, int(open.indate), in_time, rows.number(at.breaktime),
                      rows.number(at.breakreduction),

@@ -978,6 +978,18 @@ double WholeRows::number(int row, int column) {
     return cell(row, column).toDouble();
 }
 
+QString text_or_null(const QVariant& v) {
+    return v.isNull() ? QString() : v.toString();
+}
+
+QString WholeRows::text(int row, int column) {
+    if (readable(row, column))
+        if (std::optional<QString> t =
+                answer_text(*read_, answer_, row, column, types_[std::size_t(column)]))
+            return *t;
+    return text_or_null(cell(row, column));
+}
+
 bool WholeRows::held(int row, int column) const {
     return row >= 0 && row < size_ && column >= 0 && column < columns_;
 }
@@ -1283,6 +1295,28 @@ double RowStatement::number(int column) const {
         }
     }
     return cell(column).toDouble();
+}
+
+QString RowStatement::text(int column) const {
+    if (column >= 0 && column < width()) {
+        if (direct_) {
+            switch (sqlite3_column_type(stmt_, column)) {
+            case SQLITE_TEXT:
+                return QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column)),
+                    sqlite3_column_bytes(stmt_, column));
+            case SQLITE_NULL:
+                return {};
+            default:
+                break;
+            }
+        } else if (row_answer_) {
+            if (std::optional<QString> t = answer_text(*answer_, row_answer_, row_at_, column,
+                                                       types_[std::size_t(column)]))
+                return *t;
+        }
+    }
+    return text_or_null(cell(column));
 }
 
 namespace {

@@ -254,6 +254,8 @@ public:
     QVariant cell(int row, int column);
     // The same as a number, as QVariant::toDouble reads it.
     double number(int row, int column);
+    // The same as text, as QVariant::toString reads it; a null as a null text.
+    QString text(int row, int column);
 
 private:
     friend class Db;
@@ -270,6 +272,9 @@ private:
     QVariantList held_;               // elsewhere, every row's values, row after row
     int columns_ = 0;                 // of each row held
 };
+
+// A value as text: a null as a null text.
+QString text_or_null(const QVariant& v);
 
 // Runs a prepared query (again) with these values bound in order. Throws DbError.
 void exec(QSqlQuery& q, const QVariantList& binds);
@@ -311,6 +316,8 @@ public:
     QVariant cell(int column) const;
     // The same as a number, as cell(column).toDouble() reads it.
     double number(int column) const;
+    // The same as text, as cell(column).toString() reads it; a null as a null text.
+    QString text(int column) const;
     // Runs into, a statement with a value for each of the row's columns, with the row advance()
     // moved to and the values of changed in their columns' place. On a file, the values go
     // across as the engines hold them, without being made first; the rows stored are those

@@ -216,6 +216,15 @@ std::optional<QVariant> answer_value(const AnswerFunctions& pq, const PGresult* 
     }
 }
 
+std::optional<QString> answer_text(const AnswerFunctions& pq, const PGresult* answer, int row,
+                                   int column, Oid oid) {
+    if (oid != kText && oid != kVarchar)
+        return std::nullopt;
+    if (pq.getisnull(answer, row, column))
+        return QString();
+    return QString::fromUtf8(pq.getvalue(answer, row, column), pq.getlength(answer, row, column));
+}
+
 bool bind_answer_value(const AnswerFunctions& pq, const PGresult* answer, int row, int column,
                        Oid oid, sqlite3_stmt* s, int at) {
     if (!read_type(oid))

@@ -32,6 +32,10 @@ std::optional<QVariant> answer_value(const AnswerFunctions& pq, const PGresult* 
 // nullopt for any other type, for the driver's value to say.
 std::optional<double> answer_number(const AnswerFunctions& pq, const PGresult* answer, int row,
                                     int column, Oid oid);
+// A value of a server's answer of type oid as text, for the text types: as answer_value gives
+// it, a null as a null text; nullopt for any other type.
+std::optional<QString> answer_text(const AnswerFunctions& pq, const PGresult* answer, int row,
+                                   int column, Oid oid);
 // Binds a value of a server's answer, of type oid, to parameter at of a SQLite statement as
 // the value answer_value gives is bound there, straight from the answer, which has to stay
 // until the statement has run. False binds nothing, for the value to be made and bound.
