@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -238,6 +240,36 @@ TEST_F(MenuScreen, WhosPunchedInListsOpenPunchesWithTheAveragePayRate) {
     ASSERT_EQ(copies.size(), 2);
     EXPECT_DOUBLE_EQ(copies[0]["tckreghours"].toDouble(), 1.00);
     EXPECT_DOUBLE_EQ(copies[1]["tckreghours"].toDouble(), 1.95);
+}
+
+// A list longer than the person can see at once makes the lines past its top from the work
+// database's copies as it is scrolled: the same lines, names and hours so far as the top's.
+TEST_F(MenuScreen, ALongListReadsTheRowsPastItsTopFromTheCopies) {
+    open_manager();
+    const int open = 400; // three lines each: past what is listed before the copies serve
+    QStringList values;
+    for (int i = 0; i < open; ++i)
+        values << QString("%1, 20040520, '06:00:00', 1").arg(i % 2 ? 8 : 7);
+    punches("tckempid, tckindate, tcktimein, tckstatus", values);
+    ASSERT_TRUE(env.exec(env.punchdb(), "update punch set tckjobcode = 100 + rowid"));
+    press(0);
+    const QStringList listed = lines();
+    ASSERT_EQ(listed.size(), 3 * open + 2);
+    const QRegularExpression first(R"(^\d+-05/20@06:00-(ANN LEE|BOB KING)$)");
+    QSet<QString> jobs;
+    for (int r = 0; r < open; ++r) {
+        SCOPED_TRACE(r);
+        const QRegularExpressionMatch m = first.match(listed[3 * r]);
+        ASSERT_TRUE(m.hasMatch()) << listed[3 * r].toStdString();
+        jobs << listed[3 * r].section('-', 0, 0);
+        EXPECT_EQ(listed[3 * r + 1], listed[1]); // the hours run since, as at the top
+        EXPECT_EQ(listed[3 * r + 2], listed[2]);
+    }
+    EXPECT_EQ(jobs.size(), open);
+    const auto copies = work_rows();
+    ASSERT_EQ(copies.size(), open);
+    for (const QVariantMap& copy : copies)
+        EXPECT_DOUBLE_EQ(copy["tckreghours"].toDouble(), 98.0); // 05-20 06:00 to 05-24 08:00
 }
 
 TEST_F(MenuScreen, ManagerReportsSelectTheirRangesWithBoundValues) {
