@@ -1264,7 +1264,7 @@ int RowStatement::width() const {
 }
 
 QVariant RowStatement::cell(int column) const {
-    if (column < 0 || column >= width())
+    if (!has(column))
         return {};
     if (direct_)
         return file_value(stmt_, column);
@@ -1275,48 +1275,26 @@ QVariant RowStatement::cell(int column) const {
     return q_.value(column);
 }
 
+bool RowStatement::has(int column) const {
+    return column >= 0 && column < width();
+}
+
 double RowStatement::number(int column) const {
-    if (column >= 0 && column < width()) {
-        if (direct_) {
-            switch (sqlite3_column_type(stmt_, column)) {
-            case SQLITE_INTEGER:
-                return double(sqlite3_column_int64(stmt_, column));
-            case SQLITE_FLOAT:
-                return sqlite3_column_double(stmt_, column);
-            case SQLITE_NULL:
-                return 0;
-            default:
-                break; // text as Qt reads a number from it
-            }
-        } else if (row_answer_) {
-            if (const std::optional<double> n = answer_number(*answer_, row_answer_, row_at_,
-                                                              column, types_[std::size_t(column)]))
-                return *n;
-        }
-    }
-    return cell(column).toDouble();
+    std::optional<double> n;
+    if (direct_ && has(column))
+        n = file_number(stmt_, column);
+    else if (row_answer_ && has(column))
+        n = answer_number(*answer_, row_answer_, row_at_, column, types_[std::size_t(column)]);
+    return n ? *n : cell(column).toDouble();
 }
 
 QString RowStatement::text(int column) const {
-    if (column >= 0 && column < width()) {
-        if (direct_) {
-            switch (sqlite3_column_type(stmt_, column)) {
-            case SQLITE_TEXT:
-                return QString::fromUtf8(
-                    reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column)),
-                    sqlite3_column_bytes(stmt_, column));
-            case SQLITE_NULL:
-                return {};
-            default:
-                break;
-            }
-        } else if (row_answer_) {
-            if (std::optional<QString> t = answer_text(*answer_, row_answer_, row_at_, column,
-                                                       types_[std::size_t(column)]))
-                return *t;
-        }
-    }
-    return text_or_null(cell(column));
+    std::optional<QString> t;
+    if (direct_ && has(column))
+        t = file_text(stmt_, column);
+    else if (row_answer_ && has(column))
+        t = answer_text(*answer_, row_answer_, row_at_, column, types_[std::size_t(column)]);
+    return t ? *t : text_or_null(cell(column));
 }
 
 namespace {

@@ -326,6 +326,8 @@ public:
 
 private:
     bool bind(const QVariantList& values);
+    // Whether the started query's rows have this column.
+    bool has(int column) const;
     // Steps the bound statement; true with a row.
     bool step();
 

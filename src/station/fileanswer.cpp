@@ -90,6 +90,31 @@ QVariant file_value(sqlite3_stmt* s, int i) {
     }
 }
 
+std::optional<double> file_number(sqlite3_stmt* s, int i) {
+    switch (sqlite3_column_type(s, i)) {
+    case SQLITE_INTEGER:
+        return double(sqlite3_column_int64(s, i));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(s, i);
+    case SQLITE_NULL:
+        return 0.0;
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<QString> file_text(sqlite3_stmt* s, int i) {
+    switch (sqlite3_column_type(s, i)) {
+    case SQLITE_TEXT:
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, i)),
+                                 sqlite3_column_bytes(s, i));
+    case SQLITE_NULL:
+        return QString();
+    default:
+        return std::nullopt;
+    }
+}
+
 QString file_column_name(sqlite3_stmt* s, int i) {
     QString name = QString::fromUtf8(sqlite3_column_name(s, i));
     name.remove(u'"');

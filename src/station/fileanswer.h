@@ -12,6 +12,7 @@
 #include <QVariant>
 #include <QVariantList>
 #include <memory>
+#include <optional>
 #include <unordered_set>
 #include <vector>
 
@@ -42,6 +43,11 @@ private:
 
 // Column i of s's current row as the Qt driver gives it.
 QVariant file_value(sqlite3_stmt* s, int i);
+// The same as a number, as QVariant::toDouble reads it: 0 for null; nullopt for text and
+// blobs, for the value to say.
+std::optional<double> file_number(sqlite3_stmt* s, int i);
+// The same as text, a null as a null text; nullopt for numbers and blobs, for the value to say.
+std::optional<QString> file_text(sqlite3_stmt* s, int i);
 // Column i of s as the Qt driver names it.
 QString file_column_name(sqlite3_stmt* s, int i);
 // The failure of the last call on db, with code as the native code, as the driver reports it.
