@@ -306,8 +306,8 @@ public:
     bool next(QVariantList& row);
 
     // Moves the started query to its next row, which stays where it came (in the file's
-    // statement or the server's answer) until cell(), number() or copy_to() read it; false
-    // after the last. Throws DbError.
+    // statement or the server's answer) until cell(), number(), text() or copy_to() read it;
+    // false after the last. Throws DbError.
     bool advance();
     // The columns of the started query's rows.
     int width() const;
@@ -319,9 +319,9 @@ public:
     // The same as text, as cell(column).toString() reads it; a null as a null text.
     QString text(int column) const;
     // Runs into, a statement with a value for each of the row's columns, with the row advance()
-    // moved to and the values of changed in their columns' place. On a file, the values go
-    // across as the engines hold them, without being made first; the rows stored are those
-    // into.run() would store. Throws DbError.
+    // moved to and the values of changed in their columns' place. When into is on a file, the
+    // values go across as the file's statement or the server's answer holds them, without
+    // being made first; the rows stored are those into.run() would store. Throws DbError.
     void copy_to(RowStatement& into, const QList<std::pair<int, QVariant>>& changed);
 
 private:
