@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <dirent.h>
 
 namespace pw {
 
@@ -16,7 +17,9 @@ int open_error(const QString& path) {
 
 } // namespace
 
-bool DiskFiles::exists(const QString& path) const { return QFileInfo(path).isFile(); }
+bool DiskFiles::exists(const QString& path) const {
+    return QFileInfo(path).isFile();
+}
 
 std::optional<QByteArray> DiskFiles::read(const QString& path) const {
     QFile f(path);
@@ -71,13 +74,20 @@ QString resolve_name(const QString& path) {
     if (path.isEmpty() || QFileInfo::exists(path))
         return path;
     const QFileInfo info(path);
-    const QDir dir = info.dir();
     const QString wanted = info.fileName();
-    const QStringList entries = dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    for (const QString& entry : entries)
-        if (entry.compare(wanted, Qt::CaseInsensitive) == 0)
-            return path.left(path.size() - wanted.size()) + entry;
-    return path;
+    // The folder's names as it lists them, unsorted and without looking at any entry. Of
+    // names that differ only in case the first in code order is taken, so the answer does not
+    // depend on the folder's order.
+    QString found;
+    if (DIR* dir = opendir(QFile::encodeName(info.path()).constData())) {
+        while (const dirent* entry = readdir(dir)) {
+            const QString name = QFile::decodeName(entry->d_name);
+            if (name.compare(wanted, Qt::CaseInsensitive) == 0 && (found.isEmpty() || name < found))
+                found = name;
+        }
+        closedir(dir);
+    }
+    return found.isEmpty() ? path : path.left(path.size() - wanted.size()) + found;
 }
 
 } // namespace pw

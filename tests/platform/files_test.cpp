@@ -16,6 +16,10 @@ TEST(DiskFiles, FindTheLastComponentInAnyLetterCaseAndAppend) {
     EXPECT_EQ(resolve_name(tmp.path() + "/Data/PUNCHCLK.MDB"), tmp.path() + "/Data/punchclk.mdb");
     EXPECT_EQ(resolve_name(tmp.path() + "/DATA/PUNCHCLK.MDB"), tmp.path() + "/DATA/PUNCHCLK.MDB");
     EXPECT_EQ(resolve_name(tmp.path() + "/Data/EMP.MDB"), tmp.path() + "/Data/EMP.MDB");
+    // Two names alike but for their case: the same one whatever order the folder lists them.
+    for (const char* name : {"/Data/Emp.mdb", "/Data/EMP.mdb"})
+        ASSERT_TRUE(QFile(tmp.path() + name).open(QIODevice::WriteOnly));
+    EXPECT_EQ(resolve_name(tmp.path() + "/Data/emp.mdb"), tmp.path() + "/Data/EMP.mdb");
     DiskFiles files;
     const QString log = tmp.path() + "/tclog.clk";
     EXPECT_EQ(files.append(log, "a\r\n"), 0);
