@@ -3,6 +3,7 @@
 #include "purge.h"
 #include "reports/menu.h"
 #include "screens/helpview.h"
+#include "screens/textsizes.h"
 #include "screens/touchkeys.h"
 #include "station/fields.h"
 #include "station/settings.h"
@@ -39,10 +40,7 @@ template <typename T> T* named(T* w, const QString& name) {
 }
 
 void set_points(QWidget* w, int points, bool bold = false) {
-    QFont f = w->font();
-    f.setPointSize(points);
-    f.setBold(bold);
-    w->setFont(f);
+    w->setFont(sized(w, points, bold));
 }
 
 void paint_base(QLineEdit* box, const QColor& colour) {

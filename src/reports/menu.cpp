@@ -5,6 +5,7 @@
 #include "reportengine.h"
 #include "reportlines.h"
 #include "screens/helpview.h"
+#include "screens/textsizes.h"
 #include "station/db.h"
 #include "station/messages.h"
 #include "station/settings.h"
@@ -101,13 +102,6 @@ private:
     int row_height_ = kManagerRowHeight;
 };
 
-QFont sized(const QWidget* w, int points, bool bold) {
-    QFont f = w->font();
-    f.setPointSize(points);
-    f.setBold(bold);
-    return f;
-}
-
 } // namespace
 
 ReportMenu::ReportMenu(Station& st, Tclock& win, MenuActions actions)
@@ -182,12 +176,12 @@ void ReportMenu::create_password_frame(QFrame* panel) {
     txtmgrpassword->setObjectName(QStringLiteral("txtmgrpassword"));
     txtmgrpassword->setEchoMode(QLineEdit::Password);
     txtmgrpassword->setProperty("touch_keys", QStringLiteral("letters"));
-    txtmgrpassword->setFont(sized(txtmgrpassword, 20, true));
+    txtmgrpassword->setFont(sized(txtmgrpassword, kEntryPoints, true));
     txtmgrpassword->setMinimumHeight(48);
     txtmgrpassword->installEventFilter(this);
     cmdpasswordok = new QPushButton(QStringLiteral("Ok"), frapassword);
     cmdpasswordok->setObjectName(QStringLiteral("cmdpasswordok"));
-    cmdpasswordok->setFont(sized(cmdpasswordok, 16, true));
+    cmdpasswordok->setFont(sized(cmdpasswordok, kButtonPoints, true));
     cmdpasswordok->setMinimumSize(96, 52);
     cmdpasswordok->setAutoDefault(true); // Enter on the focused button presses it
     auto* password_layout = new QVBoxLayout(frapassword);

@@ -5,6 +5,7 @@
 #include "punch/hours.h"
 #include "punch/results.h"
 #include "punch/shift.h"
+#include "screens/textsizes.h"
 #include "station/db.h"
 #include "station/messages.h"
 #include "station/station.h"
@@ -41,8 +42,7 @@ LeavingFrame::LeavingFrame(QWidget* parent)
     lblleft->setObjectName(QStringLiteral("lblleft"));
     lblleft->setWordWrap(true);
     lblleft->setTextFormat(Qt::PlainText);
-    QFont big = lblleft->font();
-    big.setPointSize(16);
+    const QFont big = sized(lblleft, kButtonPoints);
     lblleft->setFont(big);
     txtleftdate = digits_box(this, "txtleftdate", 4);
     txtlefttime = digits_box(this, "txtlefttime", 4);

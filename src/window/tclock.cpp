@@ -1,6 +1,7 @@
 #include "tclock.h"
 
 #include "platform/instance.h"
+#include "screens/textsizes.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -28,13 +29,6 @@ constexpr int kKeyWidth = 124;
 constexpr int kKeyHeight = 76;
 constexpr int kActionHeight = 56;
 
-QFont sized(const QWidget* w, int points, bool bold = false) {
-    QFont f = w->font();
-    f.setPointSize(points);
-    f.setBold(bold);
-    return f;
-}
-
 // Keeps its place in the layout while hidden, so the buttons and boxes the person is about
 // to touch do not jump when others appear.
 void keep_place(QWidget* w) {
@@ -50,7 +44,7 @@ template <typename T> T* named(T* w, const char* name) {
 
 QPushButton* action_button(QWidget* parent, const char* name, const QString& caption) {
     auto* b = named(new QPushButton(caption, parent), name);
-    b->setFont(sized(b, 16, true));
+    b->setFont(sized(b, kButtonPoints, true));
     b->setMinimumHeight(kActionHeight);
     b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     // Enter on a focused button presses it, as on the station's original screen.
@@ -60,7 +54,8 @@ QPushButton* action_button(QWidget* parent, const char* name, const QString& cap
 
 QLineEdit* entry_box(QWidget* parent, const char* name, const QString& placeholder) {
     auto* e = named(new QLineEdit(parent), name);
-    e->setFont(sized(e, 22, true)); // "ID number" and "Password" side by side on 800 pixels
+    e->setFont(
+        sized(e, kEntryPoints, true)); // "ID number" and "Password" side by side on 800 pixels
     e->setMinimumHeight(48);
     e->setPlaceholderText(placeholder);
     return e;
@@ -134,13 +129,13 @@ Tclock::Tclock(QWidget* parent)
 // Header: date, holiday banner, clock.
 QHBoxLayout* Tclock::create_header() {
     lbldate = named(new QLabel(this), "lbldate");
-    lbldate->setFont(sized(lbldate, 20, true));
+    lbldate->setFont(sized(lbldate, kEntryPoints, true));
     lblholiday = named(new QLabel(this), "lblholiday");
-    lblholiday->setFont(sized(lblholiday, 22, true));
+    lblholiday->setFont(sized(lblholiday, kEntryPoints, true));
     lblholiday->setAlignment(Qt::AlignCenter);
     lblholiday->setStyleSheet(QStringLiteral("color: #b00000;"));
     lbltime = named(new QLabel(this), "lbltime");
-    lbltime->setFont(sized(lbltime, 24, true));
+    lbltime->setFont(sized(lbltime, kClockPoints, true));
     lbltime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto* header = new QHBoxLayout;
     header->addWidget(lbldate, 1);
@@ -170,7 +165,7 @@ QVBoxLayout* Tclock::create_entry() {
     boxes->addWidget(txtpassword);
 
     lstjob = named(new QListWidget(this), "lstjob");
-    lstjob->setFont(sized(lstjob, 18));
+    lstjob->setFont(sized(lstjob, kButtonPoints));
     // Lines tall enough for a finger; a longer list is flicked.
     lstjob->setStyleSheet(QStringLiteral("QListWidget#lstjob::item { min-height: 40px; }"));
     lstjob->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -206,7 +201,7 @@ void Tclock::create_keypad() {
                                           : QStringLiteral("Ok");
         auto* key = new QPushButton(caption, frakeypad);
         key->setObjectName(QStringLiteral("cmdkeypad%1").arg(i));
-        key->setFont(sized(key, i < 10 ? 28 : 14, true));
+        key->setFont(sized(key, i < 10 ? kClockPoints : kKeyPoints, true));
         key->setMinimumSize(kKeyWidth, kKeyHeight);
         // Equal keys whatever their captions.
         key->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
@@ -256,7 +251,7 @@ QGridLayout* Tclock::create_actions() {
     cmdprintertoggle = action_button(this, "cmdprintertoggle", QStringLiteral("Printer ON "));
     cmddone = action_button(this, "cmddone", tr("DONE"));
     cmdclose = action_button(this, "cmdclose", tr("Close"));
-    cmdclose->setFont(sized(cmdclose, 12));
+    cmdclose->setFont(sized(cmdclose, kKeyPoints, true));
     cmdclose->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
     cmdclose->setMinimumWidth(90);
     cmdpunchin->setStyleSheet(QStringLiteral("QPushButton { color: #006400; }"));
@@ -287,7 +282,7 @@ QGridLayout* Tclock::create_actions() {
 
 void Tclock::create_message_line() {
     lblmsg = named(new QLabel(this), "lblmsg");
-    lblmsg->setFont(sized(lblmsg, 16, true));
+    lblmsg->setFont(sized(lblmsg, kButtonPoints, true));
     lblmsg->setAlignment(Qt::AlignCenter);
     lblmsg->setMinimumHeight(32);
     lblmsg->setWordWrap(true); // a long message line takes a second line, never the edge
@@ -305,7 +300,7 @@ void Tclock::create_wait_notice() {
     frawait->setAutoFillBackground(true);
     frawait->setStyleSheet(QStringLiteral("QFrame#frawait { background: #fff8c0; }"));
     auto* wait_text = new QLabel(tr("Please wait a moment..."), frawait);
-    wait_text->setFont(sized(wait_text, 22, true));
+    wait_text->setFont(sized(wait_text, kEntryPoints, true));
     wait_text->setAlignment(Qt::AlignCenter);
     auto* wait_layout = new QVBoxLayout(frawait);
     wait_layout->addWidget(wait_text);
