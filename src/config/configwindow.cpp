@@ -39,10 +39,6 @@ template <typename T> T* named(T* w, const QString& name) {
     return w;
 }
 
-void set_points(QWidget* w, int points, bool bold = false) {
-    w->setFont(sized(w, points, bold));
-}
-
 void paint_base(QLineEdit* box, const QColor& colour) {
     QPalette p = box->palette();
     p.setColor(QPalette::Base, colour);
@@ -51,7 +47,7 @@ void paint_base(QLineEdit* box, const QColor& colour) {
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
     auto* b = named(new QPushButton(caption, parent), QString::fromLatin1(name));
-    set_points(b, kPoints + 1, true);
+    b->setFont(sized(b, kPoints + 1, true));
     b->setMinimumHeight(kButtonHeight);
     b->setMinimumWidth(150);
     // Enter in a box must not save or close the window by surprise.
@@ -69,7 +65,7 @@ ConfigWindow::ConfigWindow(Station& st, QWidget* parent)
     setWindowTitle(QStringLiteral("Punchwell Configuration"));
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    set_points(this, kPoints);
+    setFont(sized(this, kPoints));
 
     create_boxes();
     create_notices();
