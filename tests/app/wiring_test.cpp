@@ -15,12 +15,15 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleFactory>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace pw {
 namespace {
@@ -329,6 +332,25 @@ TEST(Boxes, TheCodeListKeepsItsLinesWhole) {
     EXPECT_LE(label->height(), (text.count('\n') + 2) * metrics.lineSpacing());
     EXPECT_LT(box->width(), 800 * 9 / 10);
     EXPECT_LT(box->height(), 600 * 9 / 10);
+}
+
+// The touch style paints a tall key in bands, off the toolkit's helper threads: the person
+// sees the key the toolkit's own style draws, pixel for pixel, pressed or not.
+TEST(TouchStyle, ATallKeyLooksAsTheToolkitDrawsIt) {
+    const TouchScreen touch(nullptr);
+    const auto* style = qobject_cast<const QProxyStyle*>(QApplication::style());
+    ASSERT_TRUE(style);
+    std::unique_ptr<QStyle> plain(QStyleFactory::create(style->baseStyle()->name()));
+    ASSERT_TRUE(plain);
+    for (const bool down : {false, true}) {
+        QPushButton touched(QStringLiteral("Start Over")), drawn(QStringLiteral("Start Over"));
+        drawn.setStyle(plain.get());
+        for (QPushButton* key : {&touched, &drawn}) {
+            key->resize(124, 150);
+            key->setDown(down);
+        }
+        EXPECT_EQ(touched.grab().toImage(), drawn.grab().toImage()) << "down " << down;
+    }
 }
 
 } // namespace
