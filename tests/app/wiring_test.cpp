@@ -15,12 +15,14 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QStyleFactory>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -334,9 +336,10 @@ TEST(Boxes, TheCodeListKeepsItsLinesWhole) {
     EXPECT_LT(box->height(), 600 * 9 / 10);
 }
 
-// The touch style paints a tall key in bands, off the toolkit's helper threads: the person
-// sees the key the toolkit's own style draws, pixel for pixel, pressed or not.
-TEST(TouchStyle, ATallKeyLooksAsTheToolkitDrawsIt) {
+// The touch style paints a tall key in bands, off the toolkit's helper threads, and a typing
+// box's outline square and opaque. The person sees the toolkit's own key, pixel for pixel,
+// pressed or not, and its own box but for the corners, with the focus and without.
+TEST(TouchStyle, KeysAndBoxesLookAsTheToolkitDrawsThem) {
     const TouchScreen touch(nullptr);
     const auto* style = qobject_cast<const QProxyStyle*>(QApplication::style());
     ASSERT_TRUE(style);
@@ -350,6 +353,34 @@ TEST(TouchStyle, ATallKeyLooksAsTheToolkitDrawsIt) {
             key->setDown(down);
         }
         EXPECT_EQ(touched.grab().toImage(), drawn.grab().toImage()) << "down " << down;
+    }
+
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* touched = new QLineEdit(QStringLiteral("1234"), &window);
+    auto* drawn = new QLineEdit(QStringLiteral("1234"), &window);
+    drawn->setStyle(plain.get());
+    for (QLineEdit* box : {touched, drawn}) {
+        box->setFixedSize(190, 48);
+        layout->addWidget(box);
+    }
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    for (const bool focus : {false, true}) {
+        const auto look = [focus](QLineEdit* box) {
+            if (focus)
+                box->setFocus();
+            else
+                box->clearFocus();
+            EXPECT_EQ(box->hasFocus(), focus);
+            QImage image = box->grab().toImage();
+            QPainter corners(&image); // five pixels of each corner are left out
+            for (const QPoint at : {QPoint(0, 0), QPoint(185, 0), QPoint(0, 43), QPoint(185, 43)})
+                corners.fillRect(QRect(at, QSize(5, 5)), Qt::magenta);
+            return image;
+        };
+        EXPECT_EQ(look(touched), look(drawn)) << "focus " << focus;
     }
 }
 
