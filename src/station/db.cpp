@@ -515,7 +515,11 @@ QString database_server(const QString& path, const DbAccess& access) {
 }
 
 QString database_schema(const QString& path) {
-    QString schema = QFileInfo(path).completeBaseName().toLower();
+    // The file's name up to its last dot, as QFileInfo's completeBaseName has it.
+    QStringView name = QStringView(path).sliced(path.lastIndexOf(u'/') + 1);
+    if (const qsizetype dot = name.lastIndexOf(u'.'); dot >= 0)
+        name = name.first(dot);
+    QString schema = name.toString().toLower();
     for (QChar& c : schema)
         if (!(c.isLetterOrNumber() && c.unicode() < 128))
             c = QLatin1Char('_');
@@ -1112,11 +1116,20 @@ void Db::forget_named() {
         conn_->calls->clear(watched(*conn_, [&] { return conn_->calls->exec(pg, all); }));
 }
 
+namespace {
+
+// The statement is a query: "select" as its first word.
+bool reads_only(QStringView sql) {
+    sql = sql.trimmed();
+    const QStringView word = sql.first(std::min<qsizetype>(sql.size(), 6));
+    return word.compare(QLatin1String("select"), Qt::CaseInsensitive) == 0 &&
+           (sql.size() == 6 || !(sql[6].isLetterOrNumber() || sql[6] == u'_'));
+}
+
+} // namespace
+
 void Db::refuse_writes(const QString& sql) const {
-    static const QRegularExpression query(QStringLiteral(R"(^\s*select\b)"),
-                                          QRegularExpression::CaseInsensitiveOption);
-    if (backend_ == Backend::PostgreSQL && mode_ == DbMode::ReadOnly &&
-        !query.match(sql).hasMatch())
+    if (backend_ == Backend::PostgreSQL && mode_ == DbMode::ReadOnly && !reads_only(sql))
         throw DbError(75, QStringLiteral("%1 was opened to be read only.").arg(path_));
 }
 

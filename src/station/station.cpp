@@ -7,14 +7,22 @@ namespace pw {
 
 Station::Station(Platform io, QString workdir)
     : io_(io)
-    , workdir_(std::move(workdir)) {}
+    , workdir_(std::move(workdir))
+    , workdir_slash_(QDir(workdir_).path()) {
+    if (!workdir_slash_.endsWith(u'/'))
+        workdir_slash_ += u'/';
+}
 
 QString Station::local(const QString& name) const {
-    return resolve_name(QDir(workdir_).filePath(name));
+    return path(name);
 }
 
 QString Station::path(const QString& prefixed) const {
-    return resolve_name(QDir(workdir_).filePath(prefixed));
+    // Joined as QDir joins it, without building one at every database opened: an absolute
+    // name stands as it is, a relative one goes below the folder.
+    if (prefixed.isEmpty() || prefixed.contains(u':'))
+        return resolve_name(QDir(workdir_).filePath(prefixed));
+    return resolve_name(prefixed.startsWith(u'/') ? prefixed : workdir_slash_ + prefixed);
 }
 
 DbAccess Station::db_access() const {

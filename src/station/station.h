@@ -111,6 +111,7 @@ private:
     Platform io_;
     mutable NoKeyboard no_keyboard_;
     QString workdir_;
+    QString workdir_slash_; // the working folder as QDir has it, ending in '/'
     std::shared_ptr<ServerConnections> connections_ = keep_server_connections();
     // The data folder as db_access last worked it out, and the mapdrive it came from.
     mutable QString data_folder_, data_folder_from_;
