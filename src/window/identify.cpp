@@ -59,10 +59,11 @@ constexpr int kFirstJobRow = 2;
 
 void show_jobs(Station& st, Tclock& win) {
     win.cmdpunchout->hide();
-    win.lstjob->addItems({QStringLiteral("Select Job Below"), kDashes});
-    if (st.who.number < 1)
-        return;
-    if (st.who.jobs.isEmpty()) {
+    QStringList lines{QStringLiteral("Select Job Below"), kDashes};
+    if (st.who.number < 1 || st.who.jobs.isEmpty()) {
+        win.lstjob->addItems(lines);
+        if (st.who.number < 1)
+            return;
         tell(st,
              QStringLiteral("No jobs are defined for this employee yet.\r\n"
                             "Punchwell cannot punch this employee in."),
@@ -70,8 +71,10 @@ void show_jobs(Station& st, Tclock& win) {
         keypad_press(st, win, 10);
         return;
     }
+    // The lines go in at once: the list and its view do their bookkeeping once, not per job.
     for (const JobLine& job : st.who.jobs)
-        win.lstjob->addItem(QString::number(job.jobcode) + QLatin1Char(' ') + job.description);
+        lines << QString::number(job.jobcode) + QLatin1Char(' ') + job.description;
+    win.lstjob->addItems(lines);
     win.lstjob->setFocus();
     // With three jobs or more the employee must pick one; with fewer the first is taken.
     win.lstjob->setCurrentRow(win.lstjob->count() > 4 ? 1 : kFirstJobRow);
