@@ -168,7 +168,6 @@ void ConfigWindow::create_layout() {
 // Not in the layout: it lies over box 4 while a printer is being chosen.
 void ConfigWindow::create_printer_list() {
     List1 = named(new QListWidget(this), QStringLiteral("List1"));
-    List1->setStyleSheet(QStringLiteral("QListWidget#List1::item { min-height: 40px; }"));
     List1->hide();
 }
 

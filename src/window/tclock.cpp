@@ -1,6 +1,7 @@
 #include "tclock.h"
 
 #include "platform/instance.h"
+#include "screens/rowsizes.h"
 #include "screens/textsizes.h"
 
 #include <QCloseEvent>
@@ -166,8 +167,8 @@ QVBoxLayout* Tclock::create_entry() {
 
     lstjob = named(new QListWidget(this), "lstjob");
     lstjob->setFont(sized(lstjob, kButtonPoints));
-    // Lines tall enough for a finger; a longer list is flicked.
-    lstjob->setStyleSheet(QStringLiteral("QListWidget#lstjob::item { min-height: 40px; }"));
+    // Lines as tall as a finger, as the touch style makes them; a longer list is flicked.
+    keep_row_sizes(lstjob);
     lstjob->setSelectionMode(QAbstractItemView::SingleSelection);
     // A result line longer than the list breaks between words instead of running off it.
     lstjob->setWordWrap(true);

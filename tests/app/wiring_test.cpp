@@ -6,15 +6,19 @@
 #include "reports/menu.h"
 #include "reports/reportviewer.h"
 #include "reports/workdb.h"
+#include "screens/rowsizes.h"
+#include "screens/textsizes.h"
 #include "screens/touchkeys.h"
 #include "station/messages.h"
 #include "window/startup.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -382,6 +386,59 @@ TEST(TouchStyle, KeysAndBoxesLookAsTheToolkitDrawsThem) {
         };
         EXPECT_EQ(look(touched), look(drawn)) << "focus " << focus;
     }
+}
+
+// A list whose rows keep their sizes is laid out and drawn as the style sheet that once made
+// the rows tall drew it (the touch style makes them as tall): short lines and wrapped ones, chosen
+// or not, with the focus or without, after a line changed and after the list was narrowed.
+TEST(TouchStyle, KeptRowSizesLookAsTheSheetDrewThem) {
+    const TouchScreen touch(nullptr);
+    QWidget window;
+    auto* layout = new QHBoxLayout(&window);
+    auto* kept = new QListWidget(&window);
+    auto* sheet = new QListWidget(&window);
+    keep_row_sizes(kept);
+    sheet->setStyleSheet(QStringLiteral("QListWidget::item { min-height: 40px; }"));
+    const QStringList lines{
+        QStringLiteral("Select Job Below"), QStringLiteral("--------"),
+        QStringLiteral("Out at 16:00. This shift 8.00 h, this week 39.75 h, overtime 0.00 h."),
+        QStringLiteral("10 Front Desk")};
+    for (QListWidget* list : {kept, sheet}) {
+        list->setFont(sized(list, kButtonPoints));
+        list->setWordWrap(true);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->setFixedSize(260, 320);
+        list->addItems(lines);
+        list->setCurrentRow(3);
+        layout->addWidget(list);
+    }
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const auto look = [](QListWidget* list, bool focus) {
+        if (focus)
+            list->setFocus();
+        else
+            list->clearFocus();
+        return list->grab().toImage();
+    };
+    const auto same = [&](const char* when) {
+        for (int row = 0; row < lines.size(); ++row)
+            EXPECT_EQ(kept->visualItemRect(kept->item(row)),
+                      sheet->visualItemRect(sheet->item(row)))
+                << when << " row " << row;
+        for (const bool focus : {false, true})
+            EXPECT_EQ(look(kept, focus), look(sheet, focus)) << when << " focus " << focus;
+    };
+    same("shown");
+    for (QListWidget* list : {kept, sheet})
+        list->item(3)->setText(lines[2] + lines[2]);
+    QTest::qWait(20);
+    same("changed");
+    for (QListWidget* list : {kept, sheet})
+        list->setFixedSize(180, 320);
+    QTest::qWait(20);
+    same("narrowed");
 }
 
 } // namespace
