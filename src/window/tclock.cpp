@@ -1,6 +1,7 @@
 #include "tclock.h"
 
 #include "platform/instance.h"
+#include "screens/colours.h"
 #include "screens/rowsizes.h"
 #include "screens/textsizes.h"
 
@@ -134,7 +135,7 @@ QHBoxLayout* Tclock::create_header() {
     lblholiday = named(new QLabel(this), "lblholiday");
     lblholiday->setFont(sized(lblholiday, kEntryPoints, true));
     lblholiday->setAlignment(Qt::AlignCenter);
-    lblholiday->setStyleSheet(QStringLiteral("color: #b00000;"));
+    text_colour(lblholiday, QColor(0xb00000));
     lbltime = named(new QLabel(this), "lbltime");
     lbltime->setFont(sized(lbltime, kClockPoints, true));
     lbltime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -255,8 +256,8 @@ QGridLayout* Tclock::create_actions() {
     cmdclose->setFont(sized(cmdclose, kKeyPoints, true));
     cmdclose->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
     cmdclose->setMinimumWidth(90);
-    cmdpunchin->setStyleSheet(QStringLiteral("QPushButton { color: #006400; }"));
-    cmdpunchout->setStyleSheet(QStringLiteral("QPushButton { color: #a00000; }"));
+    text_colour(cmdpunchin, QColor(0x006400));
+    text_colour(cmdpunchout, QColor(0xa00000));
     // Punch IN and Punch OUT share a place: an employee is offered one of them.
     auto* actions = new QGridLayout;
     actions->setHorizontalSpacing(10);
@@ -298,8 +299,7 @@ void Tclock::create_wait_notice() {
     frawait = named(new QFrame(this), "frawait");
     frawait->setFrameShape(QFrame::Box);
     frawait->setLineWidth(2);
-    frawait->setAutoFillBackground(true);
-    frawait->setStyleSheet(QStringLiteral("QFrame#frawait { background: #fff8c0; }"));
+    fill_colour(frawait, QColor(0xfff8c0));
     auto* wait_text = new QLabel(tr("Please wait a moment..."), frawait);
     wait_text->setFont(sized(wait_text, kEntryPoints, true));
     wait_text->setAlignment(Qt::AlignCenter);

@@ -6,6 +6,7 @@
 #include "reports/menu.h"
 #include "reports/reportviewer.h"
 #include "reports/workdb.h"
+#include "screens/colours.h"
 #include "screens/rowsizes.h"
 #include "screens/textsizes.h"
 #include "screens/touchkeys.h"
@@ -14,6 +15,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -439,6 +441,43 @@ TEST(TouchStyle, KeptRowSizesLookAsTheSheetDrewThem) {
         list->setFixedSize(180, 320);
     QTest::qWait(20);
     same("narrowed");
+}
+
+// Colours set in the palette look as the style sheets that once set them drew them.
+TEST(TouchStyle, ColoursLookAsTheSheetsDrewThem) {
+    const TouchScreen touch(nullptr);
+    const auto button = [] { return new QPushButton(QStringLiteral("Punch IN")); };
+    const auto label = [] { return new QLabel(QStringLiteral("HOLIDAY HOURS TODAY")); };
+    const auto notice = [] {
+        auto* frame = new QFrame;
+        frame->setObjectName(QStringLiteral("notice"));
+        frame->setFrameShape(QFrame::Box);
+        frame->setLineWidth(2);
+        auto* text = new QLabel(QStringLiteral("Please wait"), frame);
+        text->setFont(sized(text, kEntryPoints, true)); // as the window gives it its own
+        (new QVBoxLayout(frame))->addWidget(text);
+        return static_cast<QWidget*>(frame);
+    };
+    const struct {
+        std::function<QWidget*()> make;
+        const char* sheet;
+        std::function<void(QWidget*)> colour;
+    } cases[] = {
+        {button, "QPushButton { color: #006400; }", [](QWidget* w) { text_colour(w, 0x006400); }},
+        {label, "color: #b00000;", [](QWidget* w) { text_colour(w, 0xb00000); }},
+        {notice, "QFrame#notice { background: #fff8c0; }",
+         [](QWidget* w) { fill_colour(w, 0xfff8c0); }},
+    };
+    for (const auto& c : cases) {
+        std::unique_ptr<QWidget> sheet(c.make()), coloured(c.make());
+        sheet->setStyleSheet(QLatin1String(c.sheet));
+        c.colour(coloured.get());
+        for (QWidget* w : {sheet.get(), coloured.get()}) {
+            w->setFont(sized(w, kButtonPoints, true));
+            w->resize(240, 110);
+        }
+        EXPECT_EQ(coloured->grab().toImage(), sheet->grab().toImage()) << c.sheet;
+    }
 }
 
 } // namespace
