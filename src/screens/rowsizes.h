@@ -1,7 +1,8 @@
 #pragma once
 // A list's rows measured once per line. A word-wrapped line is otherwise laid out anew each
 // time the list measures it, which it does several times at every press: the job list's lines
-// were a good part of a press's drawing. The sizes are kept by text and width.
+// were a good part of a press's drawing. The sizes are kept by text and width, for the font
+// they were measured in; the list's style is taken to stay the one it was shown with.
 
 #include <QFont>
 #include <QHash>
